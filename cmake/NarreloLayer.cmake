@@ -1,0 +1,40 @@
+# Helpers shared by the layer folders.
+
+# narrelo_layer(<name> DEPS <libs...>): a static library from every .cpp of the calling
+# folder (new files are picked up without editing the list), included as "<layer>/<file>.h"
+# from the repository root.
+function(narrelo_layer name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# narrelo_tests(LIBS <libs...> [LABELS <labels...>]): one GoogleTest program per *_test.cpp
+# of the calling folder, registered with CTest test by test. Test programs run with the
+# folder's fixtures/ as NARRELO_FIXTURES. Files named *_threads_test.cpp also get the label
+# "threads", which the ThreadSanitizer configuration runs.
+function(narrelo_tests)
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  foreach(test ${tests})
+    get_filename_component(base ${test} NAME_WE)
+    set(target ${layer}_${base})
+    add_executable(${target} ${test} ${support})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${target} PRIVATE
+      NARRELO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
+      NARRELO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    set(labels ${layer} ${ARG_LABELS})
+    if(base MATCHES "_threads_test$")
+      list(APPEND labels threads)
+    endif()
+    gtest_discover_tests(${target}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS "${labels}" TIMEOUT 300)
+  endforeach()
+endfunction()

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Narrelo needs.
+# Idempotent: asks dpkg what is missing, runs `apt-get update` once and installs only that.
+# Prints each command it runs. Needs root (or sudo) only when something is missing.
+set -euo pipefail
+
+packages=(
+  # toolchain and test tools
+  build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # settings store
+  libsqlite3-dev
+  # SOAP
+  gsoap libgsoap-dev
+  # audio: decoding, sound device, speed-change peers for the benchmarks
+  libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
+  # speech for fixtures and the benchmark recording
+  espeak-ng libespeak-ng-dev vorbis-tools
+  # headless display for window tests
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: every package is installed"
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+echo "+ $sudo apt-get update"
+$sudo apt-get update -q
+echo "+ $sudo apt-get install -y --no-install-recommends ${missing[*]}"
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
