@@ -61,7 +61,13 @@ public:
 // Throws TException with the printf-style formatted text, cut to MaxMessageLength. A format
 // longer than MaxMessageLength is not formatted: its first MaxMessageLength characters are
 // the message.
-[[noreturn]] void RaiseError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void RaiseErrorFormat(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// RaiseError with arguments formats; without arguments the text is taken literally.
+template <typename Arg, typename... Args>
+[[noreturn]] inline void RaiseError(const char *format, Arg arg, Args... args) {
+    RaiseErrorFormat(format, arg, args...);
+}
 
 // Readable text of an error code: strerror's text followed by " (%d)"; only the suffix when
 // the system has no text for the code. With useGivenCode false the calling thread's errno,

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/code_page.h"
 #include "foundation/memory_stream.h"
 
 class MyString {

@@ -1,0 +1,105 @@
+#include "foundation/code_page.h"
+
+namespace cp1254 {
+
+namespace {
+
+// The byte of every BMP character that has one; 0 for none (NUL itself is handled apart).
+struct ReverseTable {
+    unsigned char byte[0x10000] = {};
+    constexpr ReverseTable() {
+        for (int i = 1; i < 256; ++i) byte[ToUnicode(static_cast<unsigned char>(i))] = static_cast<unsigned char>(i);
+    }
+};
+
+constexpr ReverseTable kReverse;
+
+char ByteOf(char32_t c) {
+    if (c == 0) return '\0';
+    if (c < 0x10000 && kReverse.byte[c] != 0) return static_cast<char>(kReverse.byte[c]);
+    return '?';
+}
+
+void AppendUtf8(std::string &out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string FromUtf8(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    const std::size_t n = utf8.size();
+    while (i < n) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        std::size_t extra;
+        char32_t c;
+        char32_t minimum;
+        if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; minimum = 0x80; }
+        else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; minimum = 0x800; }
+        else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; minimum = 0x10000; }
+        else { out += '?'; ++i; continue; }  // stray continuation or invalid lead byte
+        std::size_t k = 1;
+        for (; k <= extra && i + k < n; ++k) {
+            auto cont = static_cast<unsigned char>(utf8[i + k]);
+            if ((cont & 0xC0) != 0x80) break;
+            c = (c << 6) | (cont & 0x3F);
+        }
+        if (k <= extra) {  // truncated sequence: one '?' for what was there
+            out += '?';
+            i += k;
+            continue;
+        }
+        i += extra + 1;
+        out += (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) ? '?' : ByteOf(c);
+    }
+    return out;
+}
+
+std::string ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char ch : bytes) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(ch)));
+    return out;
+}
+
+std::u16string ToUtf16(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (char ch : bytes) out += ToUnicode(static_cast<unsigned char>(ch));
+    return out;
+}
+
+std::string FromUtf16(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t u = text[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i;  // a surrogate pair is one character outside the code page
+            out += '?';
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            out += '?';
+        } else {
+            out += ByteOf(u);
+        }
+    }
+    return out;
+}
+
+}  // namespace cp1254
