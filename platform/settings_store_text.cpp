@@ -1,0 +1,133 @@
+#include "platform/settings_store_text.h"
+
+#include <cstdint>
+
+namespace settings_text {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+char16_t FoldUnit(char16_t c) {
+    if (c >= u'a' && c <= u'z') return char16_t(c - u'a' + u'A');
+    switch (c) {
+    case 0x0131:  // ı
+    case 0x0130:  // İ
+        return u'I';
+    case 0x00E7: return 0x00C7;  // ç
+    case 0x011F: return 0x011E;  // ğ
+    case 0x00F6: return 0x00D6;  // ö
+    case 0x015F: return 0x015E;  // ş
+    case 0x00FC: return 0x00DC;  // ü
+    default: return c;
+    }
+}
+
+void AppendUtf8(std::string &out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendUtf16(std::u16string &out, char32_t c) {
+    if (c < 0x10000) {
+        out += char16_t(c);
+    } else {
+        c -= 0x10000;
+        out += char16_t(0xD800 + (c >> 10));
+        out += char16_t(0xDC00 + (c & 0x3FF));
+    }
+}
+
+}  // namespace
+
+std::u16string NormaliseKeyPath(std::u16string_view path) {
+    std::u16string out;
+    out.reserve(path.size());
+    bool pendingSeparator = false;
+    for (char16_t c : path) {
+        if (IsSeparator(c)) {
+            pendingSeparator = !out.empty();
+            continue;
+        }
+        if (pendingSeparator) out += u'\\';
+        pendingSeparator = false;
+        out += c;
+    }
+    return out;
+}
+
+std::u16string Fold(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t &c : out) c = FoldUnit(c);
+    return out;
+}
+
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kReplacement;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::u16string FromUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        int extra;
+        char32_t c;
+        char32_t minimum;
+        if (b < 0x80) { c = b; extra = 0; minimum = 0; }
+        else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; minimum = 0x80; }
+        else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; minimum = 0x800; }
+        else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; minimum = 0x10000; }
+        else { out += kReplacement; ++i; continue; }
+        if (i + std::size_t(extra) >= text.size()) {  // the sequence is cut off
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        bool valid = true;
+        for (int k = 1; k <= extra; ++k) {
+            const auto t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80) { valid = false; break; }
+            c = (c << 6) | (t & 0x3F);
+        }
+        if (!valid || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        AppendUtf16(out, c);
+        i += std::size_t(extra) + 1;
+    }
+    return out;
+}
+
+}  // namespace settings_text

@@ -1,0 +1,313 @@
+// The settings store against a real SQLite file in a per-test XDG_CONFIG_HOME.
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "platform/settings_store_text.h"
+#include "tests/support/temp_config_home.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
+    std::vector<uint8_t> out;
+    for (int v : values) out.push_back(uint8_t(v));
+    return out;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    TempConfigHome home_;
+};
+
+TEST_F(SettingsStoreTest, DefaultPathFollowsTheEnvironment) {
+    EXPECT_EQ(TSettingsStore::DefaultPath(), home_.StorePath());
+
+    const std::string saved = home_.Folder();
+    const char *oldHome = getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    setenv("HOME", "/home/someone", 1);
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);  // not absolute: ignored
+    EXPECT_EQ(TSettingsStore::DefaultPath(), "/home/someone/.config/valtrosa/registry.sqlite");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(TSettingsStore::DefaultPath(), "/home/someone/.config/valtrosa/registry.sqlite");
+    setenv("HOME", savedHome.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+}
+
+TEST_F(SettingsStoreTest, ReadsCreateNothing) {
+    TSettingsStore store;
+    TSettingsKey key;
+    TSettingsError e = store.OpenKey(u"Software\\Valtrosa\\Narrelo", key);
+    EXPECT_EQ(e.Code, ENOENT);
+    EXPECT_FALSE(e.FromSqlite);
+    EXPECT_EQ(store.DeleteKey(u"Software").Code, ENOENT);
+
+    // The root opens, holds nothing and lists nothing.
+    ASSERT_FALSE(store.OpenKey(u"", key));
+    EXPECT_EQ(store.QueryValue(key, u"x", nullptr, nullptr, nullptr).Code, ENOENT);
+    std::vector<std::u16string> subKeys;
+    EXPECT_FALSE(store.EnumSubKeys(key, subKeys));
+    EXPECT_TRUE(subKeys.empty());
+
+    EXPECT_FALSE(std::filesystem::exists(home_.StoreFolder()));
+}
+
+TEST_F(SettingsStoreTest, FirstWriteCreatesAPrivateFileAndFolder) {
+    const mode_t oldMask = umask(0);  // permissions must not depend on the umask's mercy
+    {
+        TSettingsStore store;
+        TSettingsKey key;
+        ASSERT_FALSE(store.CreateKey(u"Software\\Valtrosa", key));
+    }
+    umask(oldMask);
+    struct stat info {};
+    ASSERT_EQ(stat(home_.StorePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat(home_.StoreFolder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(SettingsStoreTest, KeysCompareWithoutCaseAndKeepTheirSpelling) {
+    TSettingsStore store;
+    TSettingsKey created;
+    ASSERT_FALSE(store.CreateKey(u"Software\\Valtrosa\\Şişli", created));
+    EXPECT_EQ(created.Path, u"Software\\Valtrosa\\Şişli");
+
+    struct Case {
+        const char *label;
+        std::u16string path;
+        bool found;
+    } cases[] = {
+        {"same spelling", u"Software\\Valtrosa\\Şişli", true},
+        {"ASCII case", u"SOFTWARE\\valtrosa\\Şişli", true},
+        {"Turkish capitals", u"software\\VALTROSA\\ŞİŞLİ", true},
+        {"dotless i", u"softwarE\\valtrosa\\şışlı", true},
+        {"forward slashes and doubles", u"/Software//Valtrosa/Şişli/", true},
+        {"ancestor made on the way", u"software", true},
+        {"other letter", u"Software\\Valtrosa\\Sisli", false},
+        {"longer name", u"Software\\Valtrosa\\Şişli2", false},
+    };
+    for (const Case &c : cases) {
+        TSettingsKey key;
+        TSettingsError e = store.OpenKey(c.path, key);
+        EXPECT_EQ(!e, c.found) << c.label;
+        if (c.found && c.path.size() > 10) {
+            EXPECT_EQ(key.Id, created.Id) << c.label;
+            EXPECT_EQ(key.Path, created.Path) << c.label;
+        }
+    }
+    // Creating again under another spelling opens the same key.
+    TSettingsKey again;
+    ASSERT_FALSE(store.CreateKey(u"SOFTWARE\\VALTROSA\\ŞIŞLI", again));
+    EXPECT_EQ(again.Id, created.Id);
+    EXPECT_EQ(again.Path, created.Path);
+}
+
+TEST_F(SettingsStoreTest, ValuesKeepTypeAndExactBytes) {
+    TSettingsStore store;
+    TSettingsKey key;
+    ASSERT_FALSE(store.CreateKey(u"Software\\Valtrosa", key));
+    struct Case {
+        const char *label;
+        std::u16string name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+    } cases[] = {
+        {"string 'ab' as UTF-16LE", u"DemoServer", REG_SZ, Bytes({'a', 0, 'b', 0})},
+        {"dword 1", u"InterfaceIsEnglish", REG_DWORD, Bytes({1, 0, 0, 0})},
+        {"binary with zeros", u"Blob", REG_BINARY, Bytes({0, 0xFF, 0, 0x80})},
+        {"empty binary", u"Empty", REG_BINARY, {}},
+        {"default value", u"", REG_SZ, Bytes({'x', 0})},
+    };
+    for (const Case &c : cases)
+        ASSERT_FALSE(store.SetValue(key, c.name, c.type, c.data.data(), c.data.size())) << c.label;
+
+    TSettingsStore reader;  // another connection sees the committed values
+    for (const Case &c : cases) {
+        uint32_t type = 99;
+        std::vector<uint8_t> data{1, 2, 3};
+        int64_t size = -1;
+        ASSERT_FALSE(reader.QueryValue(key, c.name, &type, &data, &size)) << c.label;
+        EXPECT_EQ(type, c.type) << c.label;
+        EXPECT_EQ(data, c.data) << c.label;
+        EXPECT_EQ(size, int64_t(c.data.size())) << c.label;
+    }
+}
+
+TEST_F(SettingsStoreTest, ReplacingAValueKeepsItsNameSpelling) {
+    TSettingsStore store;
+    TSettingsKey key;
+    ASSERT_FALSE(store.CreateKey(u"K", key));
+    const uint8_t one[] = {1, 0, 0, 0}, two[] = {2, 0};
+    ASSERT_FALSE(store.SetValue(key, u"ClientID", REG_DWORD, one, 4));
+    ASSERT_FALSE(store.SetValue(key, u"CLIENTID", REG_BINARY, two, 2));
+    std::vector<TSettingsValue> values;
+    ASSERT_FALSE(store.EnumValues(key, values));
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].Name, u"ClientID");
+    EXPECT_EQ(values[0].Type, REG_BINARY);
+    EXPECT_EQ(values[0].Data, Bytes({2, 0}));
+}
+
+TEST_F(SettingsStoreTest, SizeLimitAndMissingValues) {
+    TSettingsStore store;
+    TSettingsKey key;
+    ASSERT_FALSE(store.CreateKey(u"K", key));
+    const uint8_t eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    ASSERT_FALSE(store.SetValue(key, u"Long", REG_BINARY, eight, 8));
+    int64_t size = 0;
+    std::vector<uint8_t> data;
+    EXPECT_EQ(store.QueryValue(key, u"Long", nullptr, &data, &size, 4).Code, EOVERFLOW);
+    EXPECT_EQ(size, 8);
+    EXPECT_TRUE(data.empty());
+    EXPECT_EQ(store.QueryValue(key, u"Missing", nullptr, &data, &size).Code, ENOENT);
+    EXPECT_EQ(store.DeleteValue(key, u"Missing").Code, ENOENT);
+    EXPECT_FALSE(store.DeleteValue(key, u"LONG"));
+    EXPECT_EQ(store.QueryValue(key, u"Long", nullptr, nullptr, nullptr).Code, ENOENT);
+}
+
+TEST_F(SettingsStoreTest, DeleteKeyTakesItsSubtreeOnly) {
+    TSettingsStore store;
+    TSettingsKey deep, sibling;
+    ASSERT_FALSE(store.CreateKey(u"Software\\Valtrosa\\Quellar\\Narrelo", deep));
+    ASSERT_FALSE(store.CreateKey(u"Software\\ValtrosaX", sibling));
+    const uint8_t v[] = {7};
+    ASSERT_FALSE(store.SetValue(deep, u"v", REG_BINARY, v, 1));
+    ASSERT_FALSE(store.SetValue(sibling, u"v", REG_BINARY, v, 1));
+
+    EXPECT_EQ(store.DeleteKey(u"").Code, EINVAL);
+    ASSERT_FALSE(store.DeleteKey(u"software\\VALTROSA"));
+
+    TSettingsKey key;
+    EXPECT_EQ(store.OpenKey(u"Software\\Valtrosa", key).Code, ENOENT);
+    EXPECT_EQ(store.OpenKey(u"Software\\Valtrosa\\Quellar\\Narrelo", key).Code, ENOENT);
+    EXPECT_EQ(store.QueryValue(deep, u"v", nullptr, nullptr, nullptr).Code, ENOENT);
+    EXPECT_EQ(store.SetValue(deep, u"v", REG_BINARY, v, 1).Code, ENOENT);  // key deleted meanwhile
+    ASSERT_FALSE(store.OpenKey(u"Software\\ValtrosaX", key));
+    EXPECT_FALSE(store.QueryValue(key, u"v", nullptr, nullptr, nullptr));
+}
+
+TEST_F(SettingsStoreTest, EnumSubKeysListsDirectChildren) {
+    TSettingsStore store;
+    TSettingsKey key;
+    for (const char16_t *path : {u"Software\\Valtrosa\\Narrelo", u"Software\\Valtrosa\\Quellar\\Narrelo",
+                                 u"Software\\Ağaç", u"Other"})
+        ASSERT_FALSE(store.CreateKey(path, key));
+    std::vector<std::u16string> names;
+    ASSERT_FALSE(store.OpenKey(u"software", key));
+    ASSERT_FALSE(store.EnumSubKeys(key, names));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Ağaç", u"Valtrosa"}));
+    ASSERT_FALSE(store.OpenKey(u"", key));
+    ASSERT_FALSE(store.EnumSubKeys(key, names));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Other", u"Software"}));
+}
+
+TEST_F(SettingsStoreTest, CorruptFileIsReportedAndLeftAlone) {
+    const std::string garbage(4096, '\x5A');
+    TempConfigHome::WriteFile(home_.StorePath(), garbage);
+    TSettingsStore store;
+    TSettingsKey key;
+    TSettingsError e = store.OpenKey(u"Software\\Valtrosa", key);
+    EXPECT_TRUE(e.FromSqlite);
+    EXPECT_EQ(e.Code, SQLITE_NOTADB);
+    EXPECT_EQ(e.Text, "file is not a database");
+    e = store.CreateKey(u"Software\\Valtrosa", key);
+    EXPECT_EQ(e.Code, SQLITE_NOTADB);
+    EXPECT_TRUE(e.FromSqlite);
+    EXPECT_EQ(store.DeleteKey(u"Software").Code, SQLITE_NOTADB);
+    EXPECT_EQ(TempConfigHome::ReadFile(home_.StorePath()), garbage);
+}
+
+// A writer that holds the database makes the next writer wait instead of fail.
+TEST_F(SettingsStoreTest, WriterWaitsForAnotherProcess) {
+    {
+        TSettingsStore store;
+        TSettingsKey key;
+        ASSERT_FALSE(store.CreateKey(u"K", key));
+    }
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3 *db = nullptr;
+        int ok = sqlite3_open(home_.StorePath().c_str(), &db) == SQLITE_OK &&
+                 sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        (void)!write(ready[1], "x", 1);
+        usleep(300 * 1000);
+        ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        _exit(ok ? 0 : 1);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    TSettingsStore store;
+    TSettingsKey key;
+    ASSERT_FALSE(store.OpenKey(u"K", key));
+    const uint8_t v[] = {1, 0, 0, 0};
+    TSettingsError e = store.SetValue(key, u"v", REG_DWORD, v, 4);
+    EXPECT_FALSE(e) << e.Code << " " << e.Text;
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+// Several processes writing the same value, each with its own connection: every write
+// succeeds and the final value is one of those written.
+TEST_F(SettingsStoreTest, ConcurrentProcessesWriteTheSameValue) {
+    constexpr int kProcesses = 3, kWrites = 40;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            for (int i = 0; i < kWrites; ++i) {
+                TSettingsStore store;  // a fresh connection each time, as each TRegistry has
+                TSettingsKey key;
+                const uint8_t v[4] = {uint8_t(p), uint8_t(i), 0, 0};
+                if (store.CreateKey(u"Software\\Valtrosa", key) ||
+                    store.SetValue(key, u"Shared", REG_DWORD, v, 4))
+                    ++failures;
+            }
+            _exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    TSettingsStore store;
+    TSettingsKey key;
+    ASSERT_FALSE(store.OpenKey(u"Software\\Valtrosa", key));
+    std::vector<uint8_t> data;
+    ASSERT_FALSE(store.QueryValue(key, u"Shared", nullptr, &data, nullptr));
+    ASSERT_EQ(data.size(), 4u);
+    EXPECT_LT(data[0], kProcesses);
+    EXPECT_EQ(data[1], kWrites - 1);  // each process's last write is its final one
+}
+
+TEST(SettingsStoreText, ConversionsAndFolding) {
+    using namespace settings_text;
+    EXPECT_EQ(NormaliseKeyPath(u"\\\\a//b\\/c\\"), u"a\\b\\c");
+    EXPECT_EQ(NormaliseKeyPath(u"///"), u"");
+    EXPECT_EQ(Fold(u"iIıİçğöşüxÇ"), u"IIIIÇĞÖŞÜXÇ");
+    EXPECT_EQ(ToUtf8(u"Ağ😀"), "A\xC4\x9F\xF0\x9F\x98\x80");
+    EXPECT_EQ(FromUtf8("A\xC4\x9F\xF0\x9F\x98\x80"), u"Ağ😀");
+    EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(FromUtf8("a\xC4"), u"a\uFFFD");      // cut off
+    EXPECT_EQ(FromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong
+}
+
+}  // namespace
