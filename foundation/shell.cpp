@@ -1,0 +1,17 @@
+#include "foundation/shell.h"
+
+#include <cerrno>
+
+#include "foundation/code_page.h"
+#include "foundation/exceptions.h"
+#include "platform/default_program.h"
+
+void ShellOpen(const char *path) {
+    const int error = OpenWithDefaultProgram(cp1254::ToUtf8(path ? path : ""));
+    if (error == 0) return;
+    errno = error;  // the "last error" that the message reports twice
+    const MyString text = SystemErrorText(false, 0);
+    RaiseError("ShellExecute Failed With (%d) %s", error, text.Text());
+}
+
+void OpenDocument(const char *path) { OpenWithDefaultProgram(cp1254::ToUtf8(path ? path : "")); }
