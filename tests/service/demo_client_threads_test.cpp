@@ -1,0 +1,251 @@
+// TDemoClient against a loopback service: what each call sends, how sessions and client
+// identifiers are kept, and the texts of its failures.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "foundation/code_page.h"
+#include "foundation/exceptions.h"
+#include "foundation/memory_stream.h"
+#include "foundation/registry.h"
+#include "service/demo_client.h"
+#include "tests/service/support/soap_test_server.h"
+#include "tests/support/temp_config_home.h"
+
+namespace {
+
+constexpr const char16_t *ClientIDKey = u"Software\\Valtrosa\\Quellar\\Narrelo";
+
+std::string LoginReply(std::string_view clientID, std::string_view session) {
+    return SoapEnvelope("<ns1:LoginResponse><ClientID>" + std::string(clientID) +
+                        "</ClientID><return>" + std::string(session) +
+                        "</return></ns1:LoginResponse>");
+}
+
+std::string ReturnReply(std::string_view operation, std::string_view value) {
+    return SoapEnvelope("<ns1:" + std::string(operation) + "Response><return>" +
+                        std::string(value) + "</return></ns1:" + std::string(operation) +
+                        "Response>");
+}
+
+// The request element of a recorded request: the content of SOAP-ENV:Body.
+std::string RequestElement(const std::string &request) {
+    const size_t open = request.find("<SOAP-ENV:Body");
+    const size_t start = request.find('>', open) + 1;
+    const size_t end = request.find("</SOAP-ENV:Body>");
+    if (open == std::string::npos || end == std::string::npos) return "(no body)";
+    return request.substr(start, end - start);
+}
+
+std::string LoginElement(std::string_view user, std::string_view password,
+                         std::string_view clientID) {
+    return "<ns1:Login><AAplicationID>-1</AAplicationID><AVersion>13</AVersion><AUserName>" +
+           std::string(user) + "</AUserName><APassword>" + std::string(password) +
+           "</APassword><ClientID>" + std::string(clientID) + "</ClientID></ns1:Login>";
+}
+
+std::string SetupUrlElement(std::string_view session) {
+    return "<ns1:LastSetupUrl2><SessionID>" + std::string(session) +
+           "</SessionID></ns1:LastSetupUrl2>";
+}
+
+MyString StoredClientID() {
+    TRegistry registry(HKEY_CURRENT_USER, ClientIDKey);
+    if (!registry.OpenIfExists() || !registry.ValueExists(u"ClientID")) return MyString();
+    return registry.ReadString(u"ClientID");
+}
+
+void StoreClientID(const char *value) {
+    TRegistry registry(HKEY_CURRENT_USER, ClientIDKey);
+    registry.CreateIfMissing = true;
+    registry.WriteString(u"ClientID", value, int32_t(std::strlen(value)));
+}
+
+std::string Heading() { return "WebServis çağrısında hata oluştu\r\n\r\n"_cp; }
+
+// The message of the TCustomException that `call` raises, or "(nothing raised)".
+std::string MessageOf(const std::function<void()> &call) {
+    try {
+        call();
+    } catch (const TCustomException &e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
+}
+
+class DemoClientTest : public ::testing::Test {
+protected:
+    DemoClientTest() {
+        client.soap_endpoint = endpoint.c_str();
+        client.recv_timeout = 20;  // a fault of the test server must not hang the suite
+    }
+
+    std::vector<std::string> Elements() const {
+        std::vector<std::string> out;
+        for (const std::string &request : server.Requests()) out.push_back(RequestElement(request));
+        return out;
+    }
+
+    TempConfigHome home;
+    TSoapTestServer server;
+    std::string endpoint = server.Endpoint();
+    TDemoClient client;
+};
+
+TEST(DemoClientSettingsTest, ConstructorSettings) {
+    TDemoClient client;
+    EXPECT_EQ(client.imode & SOAP_IO, 0);
+    EXPECT_EQ(client.omode & (SOAP_IO | SOAP_IO_KEEPALIVE | SOAP_ENC_ZLIB | SOAP_XML_INDENT |
+                              SOAP_C_UTFSTRING), 0);
+    EXPECT_EQ(client.recv_timeout, 60);
+    EXPECT_EQ(client.send_timeout, 60);
+    EXPECT_EQ(client.connect_timeout, 0);
+    EXPECT_EQ(client.soap_endpoint, nullptr);
+    EXPECT_EQ(client.header, nullptr);
+    EXPECT_FALSE(client.UpdateChecked);
+    EXPECT_EQ(client.SessionID.Length(), 0);
+    EXPECT_EQ(client.ApplicationID, -1);
+    EXPECT_EQ(client.ClientVersion, 13);
+}
+
+TEST_F(DemoClientTest, FirstLoginWithoutStoredClientIDStoresTheNewOne) {
+    server.AddReply(LoginReply("c-new", "s1"));
+    server.AddReply(ReturnReply("LastSetupUrl2", "http://example.test/setup.exe"));
+    EXPECT_STREQ(client.GetSetupUrl().Text(), "http://example.test/setup.exe");
+    EXPECT_EQ(Elements(), (std::vector<std::string>{LoginElement("", "", ""), SetupUrlElement("s1")}));
+    EXPECT_STREQ(client.ClientID.Text(), "c-new");
+    EXPECT_STREQ(client.SessionID.Text(), "s1");
+    EXPECT_STREQ(StoredClientID().Text(), "c-new");
+}
+
+TEST_F(DemoClientTest, StoredClientIDIsSentAndNotOverwritten) {
+    StoreClientID("c-old");
+    server.AddReply(LoginReply("c-new", "s1"));
+    server.AddReply(ReturnReply("LastSetupUrl2", ""));
+    EXPECT_STREQ(client.GetSetupUrl().Text(), "");
+    EXPECT_EQ(Elements()[0], LoginElement("", "", "c-old"));
+    EXPECT_STREQ(client.ClientID.Text(), "c-new");
+    EXPECT_STREQ(StoredClientID().Text(), "c-old");
+}
+
+TEST_F(DemoClientTest, EmptySessionFromLoginMakesTheNextCallLogInAgain) {
+    server.AddReply(LoginReply("c1", ""));
+    server.AddReply(ReturnReply("LastSetupUrl2", "u1"));
+    server.AddReply(LoginReply("c1", "s2"));
+    server.AddReply(ReturnReply("LastSetupUrl2", "u2"));
+    server.AddReply(ReturnReply("LastSetupUrl2", "u3"));
+    EXPECT_STREQ(client.GetSetupUrl().Text(), "u1");
+    EXPECT_STREQ(client.GetSetupUrl().Text(), "u2");
+    EXPECT_STREQ(client.GetSetupUrl().Text(), "u3");
+    EXPECT_EQ(Elements(), (std::vector<std::string>{
+                              LoginElement("", "", ""), SetupUrlElement(""),
+                              LoginElement("", "", "c1"), SetupUrlElement("s2"),
+                              SetupUrlElement("s2")}));
+}
+
+TEST_F(DemoClientTest, CredentialsAreSentOnlyByTheFirstLogin) {
+    server.AddReply(LoginReply("c1", "s1"));
+    client.EnsureSession("kullan\xFD" "c\xFD", "a<b&c");
+    client.EnsureSession("other", "other");
+    EXPECT_EQ(Elements(), (std::vector<std::string>{
+                              LoginElement("kullan\xC3\xBD" "c\xC3\xBD", "a&lt;b&amp;c", "")}));
+}
+
+TEST_F(DemoClientTest, FailedLoginKeepsIdentifiers) {
+    StoreClientID("c-old");
+    server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "kapal\xC3\xBD")), 500);
+    EXPECT_EQ(MessageOf([&] { client.EnsureSession("", ""); }), Heading() + "kapal\xFD");
+    EXPECT_EQ(client.ClientID.Length(), 0);
+    EXPECT_EQ(client.SessionID.Length(), 0);
+    EXPECT_STREQ(StoredClientID().Text(), "c-old");
+}
+
+TEST_F(DemoClientTest, UpdateAnswerIsCachedOnlyAfterSuccess) {
+    server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "busy")), 500);
+    server.AddReply(ReturnReply("UpdateRequired2", "true"));
+    EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), Heading() + "busy");
+    EXPECT_FALSE(client.UpdateChecked);
+    EXPECT_TRUE(client.CheckUpdateRequired());
+    EXPECT_TRUE(client.CheckUpdateRequired());
+    const std::string element =
+        "<ns1:UpdateRequired2><AAplicationID>-1</AAplicationID><AVersion>13</AVersion>"
+        "</ns1:UpdateRequired2>";
+    EXPECT_EQ(Elements(), (std::vector<std::string>{element, element}));
+}
+
+TEST_F(DemoClientTest, SessionCallsWithoutEndpointSendNothing) {
+    TMemoryStream stream;
+    const std::pair<const char *, std::function<void()>> calls[] = {
+        {"GetSetupUrl", [&] { client.GetSetupUrl(); }},
+        {"LoadSynthesisedFile", [&] { client.LoadSynthesisedFile(stream, "f"); }},
+    };
+    for (const char *endpointText : {static_cast<const char *>(nullptr), ""}) {
+        client.soap_endpoint = endpointText;
+        for (const auto &[label, call] : calls) {
+            SCOPED_TRACE(label);
+            EXPECT_EQ(MessageOf(call), "Server Address not specified in DSClient");
+        }
+    }
+    EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+TEST_F(DemoClientTest, AudioFileBytesAreWrittenAtTheStreamPosition) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(ReturnReply("GetSynthesisedFile", "QUJD"));
+    server.AddReply(ReturnReply("GetSynthesisedFile", ""));
+    TMemoryStream stream;
+    stream.Write("xy", 2);
+    EXPECT_EQ(client.LoadSynthesisedFile(stream, "\xC7\xFD\r\n"), 3);
+    EXPECT_EQ(client.LoadSynthesisedFile(stream, ""), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(stream.Memory()), size_t(stream.DataSize())),
+              "xyABC");
+    EXPECT_EQ(Elements()[1],
+              "<ns1:GetSynthesisedFile><SessionID>s1</SessionID>"
+              "<AFileID>\xC3\x87\xC3\xBD&#xD;&#xA;</AFileID></ns1:GetSynthesisedFile>");
+}
+
+struct FailureCase {
+    const char *label;
+    std::string reply;
+    int status;
+    std::string message;
+};
+
+TEST_F(DemoClientTest, FailedCallsRaiseTheServiceErrorText) {
+    const FailureCase cases[] = {
+        {"fault string", SoapEnvelope(SoapFault("SOAP-ENV:Server", "Oturum yok")), 500,
+         Heading() + "Oturum yok"},
+        {"percent signs shown unchanged", SoapEnvelope(SoapFault("SOAP-ENV:Client", "100%s %d%%")),
+         500, Heading() + "100%s %d%%"},
+        {"client fault", SoapEnvelope(SoapFault("SOAP-ENV:Client", "bad")), 500, Heading() + "bad"},
+        {"type mismatch has no fault: its number",
+         ReturnReply("UpdateRequired2", "maybe"), 200, Heading() + "HataKodu: 4"},
+    };
+    for (const FailureCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        server.AddReply(c.reply, c.status);
+        EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), c.message);
+        EXPECT_EQ(client.fault, nullptr) << "the runtime's memory of the call is released";
+    }
+}
+
+TEST_F(DemoClientTest, FailureWithoutFaultReportsItsNumberNotAnOlderFault) {
+    server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "older fault")), 500);
+    server.AddReply(ReturnReply("UpdateRequired2", "maybe"));
+    EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), Heading() + "older fault");
+    EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), Heading() + "HataKodu: 4");
+}
+
+TEST_F(DemoClientTest, ServerThatNeverAnswersFails) {
+    server.AddSilence();
+    client.recv_timeout = 1;
+    const std::string message = MessageOf([&] { client.CheckUpdateRequired(); });
+    EXPECT_EQ(message.rfind(Heading(), 0), 0u) << message;
+    EXPECT_GT(message.size(), Heading().size());
+    EXPECT_FALSE(client.UpdateChecked);
+}
+
+}  // namespace
