@@ -1,0 +1,130 @@
+#include "pipeline/ogg_vorbis_decoder.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/exceptions.h"
+#include "foundation/stream.h"
+#include "pipeline/ogg_vorbis_state.h"
+#include "pipeline/pcm_convert.h"
+
+namespace {
+
+// The file is handed to the sync state in pieces of this many bytes.
+constexpr int32_t PieceSize = 4096;
+// Samples the conversion buffer holds (all channels together).
+constexpr int ConvBufferSamples = 4096;
+
+// Reads the in-memory file piece by piece into the sync state.
+class TPieceFeeder {
+public:
+    TPieceFeeder(const uint8_t *data, int32_t size) : data_(data), size_(size) {}
+
+    // Copies the next piece into the sync state; returns its length, 0 at the end of input.
+    int32_t Feed(TOggSync &sync) {
+        char *buffer = ogg_sync_buffer(sync.Get(), PieceSize);
+        int32_t bytes = size_ - consumed_;
+        if (bytes > PieceSize) bytes = PieceSize;
+        if (bytes > 0) std::memcpy(buffer, data_ + consumed_, static_cast<size_t>(bytes));
+        else bytes = 0;
+        consumed_ += bytes;
+        ogg_sync_wrote(sync.Get(), bytes);
+        return bytes;
+    }
+
+private:
+    const uint8_t *data_;
+    int32_t size_;
+    int32_t consumed_ = 0;
+};
+
+// A broken header: the diagnostic line on standard error, then the same text raised.
+[[noreturn]] void HeaderFault(const char *text) {
+    std::fprintf(stderr, "%s\n", text);
+    RaiseError(text);
+}
+
+}  // namespace
+
+void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output) {
+    TPieceFeeder feeder(data, size);
+    TOggSync sync;
+    TVorbisInfo info;
+    TVorbisComment comment;
+    TOggStream stream;
+    TVorbisDsp dsp;
+    TVorbisBlock block;
+    ogg_page page;
+    ogg_packet packet;
+
+    // Header phase: the first page carries the identification header.
+    feeder.Feed(sync);
+    if (ogg_sync_pageout(sync.Get(), &page) != 1) return;
+    stream.Init(ogg_page_serialno(&page));
+    if (ogg_stream_pagein(stream.Get(), &page) < 0)
+        HeaderFault("Error reading first page of Ogg bitstream data.");
+    if (ogg_stream_packetout(stream.Get(), &packet) != 1)
+        HeaderFault("Error reading initial header packet.");
+    if (vorbis_synthesis_headerin(info.Get(), comment.Get(), &packet) < 0)
+        HeaderFault("This Ogg bitstream does not contain Vorbis audio data.");
+
+    // The comment and setup headers may span several pages.
+    int headers = 0;
+    while (headers < 2) {
+        while (headers < 2) {
+            const int result = ogg_sync_pageout(sync.Get(), &page);
+            if (result == 0) break;  // more input needed
+            if (result < 0) continue;
+            ogg_stream_pagein(stream.Get(), &page);
+            while (headers < 2) {
+                const int got = ogg_stream_packetout(stream.Get(), &packet);
+                if (got == 0) break;
+                if (got < 0 || vorbis_synthesis_headerin(info.Get(), comment.Get(), &packet) < 0)
+                    HeaderFault("Corrupt secondary header.  Exiting.");
+                ++headers;
+            }
+        }
+        if (feeder.Feed(sync) == 0 && headers < 2)
+            HeaderFault("End of file before finding all Vorbis headers!");
+    }
+
+    const int channels = info->channels;
+    const int convSize = ConvBufferSamples / channels;
+    if (!dsp.Init(info.Get())) {
+        std::fprintf(stderr, "Error: Corrupt header during playback initialization.\n");
+        return;
+    }
+    block.Init(dsp.Get());
+
+    int16_t convBuffer[ConvBufferSamples];
+    bool endOfStream = false;
+    while (!endOfStream) {
+        const int result = ogg_sync_pageout(sync.Get(), &page);
+        if (result == 0) {
+            if (feeder.Feed(sync) == 0) break;
+            continue;
+        }
+        if (result < 0) {
+            std::fprintf(stderr, "Corrupt or missing data in bitstream; continuing...\n");
+            continue;
+        }
+        ogg_stream_pagein(stream.Get(), &page);
+        for (;;) {
+            const int got = ogg_stream_packetout(stream.Get(), &packet);
+            if (got == 0) break;
+            if (got < 0) continue;  // a hole in the data: skip it
+            if (vorbis_synthesis(block.Get(), &packet) == 0)
+                vorbis_synthesis_blockin(dsp.Get(), block.Get());
+            float **pcm = nullptr;
+            int frames;
+            while ((frames = vorbis_synthesis_pcmout(dsp.Get(), &pcm)) > 0) {
+                const int bout = frames < convSize ? frames : convSize;
+                if (ConvertFloatToPcm16(pcm, channels, bout, convBuffer))
+                    std::fprintf(stderr, "Clipping in frame %ld\n", static_cast<long>(dsp.Get()->sequence));
+                output.Write(convBuffer, 2 * channels * bout);
+                vorbis_synthesis_read(dsp.Get(), bout);
+            }
+        }
+        if (ogg_page_eos(&page)) endOfStream = true;
+    }
+}

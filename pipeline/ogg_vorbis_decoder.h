@@ -1,0 +1,26 @@
+#pragma once
+// Decoding of the Ogg Vorbis files the speech service sends into raw PCM.
+
+#include <cstdint>
+
+class TStream;
+
+// Decodes the first logical Vorbis stream of the in-memory Ogg file data[0..size) and
+// appends its PCM (signed 16-bit little-endian, channels interleaved, in the stream's own
+// rate and channel count) to `output` at its current position. size > 0.
+//
+// Diagnostics go to standard error only:
+// - data that does not begin with a complete Ogg page within its first 4,096 bytes writes
+//   nothing and reports nothing;
+// - a broken header writes its diagnostic and raises TException with the same text (without
+//   the line feed): "Error reading first page of Ogg bitstream data.", "Error reading initial
+//   header packet.", "This Ogg bitstream does not contain Vorbis audio data.", "Corrupt
+//   secondary header.  Exiting.", "End of file before finding all Vorbis headers!"; nothing
+//   has been written to `output` then;
+// - a header the decoder cannot be set up from writes "Error: Corrupt header during playback
+//   initialization." and returns without output;
+// - damaged audio pages write "Corrupt or missing data in bitstream; continuing..." and are
+//   skipped; decoding goes on with the next good page;
+// - a conversion step with clamped samples writes "Clipping in frame %ld".
+// Chained streams after the first end-of-stream page are ignored.
+void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output);
