@@ -1,0 +1,110 @@
+#pragma once
+// The lag search shared by every kernel, written once over a small vector interface V and
+// included by one file per instruction set (each compiled with its own target flags).
+// Everything here has internal linkage, so no instruction-set-specific copy of a function
+// can be merged with another file's copy.
+//
+// V provides: Width (int16 lanes per register), Reg, Zero(), Load(p) (unaligned),
+// MaxAdd(acc, a, b) = acc + pairwise 32-bit sums of max(a, b), and Sum4(a0..a3, out[4])
+// (the horizontal sums of four accumulators).
+//
+// Why max: |a - b| = 2 max(a, b) - a - b, exactly, in integers. So
+//   D(t) = 2 * sum max(base[j], base[t + j]) - sum base[j] - sum base[t + j].
+// The two plain sums come from one prefix-sum table shared by all lags, leaving one max, one
+// multiply-add and one add per lag and vector in the inner loop. No 16-bit value overflows:
+// max stays a signed 16-bit sample and the multiply-add widens pairs to 32 bits.
+
+#include <cstdint>
+
+namespace {
+
+// Partial sums are compared with the best so far every this many samples.
+constexpr int CheckEvery = 128;
+constexpr int64_t NoLimit = INT64_C(0x7fffffffffffffff);
+constexpr int64_t DeadLane = INT64_C(-0x7fffffffffffffff) - 1;
+
+// Scores four lags in one pass over the window, sharing the loads of base[j]. limits[i] is
+// the value lane i must stay below to be of interest; a lane whose partial sum reaches it is
+// abandoned (sums only grow). d[i] receives the exact D of a lane that finished below its
+// limit, or -1.
+template <class V>
+void ScoreGroup(const int16_t *base, int n, const int32_t *prefix, const int lags[4],
+                const int64_t limits[4], int64_t d[4]) {
+    const int nv = n - n % V::Width;
+    typename V::Reg acc0 = V::Zero(), acc1 = V::Zero(), acc2 = V::Zero(), acc3 = V::Zero();
+    const int16_t *b0 = base + lags[0];
+    const int16_t *b1 = base + lags[1];
+    const int16_t *b2 = base + lags[2];
+    const int16_t *b3 = base + lags[3];
+    int64_t partial[4] = {0, 0, 0, 0};
+    bool alive[4];
+    for (int i = 0; i < 4; ++i) alive[i] = 0 < limits[i];
+    int j = 0;
+    while (j < nv) {
+        const int stop = nv - j > CheckEvery ? j + CheckEvery : nv;
+        for (; j < stop; j += V::Width) {
+            const typename V::Reg a = V::Load(base + j);
+            acc0 = V::MaxAdd(acc0, a, V::Load(b0 + j));
+            acc1 = V::MaxAdd(acc1, a, V::Load(b1 + j));
+            acc2 = V::MaxAdd(acc2, a, V::Load(b2 + j));
+            acc3 = V::MaxAdd(acc3, a, V::Load(b3 + j));
+        }
+        int32_t s[4];
+        V::Sum4(acc0, acc1, acc2, acc3, s);
+        bool any = false;
+        for (int i = 0; i < 4; ++i) {
+            partial[i] = 2 * static_cast<int64_t>(s[i]) - prefix[j] - (prefix[lags[i] + j] - prefix[lags[i]]);
+            alive[i] = partial[i] < limits[i];
+            any = any || alive[i];
+        }
+        if (!any) break;
+    }
+    for (int i = 0; i < 4; ++i) {
+        d[i] = -1;
+        if (!alive[i]) continue;
+        int64_t sum = partial[i];
+        const int16_t *b = base + lags[i];
+        for (int k = nv; k < n; ++k) {
+            const int diff = b[k] - base[k];
+            sum += diff < 0 ? -diff : diff;
+        }
+        if (sum < limits[i]) d[i] = sum;
+    }
+}
+
+// The lag search: the hint is scored in full first, then every lag in ascending groups of
+// four against the best so far. A lag below the best lag wins on an equal sum, a lag above
+// it only on a smaller one, which gives the smallest lag among the smallest sums.
+template <class V>
+int SearchBestLag(const int16_t *base, int minLag, int maxLag, int n, int hint, const int32_t *prefix) {
+    if (hint < minLag || hint > maxLag) hint = minLag;
+    int lags[4] = {hint, hint, hint, hint};
+    int64_t limits[4] = {NoLimit, DeadLane, DeadLane, DeadLane};
+    int64_t d[4];
+    ScoreGroup<V>(base, n, prefix, lags, limits, d);
+    int64_t best = d[0];
+    int bestLag = hint;
+    for (int first = minLag; first <= maxLag; first += 4) {
+        for (int i = 0; i < 4; ++i) {
+            const int lag = first + i;
+            if (lag > maxLag) {  // past the range: read a valid lag, never count it
+                lags[i] = maxLag;
+                limits[i] = DeadLane;
+            } else {
+                lags[i] = lag;
+                limits[i] = lag < bestLag ? best + 1 : best;
+            }
+        }
+        ScoreGroup<V>(base, n, prefix, lags, limits, d);
+        for (int i = 0; i < 4; ++i) {
+            if (d[i] < 0) continue;
+            if (d[i] < best || (d[i] == best && lags[i] < bestLag)) {
+                best = d[i];
+                bestLag = lags[i];
+            }
+        }
+    }
+    return bestLag;
+}
+
+}  // namespace
