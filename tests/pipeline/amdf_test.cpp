@@ -1,0 +1,106 @@
+#include "pipeline/amdf.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "foundation/exceptions.h"
+#include "support/plain_speed_change.h"
+
+namespace {
+
+class KernelGuard {
+public:
+    KernelGuard() : saved_(ActiveAmdfKernel()) {}
+    ~KernelGuard() { SelectAmdfKernel(saved_); }
+
+private:
+    TAmdfKernel saved_;
+};
+
+const struct {
+    const char *label;
+    TAmdfKernel kernel;
+} Kernels[] = {
+    {"portable", TAmdfKernel::Portable},
+    {"SSE2", TAmdfKernel::Sse2},
+    {"AVX2", TAmdfKernel::Avx2},
+};
+
+TEST(Amdf, FastestKernelIsActiveByDefault) {
+    if (__builtin_cpu_supports("avx2")) EXPECT_EQ(ActiveAmdfKernel(), TAmdfKernel::Avx2);
+    else EXPECT_EQ(ActiveAmdfKernel(), TAmdfKernel::Sse2);
+}
+
+// Windows of every length remainder, lag ranges of every group remainder, hints inside and
+// outside the range: each kernel answers what the plain search answers.
+TEST(Amdf, KernelsMatchThePlainSearch) {
+    KernelGuard guard;
+    std::mt19937 random(5);
+    std::vector<int16_t> base(6000);
+    for (int round = 0; round < 40; ++round) {
+        const int kind = round % 4;
+        for (size_t i = 0; i < base.size(); ++i) {
+            switch (kind) {
+            case 0: base[i] = static_cast<int16_t>(random()); break;                     // full scale
+            case 1: base[i] = static_cast<int16_t>((i % 113) * 300 + random() % 50); break;  // near-periodic
+            case 2: base[i] = static_cast<int16_t>(random() % 3); break;                  // many ties
+            default: base[i] = (i / 37) % 2 ? 32767 : -32768; break;                     // rails
+            }
+        }
+        const int minLag = 1 + static_cast<int>(random() % 100);
+        const int maxLag = minLag + static_cast<int>(random() % 300);
+        const int n = 1 + static_cast<int>(random() % 2500);
+        const int16_t *window = base.data() + random() % 200;
+        const int expected = plain::Amdf(minLag, maxLag, n, window);
+        for (const auto &k : Kernels) {
+            if (!SelectAmdfKernel(k.kernel)) continue;
+            SCOPED_TRACE(std::string(k.label) + " round " + std::to_string(round));
+            EXPECT_EQ(amdfp2(minLag, maxLag, n, window, maxLag + n), expected);
+            for (int hint : {minLag, maxLag, (minLag + maxLag) / 2, expected, expected + 1, maxLag + 50})
+                EXPECT_EQ(BestPitchLag(minLag, maxLag, n, window, hint), expected) << "hint " << hint;
+        }
+    }
+}
+
+TEST(Amdf, TiesGoToTheSmallerLag) {
+    KernelGuard guard;
+    std::vector<int16_t> periodic(3000);
+    for (size_t i = 0; i < periodic.size(); ++i) periodic[i] = static_cast<int16_t>((i % 50) * 100);
+    const std::vector<int16_t> silence(3000, 0);
+    for (const auto &k : Kernels) {
+        if (!SelectAmdfKernel(k.kernel)) continue;
+        SCOPED_TRACE(k.label);
+        EXPECT_EQ(amdfp2(40, 120, 1000, periodic.data(), 1120), 50);  // 50 and 100 both sum to 0
+        EXPECT_EQ(BestPitchLag(40, 120, 1000, periodic.data(), 100), 50);
+        EXPECT_EQ(amdfp2(64, 266, 2394, silence.data(), 2660), 64);
+        EXPECT_EQ(BestPitchLag(64, 266, 2394, silence.data(), 200), 64);
+    }
+}
+
+TEST(Amdf, Arguments) {
+    const std::vector<int16_t> base(4000, 1);
+    EXPECT_EQ(amdfp2(70, 60, 100, base.data(), 10), 70);  // empty range: minLag, nothing read
+    EXPECT_EQ(amdfp2(64, 266, 2394, base.data(), 2660), 64);
+    const struct {
+        const char *label;
+        int minLag, maxLag, n, count;
+    } refused[] = {
+        {"window runs past the count", 64, 266, 2394, 2659},
+        {"negative lag", -1, 266, 100, 4000},
+        {"window too long for 32-bit sums", 1, 2, 40000, 50000},
+    };
+    for (const auto &c : refused) {
+        std::string raised;
+        try {
+            amdfp2(c.minLag, c.maxLag, c.n, base.data(), c.count);
+        } catch (const TCustomException &e) {
+            raised = e.Message();
+        }
+        EXPECT_EQ(raised, "invalid arguments for amdfp2") << c.label;
+    }
+}
+
+}  // namespace
