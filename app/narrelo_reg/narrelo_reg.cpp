@@ -1,0 +1,270 @@
+// narrelo-reg: looks at and changes the per-user settings store, in the manner of Windows'
+// reg tool.
+//
+//   narrelo-reg query  KEY [/v NAME | /ve]
+//   narrelo-reg add    KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD|REG_BINARY] [/d DATA] [/f]
+//   narrelo-reg delete KEY [/v NAME | /ve] [/f]
+//
+// KEY starts with HKCU or HKEY_CURRENT_USER (any letter case). Texts on the command line and
+// on the terminal are UTF-8; REG_SZ values are stored as UTF-16LE without terminator,
+// REG_DWORD data is decimal or 0x-hexadecimal, REG_BINARY data is a string of hex digits.
+// Exit status 0 on success, 1 on any failure (the message goes to standard error). add
+// without /f asks before replacing an existing value and takes anything but "y"/"yes"
+// (including the end of input) as no. delete never asks.
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/registry.h"
+#include "platform/settings_store.h"
+#include "platform/settings_store_text.h"
+
+namespace {
+
+using settings_text::FromUtf8;
+using settings_text::ToUtf8;
+
+constexpr const char *kRootName = "HKEY_CURRENT_USER";
+
+struct TCommandLine {
+    std::string Verb;
+    std::u16string Key;        // below the root, normalised
+    std::optional<std::u16string> Value;  // /v NAME, or "" for /ve
+    std::string Type = "REG_SZ";
+    std::optional<std::string> Data;
+    bool Force = false;
+};
+
+struct TUsageError {
+    std::string Text;
+};
+
+std::string Upper(std::string text) {
+    for (char &c : text)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return text;
+}
+
+// The key path below the root, or nullopt when KEY does not name the current user's root.
+std::optional<std::u16string> KeyBelowRoot(const std::string &key) {
+    for (const std::string root : {"HKCU", kRootName}) {
+        const std::string head = Upper(key.substr(0, root.size()));
+        if (head != root) continue;
+        if (key.size() == root.size()) return std::u16string();
+        if (key[root.size()] == '\\' || key[root.size()] == '/')
+            return settings_text::NormaliseKeyPath(FromUtf8(key.substr(root.size() + 1)));
+    }
+    return std::nullopt;
+}
+
+TCommandLine Parse(int argc, char **argv) {
+    if (argc < 3) throw TUsageError{"ERROR: Invalid syntax."};
+    TCommandLine line;
+    line.Verb = Upper(argv[1]);
+    if (line.Verb != "QUERY" && line.Verb != "ADD" && line.Verb != "DELETE")
+        throw TUsageError{"ERROR: Invalid syntax."};
+    const auto key = KeyBelowRoot(argv[2]);
+    if (!key) throw TUsageError{"ERROR: Invalid key name."};
+    line.Key = *key;
+    for (int i = 3; i < argc; ++i) {
+        std::string option = Upper(argv[i]);
+        if (option.size() > 1 && option[0] == '-') option[0] = '/';
+        const bool hasArgument = i + 1 < argc;
+        if (option == "/V" && hasArgument && !line.Value) line.Value = FromUtf8(argv[++i]);
+        else if (option == "/VE" && !line.Value) line.Value = u"";
+        else if (option == "/T" && hasArgument && line.Verb == "ADD") line.Type = Upper(argv[++i]);
+        else if (option == "/D" && hasArgument && line.Verb == "ADD") line.Data = argv[++i];
+        else if (option == "/F" && line.Verb != "QUERY") line.Force = true;
+        else throw TUsageError{"ERROR: Invalid syntax."};
+    }
+    if (line.Type != "REG_SZ" && line.Type != "REG_DWORD" && line.Type != "REG_BINARY")
+        throw TUsageError{"ERROR: Invalid syntax. Type must be REG_SZ, REG_DWORD or REG_BINARY."};
+    return line;
+}
+
+std::vector<uint8_t> EncodeData(const std::string &type, const std::string &data) {
+    std::vector<uint8_t> bytes;
+    if (type == "REG_SZ") {
+        for (char16_t c : FromUtf8(data)) {
+            bytes.push_back(uint8_t(c));
+            bytes.push_back(uint8_t(c >> 8));
+        }
+    } else if (type == "REG_DWORD") {
+        char *end = nullptr;
+        errno = 0;
+        const unsigned long long value = std::strtoull(data.c_str(), &end, 0);
+        if (data.empty() || data[0] == '-' || *end || errno || value > 0xFFFFFFFFull)
+            throw TUsageError{"ERROR: Invalid syntax. Specify valid numeric value for '/d'."};
+        for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
+    } else {  // REG_BINARY
+        auto nibble = [](char c) {
+            if (c >= '0' && c <= '9') return c - '0';
+            if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+            if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+            return -1;
+        };
+        if (data.size() % 2) throw TUsageError{"ERROR: Invalid syntax. Specify valid hexadecimal value for '/d'."};
+        for (std::size_t i = 0; i < data.size(); i += 2) {
+            const int high = nibble(data[i]), low = nibble(data[i + 1]);
+            if (high < 0 || low < 0)
+                throw TUsageError{"ERROR: Invalid syntax. Specify valid hexadecimal value for '/d'."};
+            bytes.push_back(uint8_t(high * 16 + low));
+        }
+    }
+    return bytes;
+}
+
+std::string TypeName(uint32_t type) {
+    switch (type) {
+    case REG_NONE: return "REG_NONE";
+    case REG_SZ: return "REG_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    default: return "REG_TYPE_" + std::to_string(type);
+    }
+}
+
+std::string DataText(const TSettingsValue &value) {
+    const std::vector<uint8_t> &d = value.Data;
+    if (value.Type == REG_SZ) {
+        std::u16string text(d.size() / 2, u'\0');
+        for (std::size_t i = 0; i < text.size(); ++i) text[i] = char16_t(d[2 * i] | (d[2 * i + 1] << 8));
+        const std::size_t nul = text.find(u'\0');
+        if (nul != std::u16string::npos) text.resize(nul);
+        return ToUtf8(text);
+    }
+    if (value.Type == REG_DWORD && d.size() == 4) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "0x%x", unsigned(d[0] | d[1] << 8 | d[2] << 16 | uint32_t(d[3]) << 24));
+        return buffer;
+    }
+    std::string hex;
+    for (uint8_t b : d) {
+        static const char digits[] = "0123456789ABCDEF";
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+std::string KeyName(const std::u16string &path) {
+    return path.empty() ? std::string(kRootName) : std::string(kRootName) + "\\" + ToUtf8(path);
+}
+
+void PrintValue(const TSettingsValue &value) {
+    const std::string name = value.Name.empty() ? "(Default)" : ToUtf8(value.Name);
+    std::cout << "    " << name << "    " << TypeName(value.Type) << "    " << DataText(value) << "\n";
+}
+
+// Failures of the store itself.
+struct TStoreFailure {
+    TSettingsError Error;
+};
+
+void Check(const TSettingsError &e) {
+    if (e) throw TStoreFailure{e};
+}
+
+const char *kNotFound = "ERROR: The system was unable to find the specified registry key or value.";
+
+bool IsNotFound(const TSettingsError &e) { return e.Code == ENOENT && !e.FromSqlite; }
+
+int Query(TSettingsStore &store, const TCommandLine &line) {
+    TSettingsKey key;
+    TSettingsError e = store.OpenKey(line.Key, key);
+    if (IsNotFound(e)) return std::cerr << kNotFound << "\n", 1;
+    Check(e);
+    std::vector<TSettingsValue> values;
+    Check(store.EnumValues(key, values));
+    if (line.Value) {
+        const std::u16string wanted = settings_text::Fold(*line.Value);
+        for (const TSettingsValue &value : values) {
+            if (settings_text::Fold(value.Name) != wanted) continue;
+            std::cout << "\n" << KeyName(key.Path) << "\n";
+            PrintValue(value);
+            std::cout << "\n";
+            return 0;
+        }
+        std::cerr << kNotFound << "\n";
+        return 1;
+    }
+    std::cout << "\n" << KeyName(key.Path) << "\n";
+    for (const TSettingsValue &value : values) PrintValue(value);
+    std::vector<std::u16string> subKeys;
+    Check(store.EnumSubKeys(key, subKeys));
+    std::cout << "\n";
+    for (const std::u16string &name : subKeys)
+        std::cout << KeyName(key.Path.empty() ? name : key.Path + u"\\" + name) << "\n";
+    return 0;
+}
+
+bool Confirm(const std::string &question) {
+    std::cout << question << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    answer = Upper(answer);
+    return answer == "Y" || answer == "YES";
+}
+
+int Add(TSettingsStore &store, const TCommandLine &line) {
+    const std::vector<uint8_t> bytes = EncodeData(line.Type, line.Data.value_or(""));
+    TSettingsKey key;
+    Check(store.CreateKey(line.Key, key));
+    if (line.Value) {
+        const uint32_t type = line.Type == "REG_SZ" ? REG_SZ : line.Type == "REG_DWORD" ? REG_DWORD : REG_BINARY;
+        TSettingsError exists = store.QueryValue(key, *line.Value, nullptr, nullptr, nullptr);
+        if (!IsNotFound(exists)) Check(exists);
+        const std::string shown = line.Value->empty() ? "(Default)" : ToUtf8(*line.Value);
+        if (!exists && !line.Force && !Confirm("Value " + shown + " exists, overwrite(Yes/No)? ")) {
+            std::cout << "The operation was canceled by the user.\n";
+            return 1;
+        }
+        Check(store.SetValue(key, *line.Value, type, bytes.data(), bytes.size()));
+    }
+    std::cout << "The operation completed successfully.\n";
+    return 0;
+}
+
+int Delete(TSettingsStore &store, const TCommandLine &line) {
+    TSettingsError e;
+    if (line.Value) {
+        TSettingsKey key;
+        e = store.OpenKey(line.Key, key);
+        if (!e) e = store.DeleteValue(key, *line.Value);
+    } else {
+        if (line.Key.empty()) return std::cerr << "ERROR: Invalid key name.\n", 1;
+        e = store.DeleteKey(line.Key);
+    }
+    if (IsNotFound(e)) return std::cerr << kNotFound << "\n", 1;
+    Check(e);
+    std::cout << "The operation completed successfully.\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    try {
+        const TCommandLine line = Parse(argc, argv);
+        TSettingsStore store;
+        if (line.Verb == "QUERY") return Query(store, line);
+        if (line.Verb == "ADD") return Add(store, line);
+        return Delete(store, line);
+    } catch (const TUsageError &e) {
+        std::cerr << e.Text << "\n"
+                  << "Usage: narrelo-reg query KEY [/v NAME | /ve]\n"
+                  << "       narrelo-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD|REG_BINARY] [/d DATA] [/f]\n"
+                  << "       narrelo-reg delete KEY [/v NAME | /ve] [/f]\n"
+                  << "KEY starts with HKCU\\ or HKEY_CURRENT_USER\\.\n";
+        return 1;
+    } catch (const TStoreFailure &e) {
+        std::cerr << "ERROR: " << SettingsErrorText(e.Error).ToUtf8() << "\n";
+        return 1;
+    }
+}
