@@ -1,0 +1,15 @@
+#include "records/encrypted_raw_data_static.h"
+
+#include "foundation/exceptions.h"
+
+void TEnCryptedRawDataStatic::Unscramble(uint8_t *data, int32_t size) {
+    Unscramble(static_cast<const void *>(data), size);
+}
+
+void TEnCryptedRawDataStatic::Unscramble(const void *data, int32_t size) {
+    if (!data || size <= 0) RaiseError("Internal Memory Is Nil");
+    copy_.Clear();
+    copy_.Write(data, size);
+    copy_.Seek(0, soFromBeginning);
+    TEnCryptedRawData::Unscramble(copy_.Memory(), size);
+}
