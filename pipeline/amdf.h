@@ -5,7 +5,7 @@
 // the lag with the smallest D, the smaller lag winning ties. The work is
 // (maxLag - minLag + 1) * n absolute differences per call, which is where the speed change
 // spends nearly all its time, so the search runs on the widest integer vectors the
-// processor offers (AVX2, else SSE2) and gives up on a lag as soon as its partial sum can no
+// processor offers (AVX2, else SSE2; see simd_level.h) and gives up on a lag as soon as its partial sum can no
 // longer win. Every kernel returns exactly the lag the plain double loop returns.
 
 #include <cstdint>
@@ -17,16 +17,10 @@
 int amdfp2(int minLag, int maxLag, int n, const int16_t *base, int count);
 
 // As amdfp2 without the argument checks, for callers that guarantee them
-// (0 <= minLag <= maxLag <= 32,768, 0 < n <= 32,768, base[0 .. maxLag + n) readable).
-// `hint` is a lag likely to be near the best (the previous period); a good hint lets the
-// other lags be abandoned early. It never changes the result.
-int BestPitchLag(int minLag, int maxLag, int n, const int16_t *base, int hint);
-
-// The search kernels. The fastest the processor supports is chosen at first use; tests and
-// benchmarks may force one.
-enum class TAmdfKernel { Portable, Sse2, Avx2 };
-
-// Makes `kernel` the one used from now on; false (and no change) when the processor or the
-// build lacks it.
-bool SelectAmdfKernel(TAmdfKernel kernel);
-TAmdfKernel ActiveAmdfKernel();
+// (0 <= minLag <= maxLag <= 32,768, 0 < n <= 32,768, base[0 .. maxLag + n) readable), and
+// with the signal's sums made once by the caller (sample_sums.h): prefix and blocks are
+// TSampleSums::Prefix and Blocks at the position of base[0], readable for
+// [0, maxLag + n + 8]. `hint` is a lag likely to be near the best (the previous period): a
+// good hint lets most lags be skipped or abandoned early. It never changes the result.
+int BestPitchLag(int minLag, int maxLag, int n, const int16_t *base, const uint32_t *prefix, const int32_t *blocks,
+                 int hint);

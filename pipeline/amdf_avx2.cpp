@@ -19,6 +19,15 @@ struct TAvx2 {
     static Reg MaxAdd(Reg acc, Reg a, Reg b) {
         return _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_max_epi16(a, b), _mm256_set1_epi16(1)));
     }
+    static constexpr int BoundLanes = 8;
+    static void Bounds(const int32_t *c, int first, int blocks, int32_t *out) {
+        __m256i acc = _mm256_setzero_si256();
+        for (int m = 0; m < blocks; ++m) {
+            const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(c + first + 8 * m));
+            acc = _mm256_add_epi32(acc, _mm256_abs_epi32(_mm256_sub_epi32(t, _mm256_set1_epi32(c[8 * m]))));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), acc);
+    }
     static __m128i Fold(Reg a) { return _mm_add_epi32(_mm256_castsi256_si128(a), _mm256_extracti128_si256(a, 1)); }
     static void Sum4(Reg r0, Reg r1, Reg r2, Reg r3, int32_t out[4]) {
         const __m128i a0 = Fold(r0), a1 = Fold(r1), a2 = Fold(r2), a3 = Fold(r3);
@@ -33,8 +42,8 @@ struct TAvx2 {
 
 #include "pipeline/amdf_kernel_body.h"
 
-int AmdfSearchAvx2(const int16_t *base, int minLag, int maxLag, int n, int hint, const int32_t *prefix) {
-    return SearchBestLag<TAvx2>(base, minLag, maxLag, n, hint, prefix);
+int AmdfSearchAvx2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch) {
+    return SearchBestLag<TAvx2>(base, minLag, maxLag, n, hint, scratch);
 }
 
 #endif

@@ -1,14 +1,19 @@
 #pragma once
-// Entry points of the per-instruction-set lag search kernels (see amdf.h). Each takes the
-// prefix sums prefix[i] = base[0] + ... + base[i - 1] for i in [0, maxLag + n].
+// Entry points of the per-instruction-set lag search kernels (see amdf.h and BestPitchLag
+// for the prefix table).
 
 #include <cstdint>
 
-using TAmdfSearch = int (*)(const int16_t *base, int minLag, int maxLag, int n, int hint,
-                            const int32_t *prefix);
+// The inputs of one search beside the samples (see BestPitchLag) and its work space, given
+// by the caller: the kernels allocate nothing. Bounds holds maxLag - minLag + 9 entries.
+struct TAmdfScratch {
+    const uint32_t *Prefix;
+    const int32_t *Blocks;
+    int32_t *Bounds;
+};
 
-int AmdfSearchPortable(const int16_t *base, int minLag, int maxLag, int n, int hint, const int32_t *prefix);
+int AmdfSearchPortable(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
 #if defined(__x86_64__) || defined(__i386__)
-int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint, const int32_t *prefix);
-int AmdfSearchAvx2(const int16_t *base, int minLag, int maxLag, int n, int hint, const int32_t *prefix);
+int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
+int AmdfSearchAvx2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
 #endif

@@ -17,6 +17,17 @@ struct TSse2 {
     static Reg MaxAdd(Reg acc, Reg a, Reg b) {
         return _mm_add_epi32(acc, _mm_madd_epi16(_mm_max_epi16(a, b), _mm_set1_epi16(1)));
     }
+    static constexpr int BoundLanes = 4;
+    static void Bounds(const int32_t *c, int first, int blocks, int32_t *out) {
+        __m128i acc = _mm_setzero_si128();
+        for (int m = 0; m < blocks; ++m) {
+            const __m128i t = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(c + first + 8 * m)),
+                                            _mm_set1_epi32(c[8 * m]));
+            const __m128i sign = _mm_srai_epi32(t, 31);
+            acc = _mm_add_epi32(acc, _mm_sub_epi32(_mm_xor_si128(t, sign), sign));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), acc);
+    }
     static void Sum4(Reg a0, Reg a1, Reg a2, Reg a3, int32_t out[4]) {
         const __m128i s01 = _mm_add_epi32(_mm_unpacklo_epi32(a0, a1), _mm_unpackhi_epi32(a0, a1));
         const __m128i s23 = _mm_add_epi32(_mm_unpacklo_epi32(a2, a3), _mm_unpackhi_epi32(a2, a3));
@@ -29,8 +40,8 @@ struct TSse2 {
 
 #include "pipeline/amdf_kernel_body.h"
 
-int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint, const int32_t *prefix) {
-    return SearchBestLag<TSse2>(base, minLag, maxLag, n, hint, prefix);
+int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch) {
+    return SearchBestLag<TSse2>(base, minLag, maxLag, n, hint, scratch);
 }
 
 #endif

@@ -7,6 +7,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/stream.h"
 #include "pipeline/amdf.h"
+#include "pipeline/sample_sums.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ void TSpeedChanger::Run(const int16_t *samples, int32_t count, TStream &output) 
     // x[0 .. SegmentLength()); where that span leaves the input it is assembled in `edge`.
     const int64_t total = static_cast<int64_t>(leadIn_) + (count > 0 ? count : 0);
     std::vector<int16_t> edge(static_cast<size_t>(segmentLength_));
+    // The sums every period search reuses, over the work sequence and its silent tail.
+    TSampleSums sums(leadIn_, samples, count, segmentLength_ + 16);
     int64_t position = 0;  // of x in the work sequence
     int64_t remaining = total;
     int hint = MinLag;
@@ -72,7 +75,8 @@ void TSpeedChanger::Run(const int16_t *samples, int32_t count, TStream &output) 
                             static_cast<size_t>(to - from) * sizeof(int16_t));
             x = edge.data();
         }
-        const int tau = BestPitchLag(MinLag, MaxLag, window_, x + leadIn_, hint);
+        const TSampleSums::TWindow window = sums.At(position + leadIn_);
+        const int tau = BestPitchLag(MinLag, MaxLag, window_, x + leadIn_, window.Prefix, window.Blocks, hint);
         if (remaining < static_cast<int64_t>(q_) * tau + leadIn_) break;
         const int consumed = OverlapStep(x, tau);
         output.Write(crossfade_.data(), 2 * p_ * tau);

@@ -1,4 +1,6 @@
 #include "pipeline/amdf.h"
+#include "pipeline/sample_sums.h"
+#include "pipeline/simd_level.h"
 
 #include <gtest/gtest.h>
 
@@ -13,25 +15,38 @@ namespace {
 
 class KernelGuard {
 public:
-    KernelGuard() : saved_(ActiveAmdfKernel()) {}
-    ~KernelGuard() { SelectAmdfKernel(saved_); }
+    KernelGuard() : saved_(ActiveSimdLevel()) {}
+    ~KernelGuard() { SelectSimdLevel(saved_); }
 
 private:
-    TAmdfKernel saved_;
+    TSimdLevel saved_;
 };
+
+// BestPitchLag with the sums of a signal whose running sums wrap around 2^32 right at the
+// window: 131,071 full-scale samples come first. Only differences of the sums may matter.
+int Best(int minLag, int maxLag, int n, const int16_t *base, int hint) {
+    std::vector<int16_t> signal(131071, 32767);
+    signal.insert(signal.end(), base, base + maxLag + n);
+    const int64_t at = 131071;
+    TSampleSums sums(0, signal.data(), static_cast<int32_t>(signal.size()), maxLag + n + 16, static_cast<int32_t>(at));
+    sums.At(0);  // one chunk from 0 serves the window at `at`: its sums have run that far
+    const TSampleSums::TWindow window = sums.At(at);
+    EXPECT_GT(window.Prefix[0], 0xfff00000u);
+    return BestPitchLag(minLag, maxLag, n, signal.data() + at, window.Prefix, window.Blocks, hint);
+}
 
 const struct {
     const char *label;
-    TAmdfKernel kernel;
+    TSimdLevel kernel;
 } Kernels[] = {
-    {"portable", TAmdfKernel::Portable},
-    {"SSE2", TAmdfKernel::Sse2},
-    {"AVX2", TAmdfKernel::Avx2},
+    {"portable", TSimdLevel::Portable},
+    {"SSE2", TSimdLevel::Sse2},
+    {"AVX2", TSimdLevel::Avx2},
 };
 
-TEST(Amdf, FastestKernelIsActiveByDefault) {
-    if (__builtin_cpu_supports("avx2")) EXPECT_EQ(ActiveAmdfKernel(), TAmdfKernel::Avx2);
-    else EXPECT_EQ(ActiveAmdfKernel(), TAmdfKernel::Sse2);
+TEST(Amdf, WidestLevelIsActiveByDefault) {
+    if (__builtin_cpu_supports("avx2")) EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx2);
+    else EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Sse2);
 }
 
 // Windows of every length remainder, lag ranges of every group remainder, hints inside and
@@ -56,12 +71,26 @@ TEST(Amdf, KernelsMatchThePlainSearch) {
         const int16_t *window = base.data() + random() % 200;
         const int expected = plain::Amdf(minLag, maxLag, n, window);
         for (const auto &k : Kernels) {
-            if (!SelectAmdfKernel(k.kernel)) continue;
+            if (!SelectSimdLevel(k.kernel)) continue;
             SCOPED_TRACE(std::string(k.label) + " round " + std::to_string(round));
             EXPECT_EQ(amdfp2(minLag, maxLag, n, window, maxLag + n), expected);
             for (int hint : {minLag, maxLag, (minLag + maxLag) / 2, expected, expected + 1, maxLag + 50})
-                EXPECT_EQ(BestPitchLag(minLag, maxLag, n, window, hint), expected) << "hint " << hint;
+                EXPECT_EQ(Best(minLag, maxLag, n, window, hint), expected) << "hint " << hint;
         }
+    }
+}
+
+// The largest window the 32-bit sums allow, on full-scale rails: every sum and bound runs to
+// the edge of 32 bits without overflowing.
+TEST(Amdf, LongestWindowAtFullScale) {
+    KernelGuard guard;
+    std::vector<int16_t> base(32768 + 600);
+    for (size_t i = 0; i < base.size(); ++i) base[i] = (i / 3) % 2 ? 32767 : -32768;
+    for (size_t i = 0; i < base.size(); i += 97) base[i] = 0;
+    const int expected = plain::Amdf(500, 520, 32768, base.data());
+    for (const auto &k : Kernels) {
+        if (!SelectSimdLevel(k.kernel)) continue;
+        EXPECT_EQ(amdfp2(500, 520, 32768, base.data(), 32768 + 520), expected) << k.label;
     }
 }
 
@@ -71,12 +100,12 @@ TEST(Amdf, TiesGoToTheSmallerLag) {
     for (size_t i = 0; i < periodic.size(); ++i) periodic[i] = static_cast<int16_t>((i % 50) * 100);
     const std::vector<int16_t> silence(3000, 0);
     for (const auto &k : Kernels) {
-        if (!SelectAmdfKernel(k.kernel)) continue;
+        if (!SelectSimdLevel(k.kernel)) continue;
         SCOPED_TRACE(k.label);
         EXPECT_EQ(amdfp2(40, 120, 1000, periodic.data(), 1120), 50);  // 50 and 100 both sum to 0
-        EXPECT_EQ(BestPitchLag(40, 120, 1000, periodic.data(), 100), 50);
+        EXPECT_EQ(Best(40, 120, 1000, periodic.data(), 100), 50);
         EXPECT_EQ(amdfp2(64, 266, 2394, silence.data(), 2660), 64);
-        EXPECT_EQ(BestPitchLag(64, 266, 2394, silence.data(), 200), 64);
+        EXPECT_EQ(Best(64, 266, 2394, silence.data(), 200), 64);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "pipeline/amdf.h"
+#include "pipeline/simd_level.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "support/pipeline_test_util.h"
 #include "support/plain_speed_change.h"
@@ -63,20 +64,20 @@ std::string Raised(const std::function<void()> &action) {
 // Puts the fastest kernel back after a test that forces one.
 class KernelGuard {
 public:
-    KernelGuard() : saved_(ActiveAmdfKernel()) {}
-    ~KernelGuard() { SelectAmdfKernel(saved_); }
+    KernelGuard() : saved_(ActiveSimdLevel()) {}
+    ~KernelGuard() { SelectSimdLevel(saved_); }
 
 private:
-    TAmdfKernel saved_;
+    TSimdLevel saved_;
 };
 
 const struct {
     const char *label;
-    TAmdfKernel kernel;
+    TSimdLevel kernel;
 } Kernels[] = {
-    {"portable", TAmdfKernel::Portable},
-    {"SSE2", TAmdfKernel::Sse2},
-    {"AVX2", TAmdfKernel::Avx2},
+    {"portable", TSimdLevel::Portable},
+    {"SSE2", TSimdLevel::Sse2},
+    {"AVX2", TSimdLevel::Avx2},
 };
 
 TEST(SpeedChanger, SettingsTable) {
@@ -120,7 +121,7 @@ TEST(ChangeSpeed, EveryKernelMatchesThePlainOracleBitForBit) {
         for (int a = -10; a <= 10; ++a) {
             const std::vector<int16_t> expected = plain::ChangeSpeed(signals[s], a);
             for (const auto &k : Kernels) {
-                if (!SelectAmdfKernel(k.kernel)) continue;
+                if (!SelectSimdLevel(k.kernel)) continue;
                 SCOPED_TRACE(std::string(names[s]) + ", setting " + std::to_string(10 - a) + ", " + k.label);
                 const std::vector<int16_t> got = Change(signals[s], a);
                 ASSERT_EQ(got.size(), expected.size());
@@ -196,6 +197,34 @@ TEST(SpeedChanger, OverlapStepRefusesLagsThatDoNotFit) {
     TSpeedChanger slow(-10);
     EXPECT_EQ(Raised([&] { slow.OverlapStep(x.data(), 267); }), "Invalid param FOL");  // b + (Q - P) t < 0
     EXPECT_EQ(slow.OverlapStep(x.data(), 266), 266);
+}
+
+// Every vector level against the formula written out, on full-scale noise, for lengths
+// around each vector width and a whole step.
+TEST(Crossfade, EveryLevelGivesThePlainFormulasBits) {
+    KernelGuard guard;
+    std::mt19937 random(9);
+    std::vector<int16_t> x(6000);
+    for (int16_t &v : x) v = static_cast<int16_t>(random());
+    for (int i = 0; i < 200; ++i) x[static_cast<size_t>(random() % x.size())] = i % 2 ? 32767 : -32768;
+    for (int n : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 640, 2659, 2660}) {
+        for (int d : {-1330, 0, 1, 500}) {
+            const int i0 = 1500;
+            std::vector<int16_t> expected(static_cast<size_t>(n));
+            for (int k = 0; k < n; ++k) {
+                const double w = k * (1.0 / n);
+                expected[static_cast<size_t>(k)] =
+                    static_cast<int16_t>(std::floor(x[static_cast<size_t>(i0 + k)] * (1 - w) + x[static_cast<size_t>(i0 + d + k)] * w));
+            }
+            for (const auto &k : Kernels) {
+                if (!SelectSimdLevel(k.kernel)) continue;
+                std::vector<int16_t> y(static_cast<size_t>(n) + 8, 0x5555);
+                Crossfade(x.data(), i0, d, n, y.data());
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), y.begin())) << k.label << " n " << n << " d " << d;
+                EXPECT_EQ(y[static_cast<size_t>(n)], 0x5555) << "wrote past n: " << k.label << " n " << n;
+            }
+        }
+    }
 }
 
 TEST(Crossfade, FadesLinearlyFromOneStretchToTheOther) {

@@ -1,0 +1,11 @@
+#pragma once
+// Which vector code the speed change runs (pitch search and crossfade). The widest level the
+// processor supports is chosen at first use, so one binary runs on every x86-64 machine and
+// uses AVX2 where it exists. Every level gives the same bits.
+
+enum class TSimdLevel { Portable, Sse2, Avx2 };
+
+// Makes `level` the one used from now on (tests and benchmarks compare the levels); false,
+// and no change, when the processor or the build lacks it. Any thread.
+bool SelectSimdLevel(TSimdLevel level);
+TSimdLevel ActiveSimdLevel();
