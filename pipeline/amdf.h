@@ -4,9 +4,10 @@
 // For a lag t, D(t) = sum over j in [0, n) of |base[t + j] - base[j]|; the pitch period is
 // the lag with the smallest D, the smaller lag winning ties. The work is
 // (maxLag - minLag + 1) * n absolute differences per call, which is where the speed change
-// spends nearly all its time, so the search runs on the widest integer vectors the
-// processor offers (AVX2, else SSE2; see simd_level.h) and gives up on a lag as soon as its partial sum can no
-// longer win. Every kernel returns exactly the lag the plain double loop returns.
+// spends nearly all its time. So the search runs on the widest integer vectors the
+// processor offers (AVX2, else SSE2; see simd_level.h), skips every lag that a cheap lower
+// bound rules out, and gives up on a lag as soon as its partial sum can no longer win.
+// Every kernel returns exactly the lag the plain double loop returns.
 
 #include <cstdint>
 

@@ -22,8 +22,8 @@
 // and the block sums come from the running sums at almost no cost, so
 //   B(t) = sum over blocks m of |S(t + 8m) - S(8m)|,   S(i) = base[i] + ... + base[i + 7],
 // is a lower bound of D(t) costing an eighth of it. Speech is smooth at 16 kHz, so B is close
-// to D (about 0.8 of it) and only lags whose bound can still win (a fifth or so) are summed,
-// most promising first.
+// to D (about 0.8 of it) and only the lags whose bound can still win (a fifth or so) are
+// summed at all.
 
 #include <cstdint>
 
