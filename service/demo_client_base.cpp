@@ -6,6 +6,9 @@
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "foundation/registry.h"
+#include "records/demo_audios.h"
+#include "records/encrypted_raw_data_static.h"
+#include "records/narrelo_cumles.h"
 #include "service/xml_text.h"
 
 namespace {
@@ -102,6 +105,46 @@ MyString TDemoClientBase::GetSetupUrl() {
     char *url = nullptr;
     RaiseServiceError(LastSetupUrl2(session.Get(), url));
     return MyString(url);
+}
+
+void TDemoClientBase::LoadSentences(const char *text, uint8_t isXml, TNarreloCumles &sentences) {
+    BeginSessionCall();
+    TMemoryStream stream(ResultGranularity);
+    {
+        TCallScope scope(*this);
+        TXmlArgument session(SessionID), argument(text);
+        xsd__base64Binary answer;
+        RaiseServiceError(ParseSentences(session.Get(), argument.Get(), isXml != 0, answer));
+        if (answer.__size > 0) stream.Write(answer.__ptr, answer.__size);
+    }
+    stream.Seek(0, soFromBeginning);
+
+    // An empty answer fails here too, with "Internal Memory Is Nil".
+    TEnCryptedRawDataStatic raw;
+    raw.Unscramble(stream.Memory(), stream.DataSize());
+    if (raw.Payload() == nullptr || raw.PayloadSize() <= 0) RaiseError("Internal Memory Is Nil");
+    // The payload lies in the holder's own copy, so the stream can be refilled from it.
+    stream.Clear();
+    stream.Write(raw.Payload(), raw.PayloadSize());
+    stream.Seek(0, soFromBeginning);
+    sentences.LoadFromStream(stream);
+}
+
+void TDemoClientBase::SynthesiseSentence(const char *text, uint8_t isXml, int32_t speaker,
+                                         int32_t volume, int32_t speed, int32_t fileType,
+                                         TDemoAudios &audios) {
+    BeginSessionCall();
+    TMemoryStream stream(ResultGranularity);
+    {
+        TCallScope scope(*this);
+        TXmlArgument session(SessionID), argument(text);
+        xsd__base64Binary answer;
+        RaiseServiceError(Synthesise(session.Get(), argument.Get(), isXml != 0, speaker, volume,
+                                     speed, fileType, answer));
+        if (answer.__size > 0) stream.Write(answer.__ptr, answer.__size);
+    }
+    stream.Seek(0, soFromBeginning);
+    audios.LoadFromStream(stream);
 }
 
 int32_t TDemoClientBase::LoadSynthesisedFile(TStream &stream, const char *fileId) {

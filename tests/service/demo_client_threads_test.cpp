@@ -11,34 +11,16 @@
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "foundation/registry.h"
+#include "records/demo_audios.h"
+#include "records/narrelo_cumles.h"
 #include "service/demo_client.h"
+#include "tests/service/support/service_fixtures.h"
 #include "tests/service/support/soap_test_server.h"
 #include "tests/support/temp_config_home.h"
 
 namespace {
 
 constexpr const char16_t *ClientIDKey = u"Software\\Valtrosa\\Quellar\\Narrelo";
-
-std::string LoginReply(std::string_view clientID, std::string_view session) {
-    return SoapEnvelope("<ns1:LoginResponse><ClientID>" + std::string(clientID) +
-                        "</ClientID><return>" + std::string(session) +
-                        "</return></ns1:LoginResponse>");
-}
-
-std::string ReturnReply(std::string_view operation, std::string_view value) {
-    return SoapEnvelope("<ns1:" + std::string(operation) + "Response><return>" +
-                        std::string(value) + "</return></ns1:" + std::string(operation) +
-                        "Response>");
-}
-
-// The request element of a recorded request: the content of SOAP-ENV:Body.
-std::string RequestElement(const std::string &request) {
-    const size_t open = request.find("<SOAP-ENV:Body");
-    const size_t start = request.find('>', open) + 1;
-    const size_t end = request.find("</SOAP-ENV:Body>");
-    if (open == std::string::npos || end == std::string::npos) return "(no body)";
-    return request.substr(start, end - start);
-}
 
 std::string LoginElement(std::string_view user, std::string_view password,
                          std::string_view clientID) {
@@ -178,9 +160,13 @@ TEST_F(DemoClientTest, UpdateAnswerIsCachedOnlyAfterSuccess) {
 
 TEST_F(DemoClientTest, SessionCallsWithoutEndpointSendNothing) {
     TMemoryStream stream;
+    TNarreloCumles sentences;
+    TDemoAudios audios;
     const std::pair<const char *, std::function<void()>> calls[] = {
         {"GetSetupUrl", [&] { client.GetSetupUrl(); }},
         {"LoadSynthesisedFile", [&] { client.LoadSynthesisedFile(stream, "f"); }},
+        {"LoadSentences", [&] { client.LoadSentences("t", 0, sentences); }},
+        {"SynthesiseSentence", [&] { client.SynthesiseSentence("t", 0, 1, 10, 10, 1, audios); }},
     };
     for (const char *endpointText : {static_cast<const char *>(nullptr), ""}) {
         client.soap_endpoint = endpointText;
@@ -205,6 +191,62 @@ TEST_F(DemoClientTest, AudioFileBytesAreWrittenAtTheStreamPosition) {
     EXPECT_EQ(Elements()[1],
               "<ns1:GetSynthesisedFile><SessionID>s1</SessionID>"
               "<AFileID>\xC3\x87\xC3\xBD&#xD;&#xA;</AFileID></ns1:GetSynthesisedFile>");
+}
+
+TEST_F(DemoClientTest, LoadSentencesSendsTheTextAndAppendsTheUnscrambledSentences) {
+    TNarreloCumles reply;
+    reply.OwnsItems = true;
+    const std::string longText(300, 'a');  // the payload spans two scrambling chunks
+    for (const char *text : {"Çay."_cp, longText.c_str()}) {
+        TNarreloCumle *sentence = reply.CreateItem();
+        reply.Add(sentence);
+        sentence->Text = text;
+        sentence->Length = sentence->Text.Length();
+    }
+    const auto block = ScrambledBlock(Serialized(reply), 250);
+    ASSERT_GT(block.size(), 8u + 256u);
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(ReturnReply("ParseSentences", Base64(block)));
+
+    TNarreloCumles sentences;
+    sentences.OwnsItems = true;
+    sentences.Add(sentences.CreateItem());  // loading appends
+    client.LoadSentences("\xC7\xFD\r\nx", 2, sentences);
+    ASSERT_EQ(sentences.Count(), 3);
+    EXPECT_STREQ(sentences.Get(1)->Text.Text(), "Çay."_cp);
+    EXPECT_EQ(sentences.Get(2)->Text.View(), longText);
+    EXPECT_EQ(Elements()[1],
+              "<ns1:ParseSentences><SessionID>s1</SessionID>"
+              "<AText>\xC3\x87\xC3\xBD&#xD;&#xA;x</AText><IsXML>true</IsXML></ns1:ParseSentences>");
+}
+
+TEST_F(DemoClientTest, EmptySentenceAnswerIsInternalMemoryIsNil) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(ReturnReply("ParseSentences", ""));
+    TNarreloCumles sentences;
+    EXPECT_EQ(MessageOf([&] { client.LoadSentences("Metin.", 0, sentences); }),
+              "Internal Memory Is Nil");
+    EXPECT_EQ(sentences.Count(), 0);
+}
+
+TEST_F(DemoClientTest, SynthesiseSentenceAppendsTheAudioRecords) {
+    TDemoAudios reply;
+    for (const char *id : {"a1", "a2"}) {
+        TDemoAudio *audio = reply.CreateItem();
+        reply.Add(audio);
+        audio->FileId = id;
+        audio->Speaker = 2;
+    }
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(ReturnReply("Synthesise", Base64(Serialized(reply))));
+    TDemoAudios audios;
+    client.SynthesiseSentence("Bir & iki.", 0, 2, 10, 9, 1, audios);
+    ASSERT_EQ(audios.Count(), 2);
+    EXPECT_STREQ(audios.Get(1)->FileId.Text(), "a2");
+    EXPECT_EQ(Elements()[1],
+              "<ns1:Synthesise><SessionID>s1</SessionID><AText>Bir &amp; iki.</AText>"
+              "<IsXML>false</IsXML><ASpeaker>2</ASpeaker><AVolume>10</AVolume><ASpeed>9</ASpeed>"
+              "<AFileType>1</AFileType></ns1:Synthesise>");
 }
 
 struct FailureCase {
