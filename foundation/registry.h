@@ -83,8 +83,8 @@ public:
     // filled with them; otherwise it is left alone.
     void ReadStream(const char16_t *name, TMemoryStream &stream);
 
-    // Not part of the original interface: removes a value (true when it existed). Used by
-    // tools that edit the store.
+    // Opens the key and removes a value; true when it existed. For tools that edit the
+    // store; the program itself never removes a setting.
     bool DeleteValue(const char16_t *name);
 
 private:
