@@ -1,0 +1,146 @@
+#include "platform/audio_device_sdl.h"
+
+#include <cstring>
+
+TSdlAudioDevice::~TSdlAudioDevice() {
+    if (device_ != 0) {
+        Reset();
+        Close();
+    }
+    if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool TSdlAudioDevice::StartAudio() {
+    if (audioStarted_) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        sdlError_ = SDL_GetError();
+        return false;
+    }
+    audioStarted_ = true;
+    return true;
+}
+
+int32_t TSdlAudioDevice::OutputDeviceCount() {
+    if (!StartAudio()) return 0;
+    const int count = SDL_GetNumAudioDevices(0);
+    // -1: the driver cannot list its devices but offers a default one.
+    return count < 0 ? 1 : count;
+}
+
+int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) {
+    if (device_ != 0) return AudioAllocated;
+    if (format.FormatTag != 1 || (format.BitsPerSample != 16 && format.BitsPerSample != 8) ||
+        format.Channels < 1 || format.Channels > 8 || format.SamplesPerSec == 0 ||
+        format.BlockAlign != format.Channels * format.BitsPerSample / 8)
+        return AudioBadFormat;
+    if (!StartAudio()) return AudioNoDriver;
+    if (queryOnly) return AudioOk;
+
+    SDL_AudioSpec want;
+    SDL_zero(want);
+    want.freq = static_cast<int>(format.SamplesPerSec);
+    want.format = format.BitsPerSample == 16 ? AUDIO_S16LSB : AUDIO_U8;
+    want.channels = static_cast<Uint8>(format.Channels);
+    want.samples = CallbackFrames;
+    want.callback = &TSdlAudioDevice::Callback;
+    want.userdata = this;
+    onDone_ = std::move(onDone);
+    SDL_AudioSpec have;
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device == 0) {
+        sdlError_ = SDL_GetError();
+        onDone_ = nullptr;
+        return AudioBadDeviceId;
+    }
+    device_ = device;
+    silence_ = have.silence;
+    SDL_PauseAudioDevice(device_, 0);  // a waveOut device plays as soon as it is open
+    return AudioOk;
+}
+
+int32_t TSdlAudioDevice::Write(TAudioBuffer &buffer) {
+    if (device_ == 0) return AudioInvalidHandle;
+    if (!(buffer.Flags.load() & AudioBufferPrepared)) return AudioUnprepared;
+    std::lock_guard<std::mutex> guard(lock_);
+    buffer.Flags.fetch_and(~AudioBufferDone);
+    buffer.Flags.fetch_or(AudioBufferInQueue);
+    queue_.push_back(&buffer);
+    return AudioOk;
+}
+
+int32_t TSdlAudioDevice::Pause() {
+    if (device_ == 0) return AudioInvalidHandle;
+    SDL_PauseAudioDevice(device_, 1);
+    return AudioOk;
+}
+
+int32_t TSdlAudioDevice::Restart() {
+    if (device_ == 0) return AudioInvalidHandle;
+    SDL_PauseAudioDevice(device_, 0);
+    return AudioOk;
+}
+
+int32_t TSdlAudioDevice::Reset() {
+    if (device_ == 0) return AudioInvalidHandle;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (TAudioBuffer *buffer : queue_) {
+            buffer->Flags.fetch_and(~AudioBufferInQueue);
+            buffer->Flags.fetch_or(AudioBufferDone);
+        }
+        queue_.clear();
+        offset_ = 0;
+    }
+    if (onDone_) onDone_();
+    return AudioOk;
+}
+
+int32_t TSdlAudioDevice::Close() {
+    if (device_ == 0) return AudioInvalidHandle;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (!queue_.empty()) return AudioStillPlaying;
+    }
+    // Waits for SDL's thread to finish its callback; the lock must not be held here.
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    onDone_ = nullptr;
+    return AudioOk;
+}
+
+std::string TSdlAudioDevice::ErrorText(int32_t code) const {
+    std::string text = TAudioDevice::ErrorText(code);
+    if ((code == AudioNoDriver || code == AudioBadDeviceId || code == AudioError) && !sdlError_.empty())
+        text += " " + sdlError_;
+    if (text.size() > 255) text.resize(255);
+    return text;
+}
+
+void SDLCALL TSdlAudioDevice::Callback(void *self, Uint8 *stream, int length) {
+    static_cast<TSdlAudioDevice *>(self)->Fill(stream, length);
+}
+
+void TSdlAudioDevice::Fill(Uint8 *stream, int length) {
+    bool anyDone = false;
+    int filled = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        while (filled < length && !queue_.empty()) {
+            TAudioBuffer *buffer = queue_.front();
+            int take = buffer->Length - offset_;
+            if (take > length - filled) take = length - filled;
+            if (take > 0) std::memcpy(stream + filled, buffer->Data + offset_, static_cast<size_t>(take));
+            filled += take;
+            offset_ += take;
+            if (offset_ >= buffer->Length) {
+                queue_.pop_front();
+                offset_ = 0;
+                buffer->Flags.fetch_and(~AudioBufferInQueue);
+                buffer->Flags.fetch_or(AudioBufferDone);
+                anyDone = true;
+            }
+        }
+    }
+    if (filled < length) std::memset(stream + filled, silence_, static_cast<size_t>(length - filled));
+    if (anyDone && onDone_) onDone_();
+}

@@ -1,0 +1,148 @@
+#include "platform/audio_device_wav.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+void Put32(uint8_t *p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void Put16(uint8_t *p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+}  // namespace
+
+TWavFileAudioDevice::TWavFileAudioDevice(std::string path) : path_(std::move(path)) {}
+
+TWavFileAudioDevice::~TWavFileAudioDevice() {
+    if (file_) {
+        Reset();
+        Close();
+    }
+}
+
+bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes) {
+    uint8_t header[44];
+    std::memcpy(header, "RIFF", 4);
+    Put32(header + 4, 36 + dataBytes);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    Put32(header + 16, 16);
+    Put16(header + 20, format_.FormatTag);
+    Put16(header + 22, format_.Channels);
+    Put32(header + 24, format_.SamplesPerSec);
+    Put32(header + 28, format_.AvgBytesPerSec);
+    Put16(header + 32, format_.BlockAlign);
+    Put16(header + 34, format_.BitsPerSample);
+    std::memcpy(header + 36, "data", 4);
+    Put32(header + 40, dataBytes);
+    return std::fseek(file_.get(), 0, SEEK_SET) == 0 && std::fwrite(header, sizeof header, 1, file_.get()) == 1;
+}
+
+int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) {
+    if (file_) return AudioAllocated;
+    if (format.FormatTag != 1 || format.Channels < 1 || format.BitsPerSample == 0) return AudioBadFormat;
+    if (queryOnly) return AudioOk;
+    std::FILE *file = std::fopen(path_.c_str(), "wb");
+    if (!file) {
+        error_ = path_ + ": " + std::strerror(errno);
+        return AudioError;
+    }
+    file_.reset(file);
+    format_ = format;
+    dataBytes_ = 0;
+    paused_ = false;
+    if (!WriteHeader(0)) {
+        error_ = path_ + ": " + std::strerror(errno);
+        file_.reset();
+        return AudioError;
+    }
+    onDone_ = std::move(onDone);
+    return AudioOk;
+}
+
+bool TWavFileAudioDevice::Emit(TAudioBuffer &buffer) {
+    const bool written = buffer.Length <= 0 ||
+                         std::fwrite(buffer.Data, static_cast<size_t>(buffer.Length), 1, file_.get()) == 1;
+    if (written) dataBytes_ += static_cast<uint32_t>(buffer.Length > 0 ? buffer.Length : 0);
+    else error_ = path_ + ": " + std::strerror(errno);
+    buffer.Flags.fetch_and(~AudioBufferInQueue);
+    buffer.Flags.fetch_or(AudioBufferDone);
+    return written;
+}
+
+int32_t TWavFileAudioDevice::Write(TAudioBuffer &buffer) {
+    if (!file_) return AudioInvalidHandle;
+    if (!(buffer.Flags.load() & AudioBufferPrepared)) return AudioUnprepared;
+    bool written = true;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        buffer.Flags.fetch_and(~AudioBufferDone);
+        buffer.Flags.fetch_or(AudioBufferInQueue);
+        if (paused_) {
+            held_.push_back(&buffer);
+            return AudioOk;
+        }
+        written = Emit(buffer);
+    }
+    if (onDone_) onDone_();
+    return written ? AudioOk : AudioError;
+}
+
+int32_t TWavFileAudioDevice::Pause() {
+    if (!file_) return AudioInvalidHandle;
+    std::lock_guard<std::mutex> guard(lock_);
+    paused_ = true;
+    return AudioOk;
+}
+
+int32_t TWavFileAudioDevice::Restart() {
+    if (!file_) return AudioInvalidHandle;
+    bool written = true;
+    bool any = false;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        paused_ = false;
+        for (TAudioBuffer *buffer : held_) written = Emit(*buffer) && written;
+        any = !held_.empty();
+        held_.clear();
+    }
+    if (any && onDone_) onDone_();
+    return written ? AudioOk : AudioError;
+}
+
+int32_t TWavFileAudioDevice::Reset() {
+    if (!file_) return AudioInvalidHandle;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (TAudioBuffer *buffer : held_) {
+            buffer->Flags.fetch_and(~AudioBufferInQueue);
+            buffer->Flags.fetch_or(AudioBufferDone);
+        }
+        held_.clear();
+    }
+    if (onDone_) onDone_();
+    return AudioOk;
+}
+
+int32_t TWavFileAudioDevice::Close() {
+    if (!file_) return AudioInvalidHandle;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!held_.empty()) return AudioStillPlaying;
+    const bool sealed = WriteHeader(dataBytes_) && std::fflush(file_.get()) == 0;
+    if (!sealed) error_ = path_ + ": " + std::strerror(errno);
+    const bool closed = std::fclose(file_.release()) == 0;
+    if (sealed && !closed) error_ = path_ + ": " + std::strerror(errno);
+    onDone_ = nullptr;
+    return sealed && closed ? AudioOk : AudioError;
+}
+
+std::string TWavFileAudioDevice::ErrorText(int32_t code) const {
+    std::string text = TAudioDevice::ErrorText(code);
+    if (code == AudioError && !error_.empty()) text += " " + error_;
+    if (text.size() > 255) text.resize(255);
+    return text;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// A sound device that writes the PCM it is given to a RIFF WAVE file instead of playing it,
+// as fast as it is queued: a buffer is written and marked done inside Write, which then
+// calls the completion callback on the writer's thread. For output without a sound card
+// (narrelo-say --wav). Pause holds queued buffers back until Restart; Reset drops them.
+//
+// The file is created by Open (truncating an existing one) with the format it was opened
+// with; Close fills in the chunk sizes. A file cut short by a crash keeps its samples but
+// states sizes of 0.
+
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/audio_device.h"
+
+class TWavFileAudioDevice : public TAudioDevice {
+public:
+    // path: UTF-8 file name.
+    explicit TWavFileAudioDevice(std::string path);
+    ~TWavFileAudioDevice() override;
+    TWavFileAudioDevice(const TWavFileAudioDevice &) = delete;
+    TWavFileAudioDevice &operator=(const TWavFileAudioDevice &) = delete;
+
+    // Always 1: the file is the device.
+    int32_t OutputDeviceCount() override { return 1; }
+    // AudioError when the file cannot be created (ErrorText then names the cause).
+    int32_t Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) override;
+    bool IsOpen() const override { return file_ != nullptr; }
+    // AudioError when the bytes cannot be written; the buffer is then marked done anyway.
+    int32_t Write(TAudioBuffer &buffer) override;
+    int32_t Pause() override;
+    int32_t Restart() override;
+    int32_t Reset() override;
+    int32_t Close() override;
+    std::string ErrorText(int32_t code) const override;
+
+private:
+    struct TFileCloser {
+        void operator()(std::FILE *file) const noexcept { std::fclose(file); }
+    };
+
+    // Writes the buffer's bytes and marks it done; the lock is held.
+    bool Emit(TAudioBuffer &buffer);
+    bool WriteHeader(uint32_t dataBytes);
+
+    std::string path_;
+    std::string error_;  // the cause of the last AudioError
+    TAudioFormat format_;
+    TDoneCallback onDone_;
+    std::unique_ptr<std::FILE, TFileCloser> file_;
+    // Guards everything below and the file: any thread may queue, pause or reset.
+    std::mutex lock_;
+    bool paused_ = false;
+    std::deque<TAudioBuffer *> held_;  // queued while paused
+    uint32_t dataBytes_ = 0;
+};
