@@ -38,9 +38,14 @@ function(narrelo_tests)
     if(base MATCHES "_threads_test$")
       list(APPEND labels threads)
     endif()
+    # gtest_discover_tests splits a list value given to PROPERTIES into separate arguments
+    # (CMake 3.25), which loses every label after the first; so the labels travel joined
+    # into one ("foundation-threads"). ctest -L and -LE take regular expressions, so
+    # "-L threads" and "-L foundation" both still select it.
+    string(JOIN "-" label ${labels})
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "${labels}" TIMEOUT 300)
+      PROPERTIES LABELS "${label}" TIMEOUT 300)
   endforeach()
 endfunction()
