@@ -5,6 +5,7 @@
 #include "platform/audio_device_sdl.h"
 
 int32_t TAudioDevice::Prepare(TAudioBuffer &buffer) {
+    if (!IsOpen()) return AudioInvalidHandle;
     buffer.Flags.fetch_or(AudioBufferPrepared);
     return AudioOk;
 }

@@ -74,7 +74,7 @@ public:
     virtual int32_t Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) = 0;
     virtual bool IsOpen() const = 0;
 
-    // Marks the buffer prepared (again: no effect).
+    // Marks the buffer prepared (again: no effect); AudioInvalidHandle while closed.
     virtual int32_t Prepare(TAudioBuffer &buffer);
     // Clears the prepared mark; AudioStillPlaying while the buffer is queued.
     virtual int32_t Unprepare(TAudioBuffer &buffer);
