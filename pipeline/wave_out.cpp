@@ -32,13 +32,15 @@ TWaveOut::~TWaveOut() {
     try {
         SetActive(false);
     } catch (const TCustomException &) {
-        // Destruction goes on; the device's own destructor closes it.
+        // Destruction goes on regardless.
     }
-    // Buffers a failed close left behind.
+    // After a failed close the device may still hold buffers: it lets go of them (its
+    // destructor resets and closes) before they are freed.
+    device_.reset();
     for (int32_t i = 0; i < buffers_.Count(); ++i) delete static_cast<TBlock *>(buffers_.Get(i));
 }
 
-bool TWaveOut::Active() const { return device_->IsOpen(); }
+bool TWaveOut::Active() const { return device_ && device_->IsOpen(); }
 
 void TWaveOut::CheckResult(int32_t code, const char *name) const {
     if (code == 0) return;

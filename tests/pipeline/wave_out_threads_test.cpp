@@ -89,6 +89,11 @@ public:
         bool open = false;
     };
     explicit TScriptedDevice(TScript &script) : s_(script) {}
+    // Lets go of what is still queued, touching each buffer, as a real device does.
+    ~TScriptedDevice() override {
+        for (TAudioBuffer *buffer : s_.queue) buffer->Flags.fetch_or(AudioBufferDone);
+        s_.queue.clear();
+    }
 
     int32_t OutputDeviceCount() override { return s_.devices; }
     int32_t Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) override {
@@ -268,6 +273,21 @@ TEST_F(WaveOutScripted, DeviceFailuresNameTheirStep) {
         EXPECT_EQ(Raised([&] { c.action(w); }), c.message);
         script.failures.clear();  // let the destructor close
     }
+}
+
+// A device that cannot be reset keeps its buffers; destroying the wave output must let the
+// device go before the buffers are freed.
+TEST(WaveOut, DestroyedAfterAFailedClose) {
+    TScriptedDevice::TScript script;
+    const uint8_t b[4] = {1, 2, 3, 4};
+    {
+        TWaveOut w(std::make_unique<TScriptedDevice>(script));
+        w.OpenAndWrite(b, 4, 1);
+        w.Write(b, 4, 2);
+        script.failures["reset"] = AudioError;
+        EXPECT_EQ(Raised([&] { w.SetActive(false); }), "The sound system reported an error. (1) Restart");
+    }
+    EXPECT_TRUE(script.queue.empty());
 }
 
 TEST(WaveOut, WriteOnAClosedDeviceFailsInPreparation) {
