@@ -125,6 +125,28 @@ TEST(DecodeOggVorbis, OutputGoesToTheCurrentPosition) {
     EXPECT_EQ(output.DataSize(), 4 + 172362);
 }
 
+TEST(DecodeOggVorbis, ReservesWhatTheLastPageAnnouncesButNotAnImplausibleClaim) {
+    const std::vector<uint8_t> file = ReadFixture("speech_mono.ogg");
+    TMemoryStream output;
+    DecodeOggVorbis(file.data(), static_cast<int32_t>(file.size()), output);
+    EXPECT_EQ(output.DataSize(), 172362);
+
+    // The last page claims 2^40 frames (with a valid checksum): decoding gives the same
+    // sound and reserves nothing beyond it.
+    std::vector<uint8_t> lying = file;
+    const TPage last = Pages(lying).back();
+    std::vector<uint8_t> page(lying.begin() + last.offset, lying.begin() + last.offset + last.length);
+    const uint64_t granule = uint64_t(1) << 40;
+    for (int k = 0; k < 8; ++k) page[6 + k] = static_cast<uint8_t>(granule >> (8 * k));
+    SealPage(page);
+    std::copy(page.begin(), page.end(), lying.begin() + last.offset);
+    const TDecoded decoded = Decode(lying);
+    EXPECT_GE(decoded.bytes.size(), std::size_t(172362 - 4096));
+    TMemoryStream hostile;
+    DecodeOggVorbis(lying.data(), static_cast<int32_t>(lying.size()), hostile);
+    EXPECT_LT(hostile.Capacity(), 4 * 1024 * 1024);
+}
+
 TEST(DecodeOggVorbis, RandomBytesGiveNothingAndSayNothing) {
     std::mt19937 random(7);
     std::vector<uint8_t> file(10000);
