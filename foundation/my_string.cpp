@@ -69,13 +69,16 @@ void MyString::Assign(const char *text) {
 
 void MyString::Assign(const void *data, int32_t length) {
     if (!data || length < 0) length = 0;
+    // Sized in place rather than released first: a size the stream cannot take raises before
+    // anything changed, so the string keeps its text (and never loses its buffer).
+    if (length == INT32_MAX) RaiseError("SMemoryStream Allocation error For New Capacity %d", INT32_MAX);
     std::vector<uint8_t> copy;
     if (Overlaps(stream_, data, length)) {
         copy.assign(static_cast<const uint8_t *>(data), static_cast<const uint8_t *>(data) + length);
         data = copy.data();
     }
-    stream_.Clear();
-    stream_.SetSize(length + 1);
+    if (stream_.DataSize() != length + 1) stream_.SetSize(length + 1);
+    stream_.Seek(0, soFromBeginning);
     if (length > 0) std::memcpy(stream_.Memory(), data, std::size_t(length));
     stream_.Memory()[length] = '\0';
 }
@@ -111,6 +114,9 @@ void MyString::Append(const void *data, int32_t length) {
         data = copy.data();
     }
     const int32_t oldLength = Length();
+    // Checked before the terminating NUL is dropped, so a failure leaves the text as it was.
+    if (int64_t(oldLength) + length >= INT32_MAX)
+        RaiseError("SMemoryStream Allocation error For New Capacity %d", INT32_MAX);
     stream_.SetSize(oldLength);  // drops the terminating NUL
     stream_.Seek(0, soFromEnd);
     stream_.Write(data, length);
@@ -139,12 +145,12 @@ void MyString::Delete(int32_t index) {
 MyString MyString::SubString(int32_t start, int32_t count) const {
     MyString result;
     if (start < 0) {
-        count += start;
-        start = 0;
-        if (count <= 0) {
+        if (int64_t(count) + start <= 0) {  // 64-bit: two negative numbers must not wrap
             result.Assign("", 0);
             return result;
         }
+        count += start;
+        start = 0;
     }
     const int32_t length = Length();
     if (int64_t(start) + count >= length) count = length - start;

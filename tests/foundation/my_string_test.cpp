@@ -1,7 +1,9 @@
 #include "foundation/my_string.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
+#include <cstdint>
 #include <string>
 
 #include "foundation/exceptions.h"
@@ -82,11 +84,49 @@ TEST(MyString, SubStringClipsInsteadOfRaising) {
         {"start past the end", 9, 2, ""},
         {"middle", 1, 3, "bcd"},
         {"zero count", 2, 0, ""},
+        {"most negative start and a negative count", INT32_MIN, -1, ""},
     };
     for (const auto &c : cases) {
         MyString sub = s.SubString(c.start, c.count);
         ASSERT_NE(sub.Text(), nullptr) << c.label;
         EXPECT_STREQ(sub.Text(), c.expected) << c.label;
+    }
+}
+
+// INT32_MAX readable bytes that cost nothing until read (never read here).
+const char *HugeSource() {
+    static void *block = mmap(nullptr, std::size_t(INT32_MAX), PROT_READ,
+                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    return block == MAP_FAILED ? nullptr : static_cast<const char *>(block);
+}
+
+// A length no stream can hold fails before the text is touched: the string keeps its text,
+// its length and its buffer (callers rely on an assigned string never turning null).
+TEST(MyString, FailedAssignmentsKeepTheText) {
+    ASSERT_NE(HugeSource(), nullptr);
+    struct Case {
+        const char *label;
+        void (*change)(MyString &);
+    } cases[] = {
+        {"Assign of a length the stream cannot hold",
+         [](MyString &s) { s.Assign(HugeSource(), INT32_MAX - 10); }},
+        {"Assign with no room left for the terminator",
+         [](MyString &s) { s.Assign(HugeSource(), INT32_MAX); }},
+        {"Append past the largest size", [](MyString &s) { s.Append(HugeSource(), INT32_MAX - 2); }},
+    };
+    for (const Case &c : cases) {
+        MyString s("abc");
+        std::string message = "(nothing raised)";
+        try {
+            c.change(s);
+        } catch (const TCustomException &e) {
+            message = e.Message();
+        }
+        EXPECT_EQ(message.rfind("SMemoryStream Allocation error For New Capacity ", 0), 0u)
+            << c.label << ": " << message;
+        ASSERT_NE(s.Text(), nullptr) << c.label;
+        EXPECT_EQ(S(s), "abc") << c.label;
+        EXPECT_EQ(s.Text()[3], '\0') << c.label;
     }
 }
 
