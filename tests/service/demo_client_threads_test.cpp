@@ -136,6 +136,19 @@ TEST_F(DemoClientTest, CredentialsAreSentOnlyByTheFirstLogin) {
                               LoginElement("kullan\xC3\xBD" "c\xC3\xBD", "a&lt;b&amp;c", "")}));
 }
 
+TEST_F(DemoClientTest, AbsentTextsAreSentAsEmptyElements) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(ReturnReply("Synthesise", Base64({0, 0, 0, 0})));
+    client.EnsureSession(nullptr, nullptr);
+    TDemoAudios audios;
+    client.SynthesiseSentence(nullptr, 0, 1, 10, 10, 1, audios);
+    EXPECT_EQ(Elements(), (std::vector<std::string>{
+                              LoginElement("", "", ""),
+                              "<ns1:Synthesise><SessionID>s1</SessionID><AText></AText>"
+                              "<IsXML>false</IsXML><ASpeaker>1</ASpeaker><AVolume>10</AVolume>"
+                              "<ASpeed>10</ASpeed><AFileType>1</AFileType></ns1:Synthesise>"}));
+}
+
 TEST_F(DemoClientTest, FailedLoginKeepsIdentifiers) {
     StoreClientID("c-old");
     server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "kapal\xC3\xBD")), 500);
