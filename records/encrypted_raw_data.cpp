@@ -14,6 +14,9 @@ int32_t ReadInt32(const uint8_t *p) {
 }  // namespace
 
 void TEnCryptedRawData::Unscramble(uint8_t *data, int32_t size) {
+    // Until the payload is unscrambled there is none to show: a failure leaves no view of an
+    // earlier block (whose memory may be gone) nor of a payload still scrambled.
+    output_.Reset();
     if (!data || size <= 0) RaiseError("Internal Memory Is Nil");
     input_.Init(data, size);
     UnscrambleInput();
@@ -33,8 +36,10 @@ void TEnCryptedRawData::UnscrambleInput() {
     if (keyLength_ <= 0) return;
 
     const int64_t chunks = (payload + KeyTableRowSize - 1) / KeyTableRowSize;
-    if (keyOffset_ < 0 || int64_t(keyOffset_) + chunks > total)
+    if (keyOffset_ < 0 || int64_t(keyOffset_) + chunks > total) {
+        output_.Reset();
         RaiseError("Invalid Offset Request to PointerStream ");
+    }
 
     const uint8_t *table = KeyTable();
     uint8_t *chunk = block + 8;

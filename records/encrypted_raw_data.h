@@ -13,7 +13,7 @@
 // operation. Selectors are read as each chunk is processed, so a selector that lies inside
 // an earlier chunk is read after that chunk was unscrambled.
 //
-// Failures (TException), raised before any byte is changed:
+// Failures (TException), raised before any byte is changed; the payload view is then empty:
 //   "Internal Memory Is Nil"                   no block, or T <= 0
 //   "PointerStream invalid parameter"          no payload (n <= 0, or a block shorter than
 //                                              its 8-byte header)

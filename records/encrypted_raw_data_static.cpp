@@ -7,7 +7,10 @@ void TEnCryptedRawDataStatic::Unscramble(uint8_t *data, int32_t size) {
 }
 
 void TEnCryptedRawDataStatic::Unscramble(const void *data, int32_t size) {
-    if (!data || size <= 0) RaiseError("Internal Memory Is Nil");
+    if (!data || size <= 0) {
+        TEnCryptedRawData::Unscramble(nullptr, 0);  // forgets the last payload, raises "Internal Memory Is Nil"
+        return;
+    }
     copy_.Clear();
     copy_.Write(data, size);
     copy_.Seek(0, soFromBeginning);

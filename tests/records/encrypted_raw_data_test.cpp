@@ -148,16 +148,26 @@ TEST(Unscramble, BadBlocksFailBeforeChangingAnything) {
         {"huge offset", header(INT_MAX, 1, 20), badOffset},
     };
     for (const Case &c : cases) {
+        // Each holder has unscrambled a good block before: a failure must not leave a view
+        // of that earlier payload (the static holder's copy of it is gone) or of a payload
+        // that was not unscrambled.
+        Bytes good = Block(Pattern(10), {1});
         Bytes block = c.block;
         TEnCryptedRawData data;
+        data.Unscramble(good.data(), int32_t(good.size()));
         EXPECT_EQ(MessageOf([&] { data.Unscramble(block.empty() ? nullptr : block.data(), int32_t(block.size())); }),
                   c.message)
             << c.label;
         EXPECT_EQ(block, c.block) << c.label;
+        EXPECT_EQ(data.Payload(), nullptr) << c.label;
+        EXPECT_EQ(data.PayloadSize(), 0) << c.label;
         TEnCryptedRawDataStatic copy;
+        copy.Unscramble(good.data(), int32_t(good.size()));
         EXPECT_EQ(MessageOf([&] { copy.Unscramble(block.empty() ? nullptr : block.data(), int32_t(block.size())); }),
                   c.message)
             << c.label << " (copy)";
+        EXPECT_EQ(copy.Payload(), nullptr) << c.label << " (copy)";
+        EXPECT_EQ(copy.PayloadSize(), 0) << c.label << " (copy)";
     }
 }
 
