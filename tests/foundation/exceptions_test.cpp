@@ -8,19 +8,9 @@
 
 #include "foundation/message_box.h"
 #include "tests/support/message_box_recorder.h"
+#include "tests/support/raised_message.h"
 
 namespace {
-
-template <typename F>
-std::string MessageOf(F &&raise) {
-    try {
-        raise();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return {};
-}
 
 TEST(RaiseError, LongFormatsAreFormattedUpToTheLimitAndTakenLiterallyBeyondIt) {
     // A format of exactly the limit is still formatted: "%%" becomes "%".

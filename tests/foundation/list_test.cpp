@@ -8,19 +8,9 @@
 
 #include "foundation/event_handlers.h"
 #include "foundation/exceptions.h"
+#include "tests/support/raised_message.h"
 
 namespace {
-
-template <typename F>
-std::string MessageOf(F &&raise) {
-    try {
-        raise();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return {};
-}
 
 int marks[8];  // distinct addresses to store as entries
 void *Entry(int i) { return &marks[i]; }

@@ -7,19 +7,11 @@
 #include <string>
 
 #include "foundation/exceptions.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
 std::string S(const MyString &s) { return std::string(s.Text(), std::size_t(s.Length())); }
-
-std::string MessageOf(void (*raise)()) {
-    try {
-        raise();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 TEST(MyString, DefaultHasNoBufferButEveryAssignmentGivesOne) {
     MyString none;

@@ -8,19 +8,9 @@
 #include "foundation/code_page.h"
 #include "foundation/count_words.h"
 #include "foundation/exceptions.h"
+#include "tests/support/raised_message.h"
 
 namespace {
-
-template <typename F>
-std::string MessageOf(F &&raise) {
-    try {
-        raise();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return {};
-}
 
 TEST(CountWords, Table) {
     struct Row { const char *label; const char *text; int32_t length; int32_t expected; };

@@ -7,19 +7,9 @@
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "tests/support/raised_message.h"
 
 namespace {
-
-template <typename F>
-std::string MessageOf(F &&raise) {
-    try {
-        raise();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return {};
-}
 
 std::vector<std::string> Texts(const TStringList &list) {
     std::vector<std::string> out;

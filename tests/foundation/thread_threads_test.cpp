@@ -19,21 +19,11 @@
 #include "foundation/message_box.h"
 #include "foundation/process_messages.h"
 #include "platform/ui_queue.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename F>
-std::string MessageOf(F &&raise) {
-    try {
-        raise();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return {};
-}
 
 // A worker running `body`; its destructor stops it first, as every derived thread must.
 class TTestThread : public TThread {

@@ -10,6 +10,7 @@
 #include "foundation/exceptions.h"
 #include "records/encrypted_raw_data_static.h"
 #include "records/key_table.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -33,16 +34,6 @@ Bytes Pattern(std::size_t n) {
     Bytes b(n);
     for (std::size_t i = 0; i < n; ++i) b[i] = uint8_t(i * 7 + 3);
     return b;
-}
-
-template <typename F>
-std::string MessageOf(F &&f) {
-    try {
-        f();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "<nothing raised>";
 }
 
 TEST(KeyTable, IsThePinnedSplitMix64Stream) {

@@ -13,6 +13,7 @@
 
 #include "foundation/exceptions.h"
 #include "tests/records/support/sample_record.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 std::atomic<std::size_t> largestRequest{0};
@@ -35,15 +36,6 @@ void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
 
 namespace {
-
-std::string MessageOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "<nothing raised>";
-}
 
 TEST(HostileInput, HugeLengthsAndCountsAreRefusedCheaply) {
     struct Case {

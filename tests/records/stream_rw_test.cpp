@@ -12,6 +12,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/file_stream.h"
 #include "tests/records/support/sample_record.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -26,15 +27,6 @@ struct Reader {
     }
     int32_t Consumed() const { return stream.Position(); }
 };
-
-std::string MessageOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "<nothing raised>";
-}
 
 TEST(StreamRW, Int32ByteAndBool32) {
     struct Case {

@@ -12,6 +12,7 @@
 #include "foundation/exceptions.h"
 #include "tests/records/support/sample_record.h"
 #include "tests/support/temp_config_home.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -31,15 +32,6 @@ Bytes Serialise(TValtrosaFile &record) {
     TMemoryStream stream;
     record.SaveToStream(stream);
     return Contents(stream);
-}
-
-std::string MessageOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "<nothing raised>";
 }
 
 // Records every notification as "<listener>.<event>".

@@ -9,19 +9,11 @@
 
 #include "foundation/exceptions.h"
 #include "tests/records/support/sample_record.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string MessageOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "<nothing raised>";
-}
 
 Bytes Serialise(TValtrosaFiles &list) {
     TMemoryStream stream;

@@ -17,6 +17,7 @@
 #include "tests/service/support/service_fixtures.h"
 #include "tests/service/support/soap_test_server.h"
 #include "tests/support/temp_config_home.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -47,16 +48,6 @@ void StoreClientID(const char *value) {
 }
 
 std::string Heading() { return "WebServis çağrısında hata oluştu\r\n\r\n"_cp; }
-
-// The message of the TCustomException that `call` raises, or "(nothing raised)".
-std::string MessageOf(const std::function<void()> &call) {
-    try {
-        call();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 class DemoClientTest : public ::testing::Test {
 protected:

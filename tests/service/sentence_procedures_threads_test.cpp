@@ -15,6 +15,7 @@
 #include "tests/service/support/service_fixtures.h"
 #include "tests/service/support/soap_test_server.h"
 #include "tests/support/temp_config_home.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -49,15 +50,6 @@ std::string AudiosReply(const std::vector<std::string> &fileIds) {
 std::string Truncated(std::vector<uint8_t> bytes, size_t drop) {
     bytes.resize(bytes.size() - drop);
     return Base64(bytes);
-}
-
-std::string MessageOf(const std::function<void()> &call) {
-    try {
-        call();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
 }
 
 class SentenceProceduresTest : public ::testing::Test {
