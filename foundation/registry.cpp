@@ -54,6 +54,12 @@ TSettingsStore &TRegistry::Store() {
     return *store_;
 }
 
+TSettingsError TRegistry::OpenOrCreateInStore(bool create, TSettingsKey &key) {
+    if (root_ != HKEY_CURRENT_USER) return TSettingsError::Errno(EINVAL);  // the only root there is
+    const std::u16string_view path(WideText(keyPath_), std::size_t(WideLength(keyPath_)));
+    return create ? Store().CreateKey(path, key) : Store().OpenKey(path, key);
+}
+
 MyString TRegistry::KeyPathText() const {
     MyString text;
     text.AssignWide(WideText(keyPath_), WideLength(keyPath_));
@@ -69,9 +75,7 @@ void TRegistry::RaiseNotOpened(int attempt, const MyString &reason) const {
 bool TRegistry::OpenIfExists() {
     if (currentKey_) return true;
     TSettingsKey key;
-    TSettingsError e = root_ == HKEY_CURRENT_USER
-                           ? Store().OpenKey({WideText(keyPath_), std::size_t(WideLength(keyPath_))}, key)
-                           : TSettingsError::Errno(EINVAL);
+    TSettingsError e = OpenOrCreateInStore(false, key);
     if (!e) {
         currentKey_ = std::move(key);
         return true;
@@ -88,9 +92,7 @@ void TRegistry::SetOpen(bool open) {
         return;
     }
     TSettingsKey key;
-    TSettingsError e = root_ == HKEY_CURRENT_USER
-                           ? Store().OpenKey({WideText(keyPath_), std::size_t(WideLength(keyPath_))}, key)
-                           : TSettingsError::Errno(EINVAL);
+    TSettingsError e = OpenOrCreateInStore(false, key);
     if (!e) {
         currentKey_ = std::move(key);
         return;
@@ -105,9 +107,7 @@ void TRegistry::SetOpen(bool open) {
 
 void TRegistry::CreateKey() {
     TSettingsKey key;
-    TSettingsError e = root_ == HKEY_CURRENT_USER
-                           ? Store().CreateKey({WideText(keyPath_), std::size_t(WideLength(keyPath_))}, key)
-                           : TSettingsError::Errno(EINVAL);
+    TSettingsError e = OpenOrCreateInStore(true, key);
     if (e) {
         const MyString text =
             MyString::MakeStr("Create Key Failed.\r\n%d %s", int(e.Code), SettingsErrorText(e).Text());

@@ -89,6 +89,8 @@ public:
 
 private:
     TSettingsStore &Store();
+    // Opens (or creates) KeyPath under RootKey in the store; nothing is raised here.
+    TSettingsError OpenOrCreateInStore(bool create, TSettingsKey &key);
     [[noreturn]] void RaiseNotOpened(int attempt, const MyString &reason) const;
 
     HKEY root_ = 0;
