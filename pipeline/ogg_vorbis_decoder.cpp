@@ -59,11 +59,13 @@ int64_t AnnouncedPcmBytes(const uint8_t *data, int32_t size, long serial, int ch
         for (int i = 7; i >= 0; --i) granule = (granule << 8) | data[at + 6 + i];
         uint32_t pageSerial = 0;
         for (int i = 3; i >= 0; --i) pageSerial = (pageSerial << 8) | data[at + 14 + i];
-        if (pageSerial != uint32_t(serial) || granule <= 0) return 0;
         // Vorbis compresses speech about 10 to 50 times; a claim far beyond that is not
-        // believed, so a hostile file cannot make us reserve memory it does not fill.
+        // believed, so a hostile file cannot make us reserve memory it does not fill. A
+        // granule of 2^28 or more is refused before the product, which it could overflow.
+        constexpr int64_t Limit = int64_t(1) << 28;
+        if (pageSerial != uint32_t(serial) || granule <= 0 || granule >= Limit) return 0;
         const int64_t bytes = granule * 2 * channels;
-        return bytes <= int64_t(size) * 128 && bytes < (int64_t(1) << 28) ? bytes : 0;
+        return bytes <= int64_t(size) * 128 && bytes < Limit ? bytes : 0;
     }
     return 0;
 }

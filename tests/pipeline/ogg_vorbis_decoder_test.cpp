@@ -131,20 +131,30 @@ TEST(DecodeOggVorbis, ReservesWhatTheLastPageAnnouncesButNotAnImplausibleClaim) 
     DecodeOggVorbis(file.data(), static_cast<int32_t>(file.size()), output);
     EXPECT_EQ(output.DataSize(), 172362);
 
-    // The last page claims 2^40 frames (with a valid checksum): decoding gives the same
-    // sound and reserves nothing beyond it.
-    std::vector<uint8_t> lying = file;
-    const TPage last = Pages(lying).back();
-    std::vector<uint8_t> page(lying.begin() + last.offset, lying.begin() + last.offset + last.length);
-    const uint64_t granule = uint64_t(1) << 40;
-    for (int k = 0; k < 8; ++k) page[6 + k] = static_cast<uint8_t>(granule >> (8 * k));
-    SealPage(page);
-    std::copy(page.begin(), page.end(), lying.begin() + last.offset);
-    const TDecoded decoded = Decode(lying);
-    EXPECT_GE(decoded.bytes.size(), std::size_t(172362 - 4096));
-    TMemoryStream hostile;
-    DecodeOggVorbis(lying.data(), static_cast<int32_t>(lying.size()), hostile);
-    EXPECT_LT(hostile.Capacity(), 4 * 1024 * 1024);
+    // The last page claims far too many frames (with a valid checksum): decoding gives the
+    // same sound and reserves nothing beyond it, and no size sum overflows on the way.
+    const struct {
+        const char *label;
+        uint64_t granule;
+    } claims[] = {
+        {"2^40 frames", uint64_t(1) << 40},
+        {"2^62 frames: twice that is past 63 bits", uint64_t(1) << 62},
+        {"the largest granule position", uint64_t(INT64_MAX)},
+    };
+    for (const auto &claim : claims) {
+        SCOPED_TRACE(claim.label);
+        std::vector<uint8_t> lying = file;
+        const TPage last = Pages(lying).back();
+        std::vector<uint8_t> page(lying.begin() + last.offset, lying.begin() + last.offset + last.length);
+        for (int k = 0; k < 8; ++k) page[6 + k] = static_cast<uint8_t>(claim.granule >> (8 * k));
+        SealPage(page);
+        std::copy(page.begin(), page.end(), lying.begin() + last.offset);
+        const TDecoded decoded = Decode(lying);
+        EXPECT_GE(decoded.bytes.size(), std::size_t(172362 - 4096));
+        TMemoryStream hostile;
+        DecodeOggVorbis(lying.data(), static_cast<int32_t>(lying.size()), hostile);
+        EXPECT_LT(hostile.Capacity(), 4 * 1024 * 1024);
+    }
 }
 
 TEST(DecodeOggVorbis, RandomBytesGiveNothingAndSayNothing) {
