@@ -52,9 +52,10 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
         onDone_ = nullptr;
         return AudioBadDeviceId;
     }
-    device_ = device;
     silence_ = have.silence;
-    SDL_PauseAudioDevice(device_, 0);  // a waveOut device plays as soon as it is open
+    SDL_PauseAudioDevice(device, 0);  // a waveOut device plays as soon as it is open
+    // Published last: a Pause that sees the device comes after the start above and holds.
+    device_ = device;
     return AudioOk;
 }
 
@@ -69,14 +70,16 @@ int32_t TSdlAudioDevice::Write(TAudioBuffer &buffer) {
 }
 
 int32_t TSdlAudioDevice::Pause() {
-    if (device_ == 0) return AudioInvalidHandle;
-    SDL_PauseAudioDevice(device_, 1);
+    const SDL_AudioDeviceID device = device_;
+    if (device == 0) return AudioInvalidHandle;
+    SDL_PauseAudioDevice(device, 1);
     return AudioOk;
 }
 
 int32_t TSdlAudioDevice::Restart() {
-    if (device_ == 0) return AudioInvalidHandle;
-    SDL_PauseAudioDevice(device_, 0);
+    const SDL_AudioDeviceID device = device_;
+    if (device == 0) return AudioInvalidHandle;
+    SDL_PauseAudioDevice(device, 0);
     return AudioOk;
 }
 

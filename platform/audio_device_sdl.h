@@ -11,6 +11,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -31,7 +32,7 @@ public:
     // AudioNoDriver when SDL's audio cannot start, AudioBadDeviceId when SDL cannot open an
     // output device, AudioBadFormat for anything but 8- or 16-bit integer PCM.
     int32_t Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) override;
-    bool IsOpen() const override { return device_ != 0; }
+    bool IsOpen() const override { return device_.load() != 0; }
     int32_t Write(TAudioBuffer &buffer) override;
     int32_t Pause() override;
     int32_t Restart() override;
@@ -46,7 +47,9 @@ private:
     bool StartAudio();
 
     bool audioStarted_ = false;  // SDL_InitSubSystem succeeded; undone by the destructor
-    SDL_AudioDeviceID device_ = 0;
+    // Set by Open once the device plays, cleared by Close: the thread that opens (also the
+    // synthesis thread) and the one that pauses (the UI thread) may differ.
+    std::atomic<SDL_AudioDeviceID> device_{0};
     Uint8 silence_ = 0;
     std::string sdlError_;  // SDL's text for the last failure; caller's thread only
     // Set by Open before SDL's thread starts, cleared by Close after it has stopped; only

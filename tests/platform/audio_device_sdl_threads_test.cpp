@@ -13,6 +13,7 @@
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -123,6 +124,24 @@ TEST_F(SdlAudioDevice, PauseHoldsAndResetReturnsEverything) {
     ASSERT_EQ(device.Close(), AudioOk);
     EXPECT_EQ(device.Pause(), AudioInvalidHandle);
     EXPECT_EQ(device.Write(a.header), AudioInvalidHandle);
+}
+
+// The synthesis thread opens the device while the UI thread may pause it: Pause must see
+// the device either closed or fully open, never half way (ThreadSanitizer checks the handle).
+TEST_F(SdlAudioDevice, PauseWhileAnotherThreadOpens) {
+    TSdlAudioDevice device;
+    ASSERT_GE(device.OutputDeviceCount(), 1);
+    int32_t opened = -1;
+    std::thread opener([&] { opened = device.Open(TAudioFormat(), OnDone(), false); });
+    for (int i = 0; i < 20000 && !device.IsOpen(); ++i) {
+        const int32_t result = device.Pause();
+        EXPECT_TRUE(result == AudioOk || result == AudioInvalidHandle) << result;
+    }
+    opener.join();
+    ASSERT_EQ(opened, AudioOk);
+    EXPECT_EQ(device.Pause(), AudioOk);
+    EXPECT_EQ(device.Restart(), AudioOk);
+    EXPECT_EQ(device.Close(), AudioOk);
 }
 
 // No audio driver that can start: no device, and opening says so.
