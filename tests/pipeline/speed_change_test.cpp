@@ -15,6 +15,7 @@
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "support/pipeline_test_util.h"
 #include "support/plain_speed_change.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -50,15 +51,6 @@ std::vector<int16_t> Change(const std::vector<int16_t> &input, int a) {
     TMemoryStream out;
     ChangeSpeed(input.data(), static_cast<int32_t>(input.size() * 2), a, out);
     return testutil::ToSamples(out.Memory(), static_cast<size_t>(out.DataSize()));
-}
-
-std::string Raised(const std::function<void()> &action) {
-    try {
-        action();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "";
 }
 
 // Puts the fastest kernel back after a test that forces one.
@@ -106,7 +98,7 @@ TEST(ChangeSpeed, RatioOutsideTheRangeIsRefused) {
     const std::vector<int16_t> input(4000, 100);
     for (int a : {11, -11, 1000}) {
         TMemoryStream out;
-        EXPECT_EQ(Raised([&] { ChangeSpeed(input.data(), 8000, a, out); }), "Invalid Ratio") << a;
+        EXPECT_EQ(MessageOf([&] { ChangeSpeed(input.data(), 8000, a, out); }), "Invalid Ratio") << a;
         EXPECT_EQ(out.DataSize(), 0);
     }
 }
@@ -191,11 +183,11 @@ TEST(ChangeSpeed, OddByteCountAndUnalignedInput) {
 TEST(SpeedChanger, OverlapStepRefusesLagsThatDoNotFit) {
     std::vector<int16_t> x(6000, 0);
     TSpeedChanger normal(0);
-    EXPECT_EQ(Raised([&] { normal.OverlapStep(x.data(), 267); }), "olmaz");
-    EXPECT_EQ(Raised([&] { normal.OverlapStep(x.data(), -1); }), "Invalid param FOL");
+    EXPECT_EQ(MessageOf([&] { normal.OverlapStep(x.data(), 267); }), "olmaz");
+    EXPECT_EQ(MessageOf([&] { normal.OverlapStep(x.data(), -1); }), "Invalid param FOL");
     EXPECT_EQ(normal.OverlapStep(x.data(), 266), 2660);
     TSpeedChanger slow(-10);
-    EXPECT_EQ(Raised([&] { slow.OverlapStep(x.data(), 267); }), "Invalid param FOL");  // b + (Q - P) t < 0
+    EXPECT_EQ(MessageOf([&] { slow.OverlapStep(x.data(), 267); }), "Invalid param FOL");  // b + (Q - P) t < 0
     EXPECT_EQ(slow.OverlapStep(x.data(), 266), 266);
 }
 

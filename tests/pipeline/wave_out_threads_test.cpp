@@ -24,6 +24,7 @@
 #include "foundation/exceptions.h"
 #include "platform/audio_device_sdl.h"
 #include "platform/audio_device_wav.h"
+#include "tests/support/raised_message.h"
 
 namespace {
 
@@ -65,15 +66,6 @@ private:
     std::condition_variable changed_;
     std::vector<std::string> events_;
 };
-
-std::string Raised(const std::function<void()> &action) {
-    try {
-        action();
-    } catch (const TCustomException &e) {
-        return e.Message();
-    }
-    return "";
-}
 
 // A device the test drives by hand: buffers complete only when the test says so, and any
 // operation can be made to fail.
@@ -202,7 +194,7 @@ TEST_F(WaveOutScripted, ClosingWithQueuedBuffersReleasesEachOnce) {
     waveOut->OpenAndWrite(block.data(), 320, 10);
     waveOut->Write(block.data(), 320, 11);
     waveOut->Write(block.data(), 320, 12);
-    EXPECT_EQ(Raised([&] { waveOut->SetActive(false); }), "");
+    EXPECT_EQ(MessageOf([&] { waveOut->SetActive(false); }), "(nothing raised)");
     EXPECT_EQ(waveOut->QueuedBytes(), 0);
     EXPECT_EQ(recorder.CountOf("done 10") + recorder.CountOf("done 11") + recorder.CountOf("done 12"), 3);
     EXPECT_FALSE(waveOut->Active());
@@ -214,8 +206,8 @@ TEST_F(WaveOutScripted, ClosingWithQueuedBuffersReleasesEachOnce) {
 
 TEST_F(WaveOutScripted, WriteRefusesEmptyBlocks) {
     waveOut->SetActive(true);
-    EXPECT_EQ(Raised([&] { waveOut->Write(block.data(), 0, 1); }), "Invalid Parameter to WaveOut");
-    EXPECT_EQ(Raised([&] { waveOut->Write(nullptr, 10, 1); }), "Invalid Parameter to WaveOut");
+    EXPECT_EQ(MessageOf([&] { waveOut->Write(block.data(), 0, 1); }), "Invalid Parameter to WaveOut");
+    EXPECT_EQ(MessageOf([&] { waveOut->Write(nullptr, 10, 1); }), "Invalid Parameter to WaveOut");
     EXPECT_EQ(waveOut->QueuedBytes(), 0);
     EXPECT_EQ(waveOut->BufferCount(), 0);
     EXPECT_EQ(recorder.CountOf("start"), 0);
@@ -237,8 +229,8 @@ TEST_F(WaveOutScripted, PauseAndResume) {
 
 TEST_F(WaveOutScripted, NoDeviceAtAll) {
     script.devices = 0;
-    EXPECT_EQ(Raised([&] { waveOut->SetActive(true); }), "There is No Sound Device");
-    EXPECT_EQ(Raised([&] { waveOut->OpenAndWrite(block.data(), 320, 1); }), "There is No Sound Device");
+    EXPECT_EQ(MessageOf([&] { waveOut->SetActive(true); }), "There is No Sound Device");
+    EXPECT_EQ(MessageOf([&] { waveOut->OpenAndWrite(block.data(), 320, 1); }), "There is No Sound Device");
     EXPECT_FALSE(waveOut->Active());
     EXPECT_EQ(waveOut->QueuedBytes(), 0);
 }
@@ -270,7 +262,7 @@ TEST_F(WaveOutScripted, DeviceFailuresNameTheirStep) {
         TScriptedDevice::TScript script;
         script.failures[c.operation] = c.code;
         TWaveOut w(std::make_unique<TScriptedDevice>(script));
-        EXPECT_EQ(Raised([&] { c.action(w); }), c.message);
+        EXPECT_EQ(MessageOf([&] { c.action(w); }), c.message);
         script.failures.clear();  // let the destructor close
     }
 }
@@ -285,7 +277,7 @@ TEST(WaveOut, DestroyedAfterAFailedClose) {
         w.OpenAndWrite(b, 4, 1);
         w.Write(b, 4, 2);
         script.failures["reset"] = AudioError;
-        EXPECT_EQ(Raised([&] { w.SetActive(false); }), "The sound system reported an error. (1) Restart");
+        EXPECT_EQ(MessageOf([&] { w.SetActive(false); }), "The sound system reported an error. (1) Restart");
     }
     EXPECT_TRUE(script.queue.empty());
 }
@@ -294,7 +286,7 @@ TEST(WaveOut, WriteOnAClosedDeviceFailsInPreparation) {
     TScriptedDevice::TScript script;
     TWaveOut w(std::make_unique<TScriptedDevice>(script));
     const uint8_t b[2] = {1, 2};
-    EXPECT_EQ(Raised([&] { w.Write(b, 2, 1); }), "The sound device is not open. (5) AddWavePrepareError");
+    EXPECT_EQ(MessageOf([&] { w.Write(b, 2, 1); }), "The sound device is not open. (5) AddWavePrepareError");
     EXPECT_EQ(w.QueuedBytes(), 0);
 }
 
@@ -391,7 +383,7 @@ TEST_F(WaveOutOnSdlDisk, ClosingDropsTheQueuedSound) {
         blocks.push_back(Ramp(1000 * (i + 1), 8000));  // half a second each
         waveOut->Write(blocks.back().data(), 16000, static_cast<uint32_t>(i));
     }
-    EXPECT_EQ(Raised([&] { waveOut->SetActive(false); }), "");
+    EXPECT_EQ(MessageOf([&] { waveOut->SetActive(false); }), "(nothing raised)");
     EXPECT_EQ(waveOut->QueuedBytes(), 0);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(recorder.CountOf("done " + std::to_string(i)), 1) << i;
     EXPECT_LT(Played().size(), 4u * 8000u);
@@ -401,7 +393,7 @@ TEST(WaveOutOnSdl, NoDriverMeansNoSoundDevice) {
     setenv("SDL_AUDIODRIVER", "narrelo-no-such-driver", 1);
     TWaveOut waveOut(std::make_unique<TSdlAudioDevice>());
     const int16_t s[4] = {1, 2, 3, 4};
-    EXPECT_EQ(Raised([&] { waveOut.OpenAndWrite(s, 8, 0); }), "There is No Sound Device");
+    EXPECT_EQ(MessageOf([&] { waveOut.OpenAndWrite(s, 8, 0); }), "There is No Sound Device");
     EXPECT_EQ(waveOut.QueuedBytes(), 0);
     setenv("SDL_AUDIODRIVER", "disk", 1);
 }
