@@ -232,11 +232,16 @@ TEST_F(ThreadTest, ProcessMessagesRunsClosuresAndDropsQuitRequests) {
     EXPECT_FALSE(UiQueue().QuitPending());
 
     // A worker has no queue: its ProcessMessages leaves the UI thread's closures alone.
-    UiQueue().Post([&] { log += "b"; });
+    // Whether the UI-side wait or the ProcessMessages after it runs "b" depends on timing;
+    // either way it must run on this thread.
+    std::thread::id ranOn;
+    UiQueue().Post([&] { log += "b"; ranOn = std::this_thread::get_id(); });
     TTestThread worker([](TTestThread &) { ProcessMessages(); });
     worker.Resume();
-    worker.StopAndWait();  // the UI-side wait runs "b"
+    worker.StopAndWait();
+    ProcessMessages();
     EXPECT_EQ(log, "ab");
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
 class TSelfDeletingThread : public TThread {
