@@ -21,6 +21,14 @@ void TFileStream::SetActive(bool open) {
     }
 }
 
+void TFileStream::CloseAfterWriting() {
+    if (!file_) return;
+    const bool writeFailed = std::ferror(file_) != 0;
+    const bool closeFailed = std::fclose(file_) != 0;
+    file_ = nullptr;
+    if (writeFailed || closeFailed) RaiseError("File Not Written %s", path_.c_str());
+}
+
 void TFileStream::SetFileName(const char *path) {
     SetActive(false);
     path_ = path ? path : "";

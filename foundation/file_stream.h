@@ -20,6 +20,11 @@ public:
     virtual void SetActive(bool open);
     bool Active() const { return file_ != nullptr; }
 
+    // Flushes and closes a file that was written to; raises "File Not Written %s" with the
+    // path when any write or the final flush failed (a full disk, an I/O error), so a
+    // caller never reports a truncated file as saved. Nothing when not open.
+    void CloseAfterWriting();
+
     // Closes the file, takes the new path and sets the mode to "wb+".
     void SetFileName(const char *path);
 

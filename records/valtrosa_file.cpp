@@ -53,7 +53,7 @@ void TValtrosaFile::SaveToFile(const char *fileName) {
         file.SetActive(true);
         SaveToStream(file);
     }
-    file.SetActive(false);
+    file.CloseAfterWriting();
     FileName.Assign(fileName);
 }
 

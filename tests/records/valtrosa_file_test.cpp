@@ -160,6 +160,14 @@ TEST(ValtrosaFile, SaveToFileBufferedAndUnbufferedAreIdentical) {
     const std::string bad = folder + "/no/such/folder/x.bin";
     EXPECT_EQ(MessageOf([&] { record.SaveToFile(bad.c_str()); }), "File Not Opened " + bad);
     EXPECT_STREQ(record.FileName.Text(), direct.c_str());
+
+    // /dev/full opens but refuses every byte, as a full disk does: neither way may pass
+    // for a save.
+    for (const bool bufferedSave : {true, false}) {
+        record.BufferedSave = bufferedSave;
+        EXPECT_EQ(MessageOf([&] { record.SaveToFile("/dev/full"); }), "File Not Written /dev/full");
+        EXPECT_STREQ(record.FileName.Text(), direct.c_str());
+    }
 }
 
 // A record that also keeps a setting through the registry hooks.
