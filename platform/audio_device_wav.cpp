@@ -19,7 +19,7 @@ void Put16(uint8_t *p, uint16_t v) {
 TWavFileAudioDevice::TWavFileAudioDevice(std::string path) : path_(std::move(path)) {}
 
 TWavFileAudioDevice::~TWavFileAudioDevice() {
-    if (file_) {
+    if (IsOpen()) {
         Reset();
         Close();
     }
@@ -43,6 +43,7 @@ bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes) {
 }
 
 int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) {
+    std::lock_guard<std::mutex> guard(lock_);
     if (file_) return AudioAllocated;
     if (format.FormatTag != 1 || format.Channels < 1 || format.BitsPerSample == 0) return AudioBadFormat;
     if (queryOnly) return AudioOk;
@@ -61,6 +62,7 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
         return AudioError;
     }
     onDone_ = std::move(onDone);
+    open_ = true;
     return AudioOk;
 }
 
@@ -75,11 +77,12 @@ bool TWavFileAudioDevice::Emit(TAudioBuffer &buffer) {
 }
 
 int32_t TWavFileAudioDevice::Write(TAudioBuffer &buffer) {
-    if (!file_) return AudioInvalidHandle;
-    if (!(buffer.Flags.load() & AudioBufferPrepared)) return AudioUnprepared;
     bool written = true;
+    TDoneCallback onDone;
     {
         std::lock_guard<std::mutex> guard(lock_);
+        if (!file_) return AudioInvalidHandle;
+        if (!(buffer.Flags.load() & AudioBufferPrepared)) return AudioUnprepared;
         buffer.Flags.fetch_and(~AudioBufferDone);
         buffer.Flags.fetch_or(AudioBufferInQueue);
         if (paused_) {
@@ -87,60 +90,65 @@ int32_t TWavFileAudioDevice::Write(TAudioBuffer &buffer) {
             return AudioOk;
         }
         written = Emit(buffer);
+        onDone = onDone_;
     }
-    if (onDone_) onDone_();
+    if (onDone) onDone();
     return written ? AudioOk : AudioError;
 }
 
 int32_t TWavFileAudioDevice::Pause() {
-    if (!file_) return AudioInvalidHandle;
     std::lock_guard<std::mutex> guard(lock_);
+    if (!file_) return AudioInvalidHandle;
     paused_ = true;
     return AudioOk;
 }
 
 int32_t TWavFileAudioDevice::Restart() {
-    if (!file_) return AudioInvalidHandle;
     bool written = true;
-    bool any = false;
+    TDoneCallback onDone;
     {
         std::lock_guard<std::mutex> guard(lock_);
+        if (!file_) return AudioInvalidHandle;
         paused_ = false;
         for (TAudioBuffer *buffer : held_) written = Emit(*buffer) && written;
-        any = !held_.empty();
+        if (!held_.empty()) onDone = onDone_;
         held_.clear();
     }
-    if (any && onDone_) onDone_();
+    if (onDone) onDone();
     return written ? AudioOk : AudioError;
 }
 
 int32_t TWavFileAudioDevice::Reset() {
-    if (!file_) return AudioInvalidHandle;
+    TDoneCallback onDone;
     {
         std::lock_guard<std::mutex> guard(lock_);
+        if (!file_) return AudioInvalidHandle;
         for (TAudioBuffer *buffer : held_) {
             buffer->Flags.fetch_and(~AudioBufferInQueue);
             buffer->Flags.fetch_or(AudioBufferDone);
         }
         held_.clear();
+        onDone = onDone_;
     }
-    if (onDone_) onDone_();
+    if (onDone) onDone();
     return AudioOk;
 }
 
 int32_t TWavFileAudioDevice::Close() {
-    if (!file_) return AudioInvalidHandle;
     std::lock_guard<std::mutex> guard(lock_);
+    if (!file_) return AudioInvalidHandle;
     if (!held_.empty()) return AudioStillPlaying;
     const bool sealed = WriteHeader(dataBytes_) && std::fflush(file_.get()) == 0;
     if (!sealed) error_ = path_ + ": " + std::strerror(errno);
     const bool closed = std::fclose(file_.release()) == 0;
     if (sealed && !closed) error_ = path_ + ": " + std::strerror(errno);
     onDone_ = nullptr;
+    open_ = false;
     return sealed && closed ? AudioOk : AudioError;
 }
 
 std::string TWavFileAudioDevice::ErrorText(int32_t code) const {
+    std::lock_guard<std::mutex> guard(lock_);
     std::string text = TAudioDevice::ErrorText(code);
     if (code == AudioError && !error_.empty()) text += " " + error_;
     if (text.size() > 255) text.resize(255);

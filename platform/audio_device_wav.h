@@ -8,6 +8,7 @@
 // with; Close fills in the chunk sizes. A file cut short by a crash keeps its samples but
 // states sizes of 0.
 
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -28,7 +29,7 @@ public:
     int32_t OutputDeviceCount() override { return 1; }
     // AudioError when the file cannot be created (ErrorText then names the cause).
     int32_t Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) override;
-    bool IsOpen() const override { return file_ != nullptr; }
+    bool IsOpen() const override { return open_.load(); }
     // AudioError when the bytes cannot be written; the buffer is then marked done anyway.
     int32_t Write(TAudioBuffer &buffer) override;
     int32_t Pause() override;
@@ -46,13 +47,15 @@ private:
     bool Emit(TAudioBuffer &buffer);
     bool WriteHeader(uint32_t dataBytes);
 
-    std::string path_;
+    const std::string path_;
+    std::atomic<bool> open_{false};  // mirrors file_ for IsOpen, which takes no lock
+    // Guards everything below: any thread may open, queue, pause or reset while another
+    // thread (the UI's Stop) pauses or resets.
+    mutable std::mutex lock_;
     std::string error_;  // the cause of the last AudioError
     TAudioFormat format_;
     TDoneCallback onDone_;
     std::unique_ptr<std::FILE, TFileCloser> file_;
-    // Guards everything below and the file: any thread may queue, pause or reset.
-    std::mutex lock_;
     bool paused_ = false;
     std::deque<TAudioBuffer *> held_;  // queued while paused
     uint32_t dataBytes_ = 0;
