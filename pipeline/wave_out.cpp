@@ -70,7 +70,14 @@ void TWaveOut::SetActive(bool open) {
             CheckResult(result, "Open");
         }
         if (!device_->IsOpen()) RaiseError("WaveOutHandle not determined");
-        playThread_ = std::make_unique<TPlayThread>(this);
+        try {
+            playThread_ = std::make_unique<TPlayThread>(this);
+        } catch (...) {
+            // Without a play thread nothing would release the buffers: an open device
+            // would take writes forever and a later SetActive(true) would not try again.
+            device_->Close();
+            throw;
+        }
         playThread_->Resume();
         return;
     }
