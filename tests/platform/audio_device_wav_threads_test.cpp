@@ -14,9 +14,7 @@ namespace {
 // The synthesis thread opens the device and queues while the UI thread pauses and resets
 // it (Stop); every call must see either the closed or the open device, never half of it.
 TEST(WavFileAudioDeviceThreads, PauseAndResetWhileAnotherThreadOpensAndWrites) {
-    const char *dir = std::getenv("TMPDIR");
-    const std::string path =
-        std::string(dir && *dir ? dir : "/tmp") + "/narrelo-" + std::to_string(getpid()) + "-threads.wav";
+    const std::string path = ::testing::TempDir() + "narrelo-" + std::to_string(getpid()) + "-threads.wav";
     TWavFileAudioDevice device(path);
     std::atomic<int> completions{0};
     std::vector<uint8_t> bytes(64, 7);

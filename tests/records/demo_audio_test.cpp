@@ -15,19 +15,6 @@ std::string DataOf(const TDemoAudio &item) {
     return {reinterpret_cast<const char *>(item.Data.Memory()), size_t(item.Data.DataSize())};
 }
 
-void LoadFrom(TDemoAudio &item, const std::vector<uint8_t> &bytes) {
-    TMemoryStream stream;
-    Fill(stream, bytes);
-    item.SetCurrentStream(&stream);
-    item.LoadBody();
-}
-
-std::vector<uint8_t> BodyOf(TDemoAudio &item) {
-    TMemoryStream stream;
-    item.SaveToStream(stream);
-    return Contents(stream);
-}
-
 TEST(DemoAudioTest, BodyMatchesTheWireLayout) {
     TDemoAudio item;
     item.FileType = 1;

@@ -18,19 +18,6 @@ namespace {
 // Speaker.
 constexpr size_t ReservedAt = 4 + 4 + 15 + 1 + 4;
 
-void LoadFrom(TValtrosaFile &record, const std::vector<uint8_t> &bytes) {
-    TMemoryStream stream;
-    Fill(stream, bytes);
-    record.SetCurrentStream(&stream);
-    record.LoadBody();
-}
-
-std::vector<uint8_t> BodyOf(TValtrosaFile &record) {
-    TMemoryStream stream;
-    record.SaveToStream(stream);
-    return Contents(stream);
-}
-
 std::string MessageOfLoad(TValtrosaFile &record, const std::vector<uint8_t> &bytes) {
     try {
         LoadFrom(record, bytes);

@@ -95,3 +95,18 @@ inline void Fill(TMemoryStream &stream, const std::vector<uint8_t> &bytes) {
     if (!bytes.empty()) stream.Write(bytes.data(), int32_t(bytes.size()));
     stream.Seek(0, soFromBeginning);
 }
+
+// Loads a record body from `bytes` as the list and file loaders do.
+inline void LoadFrom(TValtrosaFile &record, const std::vector<uint8_t> &bytes) {
+    TMemoryStream stream;
+    Fill(stream, bytes);
+    record.SetCurrentStream(&stream);
+    record.LoadBody();
+}
+
+// The bytes SaveToStream writes for the record.
+inline std::vector<uint8_t> BodyOf(TValtrosaFile &record) {
+    TMemoryStream stream;
+    record.SaveToStream(stream);
+    return Contents(stream);
+}
