@@ -68,7 +68,20 @@ bool FindAbbreviation(std::string_view written, int kind, TAbbreviation &found) 
     const TIndex &index = Index();
     if (auto it = index.Exact.find(written); it != index.Exact.end() && Choose(it->second, kind, found))
         return true;
+    // Ignoring case only for a form written in capitals ("CAD."): "ara." or "Tel." in lower
+    // or mixed case may be a word that ends a sentence.
     if (IsSingleLetter(written)) return false;
+    bool lowerAfterFirst = false;
+    for (std::size_t i = 1; i < written.size(); ++i) lowerAfterFirst |= IsLower((unsigned char)written[i]);
+    if (lowerAfterFirst) {
+        // A capital at a sentence's start: "Bkz." is "bkz.".
+        if (!IsUpper((unsigned char)written[0])) return false;
+        for (std::size_t i = 1; i < written.size(); ++i)
+            if (IsUpper((unsigned char)written[i])) return false;
+        std::string lowered = ToLower(written);
+        auto it = index.Exact.find(lowered);
+        return it != index.Exact.end() && Choose(it->second, kind, found);
+    }
     if (auto it = index.Folded.find(ToLower(written)); it != index.Folded.end())
         return Choose(it->second, kind, found);
     return false;
