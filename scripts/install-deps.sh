@@ -19,6 +19,8 @@ packages=(
   espeak-ng libespeak-ng-dev vorbis-tools
   # headless display for window tests
   xvfb xauth
+  # XML sentence documents (the samples' test)
+  libpugixml-dev
 )
 
 missing=()
