@@ -23,6 +23,8 @@ packages=(
   libwxgtk3.2-dev fonts-liberation2
   # headless display for window tests
   xvfb xauth
+  # Turkish sentence splitting (ICU)
+  libicu-dev
   # XML sentence documents (the samples' test)
   libpugixml-dev
 )
