@@ -21,6 +21,9 @@ packages=(
   espeak-ng libespeak-ng-dev vorbis-tools
   # headless display for window tests
   xvfb xauth
+  # installing and packaging: desktop files, icons, manual pages, the Debian package and
+  # the checks of the installed tree
+  desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
 )
 
 missing=()
