@@ -19,11 +19,17 @@ packages=(
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
   espeak-ng libespeak-ng-dev vorbis-tools
+  # windows: wxWidgets on GTK 3 and the dialog font
+  libwxgtk3.2-dev fonts-liberation2
   # headless display for window tests
   xvfb xauth
   # installing and packaging: desktop files, icons, manual pages, the Debian package and
   # the checks of the installed tree
   desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
+  # Turkish sentence splitting (ICU)
+  libicu-dev
+  # XML sentence documents (the samples' test)
+  libpugixml-dev
 )
 
 missing=()
