@@ -21,7 +21,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = narrelo ] || fail "Package"
 [ "$(field Version)" = "$version" ] || fail "Version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qE '^\./(pre|post)(inst|rm)$' && fail "maintainer scripts"
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '^\./(pre|post)(inst|rm)$' && fail "maintainer scripts"
 
 # The package holds the files an install under /usr holds, no more and no fewer.
 cmake --install "$build" --prefix "$work/usr" >/dev/null
@@ -34,7 +34,7 @@ dpkg-deb -x "$deb" "$work/root"
 build_abs=$(cd "$build" && pwd)
 if grep -rlF "$build_abs" "$work/root" >&2; then fail "files mention the build tree"; fi
 for exe in "$work"/root/usr/bin/*; do
-  if readelf -d "$exe" | grep -qE 'RPATH|RUNPATH'; then fail "$(basename "$exe") has a run path"; fi
+  if readelf -d "$exe" | grep -E 'RPATH|RUNPATH'; then fail "$(basename "$exe") has a run path"; fi
 done
 
 # Depends names the package of every library a program loads directly.
@@ -42,17 +42,22 @@ depends=$(field Depends)
 depends_names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/^ *//; s/[ (].*//')
 owner_of() {  # the package that installed a library file, looked up as given and resolved
   local candidate
+  local found
   for candidate in "$1" "$(readlink -f "$1")" "/usr$1"; do
-    dpkg -S "$candidate" 2>/dev/null | head -1 | cut -d: -f1 && return 0
+    if found=$(dpkg -S "$candidate" 2>/dev/null); then
+      echo "${found%%:*}"
+      return 0
+    fi
   done
   return 1
 }
 for exe in "$work"/root/usr/bin/*; do
   for soname in $(readelf -d "$exe" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ { print $NF; exit }')
+    # (awk reads everything: a reader that stops early would end ldconfig with SIGPIPE)
+    path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
     [ -n "$path" ] || fail "$soname not found"
     owner=$(owner_of "$path") || fail "no package owns $path"
-    echo "$depends_names" | grep -qxF "$owner" ||
+    echo "$depends_names" | grep -xF "$owner" ||
       fail "$(basename "$exe") needs $soname ($owner), which Depends does not name: $depends"
   done
 done

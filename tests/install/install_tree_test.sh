@@ -36,16 +36,16 @@ for p in "${programs[@]}"; do
   warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
   [ -z "$warnings" ] || fail "manual page of $p: $warnings"
   # Installed programs carry no search path into the build tree.
-  if readelf -d "$tree/bin/$p" | grep -qE 'RPATH|RUNPATH'; then fail "$p has a run path"; fi
+  if readelf -d "$tree/bin/$p" | grep -E 'RPATH|RUNPATH'; then fail "$p has a run path"; fi
 done
 
 # Settings round trip through the installed narrelo-reg.
 reg=$tree/bin/narrelo-reg
 "$reg" add 'HKCU\Software\Valtrosa' /v DemoServer /t REG_SZ /d 'http://127.0.0.1:1/soap' /f >/dev/null
 "$reg" add 'HKCU\Software\Valtrosa\Narrelo' /v InterfaceIsEnglish /t REG_DWORD /d 1 /f >/dev/null
-"$reg" query 'HKCU\Software\Valtrosa' /v demoserver | grep -q 'DemoServer *REG_SZ *http://127.0.0.1:1/soap' ||
+"$reg" query 'HKCU\Software\Valtrosa' /v demoserver | grep 'DemoServer *REG_SZ *http://127.0.0.1:1/soap' >/dev/null ||
   fail "REG_SZ round trip"
-"$reg" query 'HKCU\Software\Valtrosa\Narrelo' /v InterfaceIsEnglish | grep -q 'REG_DWORD *0x1' ||
+"$reg" query 'HKCU\Software\Valtrosa\Narrelo' /v InterfaceIsEnglish | grep 'REG_DWORD *0x1' >/dev/null ||
   fail "REG_DWORD round trip"
 [ -f "$XDG_CONFIG_HOME/valtrosa/registry.sqlite" ] || fail "the store is not where the settings live"
 "$reg" delete 'HKCU\Software\Valtrosa' /f >/dev/null
@@ -59,7 +59,7 @@ desktop-file-validate "$tree/share/applications/narrelo.desktop" || fail "deskto
 appstreamcli validate --no-net "$tree/share/metainfo/com.valtrosa.Narrelo.metainfo.xml" >/dev/null ||
   fail "metainfo"
 for size in 48 128; do
-  file "$tree/share/icons/hicolor/${size}x$size/apps/narrelo.png" | grep -q "PNG image data, $size x $size" ||
+  file "$tree/share/icons/hicolor/${size}x$size/apps/narrelo.png" | grep "PNG image data, $size x $size" >/dev/null ||
     fail "icon ${size}x$size"
 done
 
