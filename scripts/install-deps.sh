@@ -23,6 +23,9 @@ packages=(
   libwxgtk3.2-dev fonts-liberation2
   # headless display for window tests
   xvfb xauth
+  # installing and packaging: desktop files, icons, manual pages, the Debian package and
+  # the checks of the installed tree
+  desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
   # Turkish sentence splitting (ICU)
   libicu-dev
   # XML sentence documents (the samples' test)
