@@ -17,6 +17,8 @@ packages=(
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
   espeak-ng libespeak-ng-dev vorbis-tools
+  # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting
+  libsoxr-dev libssl-dev zlib1g-dev libpugixml-dev libicu-dev libvorbis-dev
   # headless display for window tests
   xvfb xauth
 )
