@@ -30,7 +30,7 @@ configure_and_build() {  # dir, extra cmake args...
   run cmake --build "$dir" -j "$jobs"
 }
 
-configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNARRELO_BUILD_BENCH=ON
 run "${xvfb[@]}" ctest --test-dir build --output-on-failure -j "$jobs" "$@"
 
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DNARRELO_SANITIZE=address,undefined \

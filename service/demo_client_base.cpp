@@ -63,9 +63,9 @@ TDemoClientBase::TDemoClientBase() : IDemoServerbindingProxy(0, 0) {
     frecv = &TDemoClientBase::Receive;
 }
 
-// The runtime calls both hooks on this object (the proxy is the SOAP context), from the
-// thread making the call; neither throws.
-int TDemoClientBase::ParseHeaderLine(struct soap *context, const char *key, const char *value) {
+// The runtime calls these hooks on this object (the proxy is the SOAP context), from the
+// thread making the call. The runtime is C: they are noexcept, and nothing in them throws.
+int TDemoClientBase::ParseHeaderLine(struct soap *context, const char *key, const char *value) noexcept {
     auto *self = static_cast<TDemoClientBase *>(context);
     if (++self->headerLines_ > self->HeaderLineLimit) {
         self->stop_ = TStop::HeaderLines;
@@ -75,7 +75,7 @@ int TDemoClientBase::ParseHeaderLine(struct soap *context, const char *key, cons
 }
 
 SOAP_SOCKET TDemoClientBase::OpenConnection(struct soap *context, const char *endpoint,
-                                            const char *host, int port) {
+                                            const char *host, int port) noexcept {
     auto *self = static_cast<TDemoClientBase *>(context);
     self->headerLines_ = 0;
     self->stop_ = TStop::None;
@@ -83,7 +83,7 @@ SOAP_SOCKET TDemoClientBase::OpenConnection(struct soap *context, const char *en
     return self->runtimeOpen_(context, endpoint, host, port);
 }
 
-size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size) {
+size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size) noexcept {
     auto *self = static_cast<TDemoClientBase *>(context);
     const size_t got = self->runtimeReceive_(context, buffer, size);
     // The runtime ends a call past its transfer deadline as if the service had hung up; a

@@ -90,13 +90,13 @@ public:
 
 private:
     // The runtime's header-line hook, wrapped to count the lines of each answer.
-    static int ParseHeaderLine(struct soap *context, const char *key, const char *value);
+    static int ParseHeaderLine(struct soap *context, const char *key, const char *value) noexcept;
     // Resets the count at every connection (one per call: no keep-alive).
     static SOAP_SOCKET OpenConnection(struct soap *context, const char *endpoint,
-                                      const char *host, int port);
+                                      const char *host, int port) noexcept;
 
     // Notes a receive that ended at the transfer deadline.
-    static size_t Receive(struct soap *context, char *buffer, size_t size);
+    static size_t Receive(struct soap *context, char *buffer, size_t size) noexcept;
 
     // Why the last call was stopped on our side, when the runtime's error number hides it.
     enum class TStop { None, Deadline, HeaderLines };

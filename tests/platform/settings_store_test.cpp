@@ -441,7 +441,8 @@ TEST(SettingsStoreText, ConversionsAndFolding) {
     EXPECT_EQ(FromUtf8("A\xC4\x9F\xF0\x9F\x98\x80"), u"Ağ😀");
     EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(FromUtf8("a\xC4"), u"a\uFFFD");      // cut off
-    EXPECT_EQ(FromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong
+    EXPECT_EQ(FromUtf8("\xC0\x80"), u"\uFFFD");  // overlong: one fault
+    EXPECT_EQ(FromUtf8("\xE2\x82z"), u"\uFFFDz");  // cut off after two bytes: one fault
 }
 
 }  // namespace
