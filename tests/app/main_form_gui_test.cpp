@@ -2,18 +2,21 @@
 // controls and texts in both languages, the word count, the blinking attention text, the
 // web links, the speed button's text and the language switch.
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
+#include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
 #include "app/main_form_template.h"
 #include "app/process_end.h"
 #include "foundation/code_page.h"
+#include "foundation/exceptions.h"
 #include "foundation/registry_settings.h"
 #include "support/main_form_fixture.h"
 
@@ -32,9 +35,13 @@ TEST_F(MainFormTest, TheInterfaceLanguageComesFromTheSettingsStore) {
     };
     for (const Case &c : cases) {
         TempConfigHome store;
-        if (c.value) WriteSetting("Software\\Valtrosa\\Narrelo", u"InterfaceIsEnglish", *c.value);
-        TFormCommercialTTS form;
-        EXPECT_EQ(form.InterfaceIsEnglish, c.english) << c.label;
+        try {
+            if (c.value) WriteSetting("Software\\Valtrosa\\Narrelo", u"InterfaceIsEnglish", *c.value);
+            TFormCommercialTTS form;
+            EXPECT_EQ(form.InterfaceIsEnglish, c.english) << c.label;
+        } catch (const TCustomException &e) {
+            ADD_FAILURE() << c.label << ": " << e.Message();
+        }
     }
 }
 
@@ -222,14 +229,26 @@ TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndEndsThePr
 }
 
 TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
-    // The settings folder is a file: the store cannot be created.
-    TempConfigHome::WriteFile(config_.StoreFolder(), "not a folder");
+    WriteInterfaceIsEnglish(0);
+    // Another program holds the store's write lock for longer than a writer waits.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(config_.StorePath().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     MessageBoxRecorder boxes;
     auto previous = SetProcessEndHandler([](int code) { throw ProcessEnded{code}; });
-    auto form = OpenForm(false);
-    EXPECT_NO_THROW(form->SwitchLanguage());
+    std::unique_ptr<TFormCommercialTTS> form;
+    try {
+        form = OpenForm(false);
+        form->SwitchLanguage();
+    } catch (const TCustomException &e) {
+        ADD_FAILURE() << e.Message();
+    }
+    ASSERT_TRUE(form);
     EXPECT_FALSE(form->InterfaceIsEnglish);
     EXPECT_EQ(boxes.Texts().size(), 1u) << "the store's failure is shown";
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(ReadInterfaceIsEnglish(), 0);
     SetProcessEndHandler(std::move(previous));
 }
 

@@ -95,10 +95,12 @@ protected:
     // Writes a settings value under HKEY_CURRENT_USER.
     static void WriteSetting(const char *key, const char16_t *name, const std::string &text) {
         TRegistry registry(HKEY_CURRENT_USER, key);
+        registry.CreateIfMissing = true;
         registry.WriteString(name, text.data(), int32_t(text.size()));
     }
     static void WriteSetting(const char *key, const char16_t *name, int32_t value) {
         TRegistry registry(HKEY_CURRENT_USER, key);
+        registry.CreateIfMissing = true;
         registry.WriteInt(name, value);
     }
 
