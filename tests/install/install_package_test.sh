@@ -57,7 +57,7 @@ for exe in "$work"/root/usr/bin/*; do
     path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
     [ -n "$path" ] || fail "$soname not found"
     owner=$(owner_of "$path") || fail "no package owns $path"
-    echo "$depends_names" | grep -xF "$owner" ||
+    echo "$depends_names" | grep -xF "$owner" >/dev/null ||
       fail "$(basename "$exe") needs $soname ($owner), which Depends does not name: $depends"
   done
 done
