@@ -274,8 +274,9 @@ private:
             n.Amount = true;
             return n;
         }
+        // "14.30": with a decimal comma in Turkish, a dot before two digits is a time.
         if (separators == "." && groups[0].size() <= 2 && groups[1].size() == 2 && Value(groups[0]) <= 24 &&
-            Value(groups[1]) < 60 && PrevWord == "saat") {
+            Value(groups[1]) < 60) {
             n.Words = Cardinal(Value(groups[0])) + " " + DigitRun(groups[1]);
             return n;
         }
@@ -437,7 +438,7 @@ private:
         I = j;
         TSpoken spoken = ReadToken(token, dotted, start);
         std::string suffix = SuffixAt(I);
-        if (!suffix.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
+        if (!suffix.empty() && !spoken.Text.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
                                                ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
                                                : spoken.Text + suffix;
         Word(spoken.Text);
@@ -518,8 +519,16 @@ private:
             return {LetterName((unsigned char)token[0])};
         }
         if (allUpper && token.size() > 1) {
-            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token)
+            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token) {
+                int k = I;
+                if (At(k) == ' ') ++k;
+                if (unit->Subunit && IsDigit(At(k))) {  // "TL 25", and "₺25" read as "TL25"
+                    I = k;
+                    ReadNumber({}, unit);
+                    return {};
+                }
                 return {unit->Reading, unit->Possessive};
+            }
             if (Kind != 3 && IsSpelledAcronym(token, Shouted)) return {Spell(token)};
             return {lower};
         }

@@ -107,6 +107,7 @@ TEST(NormaliseForSpeech, DatesAndTimes) {
         {"seconds", "10:15:30", "on on beş otuz"},
         {"time with suffix", "Saat 14:05'te", "saat on dört sıfır beşte"},
         {"dotted time after saat", "saat 9.30'da", "saat dokuz otuzda"},
+        {"dotted time", "Toplantı 14.30'da başlar.", "toplantı on dört otuzda başlar."},
     });
 }
 
@@ -121,6 +122,7 @@ TEST(NormaliseForSpeech, AmountsOfMoney) {
         {"suffix after lira takes n", "25 TL'ye", "yirmi beş türk lirasına"},
         {"suffix after kuruş", "12,50 TL'den", "on iki türk lirası elli kuruştan"},
         {"lira alone", "TL cinsinden", "türk lirası cinsinden"},
+        {"lira before the number", "TL 25 ve TL3,5", "yirmi beş türk lirası ve üç türk lirası elli kuruş"},
         {"dollar before", "$100", "yüz dolar"},
         {"dollar code", "20 USD", "yirmi dolar"},
         {"euro sign after", "50 €", "elli avro"},
