@@ -285,6 +285,13 @@ private:
             n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             return n;
         }
+        // A fraction in running text: "3/4" is "dörtte üç". Addresses keep "12/3" as "on iki
+        // bölü üç", and a numerator not below its denominator ("24/7") is no fraction.
+        if (separators == "/" && Kind == 0 && groups[0][0] != '0' && groups[1][0] != '0' &&
+            groups[1].size() <= 3 && Value(groups[0]) < Value(groups[1])) {
+            n.Words = AttachSuffix(DigitRun(groups[1]), "de") + " " + DigitRun(groups[0]);
+            return n;
+        }
         // Anything else (versions, ratios): the numbers with their separators named.
         for (std::size_t k = 0; k < g; ++k) {
             if (k > 0) {

@@ -56,6 +56,8 @@ TEST(NormaliseForSpeech, DecimalsNegativesAndPercentages) {
         {"percent with space and decimal", "% 3,5 faiz", "yüzde üç virgül beş faiz"},
         {"percent with suffix", "Oyların %50'si", "oyların yüzde ellisi"},
         {"dot without thousands", "Sürüm 3.5", "sürüm üç nokta beş"},
+        {"fractions", "1/2 3/4 2/3 çoğunluk", "ikide bir dörtte üç üçte iki çoğunluk"},
+        {"no fraction", "24/7 açık, 12/3", "yirmi dört bölü yedi açık, on iki bölü üç"},
     });
 }
 
