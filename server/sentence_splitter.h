@@ -1,11 +1,9 @@
 #pragma once
-// Splitting a plain text into sentences, on Windows-1254 bytes. Every byte of the code page
-// is one UTF-16 unit, so positions in the UTF-16 text ICU works on are byte positions of
-// the submitted text, exactly.
-//
-// ICU's sentence break iterator for the locale "tr" decides the boundaries. Each sentence
-// is the range between two boundaries without its leading and trailing white space (space,
-// tab, CR, LF); a range that holds nothing else is dropped.
+// Splitting a plain text into sentences, on Windows-1254 bytes: the Turkish rules of
+// server/turkish (ICU's sentence break iterator for the locale "tr" with Turkish
+// abbreviations, ordinals, initials, quotes, blank lines and list items over it). Positions
+// are byte positions of the submitted text, exactly; white space between sentences belongs
+// to none, and a text of white space only has no sentences.
 
 #include <cstdint>
 #include <string_view>

@@ -105,5 +105,11 @@ std::string ServerUsage() {
         "  --version              the program's version\n"
         "\n"
         "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\".\n"
-        "SIGINT or SIGTERM: finishes the requests in flight and exits.\n";
+        "SIGINT or SIGTERM: finishes the requests in flight and exits.\n"
+        "\n"
+        "Looking at the Turkish text processing without a client (UTF-8 on standard input):\n"
+        "  narrelo-demoserver split               each sentence as a JSON string, one a line\n"
+        "  narrelo-demoserver normalise [--kind K]  the words the speech engine is given\n"
+        "                         (K: 0 text, 1 address, 2 commercial title, 3 person name,\n"
+        "                         4 licence plate, 5 phone number)\n";
 }

@@ -1,9 +1,11 @@
 #include "server/speech_synthesiser.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "foundation/code_page.h"
 #include "server/audio_encoding.h"
+#include "server/turkish/turkish_text.h"
 #include "server/xml_sentences.h"
 
 TVoiceSettings TSpeechSynthesiser::VoiceOf(const TSynthesisRequest &request) {
@@ -28,12 +30,20 @@ void TSpeechSynthesiser::CheckOffered(const TSynthesisRequest &request) {
 }
 
 std::string TSpeechSynthesiser::SpokenTextOf(const TSynthesisRequest &request) {
-    if (!request.IsXml) return request.Text;
+    // The words as a Turkish listener hears them (numbers, abbreviations, acronyms spelled
+    // out); each XML part is read by its text kind.
+    if (!request.IsXml) return NormaliseForSpeech(request.Text);
     std::string spoken;
     try {
         for (const TXmlTextPart &part : XmlTextParts(request.Text)) {
+            // A mark that opens a part (", telefon") closes what came before it.
+            const char first = part.Text.empty() ? '\0' : part.Text.front();
+            if (!spoken.empty() && std::string_view(",.;:!?").find(first) != std::string_view::npos)
+                spoken += first;
+            std::string reading = NormaliseForSpeech(part.Text, part.Kind);
+            if (reading.empty()) continue;
             if (!spoken.empty()) spoken += ' ';
-            spoken += part.Text;
+            spoken += reading;
         }
     } catch (const TXmlSentenceError &e) {
         throw TSynthesisError(e.what());

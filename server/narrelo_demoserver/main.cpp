@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "server/server_options.h"
 #include "server/speech_engine.h"
 #include "server/speech_synthesiser.h"
+#include "server/turkish/turkish_commands.h"
 #include "server/web_content.h"
 
 namespace {
@@ -45,6 +47,9 @@ std::string HostForUrl(const std::string &address, int port) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    // "split" and "normalise": the Turkish text processing, without serving.
+    if (const int status = RunTurkishCommand(argc, argv, std::cin, std::cout, std::cerr); status >= 0)
+        return status;
     TServerOptions options;
     try {
         options = ParseServerOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -174,6 +174,10 @@ private:
         std::string WholeDigits{};  // the whole part without its thousands dots
     };
 
+    static std::string HourWords(std::string_view hour) {
+        return hour == "00" ? DigitRun(hour) : Cardinal(Value(hour));
+    }
+
     static bool ValidDate(int d, int m) { return d >= 1 && d <= 31 && m >= 1 && m <= 12; }
 
     static int Value(std::string_view digits) {
@@ -241,8 +245,9 @@ private:
         }
         if (all(':') && (g == 2 || g == 3) && groups[0].size() <= 2 && groups[1].size() == 2 &&
             Value(groups[0]) <= 24 && Value(groups[1]) < 60) {
-            // A time: the hour as a number, the minutes (and seconds) as written.
-            n.Words = Cardinal(Value(groups[0])) + " " + DigitRun(groups[1]);
+            // A time: the hour as a number ("00" as "sıfır sıfır"), the minutes (and seconds)
+            // as written.
+            n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             if (g == 3) n.Words += " " + DigitRun(groups[2]);
             return n;
         }
@@ -274,9 +279,17 @@ private:
             n.Amount = true;
             return n;
         }
+        // "14.30": with a decimal comma in Turkish, a dot before two digits is a time.
         if (separators == "." && groups[0].size() <= 2 && groups[1].size() == 2 && Value(groups[0]) <= 24 &&
-            Value(groups[1]) < 60 && PrevWord == "saat") {
-            n.Words = Cardinal(Value(groups[0])) + " " + DigitRun(groups[1]);
+            Value(groups[1]) < 60) {
+            n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
+            return n;
+        }
+        // A fraction in running text: "3/4" is "dörtte üç". Addresses keep "12/3" as "on iki
+        // bölü üç", and a numerator not below its denominator ("24/7") is no fraction.
+        if (separators == "/" && Kind == 0 && groups[0][0] != '0' && groups[1][0] != '0' &&
+            groups[1].size() <= 3 && Value(groups[0]) < Value(groups[1])) {
+            n.Words = AttachSuffix(DigitRun(groups[1]), "de") + " " + DigitRun(groups[0]);
             return n;
         }
         // Anything else (versions, ratios): the numbers with their separators named.
@@ -315,8 +328,8 @@ private:
 
         if (currencyBefore && n.Amount) {
             words = MoneyWords(n, *currencyBefore, possessive);
-        } else if (n.Plain && At(I) == '.' && At(I + 1) == ',') {
-            words = Ordinal(words);  // "2., 3. ve 4. sınıflar"
+        } else if (n.Plain && At(I) == '.' && (At(I + 1) == ',' || IsApostrophe(At(I + 1)))) {
+            words = Ordinal(words);  // "2., 3. ve 4. sınıflar", "1.'si"
             ordinal = true;
             ++I;
         } else if (n.Plain && At(I) == '.' && IsSpace(At(I + 1))) {
@@ -437,7 +450,7 @@ private:
         I = j;
         TSpoken spoken = ReadToken(token, dotted, start);
         std::string suffix = SuffixAt(I);
-        if (!suffix.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
+        if (!suffix.empty() && !spoken.Text.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
                                                ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
                                                : spoken.Text + suffix;
         Word(spoken.Text);
@@ -518,9 +531,19 @@ private:
             return {LetterName((unsigned char)token[0])};
         }
         if (allUpper && token.size() > 1) {
-            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token)
+            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token) {
+                int k = I;
+                if (At(k) == ' ') ++k;
+                bool alone = start == 0 || IsSpace(At(start - 1)) || At(start - 1) == '(';  // not "Dolar/TL 34"
+                if (unit->Subunit && alone && IsDigit(At(k))) {  // "TL 25", and "₺25" read as "TL25"
+                    I = k;
+                    ReadNumber({}, unit);
+                    return {};
+                }
                 return {unit->Reading, unit->Possessive};
+            }
             if (Kind != 3 && IsSpelledAcronym(token, Shouted)) return {Spell(token)};
+            if (const char *reading = AcronymWordReading(token); reading && *reading) return {reading};
             return {lower};
         }
         if (token.size() > 1) {

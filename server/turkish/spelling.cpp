@@ -9,21 +9,22 @@
 namespace turkish {
 namespace {
 
-// Acronyms said as words although the rules below would spell them.
-const char *const kReadAsWords[] = {
-    "NATO", "ASELSAN"_cp, "HAVELSAN", "ROKETSAN", "TUSAŞ"_cp, "TÜBİTAK"_cp, "TÜİK"_cp,
-    "TOKİ"_cp, "BOTAŞ"_cp, "İSKİ"_cp, "ASKİ"_cp, "İZSU"_cp, "ODTÜ"_cp, "YÖK"_cp, "MİT"_cp,
-    "EGO", "UNESCO", "UNICEF", "UEFA", "FIFA", "NASA", "OPEC", "AFAD", "KOSGEB", "TİKA"_cp,
-    "DEAŞ"_cp, "IŞİD"_cp, "AK", "İYİ"_cp, "DEVA", "TÜSİAD"_cp, "MÜSİAD"_cp, "TÜPRAŞ"_cp,
-    "PETKİM"_cp, "TEKEL", "SEKA", "İGDAŞ"_cp, "UYAP", "MERNİS"_cp, "BİST"_cp, "TEMA",
-    "COVID", "AIDS", "İŞKUR"_cp, "SEDDK", "IBAN", "ASAL",
+// Acronyms said as words although the rules below would spell them; a reading where
+// Turkish lower-casing would not say them right ("FIFA" is not "fıfa").
+const struct { const char *Written; const char *Reading; } kReadAsWords[] = {
+    {"NATO", nullptr}, {"ASELSAN", nullptr}, {"HAVELSAN", nullptr}, {"ROKETSAN", nullptr},
+    {"TUSAŞ"_cp, nullptr}, {"TÜBİTAK"_cp, nullptr}, {"TÜİK"_cp, nullptr}, {"TOKİ"_cp, nullptr},
+    {"BOTAŞ"_cp, nullptr}, {"İSKİ"_cp, nullptr}, {"ASKİ"_cp, nullptr}, {"İZSU"_cp, nullptr},
+    {"ODTÜ"_cp, nullptr}, {"YÖK"_cp, nullptr}, {"MİT"_cp, nullptr}, {"EGO", nullptr},
+    {"AFAD", nullptr}, {"KOSGEB", nullptr}, {"TİKA"_cp, nullptr}, {"DEAŞ"_cp, nullptr},
+    {"IŞİD"_cp, nullptr}, {"AK", nullptr}, {"İYİ"_cp, nullptr}, {"DEVA", nullptr},
+    {"TÜSİAD"_cp, nullptr}, {"MÜSİAD"_cp, nullptr}, {"TÜPRAŞ"_cp, nullptr}, {"PETKİM"_cp, nullptr},
+    {"TEKEL", nullptr}, {"SEKA", nullptr}, {"İGDAŞ"_cp, nullptr}, {"UYAP", nullptr},
+    {"MERNİS"_cp, nullptr}, {"BİST"_cp, nullptr}, {"TEMA", nullptr}, {"İŞKUR"_cp, nullptr},
+    {"IBAN", nullptr}, {"NASA", nullptr}, {"UEFA", nullptr},
+    {"BIST", "bist"}, {"FIFA", "fifa"}, {"UNESCO", "unesko"}, {"UNICEF", "unisef"},
+    {"OPEC", "opek"}, {"COVID", "kovid"}, {"AIDS", "eyds"}, {"NASDAQ", "nasdak"},
 };
-
-bool InList(std::string_view upper) {
-    for (const char *w : kReadAsWords)
-        if (upper == w) return true;
-    return false;
-}
 
 bool IsConsonant(unsigned char c) { return IsLetter(c) && !IsVowel(c); }
 
@@ -111,9 +112,15 @@ std::string Spell(std::string_view word) {
     return out;
 }
 
+const char *AcronymWordReading(std::string_view upper) {
+    for (const auto &w : kReadAsWords)
+        if (upper == w.Written) return w.Reading ? w.Reading : "";
+    return nullptr;
+}
+
 bool IsSpelledAcronym(std::string_view upper, bool shouted) {
     if (upper.size() == 1) return true;
-    if (InList(upper)) return false;
+    if (AcronymWordReading(upper)) return false;
     if (!Pronounceable(upper)) return true;
     return upper.size() <= 3 && !shouted;
 }

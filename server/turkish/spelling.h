@@ -19,4 +19,8 @@ std::string Spell(std::string_view word);
 // words of a text written in capitals (`shouted`), are read.
 bool IsSpelledAcronym(std::string_view upper, bool shouted);
 
+// For an acronym said as a word: its reading when lower-casing would not say it right
+// ("FIFA" -> "fifa"), else "" (lower-case it); nullptr for any other word.
+const char *AcronymWordReading(std::string_view upper);
+
 }  // namespace turkish

@@ -88,6 +88,18 @@ std::string Soften(std::string_view spoken) {
 
 bool IsLowerVowel(char c) { return IsVowel((unsigned char)c); }
 
+// "lirası" -> "lira", "caddesi" -> "cadde", "sokağı" -> "sokak".
+std::string WithoutPossessive(std::string_view spoken) {
+    std::string out(spoken);
+    if (out.size() >= 3 && out[out.size() - 2] == 's' && IsFourWay(out.back())) {
+        out.resize(out.size() - 2);
+    } else if (out.size() >= 3 && IsFourWay(out.back())) {
+        out.pop_back();
+        if (out.back() == kSmallG) out.back() = 'k';
+    }
+    return out;
+}
+
 }  // namespace
 
 std::size_t OrdinalEndingLength(std::string_view suffix) {
@@ -111,7 +123,14 @@ std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool 
         if (rest[0] == 'y' || (rest[0] == 'n' && rest.size() > 1 && IsLowerVowel(rest[1])) ||
             (rest[0] == 's' && rest.size() > 1 && IsLowerVowel(rest[1])))
             rest.erase(0, 1);
-        if (rest[0] == 'l') return std::string(spoken) + "y" + Harmonise(h, rest);
+        if (rest[0] == 'l') {
+            bool instrumental = rest == "le" || rest == "la" || rest.rfind("yle", 0) == 0 || rest.rfind("yla", 0) == 0;
+            if (instrumental) return std::string(spoken) + "y" + Harmonise(h, rest);
+            // "-lik", "-li", "-ler" go on the word without its possessive ending:
+            // "türk lirası" + "lik" -> "türk liralık", "caddesi" + "ler" -> "caddeler".
+            std::string bare = WithoutPossessive(spoken);
+            return bare + Harmonise(HarmonyOf(bare), rest);
+        }
         if (IsLowerVowel(rest[0]) || rest[0] == 'd' || rest[0] == 't') {
             if (rest[0] == 't') rest[0] = 'd';
             return std::string(spoken) + "n" + Harmonise(h, rest);

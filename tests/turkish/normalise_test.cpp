@@ -56,6 +56,8 @@ TEST(NormaliseForSpeech, DecimalsNegativesAndPercentages) {
         {"percent with space and decimal", "% 3,5 faiz", "yüzde üç virgül beş faiz"},
         {"percent with suffix", "Oyların %50'si", "oyların yüzde ellisi"},
         {"dot without thousands", "Sürüm 3.5", "sürüm üç nokta beş"},
+        {"fractions", "1/2 3/4 2/3 çoğunluk", "ikide bir dörtte üç üçte iki çoğunluk"},
+        {"no fraction", "24/7 açık, 12/3", "yirmi dört bölü yedi açık, on iki bölü üç"},
     });
 }
 
@@ -70,6 +72,7 @@ TEST(NormaliseForSpeech, Ordinals) {
         {"written ending", "1'inci 2'nci 3'üncü 4'üncü 6'ncı 10'uncu 100'üncü",
          "birinci ikinci üçüncü dördüncü altıncı onuncu yüzüncü"},
         {"ending with more suffixes", "Yarışmanın 1'incisi", "yarışmanın birincisi"},
+        {"ordinal period and suffix", "1.'si ve 2.'si", "birincisi ve ikincisi"},
         {"sentence-final number stays cardinal", "Yaş ortalaması 25.", "yaş ortalaması yirmi beş."},
     });
 }
@@ -104,9 +107,11 @@ TEST(NormaliseForSpeech, DatesAndTimes) {
         {"time", "14:30", "on dört otuz"},
         {"leading zero in the minute", "14:05", "on dört sıfır beş"},
         {"whole hour", "09:00", "dokuz sıfır sıfır"},
+        {"midnight hour", "00:15'te", "sıfır sıfır on beşte"},
         {"seconds", "10:15:30", "on on beş otuz"},
         {"time with suffix", "Saat 14:05'te", "saat on dört sıfır beşte"},
         {"dotted time after saat", "saat 9.30'da", "saat dokuz otuzda"},
+        {"dotted time", "Toplantı 14.30'da başlar.", "toplantı on dört otuzda başlar."},
     });
 }
 
@@ -120,7 +125,11 @@ TEST(NormaliseForSpeech, AmountsOfMoney) {
         {"millions", "1.250.000 TL", "bir milyon iki yüz elli bin türk lirası"},
         {"suffix after lira takes n", "25 TL'ye", "yirmi beş türk lirasına"},
         {"suffix after kuruş", "12,50 TL'den", "on iki türk lirası elli kuruştan"},
+        {"derivation drops the possessive", "3.000 TL'lik çek", "üç bin türk liralık çek"},
+        {"instrumental keeps it", "TL'yle ödedi", "türk lirasıyla ödedi"},
+        {"exchange rate is no amount in lira", "Dolar/TL 34,25", "dolar türk lirası otuz dört virgül yirmi beş"},
         {"lira alone", "TL cinsinden", "türk lirası cinsinden"},
+        {"lira before the number", "TL 25 ve TL3,5", "yirmi beş türk lirası ve üç türk lirası elli kuruş"},
         {"dollar before", "$100", "yüz dolar"},
         {"dollar code", "20 USD", "yirmi dolar"},
         {"euro sign after", "50 €", "elli avro"},
@@ -173,6 +182,7 @@ TEST(NormaliseForSpeech, AcronymsAndCase) {
         {"short acronym in running text", "MEB açıkladı", "me e be açıkladı"},
         {"read as words", "NATO ASELSAN TÜBİTAK ODTÜ YÖK", "nato aselsan tübitak odtü yök"},
         {"word acronym with suffix", "NATO'ya TÜBİTAK'ın", "natoya tübitakın"},
+        {"foreign acronyms said as words", "FIFA, UNICEF, COVID-19, BIST 100", "fifa, unisef, kovid on dokuz, bist yüz"},
         {"text in capitals", "İSTANBUL'DA SON DAKİKA", "istanbulda son dakika"},
         {"acronym in a text in capitals", "TBMM GENEL KURULU", "te be me me genel kurulu"},
         {"Turkish lower case", "IŞIK İĞNE ÇAĞ ŞÖYLE ÜZÜM", "ışık iğne çağ şöyle üzüm"},
@@ -192,6 +202,7 @@ TEST(NormaliseForSpeech, Abbreviations) {
         {"suffix re-harmonised", "Prof.'a Dr.'dan", "profesöre doktordan"},
         {"possessive takes n", "Atatürk Cad.'de, A.Ş.'ye", "atatürk caddesinde, anonim şirketine"},
         {"possessive with its n written", "Kızılay Mah.'nde", "kızılay mahallesinde"},
+        {"plural of a possessive compound", "Cad.'ler ve Sok.'lar", "caddeler ve sokaklar"},
         {"number sign", "No: 5 ve No. 7", "numara beş ve numara yedi"},
         {"page", "s. 45", "sayfa kırk beş"},
         {"unknown initials", "M.K. Atatürk", "me ke atatürk"},
