@@ -13,6 +13,8 @@ packages=(
   libsqlite3-dev
   # SOAP
   gsoap libgsoap-dev
+  # HTTP downloads (server list, installer); the web server the HTTP tests run
+  libcurl4-openssl-dev libcpp-httplib-dev
   # audio: decoding, sound device, speed-change peers for the benchmarks
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
