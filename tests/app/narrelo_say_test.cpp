@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/memory_stream.h"
+#include "foundation/registry.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "pipeline/speed_change.h"
 #include "records/demo_audios.h"
@@ -77,7 +78,7 @@ protected:
 struct TWavCase {
     const char *label;
     TStrings options;  // besides the server and --wav
-    bool demoServerArgument;  // name the server as DemoServer=URL instead of --server
+    enum { Option, Argument, Settings } server;  // --server, DemoServer=URL or the settings
     int speed;
     const char *isXml;    // as the ParseSentences request states it
     const char *speaker;  // as the Synthesise requests state it
@@ -85,10 +86,12 @@ struct TWavCase {
 
 TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
     const TWavCase cases[] = {
-        {"normal speed, clear reading", {}, false, 10, "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
-        {"slower, fluent reading, XML", {"--speed", "15", "--style=akici", "--xml"}, false, 15,
+        {"normal speed, clear reading", {}, TWavCase::Option, 10, "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
+        {"slower, fluent reading, XML", {"--speed", "15", "--style=akici", "--xml"}, TWavCase::Option, 15,
          "<IsXML>true</IsXML>", "<ASpeaker>1</ASpeaker>"},
-        {"faster, server from DemoServer=", {"--speed=3"}, true, 3, "<IsXML>false</IsXML>",
+        {"faster, server from DemoServer=", {"--speed=3"}, TWavCase::Argument, 3,
+         "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
+        {"server from the settings", {"--speed=20"}, TWavCase::Settings, 20, "<IsXML>false</IsXML>",
          "<ASpeaker>2</ASpeaker>"},
     };
     const std::string expected0 = Pipeline(ogg, 10);
@@ -101,8 +104,14 @@ TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
         server.AddReply(ReturnReply("GetSynthesisedFile", Base64({ogg.begin(), ogg.end()})));
         server.AddReply(OneAudio("Iki.", "", ogg));
         TStrings args = c.options;
-        args.push_back(c.demoServerArgument ? "-demoserver=" + server.Endpoint()
-                                            : "--server=" + server.Endpoint());
+        if (c.server == TWavCase::Option) args.push_back("--server=" + server.Endpoint());
+        if (c.server == TWavCase::Argument) args.push_back("-demoserver=" + server.Endpoint());
+        if (c.server == TWavCase::Settings) {
+            TRegistry settings(HKEY_CURRENT_USER, u"Software\\Valtrosa");
+            settings.CreateIfMissing = true;
+            const std::string endpoint = server.Endpoint();
+            settings.WriteString(u"DemoServer", endpoint.c_str(), int32_t(endpoint.size()));
+        }
         args.insert(args.end(), {"--wav", Wav(), "Bir. Iki."});
         const size_t before = server.RequestCount();
 
