@@ -178,8 +178,12 @@ int Read(const TSayOptions &options, const std::string &text) {
     }
 
     thread->WaitFor();
-    reading.DrawProgress();
-    if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+    if (reading.SentenceCount() >= 0) {
+        reading.DrawProgress();
+        if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+    } else {
+        reading.ClearProgress();
+    }
     const bool complete = !messageShown && reading.SentenceCount() >= 0 &&
                           thread->SentenceIndex == reading.SentenceCount();
     // The device has taken the last samples but may not have sounded them yet.

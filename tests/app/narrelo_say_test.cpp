@@ -2,7 +2,11 @@
 // exactly the PCM the pipeline makes of the service's audio, the settings reach the
 // service, a failure keeps what was fetched, Ctrl-C stops at once, and wrong usage is told.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -180,6 +184,75 @@ TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
     const TWavPcm wav = ReadWavPcm(Wav());
     ASSERT_TRUE(wav.Valid);
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+}
+
+// On a terminal the reading stops after 50 new words until Enter; SDL's disk driver stands
+// in for the sound card, without its real-time delay.
+TEST_F(NarreloSayTest, OnATerminalTheReadingWaitsForEnterAfterFiftyNewWords) {
+    std::string fifty;
+    for (int i = 0; i < 50; ++i) fifty += " kelime";
+    TDemoAudios first;
+    TDemoAudio *audio = first.CreateItem();
+    first.Add(audio);
+    audio->Text = "Bir.";
+    audio->SpokenText = fifty.c_str();
+    audio->FileId = "f1";
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir.", "Iki."}));
+    server.AddReply(AudiosReply(first));
+    server.AddReply(ReturnReply("GetSynthesisedFile", Base64({ogg.begin(), ogg.end()})));
+    server.AddReply(OneAudio("Iki.", "", ogg));
+
+    const std::string endpoint = server.Endpoint();
+    const std::string played = home.Folder() + "/played.raw";
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("XDG_CONFIG_HOME", home.Folder().c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", played.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "0", 1);
+        execl(NARRELO_SAY_EXE, NARRELO_SAY_EXE, "--server", endpoint.c_str(), "Bir. Iki.", nullptr);
+        _exit(127);
+    }
+    std::string screen;
+    const auto readUntil = [&](const std::string &text) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (screen.find(text) == std::string::npos && std::chrono::steady_clock::now() < limit) {
+            pollfd ready{terminal, POLLIN, 0};
+            if (poll(&ready, 1, 20) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(terminal, buffer, sizeof buffer);
+            if (n <= 0) break;
+            screen.append(buffer, size_t(n));
+        }
+        return screen.find(text) != std::string::npos;
+    };
+    EXPECT_TRUE(readUntil("50 new words: press Enter to go on")) << screen;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(Operations(server.Requests()),
+              (TStrings{"Login", "ParseSentences", "Synthesise", "GetSynthesisedFile"}));
+
+    EXPECT_EQ(write(terminal, "\n", 1), 1);
+    readUntil("2/2");
+    int status = -1;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (waitpid(child, &status, WNOHANG) != child) {
+        // Keep the terminal read, so that the program never blocks writing to it.
+        pollfd ready{terminal, POLLIN, 0};
+        char buffer[4096];
+        while (poll(&ready, 1, 0) > 0 && read(terminal, buffer, sizeof buffer) > 0) {}
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    EXPECT_EQ(Operations(server.Requests()).size(), 5u);
 }
 
 struct TUsageCase {
