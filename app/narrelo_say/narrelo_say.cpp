@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -122,6 +123,8 @@ int Read(const TSayOptions &options, const std::string &text) {
     SetMessageBoxHandler([&](const char *message, int style) {
         messageShown = true;
         reading.Print(cp1254::ToUtf8(message));
+        if (std::string_view(message) == "There is No Sound Device")
+            reading.Print("narrelo-say: --wav FILE writes the sound to a file instead");
         return style == MB_YESNO ? IDNO : IDOK;
     });
 

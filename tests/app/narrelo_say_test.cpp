@@ -186,6 +186,18 @@ TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
 }
 
+TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsWithTheMessage) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir."}));
+    server.AddReply(OneAudio("Bir.", "", ogg));
+    TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
+                        {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
+    const TChildResult run = child.Wait();
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("There is No Sound Device\n"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("--wav FILE"), std::string::npos) << run.Err;
+}
+
 // On a terminal the reading stops after 50 new words until Enter; SDL's disk driver stands
 // in for the sound card, without its real-time delay.
 TEST_F(NarreloSayTest, OnATerminalTheReadingWaitsForEnterAfterFiftyNewWords) {
