@@ -131,8 +131,12 @@ int Read(const TSayOptions &options, const std::string &text) {
     std::string endpoint;
     try {
         endpoint = ServerAddress(options);
+        // Opened here rather than by the first audio item: a machine without a sound device
+        // (or a WAVE file that cannot be created) fails before the service is asked, and the
+        // sound system's per-thread state belongs to this thread, which lives to the end.
+        waveOut.SetActive(true);
     } catch (const TCustomException &e) {
-        reading.Print(cp1254::ToUtf8(e.Message()));
+        ShowMessageBox(e.Message(), MB_OK);
         SetMessageBoxHandler(nullptr);
         return ExitFailed;
     }

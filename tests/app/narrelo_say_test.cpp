@@ -186,16 +186,14 @@ TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
 }
 
-TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsWithTheMessage) {
-    server.AddReply(LoginReply("c1", "s1"));
-    server.AddReply(SentencesReply({"Bir."}));
-    server.AddReply(OneAudio("Bir.", "", ogg));
+TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {
     TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
                         {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
     const TChildResult run = child.Wait();
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("There is No Sound Device\n"), std::string::npos) << run.Err;
     EXPECT_NE(run.Err.find("--wav FILE"), std::string::npos) << run.Err;
+    EXPECT_EQ(server.RequestCount(), 0u);
 }
 
 // On a terminal the reading stops after 50 new words until Enter; SDL's disk driver stands
@@ -254,7 +252,8 @@ TEST_F(NarreloSayTest, OnATerminalTheReadingWaitsForEnterAfterFiftyNewWords) {
         // Keep the terminal read, so that the program never blocks writing to it.
         pollfd ready{terminal, POLLIN, 0};
         char buffer[4096];
-        while (poll(&ready, 1, 0) > 0 && read(terminal, buffer, sizeof buffer) > 0) {}
+        for (ssize_t n; poll(&ready, 1, 0) > 0 && (n = read(terminal, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, size_t(n));
         if (std::chrono::steady_clock::now() > limit) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
