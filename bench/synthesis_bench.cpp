@@ -101,7 +101,10 @@ public:
     }
     bool IsOpen() const override { return open_; }
     int32_t Write(TAudioBuffer &buffer) override {
-        if (!written_.exchange(true)) FirstWrite = Clock::now();
+        if (!writing_.exchange(true)) {
+            FirstWrite = Clock::now();
+            written_ = true;  // after FirstWrite: the reader looks at it once this is set
+        }
         buffer.Flags.fetch_or(AudioBufferDone);
         if (onDone_) onDone_();
         return AudioOk;
@@ -119,7 +122,8 @@ public:
 private:
     TDoneCallback onDone_;
     std::atomic<bool> open_{false};
-    std::atomic<bool> written_{false};
+    std::atomic<bool> writing_{false};  // the device thread's own "first write seen"
+    std::atomic<bool> written_{false};  // FirstWrite is set
 };
 
 // Decodes and queues every item as the reading window does (speed 10: no tempo change),
