@@ -177,7 +177,11 @@ int Read(const TSayOptions &options, const std::string &text) {
         // At once: no more sound is queued, what is queued is dropped, and a service call in
         // progress is not waited for (the process ends around it).
         thread->Terminate();
-        reading.StopOutput();
+        try {
+            reading.StopOutput();
+        } catch (const TCustomException &) {
+            // Ending anyway: the process takes the device with it.
+        }
         reading.ClearProgress();
         std::fprintf(stderr, "narrelo-say: stopped\n");
         std::fflush(stderr);
