@@ -13,6 +13,9 @@ TSdlAudioDevice::~TSdlAudioDevice() {
 
 bool TSdlAudioDevice::StartAudio() {
     if (audioStarted_) return true;
+    // The audio subsystem starts SDL's events too, which would otherwise take SIGINT and
+    // SIGTERM over (as quit events nobody reads): the program could no longer be stopped.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         sdlError_ = SDL_GetError();
         return false;

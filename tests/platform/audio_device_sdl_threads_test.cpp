@@ -3,6 +3,7 @@
 #include "platform/audio_device_sdl.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -191,6 +192,19 @@ TEST_F(SdlAudioDevice, QueryAnswersAsTheRealOpen) {
 }
 
 // No audio driver that can start: no device, and opening says so.
+// SDL's audio brings its event subsystem along, which would take SIGINT and SIGTERM over
+// and turn them into quit events nobody reads: the program could no longer be stopped.
+TEST_F(SdlAudioDevice, LeavesTheSignalsToTheProgram) {
+    TSdlAudioDevice device;
+    ASSERT_EQ(device.Open(TAudioFormat(), OnDone(), false), AudioOk);
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        sigaction(signal, nullptr, &action);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    }
+    EXPECT_EQ(device.Close(), AudioOk);
+}
+
 TEST_F(SdlAudioDevice, NoDriverMeansNoDevice) {
     setenv("SDL_AUDIODRIVER", "narrelo-no-such-driver", 1);
     TSdlAudioDevice device;
