@@ -20,7 +20,8 @@ endfunction()
 # narrelo_tests(LIBS <libs...> [LABELS <labels...>]): one GoogleTest program per *_test.cpp
 # of the calling folder, registered with CTest test by test. Test programs run with the
 # folder's fixtures/ as NARRELO_FIXTURES. Files named *_threads_test.cpp also get the label
-# "threads", which the ThreadSanitizer configuration runs.
+# "threads", which the ThreadSanitizer configuration runs; files named *_gui_test.cpp get the
+# label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb).
 function(narrelo_tests)
   cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -37,6 +38,9 @@ function(narrelo_tests)
     set(labels ${layer} ${ARG_LABELS})
     if(base MATCHES "_threads_test$")
       list(APPEND labels threads)
+    endif()
+    if(base MATCHES "_gui_test$")
+      list(APPEND labels gui)
     endif()
     # gtest_discover_tests splits a list value given to PROPERTIES into separate arguments
     # (CMake 3.25), which loses every label after the first; so the labels travel joined

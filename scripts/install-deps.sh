@@ -17,6 +17,8 @@ packages=(
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
   espeak-ng libespeak-ng-dev vorbis-tools
+  # windows: wxWidgets on GTK 3 and the dialog font
+  libwxgtk3.2-dev fonts-liberation2
   # headless display for window tests
   xvfb xauth
   # XML sentence documents (the samples' test)
