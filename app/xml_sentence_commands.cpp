@@ -16,8 +16,10 @@
 
 std::function<bool(TFileDialog &)> TXmlSentenceCommands::ExecuteFileDialog;
 
-TXmlSentenceCommands::TXmlSentenceCommands(TForm &owner, bool english)
-    : BuildMenu(&owner), Menu(&owner), english_(english) {
+TXmlSentenceCommands::TXmlSentenceCommands(TForm &owner) : BuildMenu(&owner), Menu(&owner) {}
+
+void TXmlSentenceCommands::Build(bool english) {
+    english_ = english;
     const TXmlMenuTexts texts(english);
     Menu.Append(XmlCommandLoadSamples, texts.LoadSamples);
     Menu.AppendSeparator();

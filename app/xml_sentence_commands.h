@@ -4,8 +4,9 @@
 // loading a sample file (20199) and building a one-value sentence of a text kind
 // (20200..20204). The switch itself is what makes a reading send its text as XML.
 //
-// The menu texts are chosen once, at construction, by the interface language. The form owns
-// one of these for its whole life and forwards the events below to it.
+// The menu texts are chosen once, when the form builds the menu at its construction, by the
+// interface language. The form owns one of these for its whole life and forwards the events
+// below to it.
 
 #include <cstdint>
 #include <functional>
@@ -21,9 +22,11 @@ class TWaitCursor;
 
 class TXmlSentenceCommands {
 public:
-    // Builds the menu and its "Build Simple XML Sentence" submenu; their commands go to
-    // `owner`'s OnCommand.
-    TXmlSentenceCommands(TForm &owner, bool english);
+    // Empty menus whose commands go to `owner`'s OnCommand.
+    explicit TXmlSentenceCommands(TForm &owner);
+    // Fills the menu and its "Build Simple XML Sentence" submenu with the texts of the
+    // language; the language also chooses the builders' prompts. Once, before ShowMenu.
+    void Build(bool english);
 
     // Check box 1034 clicked: button 1035 enabled exactly while the box is on.
     void OnXmlSwitchClicked(TButton &xmlSwitch, TButton &xmlButton);
@@ -49,5 +52,5 @@ private:
     void LoadSamples(TEdit &textBox, TWaitCursor &wait);
     void BuildSentence(int kind, TEdit &textBox, TWaitCursor &wait);
 
-    bool english_;
+    bool english_ = false;
 };

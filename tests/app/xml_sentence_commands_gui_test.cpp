@@ -31,10 +31,11 @@ const TDialogTemplate OwnerTemplate{9133, 400, 280, "Owner", dsCaption | dsSysMe
 
 class TOwnerForm : public TForm {
 public:
-    explicit TOwnerForm(bool english) : TForm(OwnerTemplate), English(english), Commands(*this, english) {
+    explicit TOwnerForm(bool english) : TForm(OwnerTemplate), English(english), Commands(*this) {
         BindControl(1000, TextBox);
         BindControl(1034, XmlSwitch);
         BindControl(1035, XmlButton);
+        Commands.Build(english);
     }
     bool English;
     TEdit TextBox;
