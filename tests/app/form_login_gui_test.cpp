@@ -21,7 +21,7 @@ protected:
 
     // Types into the dialog's edits and presses a button, as the user would.
     static void Type(wxDialog *dialog, int32_t id, const char *utf8) {
-        auto *edit = wxDynamicCast(dialog->FindWindow(id), wxTextCtrl);
+        auto *edit = dynamic_cast<wxTextCtrl *>(dialog->FindWindow(id));
         ASSERT_NE(edit, nullptr) << id;
         edit->SetValue(wxString::FromUTF8(utf8));
     }
@@ -33,7 +33,7 @@ protected:
         button->GetEventHandler()->ProcessEvent(click);
     }
     static std::string Value(wxDialog *dialog, int32_t id) {
-        return wxDynamicCast(dialog->FindWindow(id), wxTextCtrl)->GetValue().utf8_string();
+        return dynamic_cast<wxTextCtrl *>(dialog->FindWindow(id))->GetValue().utf8_string();
     }
 
     TLoginFixture F;
@@ -46,8 +46,8 @@ TEST_F(LoginDialogTest, ShowsItsControlTable) {
     EXPECT_EQ(dialog->GetTitle(), "a");
     const TDialogUnits &u = Login.Units();
     EXPECT_EQ(dialog->GetClientSize(), u.Size(242, 182));
-    EXPECT_EQ(wxDynamicCast(dialog->FindWindow(IDOK), wxButton)->GetLabel(), "Tamam");
-    EXPECT_EQ(wxDynamicCast(dialog->FindWindow(IDCANCEL), wxButton)->GetLabel().utf8_string(), "İptal");
+    EXPECT_EQ(dynamic_cast<wxButton *>(dialog->FindWindow(IDOK))->GetLabel(), "Tamam");
+    EXPECT_EQ(dynamic_cast<wxButton *>(dialog->FindWindow(IDCANCEL))->GetLabel().utf8_string(), "İptal");
     EXPECT_FALSE(dialog->FindWindow(LoginPasswordId)->HasFlag(wxTE_PASSWORD))
         << "the typed characters are shown";
     // Left edges of the two edits, 8 and 7 units.

@@ -58,7 +58,7 @@ protected:
             Prompt = prompt ? prompt->GetLabel().utf8_string() : "(no prompt)";
             BusyWhileAsking = wxIsBusy();
             if (utf8) {
-                wxDynamicCast(dialog->FindWindow(8000), wxTextCtrl)->SetValue(wxString::FromUTF8(utf8));
+                dynamic_cast<wxTextCtrl *>(dialog->FindWindow(8000))->SetValue(wxString::FromUTF8(utf8));
                 Press(dialog, 8001);
             } else {
                 Press(dialog, 8002);
