@@ -13,6 +13,8 @@ packages=(
   libsqlite3-dev
   # SOAP
   gsoap libgsoap-dev
+  # HTTP downloads (server list, installer); the web server the HTTP tests run
+  libcurl4-openssl-dev libcpp-httplib-dev
   # audio: decoding, sound device, speed-change peers for the benchmarks
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
@@ -21,6 +23,8 @@ packages=(
   libwxgtk3.2-dev fonts-liberation2
   # headless display for window tests
   xvfb xauth
+  # Turkish sentence splitting (ICU)
+  libicu-dev
   # XML sentence documents (the samples' test)
   libpugixml-dev
 )
