@@ -21,7 +21,9 @@ endfunction()
 # of the calling folder, registered with CTest test by test. Test programs run with the
 # folder's fixtures/ as NARRELO_FIXTURES. Files named *_threads_test.cpp also get the label
 # "threads", which the ThreadSanitizer configuration runs; files named *_gui_test.cpp get the
-# label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb).
+# label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb);
+# files named *_e2e_test.cpp get the label "e2e" (they start the real narrelo-demoserver, see
+# tests/support/demo_server_process.h).
 function(narrelo_tests)
   cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -41,6 +43,13 @@ function(narrelo_tests)
     endif()
     if(base MATCHES "_gui_test$")
       list(APPEND labels gui)
+    endif()
+    # End-to-end tests talk to a real narrelo-demoserver, which must be built first.
+    if(base MATCHES "_e2e_test$")
+      list(APPEND labels e2e)
+      if(TARGET narrelo-demoserver)
+        add_dependencies(${target} narrelo-demoserver)
+      endif()
     endif()
     # gtest_discover_tests splits a list value given to PROPERTIES into separate arguments
     # (CMake 3.25), which loses every label after the first; so the labels travel joined

@@ -21,6 +21,8 @@ packages=(
   espeak-ng libespeak-ng-dev vorbis-tools
   # windows: wxWidgets on GTK 3 and the dialog font
   libwxgtk3.2-dev fonts-liberation2
+  # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting
+  libsoxr-dev libssl-dev zlib1g-dev libpugixml-dev libicu-dev libvorbis-dev
   # headless display for window tests
   xvfb xauth
   # Turkish sentence splitting (ICU)

@@ -1,0 +1,20 @@
+#pragma once
+// From the speech engine's samples to the file the client plays: 22,050 Hz is resampled
+// to 16,000 Hz (libsoxr, high quality) and encoded as mono Ogg Vorbis (libvorbisenc).
+// Both steps are pure functions of their input: the same samples and serial number give
+// the same bytes, on every call and in every process.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr int OutputSampleRate = 16000;
+
+// Mono 16-bit samples at `inputRate` resampled to `outputRate`. Throws std::runtime_error
+// when libsoxr fails.
+std::vector<int16_t> Resample(const std::vector<int16_t> &input, int inputRate, int outputRate);
+
+// A complete Ogg Vorbis file (one logical stream with serial number `serial`) of the mono
+// samples at `sampleRate`. No samples give a valid file of silence-free zero length. Throws
+// std::runtime_error when libvorbisenc refuses the settings.
+std::string EncodeOggVorbis(const int16_t *samples, size_t count, int sampleRate, int serial);

@@ -1,0 +1,363 @@
+#include "server/demo_service.h"
+
+#include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+
+#include "foundation/memory_stream.h"
+#include "records/demo_audios.h"
+#include "records/narrelo_cumles.h"
+#include "server/file_id.h"
+#include "server/scrambled_block.h"
+#include "server/sentence_splitter.h"
+#include "server/session_token.h"
+#include "server/xml_sentences.h"
+#include "service/xml_text.h"
+
+namespace {
+
+constexpr int IdleSeconds = 30;           // receive and send: an idle connection ends
+constexpr int TransferSeconds = 120;      // a whole request or answer, however it trickles
+constexpr size_t MaxClientIDBytes = 256;
+
+uint64_t Now() { return uint64_t(std::time(nullptr)); }
+
+std::string Printable(std::string_view text, size_t limit) {
+    std::string out;
+    for (char c : text.substr(0, limit)) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        out += (u < 0x20 || u == 0x7F) ? '?' : c;
+    }
+    if (text.size() > limit) out += "...";
+    return out;
+}
+
+std::string Serialised(TValtrosaFiles &list) {
+    TMemoryStream stream(8192);
+    list.SaveToStream(stream);
+    return std::string(reinterpret_cast<const char *>(stream.Memory()), size_t(stream.DataSize()));
+}
+
+}  // namespace
+
+TDemoService::TDemoService(TServiceShared &shared)
+    : IDemoServerbindingService(0, 0), shared_(shared) {
+    recv_timeout = IdleSeconds;
+    send_timeout = IdleSeconds;
+    transfer_timeout = TransferSeconds;
+    recv_maxlength = MaxRequestBytes + 64 * 1024;  // the header's share on top
+    socket_flags = MSG_NOSIGNAL;  // a client that hangs up never raises SIGPIPE
+    InstallHooks();
+}
+
+TDemoService::TDemoService(const TDemoService &other)
+    : IDemoServerbindingService(static_cast<const struct soap &>(other)),
+      shared_(other.shared_),
+      runtimeRecv_(other.runtimeRecv_),
+      runtimeSend_(other.runtimeSend_),
+      runtimeParseHeader_(other.runtimeParseHeader_) {}
+
+TDemoService *TDemoService::copy() { return new TDemoService(*this); }
+
+void TDemoService::InstallHooks() {
+    runtimeRecv_ = frecv;
+    runtimeSend_ = fsend;
+    runtimeParseHeader_ = fparsehdr;
+    frecv = CountingRecv;
+    fsend = CountingSend;
+    fparsehdr = ParseHeader;
+    fget = HttpGet;
+}
+
+size_t TDemoService::CountingRecv(struct soap *soap, char *buffer, size_t length) {
+    auto *self = static_cast<TDemoService *>(soap);
+    const size_t got = self->runtimeRecv_(soap, buffer, length);
+    self->bytesIn_ += got;
+    return got;
+}
+
+int TDemoService::CountingSend(struct soap *soap, const char *data, size_t length) {
+    auto *self = static_cast<TDemoService *>(soap);
+    const int result = self->runtimeSend_(soap, data, length);
+    if (result == SOAP_OK) self->bytesOut_ += length;
+    return result;
+}
+
+int TDemoService::ParseHeader(struct soap *soap, const char *key, const char *value) {
+    auto *self = static_cast<TDemoService *>(soap);
+    const int result = self->runtimeParseHeader_(soap, key, value);
+    if (result != SOAP_OK) return result;
+    if (strcasecmp(key, "Host") == 0) self->host_ = SaneHost(value ? value : "");
+    if (strcasecmp(key, "Content-Length") == 0 && value != nullptr &&
+        std::strtoull(value, nullptr, 10) > MaxRequestBytes) {
+        self->result_ = "413 request too large";
+        return 413;
+    }
+    return SOAP_OK;
+}
+
+void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &peer) {
+    operation_ = "-";
+    result_.clear();
+    host_.clear();
+    bytesIn_ = bytesOut_ = 0;
+    const auto started = std::chrono::steady_clock::now();
+
+    socket = connection;
+    const int code = serve();
+    if (result_.empty()) {
+        if (code == SOAP_OK || code == SOAP_STOP) {
+            result_ = "ok";
+        } else {
+            const char *text = ::soap_fault_string(this);
+            result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
+        }
+    }
+    destroy();
+    if (soap_valid_socket(socket)) soap_force_close_socket();
+
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - started);
+    char line[1024];
+    const int length = std::snprintf(
+        line, sizeof line, "%s %s in=%llu out=%llu %.1fms %s\n", peer.c_str(),
+        Printable(operation_, 200).c_str(), static_cast<unsigned long long>(bytesIn_),
+        static_cast<unsigned long long>(bytesOut_), double(elapsed.count()) / 1000.0,
+        Printable(result_, 300).c_str());
+    if (length > 0) {
+        // One write per line, so lines of several workers never interleave.
+        const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
+        (void)ignored;
+    }
+}
+
+int TDemoService::HttpGet(struct soap *soap) {
+    return static_cast<TDemoService *>(soap)->ServeGet();
+}
+
+int TDemoService::ServeGet() {
+    operation_ = std::string("GET ") + path;
+    const TWebAnswer answer = shared_.Web.Get(path, host_, shared_.ListenHost);
+    http_content = answer.ContentType.c_str();  // read by soap_response below
+    const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
+    if (soap_response(this, status) != SOAP_OK) return error;
+    if (!answer.FilePath.empty()) {
+        std::ifstream in(answer.FilePath, std::ios::binary);
+        char buffer[65536];
+        while (in) {
+            in.read(buffer, sizeof buffer);
+            if (in.gcount() > 0 && soap_send_raw(this, buffer, size_t(in.gcount())) != SOAP_OK)
+                return error;
+        }
+    } else if (soap_send_raw(this, answer.Body.data(), answer.Body.size()) != SOAP_OK) {
+        return error;
+    }
+    if (soap_end_send(this) != SOAP_OK) return error;
+    result_ = std::to_string(answer.Status);
+    http_content = nullptr;
+    return SOAP_OK;
+}
+
+std::string TDemoService::TextOf(const char *xml) { return UnescapeXmlText(xml ? xml : ""); }
+
+char *TDemoService::Duplicate(const std::string &text) { return soap_strdup(this, text.c_str()); }
+
+void TDemoService::SetBinary(xsd__base64Binary &target, const std::string &bytes) {
+    target.__size = int(bytes.size());
+    target.__ptr = nullptr;
+    if (!bytes.empty()) {
+        target.__ptr = static_cast<unsigned char *>(soap_malloc(this, bytes.size()));
+        std::memcpy(target.__ptr, bytes.data(), bytes.size());
+    }
+}
+
+int TDemoService::SenderFault(const std::string &text) {
+    result_ = "fault: " + text;
+    return soap_senderfault(Duplicate(text), nullptr);
+}
+
+int TDemoService::ReceiverFault(const std::string &text) {
+    result_ = "fault: " + text;
+    return soap_receiverfault(Duplicate(text), nullptr);
+}
+
+int TDemoService::NotOffered(const char *operation) {
+    operation_ = operation;
+    return SenderFault(std::string("The operation ") + operation +
+                       " is not offered by this server");
+}
+
+int TDemoService::CheckSessionOf(const char *session) {
+    const TSessionInfo info = CheckSession(shared_.Key, TextOf(session), Now());
+    switch (info.Check) {
+    case TSessionCheck::Valid: return SOAP_OK;
+    case TSessionCheck::Expired:
+        return SenderFault("The session has expired; start the program again to log in");
+    case TSessionCheck::Unknown: break;
+    }
+    return SenderFault("Unknown session: it was not issued by this service; start the program "
+                       "again to log in");
+}
+
+int TDemoService::UpdateRequired2(int, int AVersion, bool &return_) {
+    operation_ = "UpdateRequired2";
+    return_ = AVersion < shared_.Options.MinVersion;
+    return SOAP_OK;
+}
+
+int TDemoService::Login(int, int, char *, char *, char *ClientID, ns1__LoginResponse &result) {
+    operation_ = "Login";
+    try {
+        std::string id = TextOf(ClientID);
+        if (id.size() > MaxClientIDBytes)
+            return SenderFault("The client identifier is longer than " +
+                               std::to_string(MaxClientIDBytes) + " bytes");
+        if (id.empty() || id.find('\0') != std::string::npos) id = NewClientID();
+        const std::string session =
+            IssueSession(shared_.Key, id, Now(), uint64_t(shared_.Options.SessionLifetime));
+        result.ClientID = Duplicate(id);
+        result.return_ = Duplicate(session);
+        return SOAP_OK;
+    } catch (const std::exception &e) {
+        return ReceiverFault(e.what());
+    }
+}
+
+int TDemoService::LastSetupUrl2(char *SessionID, char *&return_) {
+    operation_ = "LastSetupUrl2";
+    if (const int checked = CheckSessionOf(SessionID); checked != SOAP_OK) return checked;
+    return_ = Duplicate(shared_.Web.InstallerUrl(host_, shared_.ListenHost));
+    return SOAP_OK;
+}
+
+int TDemoService::ParseSentences(char *SessionID, char *AText, bool IsXML,
+                                 xsd__base64Binary &return_) {
+    operation_ = "ParseSentences";
+    if (const int checked = CheckSessionOf(SessionID); checked != SOAP_OK) return checked;
+    try {
+        const std::string text = TextOf(AText);
+        if (text.size() > MaxTextBytes)
+            return SenderFault("The text is too long: " + std::to_string(text.size()) +
+                               " bytes, at most " + std::to_string(MaxTextBytes));
+        TNarreloCumles sentences;
+        sentences.OwnsItems = true;
+        const auto add = [&](const TTextRange &range, const std::string &sentenceText) {
+            TNarreloCumle *sentence = sentences.CreateItem();
+            sentence->Start = range.Start;
+            sentence->Length = range.Length;
+            sentence->Text.Assign(sentenceText.data(), int32_t(sentenceText.size()));
+            sentence->IsXml = IsXML;
+            sentences.Add(sentence);
+        };
+        if (IsXML) {
+            for (const TXmlSentence &sentence : ParseXmlSentences(text))
+                add(sentence.Range, sentence.Document);
+        } else {
+            for (const TTextRange &range : SplitIntoSentences(text))
+                add(range, text.substr(size_t(range.Start), size_t(range.Length)));
+        }
+        const std::string payload = Serialised(sentences);
+        SetBinary(return_, ScrambleBlock(payload, RandomBytes(SelectorCount(payload.size()))));
+        result_ = "ok " + std::to_string(sentences.Count()) + " sentences";
+        return SOAP_OK;
+    } catch (const TXmlSentenceError &e) {
+        return SenderFault(e.what());
+    } catch (const std::exception &e) {
+        return ReceiverFault(e.what());
+    }
+}
+
+int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpeaker,
+                             int AVolume, int ASpeed, int AFileType, xsd__base64Binary &return_) {
+    operation_ = "Synthesise";
+    if (const int checked = CheckSessionOf(SessionID); checked != SOAP_OK) return checked;
+    try {
+        TSynthesisRequest request{TextOf(AText), IsXML, ASpeaker, AVolume, ASpeed, AFileType};
+        if (request.Text.size() > MaxTextBytes)
+            return SenderFault("The text is too long: " + std::to_string(request.Text.size()) +
+                               " bytes, at most " + std::to_string(MaxTextBytes));
+        TSpeechSynthesiser::CheckOffered(request);
+        const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
+        const std::string digest = RequestDigest(request);
+        std::optional<std::string> ogg = shared_.Cache->Find(digest);
+        if (!ogg) {
+            ogg = shared_.Synthesiser->Synthesise(request).Ogg;
+            shared_.Cache->Store(digest, *ogg);
+        }
+
+        TDemoAudios audios;
+        TDemoAudio *audio = audios.CreateItem();
+        audios.Add(audio);
+        audio->FileType = request.FileType;
+        audio->Text.Assign(request.Text.data(), int32_t(request.Text.size()));
+        audio->SpokenText.Assign(spoken.data(), int32_t(spoken.size()));
+        audio->Volume = request.Volume;
+        audio->Speed = request.Speed;
+        audio->IsXml = request.IsXml;
+        audio->Speaker = request.Speaker;
+        const std::string fileId = MakeFileId(shared_.Key, request);
+        audio->FileId.Assign(fileId.data(), int32_t(fileId.size()));
+        if (shared_.Options.Inline) audio->Data.Write(ogg->data(), int32_t(ogg->size()));
+        SetBinary(return_, Serialised(audios));
+        result_ = "ok " + std::to_string(ogg->size()) + " audio bytes";
+        return SOAP_OK;
+    } catch (const TSynthesisError &e) {
+        return SenderFault(e.what());
+    } catch (const std::exception &e) {
+        return ReceiverFault(e.what());
+    }
+}
+
+int TDemoService::GetSynthesisedFile(char *SessionID, char *AFileID, xsd__base64Binary &return_) {
+    operation_ = "GetSynthesisedFile";
+    if (const int checked = CheckSessionOf(SessionID); checked != SOAP_OK) return checked;
+    return_.__ptr = nullptr;
+    return_.__size = 0;
+    try {
+        const std::optional<TSynthesisRequest> request =
+            ReadFileId(shared_.Key, TextOf(AFileID), MaxTextBytes);
+        if (!request) {
+            result_ = "ok unknown file id, empty answer";
+            return SOAP_OK;
+        }
+        const std::string digest = RequestDigest(*request);
+        std::optional<std::string> ogg = shared_.Cache->Find(digest);
+        if (!ogg) {
+            ogg = shared_.Synthesiser->Synthesise(*request).Ogg;
+            shared_.Cache->Store(digest, *ogg);
+        }
+        SetBinary(return_, *ogg);
+        result_ = "ok " + std::to_string(ogg->size()) + " bytes";
+        return SOAP_OK;
+    } catch (const TSynthesisError &e) {
+        result_ = std::string("ok empty answer: ") + e.what();
+        return SOAP_OK;
+    } catch (const std::exception &e) {
+        return ReceiverFault(e.what());
+    }
+}
+
+int TDemoService::UpdateRequired(int, bool &) { return NotOffered("UpdateRequired"); }
+int TDemoService::Login4(char *, int, int, char *, char *, char *, char *&) {
+    return NotOffered("Login4");
+}
+int TDemoService::LastSetupUrl(char *&) { return NotOffered("LastSetupUrl"); }
+int TDemoService::Speak(char *, char *, bool, int, int, int, int, xsd__base64Binary &) {
+    return NotOffered("Speak");
+}
+int TDemoService::SpeakNormal(char *, char *, char *, ns1__SpeakNormalResponse &) {
+    return NotOffered("SpeakNormal");
+}
+int TDemoService::GetKey(char *, char *&) { return NotOffered("GetKey"); }
+int TDemoService::ParseSentencesNoCrypt(char *, char *, bool, bool, char *&) {
+    return NotOffered("ParseSentencesNoCrypt");
+}
+int TDemoService::SetListenHistory(const xsd__base64Binary &, bool, xsd__base64Binary &) {
+    return NotOffered("SetListenHistory");
+}

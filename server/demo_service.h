@@ -1,0 +1,105 @@
+#pragma once
+// TDemoService: the speech service's SOAP operations on the skeleton generated from
+// service/IDemoServer.h, input and output mode 0. One object serves one connection at a
+// time; copy() gives a worker its own (the generated one would return the base class).
+//
+// Text parameters arrive as literal XML with the client's escapes still in; each is turned
+// back into its Windows-1254 bytes with the client's own UnescapeXmlText. Answers are
+// plain char* and base64 that the runtime writes as the client reads them.
+//
+// The same port answers HTTP GET (web_content.h) through the runtime's fget hook, refuses a
+// request announcing more than MaxRequestBytes with HTTP 413, and counts the bytes of each
+// request for the log line ServeConnection writes to standard error.
+
+#include <cstdint>
+#include <string>
+
+#include "server/audio_file_cache.h"
+#include "server/server_key.h"
+#include "server/server_options.h"
+#include "server/speech_synthesiser.h"
+#include "server/web_content.h"
+#include "soapIDemoServerbindingService.h"
+
+inline constexpr size_t MaxTextBytes = 64 * 1024;
+inline constexpr uint64_t MaxRequestBytes = 1024 * 1024;
+
+// What every connection's service shares; lives longer than all of them.
+struct TServiceShared {
+    TServerOptions Options;           // defaults resolved
+    TServerKey Key;
+    TSpeechSynthesiser *Synthesiser;  // not owned
+    TAudioFileCache *Cache;           // not owned
+    TWebContent Web;
+    std::string ListenHost;           // "address:port" actually bound, for answers without Host
+};
+
+class TDemoService : public IDemoServerbindingService {
+public:
+    explicit TDemoService(TServiceShared &shared);
+    TDemoService(const TDemoService &other);
+    ~TDemoService() override = default;
+    TDemoService &operator=(const TDemoService &) = delete;
+
+    TDemoService *copy() override;
+
+    // Serves the one request on the accepted socket `socket` from `peer`, closes the
+    // connection and writes the log line.
+    void ServeConnection(SOAP_SOCKET socket, const std::string &peer);
+
+    int UpdateRequired(int AVersion, bool &return_) override;
+    int Login4(char *AExistsClientID, int AAplicationID, int AVersion, char *AUserName,
+               char *APassword, char *AUserInfo, char *&SessionID) override;
+    int LastSetupUrl(char *&return_) override;
+    int UpdateRequired2(int AAplicationID, int AVersion, bool &return_) override;
+    int Login(int AAplicationID, int AVersion, char *AUserName, char *APassword, char *ClientID,
+              ns1__LoginResponse &result) override;
+    int LastSetupUrl2(char *SessionID, char *&return_) override;
+    int Speak(char *SessionID, char *AText, bool IsXML, int ASpeaker, int AVolume, int ASpeed,
+              int AFileType, xsd__base64Binary &return_) override;
+    int SpeakNormal(char *ASessionID, char *AText, char *AParameters,
+                    ns1__SpeakNormalResponse &result) override;
+    int GetKey(char *ASessionID, char *&return_) override;
+    int ParseSentences(char *SessionID, char *AText, bool IsXML,
+                       xsd__base64Binary &return_) override;
+    int ParseSentencesNoCrypt(char *ASessionID, char *AText, bool AIsXML, bool AReturnAsUTF8,
+                              char *&return_) override;
+    int Synthesise(char *SessionID, char *AText, bool IsXML, int ASpeaker, int AVolume,
+                   int ASpeed, int AFileType, xsd__base64Binary &return_) override;
+    int GetSynthesisedFile(char *SessionID, char *AFileID, xsd__base64Binary &return_) override;
+    int SetListenHistory(const xsd__base64Binary &AHistory, bool AStore,
+                         xsd__base64Binary &return_) override;
+
+private:
+    static int HttpGet(struct soap *soap);
+    static int ParseHeader(struct soap *soap, const char *key, const char *value);
+    static size_t CountingRecv(struct soap *soap, char *buffer, size_t length);
+    static int CountingSend(struct soap *soap, const char *data, size_t length);
+
+    void InstallHooks();
+    int ServeGet();
+    // A fault for the user; records it for the log line. Returns the runtime's code.
+    int SenderFault(const std::string &text);
+    int ReceiverFault(const std::string &text);
+    int NotOffered(const char *operation);
+    // Checks the session; returns SOAP_OK or the fault already set.
+    int CheckSessionOf(const char *session);
+    // The unescaped text of a text parameter (empty for a missing one).
+    static std::string TextOf(const char *xml);
+    void SetBinary(xsd__base64Binary &target, const std::string &bytes);
+    char *Duplicate(const std::string &text);
+    std::string Host() const { return host_.empty() ? shared_.ListenHost : host_; }
+
+    TServiceShared &shared_;
+    // The runtime's own socket hooks, wrapped by the counting ones.
+    size_t (*runtimeRecv_)(struct soap *, char *, size_t) = nullptr;
+    int (*runtimeSend_)(struct soap *, const char *, size_t) = nullptr;
+    int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
+
+    // Per request, reset by ServeConnection.
+    std::string operation_;
+    std::string result_;
+    std::string host_;
+    uint64_t bytesIn_ = 0;
+    uint64_t bytesOut_ = 0;
+};

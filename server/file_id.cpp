@@ -1,0 +1,79 @@
+#include "server/file_id.h"
+
+#include <stdexcept>
+
+#include <openssl/sha.h>
+#include <zlib.h>
+
+#include "server/byte_fields.h"
+#include "server/signed_token.h"
+
+namespace {
+
+constexpr std::string_view Purpose = "narrelo-file";
+constexpr uint8_t Format = 1;
+
+std::string Fields(const TSynthesisRequest &request) {
+    std::string out(1, char(Format));
+    out += char(request.IsXml ? 1 : 0);
+    PutInt32(out, request.Speaker);
+    PutInt32(out, request.Volume);
+    PutInt32(out, request.Speed);
+    PutInt32(out, request.FileType);
+    PutInt32(out, int32_t(request.Text.size()));
+    return out;
+}
+
+}  // namespace
+
+std::string RequestDigest(const TSynthesisRequest &request) {
+    const std::string input = Fields(request) + request.Text;
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    SHA256(reinterpret_cast<const unsigned char *>(input.data()), input.size(), digest);
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : digest) {
+        out += Hex[c >> 4];
+        out += Hex[c & 15];
+    }
+    return out;
+}
+
+std::string MakeFileId(const TServerKey &key, const TSynthesisRequest &request) {
+    std::string payload = Fields(request);
+    uLongf size = compressBound(uLong(request.Text.size()));
+    std::string compressed(size, '\0');
+    if (compress2(reinterpret_cast<Bytef *>(compressed.data()), &size,
+                  reinterpret_cast<const Bytef *>(request.Text.data()),
+                  uLong(request.Text.size()), Z_BEST_SPEED) != Z_OK)
+        throw std::runtime_error("zlib compress failed");
+    payload.append(compressed.data(), size);
+    return MakeSignedToken(key, Purpose, payload);
+}
+
+std::optional<TSynthesisRequest> ReadFileId(const TServerKey &key, std::string_view fileId,
+                                            size_t maxTextBytes) {
+    const std::optional<std::string> payload = OpenSignedToken(key, Purpose, fileId);
+    if (!payload) return std::nullopt;
+    TByteReader reader(*payload);
+    uint8_t format = 0, isXml = 0;
+    int32_t length = 0;
+    TSynthesisRequest request;
+    if (!reader.Byte(format) || format != Format || !reader.Byte(isXml) || isXml > 1 ||
+        !reader.Int32(request.Speaker) || !reader.Int32(request.Volume) ||
+        !reader.Int32(request.Speed) || !reader.Int32(request.FileType) ||
+        !reader.Int32(length) || length < 0 || size_t(length) > maxTextBytes)
+        return std::nullopt;
+    request.IsXml = isXml != 0;
+    request.Text.assign(size_t(length), '\0');
+    uLongf size = uLongf(length);
+    const std::string_view compressed = reader.Rest();
+    // A zero-length output buffer needs a valid pointer for zlib.
+    Bytef spare = 0;
+    Bytef *target = length > 0 ? reinterpret_cast<Bytef *>(request.Text.data()) : &spare;
+    if (uncompress(target, &size, reinterpret_cast<const Bytef *>(compressed.data()),
+                   uLong(compressed.size())) != Z_OK ||
+        size != uLongf(length))
+        return std::nullopt;
+    return request;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// File identifiers: signed tokens (signed_token.h) that carry the whole synthesis request,
+// its text zlib-compressed, so that any server process with the key can answer a file
+// request from its cache or by synthesising again: the cache is only a cache.
+//
+// Payload: byte 1 (format), byte IsXml, Int32 Speaker, Volume, Speed, FileType, Int32 text
+// length, then the zlib stream of the text.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "server/server_key.h"
+#include "server/synthesis_request.h"
+
+std::string MakeFileId(const TServerKey &key, const TSynthesisRequest &request);
+// The request of a genuine identifier; nullopt for a forged, malformed or foreign one, or one
+// whose text would be longer than `maxTextBytes`.
+std::optional<TSynthesisRequest> ReadFileId(const TServerKey &key, std::string_view fileId,
+                                            size_t maxTextBytes);

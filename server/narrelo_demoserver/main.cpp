@@ -1,0 +1,89 @@
+// narrelo-demoserver: the speech service of Narrelo on the user's own machine (see
+// server/CMakeLists.txt for what it is made of, and --help for how to run it).
+
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "server/audio_file_cache.h"
+#include "server/demo_server.h"
+#include "server/demo_service.h"
+#include "server/server_key.h"
+#include "server/server_options.h"
+#include "server/speech_engine.h"
+#include "server/speech_synthesiser.h"
+#include "server/web_content.h"
+
+namespace {
+
+// Written by the signal handler, read by the accepting thread.
+std::atomic<bool> StopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnStopSignal(int) { StopRequested.store(true); }
+
+void InstallSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a waiting accept returns at once
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);  // a client that hangs up is an error of that request only
+}
+
+std::string HostForUrl(const std::string &address, int port) {
+    const bool ipv6 = address.find(':') != std::string::npos;
+    return (ipv6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    TServerOptions options;
+    try {
+        options = ParseServerOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "narrelo-demoserver: %s\n", e.what());
+        return 2;
+    }
+    if (options.Help) {
+        std::fputs(ServerUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::printf("narrelo-demoserver %s\n", NARRELO_VERSION);
+        return 0;
+    }
+
+    try {
+        ResolveDefaults(options);
+        InstallSignalHandlers();
+        TSpeechEngine engine;
+        TSpeechSynthesiser synthesiser(engine);
+        TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
+                              uint64_t(options.DiskCacheBytes));
+        TServiceShared shared{options, TServerKey::LoadOrCreate(options.KeyFile), &synthesiser,
+                              &cache, TWebContent(options.WebRoot, options.Installer), ""};
+        TDemoServer server(shared, options.Workers);
+        const int port = server.Bind(options.Bind, options.Port);
+        const std::string listenHost =
+            HostForUrl(options.Bind == "0.0.0.0" || options.Bind == "::" ? "127.0.0.1"
+                                                                        : options.Bind,
+                       port);
+        shared.ListenHost = listenHost;
+        std::printf("narrelo-demoserver listening on http://%s\n", listenHost.c_str());
+        std::fflush(stdout);
+        server.Run(StopRequested);
+        std::fprintf(stderr, "narrelo-demoserver: stopped\n");
+        return 0;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "narrelo-demoserver: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,109 @@
+#include "server/server_options.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "foundation/folders.h"
+#include "foundation/my_string.h"
+
+namespace {
+
+int64_t ParseNumber(const std::string &option, const std::string &text, int64_t low,
+                    int64_t high) {
+    int64_t value = 0;
+    const char *end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || at != end || value < low || value > high)
+        throw std::invalid_argument(option + " wants a number from " + std::to_string(low) +
+                                    " to " + std::to_string(high) + ", not \"" + text + "\"");
+    return value;
+}
+
+// $name when set and absolute, else $HOME/fallback.
+std::string XdgFolder(const char *name, const char *fallback) {
+    const char *value = std::getenv(name);
+    if (value != nullptr && value[0] == '/') return value;
+    const char *home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/" + fallback;
+}
+
+}  // namespace
+
+TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
+    TServerOptions options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = arguments[i];
+        std::string value;
+        bool hasValue = false;
+        if (const size_t equals = option.find('='); option.rfind("--", 0) == 0 &&
+                                                     equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option = option.substr(0, equals);
+            hasValue = true;
+        }
+        const auto next = [&]() -> std::string {
+            if (hasValue) return value;
+            if (i + 1 >= arguments.size()) throw std::invalid_argument(option + " wants a value");
+            return arguments[++i];
+        };
+        if (option == "--help" || option == "-h") options.Help = true;
+        else if (option == "--version") options.Version = true;
+        else if (option == "--inline") options.Inline = true;
+        else if (option == "--bind") options.Bind = next();
+        else if (option == "--port") options.Port = int(ParseNumber(option, next(), 0, 65535));
+        else if (option == "--min-version")
+            options.MinVersion = int32_t(ParseNumber(option, next(), INT32_MIN, INT32_MAX));
+        else if (option == "--installer") options.Installer = next();
+        else if (option == "--key-file") options.KeyFile = next();
+        else if (option == "--cache-dir") options.CacheDir = next();
+        else if (option == "--web-root") options.WebRoot = next();
+        else if (option == "--workers") options.Workers = int(ParseNumber(option, next(), 1, 64));
+        else if (option == "--session-lifetime")
+            options.SessionLifetime = ParseNumber(option, next(), 1, int64_t(100) * 365 * 86400);
+        else if (option == "--memory-cache-mb")
+            options.MemoryCacheBytes = ParseNumber(option, next(), 0, 1 << 20) << 20;
+        else if (option == "--disk-cache-mb")
+            options.DiskCacheBytes = ParseNumber(option, next(), 0, 1 << 24) << 20;
+        else
+            throw std::invalid_argument("unknown option \"" + arguments[i] +
+                                        "\" (see --help)");
+    }
+    if (options.Bind.empty()) throw std::invalid_argument("--bind wants an address");
+    return options;
+}
+
+void ResolveDefaults(TServerOptions &options) {
+    if (options.KeyFile.empty())
+        options.KeyFile = XdgFolder("XDG_CONFIG_HOME", ".config") + "/valtrosa/demoserver.key";
+    if (options.CacheDir.empty())
+        options.CacheDir = XdgFolder("XDG_CACHE_HOME", ".cache") + "/narrelo-demoserver";
+    if (options.WebRoot.empty())
+        options.WebRoot = std::string(NarreloDataFolder().View()) + "/web";
+}
+
+std::string ServerUsage() {
+    return
+        "Usage: narrelo-demoserver [options]\n"
+        "The Turkish speech service of Narrelo: SOAP at /Project2.DemoServer/soap/IDemoServer,\n"
+        "the server list file /demoserver.txt and the web pages over HTTP GET.\n"
+        "\n"
+        "  --bind ADDR            address to listen on (default 127.0.0.1)\n"
+        "  --port N               port (default 8081; 0 picks a free one)\n"
+        "  --min-version N        clients below this version must update (default 13)\n"
+        "  --installer FILE       installer offered at /download (default: none)\n"
+        "  --inline               put the audio bytes into Synthesise's answer\n"
+        "  --key-file PATH        session key (default $XDG_CONFIG_HOME/valtrosa/demoserver.key,\n"
+        "                         created with mode 0600 on first start)\n"
+        "  --cache-dir PATH       audio file cache (default $XDG_CACHE_HOME/narrelo-demoserver)\n"
+        "  --web-root DIR         web pages (default: the program's data folder, web/)\n"
+        "  --workers N            requests served at once (default 4)\n"
+        "  --session-lifetime S   seconds a session stays valid (default 30 days)\n"
+        "  --memory-cache-mb N    audio kept in memory (default 64)\n"
+        "  --disk-cache-mb N      audio kept in the cache folder (default 512)\n"
+        "  --help                 this text\n"
+        "  --version              the program's version\n"
+        "\n"
+        "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\".\n"
+        "SIGINT or SIGTERM: finishes the requests in flight and exits.\n";
+}

@@ -1,0 +1,64 @@
+#pragma once
+// TSpeechEngine: espeak-ng, Turkish, 22,050 samples per second, 16-bit mono.
+//
+// espeak-ng keeps its state in process globals and crashes when two threads use it at once,
+// so it is only ever called from the one thread this object owns: Speak hands the text
+// over and waits for the samples. Everything else (resampling, encoding) runs on the
+// callers' threads, in parallel. At most one TSpeechEngine may exist in a process.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// How one reading style sounds. Rates in words per minute, word gap in units of 10 ms,
+// pitch and range 0..100, volume 0..200 (100 normal): espeak-ng's own parameters.
+struct TVoiceSettings {
+    std::string Voice = "tr";
+    int Rate = 175;
+    int WordGap = 0;
+    int Pitch = 50;
+    int Range = 50;
+    int Volume = 100;
+
+    bool operator==(const TVoiceSettings &) const = default;
+};
+
+class TSpeechEngine {
+public:
+    static constexpr int SampleRate = 22050;
+
+    // Starts the engine thread and initialises espeak-ng there; throws std::runtime_error
+    // when espeak-ng or its Turkish voice cannot be loaded.
+    TSpeechEngine();
+    // Finishes the texts already handed over, then ends the thread.
+    ~TSpeechEngine();
+    TSpeechEngine(const TSpeechEngine &) = delete;
+    TSpeechEngine &operator=(const TSpeechEngine &) = delete;
+
+    // The speech of `utf8` (plain text, not SSML). Thread-safe; blocks until done. Throws
+    // std::runtime_error when espeak-ng refuses the text.
+    std::vector<int16_t> Speak(const std::string &utf8, const TVoiceSettings &voice);
+
+private:
+    struct TJob {
+        std::string Text;
+        TVoiceSettings Voice;
+        std::promise<std::vector<int16_t>> Result;
+    };
+
+    void Run(std::promise<void> &started);
+    void Apply(const TVoiceSettings &voice);  // engine thread only
+
+    std::mutex lock_;                // guards jobs_ and stop_
+    std::condition_variable wake_;
+    std::deque<TJob> jobs_;
+    bool stop_ = false;
+    TVoiceSettings current_;         // engine thread only
+    bool haveVoice_ = false;         // engine thread only
+    std::thread thread_;
+};

@@ -1,0 +1,118 @@
+// What ParseSentences answers is built from: sentence ranges over Windows-1254 bytes, XML
+// sentence documents, and the scrambled block the client's unscrambler must read back.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/code_page.h"
+#include "records/encrypted_raw_data_static.h"
+#include "server/scrambled_block.h"
+#include "server/sentence_splitter.h"
+#include "server/xml_sentences.h"
+
+namespace {
+
+std::vector<std::string> Pieces(const std::string &text, const std::vector<TTextRange> &ranges) {
+    std::vector<std::string> pieces;
+    for (const TTextRange &r : ranges) pieces.push_back(text.substr(size_t(r.Start), size_t(r.Length)));
+    return pieces;
+}
+
+TEST(SentenceSplitterTest, RangesAreExactBytePositionsWithoutSurroundingBlanks) {
+    const struct {
+        const char *Label;
+        std::string Text;
+        std::vector<std::string> Sentences;
+    } cases[] = {
+        {"two sentences", "Merhaba dünya. Nasılsın?"_cp, {"Merhaba dünya."_cp, "Nasılsın?"_cp}},
+        {"every Turkish letter", "çğıöşü ÇĞİÖŞÜ! Son."_cp, {"çğıöşü ÇĞİÖŞÜ!"_cp, "Son."_cp}},
+        {"CR LF between", "Bir.\r\nİki.\r\n"_cp, {"Bir."_cp, "İki."_cp}},
+        {"line break without a stop", "Başlık\r\nMetin burada."_cp, {"Başlık"_cp, "Metin burada."_cp}},
+        {"leading blanks", "  \t Tek cümle"_cp, {"Tek cümle"_cp}},
+        {"blanks only", " \r\n\t ", {}},
+        {"empty", "", {}},
+        {"markup characters", "a & b < c > d. E"_cp, {"a & b < c > d."_cp, "E"_cp}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        const std::vector<TTextRange> ranges = SplitIntoSentences(c.Text);
+        EXPECT_EQ(Pieces(c.Text, ranges), c.Sentences);
+    }
+    // Positions count bytes: the two-byte UTF-8 letters of the source are one byte each.
+    const std::string text = "Çiçek açtı. Güzel."_cp;
+    const std::vector<TTextRange> ranges = SplitIntoSentences(text);
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges[1], (TTextRange{12, 6}));
+}
+
+const std::string BuiltSentence =
+    "<xml>\r\n<SENTENCE>\r\n<SENTENCEPART TEXTKIND=\"3\">\r\nAyşe &amp; Ali\r\n</SENTENCEPART>\r\n"
+    "</SENTENCE>\r\n</xml>\r\n"_cp;
+
+TEST(XmlSentencesTest, EachSentenceElementIsADocumentOfItsOwn) {
+    const std::string document =
+        "<xml>\r\n<SENTENCE>Bir <SENTENCEPART TEXTKIND=\"5\">0 212 555 00 00</SENTENCEPART></SENTENCE>\r\n"
+        "<SENTENCE><SENTENCEPART TEXTKIND=\"1\">Gül Sok. 5</SENTENCEPART></SENTENCE><SENTENCE/>\r\n</xml>"_cp;
+    const std::vector<TXmlSentence> sentences = ParseXmlSentences(document);
+    ASSERT_EQ(sentences.size(), 3u);
+    const std::string first =
+        "<SENTENCE>Bir <SENTENCEPART TEXTKIND=\"5\">0 212 555 00 00</SENTENCEPART></SENTENCE>";
+    EXPECT_EQ(sentences[0].Range, (TTextRange{7, int32_t(first.size())}));
+    EXPECT_EQ(sentences[0].Document, "<xml>\r\n" + first + "\r\n</xml>\r\n");
+    EXPECT_EQ(document.substr(size_t(sentences[1].Range.Start), size_t(sentences[1].Range.Length)),
+              "<SENTENCE><SENTENCEPART TEXTKIND=\"1\">Gül Sok. 5</SENTENCEPART></SENTENCE>"_cp);
+    EXPECT_EQ(document.substr(size_t(sentences[2].Range.Start), size_t(sentences[2].Range.Length)),
+              "<SENTENCE/>");
+    // Every sentence document parses again, with the same parts.
+    EXPECT_EQ(XmlTextParts(sentences[0].Document),
+              (std::vector<TXmlTextPart>{{0, "Bir"}, {5, "0 212 555 00 00"}}));
+}
+
+TEST(XmlSentencesTest, TheBuildersDocumentGivesItsValueInWindows1254) {
+    const std::vector<TXmlSentence> sentences = ParseXmlSentences(BuiltSentence);
+    ASSERT_EQ(sentences.size(), 1u);
+    EXPECT_EQ(XmlTextParts(sentences[0].Document),
+              (std::vector<TXmlTextPart>{{3, "Ayşe & Ali"_cp}}));
+}
+
+TEST(XmlSentencesTest, AMalformedDocumentNamesItsLine) {
+    const struct {
+        const char *Label;
+        std::string Document;
+        std::string Line;
+    } cases[] = {
+        {"unclosed part", "<xml>\r\n<SENTENCE>\r\n<SENTENCEPART>\r\nx\r\n</SENTENCE>\r\n</xml>", "line 5"},
+        {"bare less-than", "<xml>\n<SENTENCE>a < b</SENTENCE>\n</xml>", "line 2"},
+        {"not XML at all", "Merhaba", "line 1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        try {
+            ParseXmlSentences(c.Document);
+            ADD_FAILURE() << "no error";
+        } catch (const TXmlSentenceError &e) {
+            EXPECT_NE(std::string(e.what()).find("XML error on " + c.Line), std::string::npos)
+                << e.what();
+        }
+    }
+}
+
+TEST(ScrambledBlockTest, TheClientsUnscramblerGivesThePayloadBack) {
+    for (size_t size : {1u, 255u, 256u, 257u, 300u, 5000u}) {
+        SCOPED_TRACE(size);
+        std::string payload, selectors;
+        for (size_t i = 0; i < size; ++i) payload += char(i * 7 + 3);
+        for (size_t i = 0; i < SelectorCount(size); ++i) selectors += char(250 - i * 13);
+        std::string block = ScrambleBlock(payload, selectors);
+        ASSERT_EQ(block.size(), 8 + size + SelectorCount(size));
+        EXPECT_NE(block.substr(8, size), payload);
+        TEnCryptedRawDataStatic raw;
+        raw.Unscramble(block.data(), int32_t(block.size()));
+        ASSERT_EQ(raw.PayloadSize(), int32_t(size));
+        EXPECT_EQ(std::string(reinterpret_cast<const char *>(raw.Payload()), size), payload);
+    }
+}
+
+}  // namespace
