@@ -2,6 +2,8 @@
 
 #include "app/login_settings.h"
 #include "foundation/exceptions.h"
+#include "service/demo_client_base.h"
+#include "service/server_discovery.h"
 
 namespace {
 
@@ -31,4 +33,19 @@ void TFormLogin::OnOK() {
         LogInAndRemember(*Client, email, password);
     });
     if (loggedIn) TForm::OnOK();
+}
+
+int32_t RunLoginDialog(TDemoClientBase &client) {
+    MyString address;
+    if (!TForm::Guarded([&] {
+            ServerAddressLookup lookup;
+            FindServerAddress(lookup, address);
+        }))
+        return IDCANCEL;
+    client.soap_endpoint = address.Text();
+    TFormLogin login;
+    login.Client = &client;
+    const int32_t result = login.ShowModal();
+    client.soap_endpoint = nullptr;
+    return result;
 }

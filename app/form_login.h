@@ -29,3 +29,10 @@ public:
 protected:
     void OnOK() override;
 };
+
+// `narrelo --login`: the log-in dialog before the main window. Points `client` at the server
+// that server discovery finds (as a reading does), runs the dialog modally and leaves the
+// client without endpoint again (a reading sets its own); the session of a successful log-in
+// stays in the client for the readings. Returns the dialog's result (IDOK, IDCANCEL), or
+// IDCANCEL when the server address could not be found (the message is shown).
+int32_t RunLoginDialog(TDemoClientBase &client);

@@ -37,24 +37,28 @@ void TXmlSentenceCommands::ShowMenu() {
 }
 
 // The wait cursor for the length of a command. It is taken away while the user chooses a
-// file or types a value, so that a dialog is used with the ordinary cursor.
+// file or types a value, so that a dialog is used with the ordinary cursor; a wait cursor
+// the caller already shows is taken away then too, and comes back with this one.
 class TWaitCursor {
 public:
-    TWaitCursor() { Resume(); }
-    ~TWaitCursor() { Pause(); }
+    TWaitCursor() { wxBeginBusyCursor(); }
+    ~TWaitCursor() {
+        if (paused_ == 0) wxEndBusyCursor();
+    }
     TWaitCursor(const TWaitCursor &) = delete;
     TWaitCursor &operator=(const TWaitCursor &) = delete;
     void Pause() {
-        if (shown_) wxEndBusyCursor();
-        shown_ = false;
+        while (wxIsBusy()) {
+            wxEndBusyCursor();
+            ++paused_;
+        }
     }
     void Resume() {
-        if (!shown_) wxBeginBusyCursor();
-        shown_ = true;
+        for (; paused_ > 0; --paused_) wxBeginBusyCursor();
     }
 
 private:
-    bool shown_ = false;
+    int paused_ = 0;  // busy levels taken away by Pause, this one's included
 };
 
 namespace {

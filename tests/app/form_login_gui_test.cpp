@@ -113,4 +113,24 @@ TEST_F(LoginDialogTest, RetryAfterAFailureUsesTheCorrectedPassword) {
     EXPECT_EQ(StoredLoginValue(u"Password"), "yeni");
 }
 
+TEST_F(LoginDialogTest, LoginBeforeTheMainWindowGoesToTheDiscoveredServerAndKeepsTheSession) {
+    {
+        TRegistry maker(HKEY_CURRENT_USER, "Software\\Valtrosa");
+        maker.CreateIfMissing = true;
+        maker.WriteString(u"DemoServer", F.Endpoint.c_str(), int32_t(F.Endpoint.size()));
+    }
+    F.Server.AddReply(LoginReply("client-8", "session-2"));
+    TDemoClient client;  // no endpoint of its own, as the main form's client before a reading
+    WhenModal([](wxDialog *dialog) {
+        Type(dialog, LoginEmailId, "deniz@ornek.tr");
+        Type(dialog, LoginPasswordId, "gizli");
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(RunLoginDialog(client), IDOK);
+    ASSERT_EQ(F.Server.Requests().size(), 1u);
+    EXPECT_EQ(RequestElement(F.Server.Requests()[0]), LoginElement("deniz@ornek.tr", "gizli"));
+    EXPECT_EQ(client.SessionID.View(), "session-2");
+    EXPECT_EQ(client.soap_endpoint, nullptr) << "the reading sets its own endpoint";
+}
+
 }  // namespace
