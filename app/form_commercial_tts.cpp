@@ -5,6 +5,8 @@
 
 #include "app/form_commercial_tts.h"
 
+#include "app/speed_texts.h"
+
 #include <cstdio>
 
 #include <wx/dialog.h>
@@ -46,7 +48,9 @@ TFormCommercialTTS::TFormCommercialTTS() : TForm(MainFormTemplate()) {
     BindControl(IDC_LABEL_VOICE, VoiceLabel);
 
     InterfaceIsEnglish = ReadInterfaceIsEnglish() == 1;
+    XmlCommands.Build(InterfaceIsEnglish);
     WaveOut.Listeners().InsertFirst(this);
+    SpeedPopup.Listeners().InsertFirst(this);
 }
 
 TFormCommercialTTS::~TFormCommercialTTS() {
@@ -71,6 +75,7 @@ bool TFormCommercialTTS::OnInitDialog() {
         StatusBar.SetParts({100, 100, 200});
         SetTimer(BlinkTimerId, BlinkPeriodMs);
         ContinueButton.SetWidth(ContinueButtonWidth);
+        SpeedPopup.Create();
         LimitTypedText(TextBox.Ctrl(), TextLimit);
 
         AddAnchor(StatusBar, true, false, true, true);
@@ -170,12 +175,5 @@ void TFormCommercialTTS::SwitchLanguage() {
 
 void TFormCommercialTTS::SetSpeedPosition(int32_t position) {
     Speed = position;
-    MyString text;
-    text.Assign(InterfaceIsEnglish ? "Speed" : "Hız"_cp);
-    if (position != 10) {
-        char label[16];
-        std::snprintf(label, sizeof label, " %d", int(10 - position));
-        text.Append(label);
-    }
-    if (SpeedButton.HasWindow()) SpeedButton.SetAnsiText(text.Text());
+    if (SpeedButton.HasWindow()) SpeedButton.SetAnsiText(SpeedButtonText(position, InterfaceIsEnglish).Text());
 }

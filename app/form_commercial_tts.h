@@ -13,18 +13,21 @@
 // call carries the serial of the reading it belongs to and the form's life token, so that
 // calls that arrive after their reading was replaced, or after the form is gone, do nothing.
 //
-// Where the other forms hook in (kept apart so that adding them changes no reading code):
+// The XML commands and the speed pop-up (app/form_commercial_tts_forms.cpp), kept apart from
+// the reading code:
 // - the XML switch (1034), the XML menu button (1035) and menu commands 20000-20500 reach
-//   OnXmlSwitch, OnXmlMenu and OnXmlCommand (empty here);
-// - the speed button (1014) reaches OnSpeedButton (empty here); the speed pop-up reports a
-//   new slider position through SetSpeedPosition, which stores the speed that OnAudio reads
-//   and sets the speed button's text.
+//   OnXmlSwitch, OnXmlMenu and OnXmlCommand, which hand them to XmlCommands;
+// - the speed button (1014) reaches OnSpeedButton, which shows or hides SpeedPopup; the
+//   pop-up's OnSpeedChanged sets its label and calls SetSpeedPosition, which stores the speed
+//   that OnAudio reads and sets the speed button's text.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include "app/form_speed.h"
 #include "app/playing_queue.h"
+#include "app/xml_sentence_commands.h"
 #include "foundation/my_string.h"
 #include "pipeline/demo_synthesise_thread.h"
 #include "pipeline/demo_synthesise_thread_events.h"
@@ -44,7 +47,8 @@ enum class TReadText { Idle, Reading, Paused };
 
 class TFormCommercialTTS : public TForm,
                            public TEventHandler_DemoSynthesiseThread,
-                           public TEventHandler_WaveOut {
+                           public TEventHandler_WaveOut,
+                           public TEventHandler_FormSpeed {
 public:
     // The blink timer and its period.
     static constexpr int32_t BlinkTimerId = 1500;
@@ -75,6 +79,7 @@ public:
     TDemoAudios AudioCache;
     TDemoClient Client;
     TPlayingQueue PlayingQueue;  // UI thread only
+    TXmlSentenceCommands XmlCommands{*this};  // the XML menu and its submenu, and their commands
     TStatusBar StatusBar;
     bool InterfaceIsEnglish = false;
     bool WarningShown = false;   // the one-time notice was shown in this run
@@ -102,6 +107,9 @@ public:
     TLinkCtrl QualityLink;           // 1029
     TLinkCtrl FaqLink;               // 1030
     TLabel VoiceLabel;               // 1010
+
+    // The speed pop-up: its window is made hidden in OnInitDialog and lives as long as the form.
+    TFormSpeed SpeedPopup;
 
     // --- commands (UI thread); each shows the message of a failure
     void ReadClicked();
@@ -133,6 +141,8 @@ public:
     void OnPause(TWaveOut *waveOut) override;
     void OnResume(TWaveOut *waveOut) override;
     void OnBufferDone(TWaveOut *waveOut, uint32_t tag) override;
+    // The speed pop-up's slider moved.
+    void OnSpeedChanged(TFormSpeed *popup) override;
 
     // The attention text's colour while it is painted.
     void OnControlColor(int32_t id, wxWindow *control, TDrawContext &context) override;
@@ -144,11 +154,11 @@ protected:
     void OnTimer(int32_t id) override;
     wxBitmap LoadBitmapResource(int32_t resource) override;
 
-    // Hook points of the XML commands and the speed pop-up (see the header comment).
-    virtual void OnXmlSwitch() {}
-    virtual void OnXmlMenu() {}
-    virtual void OnXmlCommand(int32_t /*command*/) {}
-    virtual void OnSpeedButton() {}
+    // The XML commands and the speed button (see the header comment).
+    virtual void OnXmlSwitch();
+    virtual void OnXmlMenu();
+    virtual void OnXmlCommand(int32_t command);
+    virtual void OnSpeedButton();
 
 private:
     // The Read command's branches.

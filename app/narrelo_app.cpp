@@ -7,6 +7,8 @@
 #include <wx/init.h>
 
 #include "app/form_commercial_tts.h"
+#include "app/form_login.h"
+#include "foundation/cmd_parameters.h"
 #include "foundation/thread.h"
 #include "platform/single_instance.h"
 #include "ui/ui_thread.h"
@@ -27,6 +29,8 @@ bool CNarreloApp::OnInit() {
     {
         TFormCommercialTTS form;
         mainForm = &form;
+        // `narrelo --login`: log in first; the readings use the same client and session.
+        if (HasParameter("--login")) RunLoginDialog(form.Client);
         form.ShowModal();
         mainForm = nullptr;
     }  // the form's end stops a running reading

@@ -1,7 +1,8 @@
 #pragma once
 // CNarreloApp: the application object. Its initialisation is the whole program: it makes
 // sure no other copy runs for this user (the marker "Narrelo4"; a second copy ends at once
-// and silently, leaving the first untouched), runs the main reading form modally, destroys
+// and silently, leaving the first untouched), runs the main reading form modally (with
+// `--login`, the login dialog first, logging in the form's service client), destroys
 // it (which stops a running reading) and returns false, so that no application loop
 // follows and the process ends.
 
