@@ -38,7 +38,7 @@ TKeyMessage KeyMessageOf(const wxKeyEvent &event, bool down) {
     m.Key = VirtualKeyOf(event.GetKeyCode());
     m.Shift = event.ShiftDown();
     m.Ctrl = event.RawControlDown();
-    m.Target = wxDynamicCast(event.GetEventObject(), wxWindow);
+    m.Target = dynamic_cast<wxWindow *>(event.GetEventObject());
     return m;
 }
 
@@ -53,7 +53,7 @@ public:
     int FilterEvent(wxEvent &event) override {
         if (event.GetEventType() != wxEVT_KEY_UP) return Event_Skip;
         auto *key = static_cast<wxKeyEvent *>(&event);
-        TFormWindow *window = FormWindowOf(wxDynamicCast(event.GetEventObject(), wxWindow));
+        TFormWindow *window = FormWindowOf(dynamic_cast<wxWindow *>(event.GetEventObject()));
         if (!window || !window->form_) return Event_Skip;
         return window->form_->PreTranslateKey(KeyMessageOf(*key, false)) ? Event_Processed
                                                                           : Event_Skip;
@@ -280,7 +280,7 @@ bool TForm::OnInitDialog() {
 void TForm::ApplyComboBoxRule() {
     std::function<void(wxWindow *)> visit = [&](wxWindow *parent) {
         for (wxWindow *child : parent->GetChildren()) {
-            if (wxDynamicCast(child, wxComboBox)) {
+            if (dynamic_cast<wxComboBox *>(child)) {
                 // Only a direct child of the form with the same id is changed.
                 for (wxWindow *direct : dialog_->GetChildren()) {
                     if (direct->GetId() == child->GetId()) {
@@ -321,10 +321,10 @@ bool TForm::DialogKey(const TKeyMessage &m) {
         return true;
     }
     if (m.Key != VK_RETURN) return false;
-    if (auto *edit = wxDynamicCast(m.Target, wxTextCtrl); edit && edit->IsMultiLine())
+    if (auto *edit = dynamic_cast<wxTextCtrl *>(m.Target); edit && edit->IsMultiLine())
         return false;  // the text box takes its Enter
     int32_t id = DefaultButtonId();
-    if (auto *button = wxDynamicCast(m.Target, wxButton)) id = button->GetId();
+    if (auto *button = dynamic_cast<wxButton *>(m.Target)) id = button->GetId();
     wxWindow *target = Item(id);
     if (target && !target->IsEnabled()) return true;
     OnCommand(id, BN_CLICKED);

@@ -46,7 +46,7 @@ inline void Pump() {
 // The dialog currently running modally, or null.
 inline wxDialog *ModalDialog() {
     for (wxWindow *w : wxTopLevelWindows)
-        if (auto *d = wxDynamicCast(w, wxDialog); d && d->IsModal()) return d;
+        if (auto *d = dynamic_cast<wxDialog *>(w); d && d->IsModal()) return d;
     return nullptr;
 }
 
