@@ -32,15 +32,15 @@ bool TButton::CreateAt(const char *text, int32_t x, int32_t y, wxWindow *parent,
 
 bool TButton::IsChecked() const {
     wxWindow *w = Checked();
-    if (auto *box = wxDynamicCast(w, wxCheckBox)) return box->GetValue();
-    if (auto *radio = wxDynamicCast(w, wxRadioButton)) return radio->GetValue();
+    if (auto *box = dynamic_cast<wxCheckBox *>(w)) return box->GetValue();
+    if (auto *radio = dynamic_cast<wxRadioButton *>(w)) return radio->GetValue();
     return false;
 }
 
 void TButton::SetChecked(bool checked) {
     wxWindow *w = Checked();
-    if (auto *box = wxDynamicCast(w, wxCheckBox)) box->SetValue(checked);
-    if (auto *radio = wxDynamicCast(w, wxRadioButton)) radio->SetValue(checked);
+    if (auto *box = dynamic_cast<wxCheckBox *>(w)) box->SetValue(checked);
+    if (auto *radio = dynamic_cast<wxRadioButton *>(w)) radio->SetValue(checked);
 }
 
 bool TRadioButton::CreateAt(const char *text, int32_t x, int32_t y, wxWindow *parent, int32_t id) {

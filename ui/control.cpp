@@ -33,7 +33,7 @@ wxRect RoomForIndicator(wxWindow *parent, const wxString &text, wxRect rect) {
 }  // namespace
 
 void MakeRoomForIndicator(wxWindow *w) {
-    if (!wxDynamicCast(w, wxCheckBox) && !wxDynamicCast(w, wxRadioButton)) return;
+    if (!dynamic_cast<wxCheckBox *>(w) && !dynamic_cast<wxRadioButton *>(w)) return;
     wxRect rect = RoomForIndicator(w, w->GetLabel(), w->GetRect());
     if (rect != w->GetRect()) w->SetSize(rect);
 }

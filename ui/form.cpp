@@ -16,14 +16,24 @@
 #include "ui/wx_text.h"
 
 // The wx window of a form. It routes wx events to the form's virtuals; the form may go
-// away before wx deletes the window (Destroy defers it), so every route checks form_.
+// away before wx deletes the window (Destroy defers it), so every route checks the link below.
+// The handlers hold the link, not the window: wx still sends events while the window's base
+// classes are being destroyed, after this class's part is gone.
 class TFormWindow : public wxDialog, public TControlColorHost {
 public:
-    explicit TFormWindow(TForm *form) : form_(form) {}
-    TForm *form_;
+    explicit TFormWindow(TForm *form) : link(std::make_shared<TForm *>(form)) {}
+    ~TFormWindow() override {
+        if (TForm *form = *link) {
+            *link = nullptr;
+            form->SetWindow(nullptr);
+            form->WindowGone();
+        }
+    }
+    TForm *Form() const { return *link; }
+    std::shared_ptr<TForm *> link;  // the form, or null once they parted
 
     void ControlColor(int32_t id, wxWindow *control, TDrawContext &context) override {
-        if (form_) form_->OnControlColor(id, control, context);
+        if (TForm *form = Form()) form->OnControlColor(id, control, context);
     }
 };
 
@@ -38,7 +48,7 @@ TKeyMessage KeyMessageOf(const wxKeyEvent &event, bool down) {
     m.Key = VirtualKeyOf(event.GetKeyCode());
     m.Shift = event.ShiftDown();
     m.Ctrl = event.RawControlDown();
-    m.Target = wxDynamicCast(event.GetEventObject(), wxWindow);
+    m.Target = dynamic_cast<wxWindow *>(event.GetEventObject());
     return m;
 }
 
@@ -53,9 +63,9 @@ public:
     int FilterEvent(wxEvent &event) override {
         if (event.GetEventType() != wxEVT_KEY_UP) return Event_Skip;
         auto *key = static_cast<wxKeyEvent *>(&event);
-        TFormWindow *window = FormWindowOf(wxDynamicCast(event.GetEventObject(), wxWindow));
-        if (!window || !window->form_) return Event_Skip;
-        return window->form_->PreTranslateKey(KeyMessageOf(*key, false)) ? Event_Processed
+        TFormWindow *window = FormWindowOf(dynamic_cast<wxWindow *>(event.GetEventObject()));
+        if (!window || !window->Form()) return Event_Skip;
+        return window->Form()->PreTranslateKey(KeyMessageOf(*key, false)) ? Event_Processed
                                                                           : Event_Skip;
     }
 };
@@ -156,7 +166,7 @@ void TForm::DestroyWindow() {
     if (!dialog_) return;
     TFormWindow *dialog = dialog_;
     for (auto &timer : timers_) timer.second->Stop();
-    dialog->form_ = nullptr;
+    *dialog->link = nullptr;
     SetWindow(nullptr);
     WindowGone();
     // Deferred: this may run inside one of the window's own handlers.
@@ -181,23 +191,20 @@ bool TForm::CreateWindow(wxWindow *parent, const TDialogTemplate &t) {
     WindowDestroyed = false;
     SetWindow(dialog);
 
-    dialog->Bind(wxEVT_DESTROY, [this, dialog](wxWindowDestroyEvent &e) {
-        e.Skip();
-        if (e.GetEventObject() == dialog && dialog->form_ == this) WindowGone();
-    });
-    dialog->Bind(wxEVT_CHAR_HOOK, [this, dialog](wxKeyEvent &e) {
-        if (dialog->form_ != this) return e.Skip();
+    std::shared_ptr<TForm *> link = dialog->link;
+    dialog->Bind(wxEVT_CHAR_HOOK, [this, link](wxKeyEvent &e) {
+        if (*link != this) return e.Skip();
         TKeyMessage m = KeyMessageOf(e, true);
         bool keepEnter = m.Kind == TKeyMessageKind::KeyDown && m.Key == VK_RETURN && KeepEnter &&
-                         m.Target == dialog;
+                         m.Target == dialog_;
         bool consumed = false;
         Guarded([&] { consumed = PreTranslateKey(m); });
         // A kept Enter goes nowhere: not to the default button either.
         if (!consumed && !keepEnter) e.Skip();
     });
-    auto command = [this, dialog](int32_t code) {
-        return [this, dialog, code](wxCommandEvent &e) {
-            if (dialog->form_ != this) return e.Skip();
+    auto command = [this, link](int32_t code) {
+        return [this, link, code](wxCommandEvent &e) {
+            if (*link != this) return e.Skip();
             bool handled = false;
             Guarded([&] { handled = OnCommand(e.GetId(), code); });
             if (!handled) e.Skip();
@@ -208,8 +215,8 @@ bool TForm::CreateWindow(wxWindow *parent, const TDialogTemplate &t) {
     dialog->Bind(wxEVT_RADIOBUTTON, command(BN_CLICKED));
     dialog->Bind(wxEVT_MENU, command(BN_CLICKED));
     dialog->Bind(wxEVT_TEXT, command(EN_CHANGE));
-    dialog->Bind(wxEVT_HYPERLINK, [this, dialog](wxHyperlinkEvent &e) {
-        if (dialog->form_ != this) return;
+    dialog->Bind(wxEVT_HYPERLINK, [this, link](wxHyperlinkEvent &e) {
+        if (*link != this) return;
         long anchor = 0;
         e.GetURL().ToLong(&anchor);
         Guarded([&] { OnLinkClicked(e.GetId(), int32_t(anchor)); });
@@ -218,8 +225,8 @@ bool TForm::CreateWindow(wxWindow *parent, const TDialogTemplate &t) {
                              wxEVT_SCROLL_PAGEDOWN, wxEVT_SCROLL_THUMBRELEASE,
                              wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM,
                              wxEVT_SCROLL_CHANGED}) {
-        dialog->Bind(type, [this, dialog](wxScrollEvent &e) {
-            if (dialog->form_ != this) return e.Skip();
+        dialog->Bind(type, [this, link](wxScrollEvent &e) {
+            if (*link != this) return e.Skip();
             int32_t code = ScrollCode(e.GetEventType());
             if (e.GetOrientation() == wxVERTICAL)
                 Guarded([&] { OnVScroll(e.GetId(), code); });
@@ -227,23 +234,23 @@ bool TForm::CreateWindow(wxWindow *parent, const TDialogTemplate &t) {
                 Guarded([&] { OnHScroll(e.GetId(), code); });
         });
     }
-    dialog->Bind(wxEVT_TIMER, [this, dialog](wxTimerEvent &e) {
-        if (dialog->form_ != this) return;
+    dialog->Bind(wxEVT_TIMER, [this, link](wxTimerEvent &e) {
+        if (*link != this) return;
         Guarded([&] { OnTimer(e.GetId()); });
     });
-    dialog->Bind(wxEVT_SIZE, [this, dialog](wxSizeEvent &e) {
-        if (dialog->form_ == this) Guarded([&] { ApplyLayout(); });
+    dialog->Bind(wxEVT_SIZE, [this, link](wxSizeEvent &e) {
+        if (*link == this) Guarded([&] { ApplyLayout(); });
         e.Skip();
     });
-    dialog->Bind(wxEVT_MOUSEWHEEL, [this, dialog](wxMouseEvent &e) {
-        if (dialog->form_ != this || !SwallowMouseWheel) e.Skip();
+    dialog->Bind(wxEVT_MOUSEWHEEL, [this, link](wxMouseEvent &e) {
+        if (*link != this || !SwallowMouseWheel) e.Skip();
     });
-    dialog->Bind(wxEVT_ACTIVATE, [this, dialog](wxActivateEvent &e) {
+    dialog->Bind(wxEVT_ACTIVATE, [this, link](wxActivateEvent &e) {
         e.Skip();
-        if (dialog->form_ == this) Guarded([&] { OnActivate(e.GetActive()); });
+        if (*link == this) Guarded([&] { OnActivate(e.GetActive()); });
     });
-    dialog->Bind(wxEVT_CLOSE_WINDOW, [this, dialog](wxCloseEvent &e) {
-        if (dialog->form_ != this) return e.Skip();
+    dialog->Bind(wxEVT_CLOSE_WINDOW, [this, link](wxCloseEvent &e) {
+        if (*link != this) return e.Skip();
         Guarded([&] { OnCommand(IDCANCEL, BN_CLICKED); });
     });
 
@@ -280,7 +287,7 @@ bool TForm::OnInitDialog() {
 void TForm::ApplyComboBoxRule() {
     std::function<void(wxWindow *)> visit = [&](wxWindow *parent) {
         for (wxWindow *child : parent->GetChildren()) {
-            if (wxDynamicCast(child, wxComboBox)) {
+            if (dynamic_cast<wxComboBox *>(child)) {
                 // Only a direct child of the form with the same id is changed.
                 for (wxWindow *direct : dialog_->GetChildren()) {
                     if (direct->GetId() == child->GetId()) {
@@ -321,10 +328,10 @@ bool TForm::DialogKey(const TKeyMessage &m) {
         return true;
     }
     if (m.Key != VK_RETURN) return false;
-    if (auto *edit = wxDynamicCast(m.Target, wxTextCtrl); edit && edit->IsMultiLine())
+    if (auto *edit = dynamic_cast<wxTextCtrl *>(m.Target); edit && edit->IsMultiLine())
         return false;  // the text box takes its Enter
     int32_t id = DefaultButtonId();
-    if (auto *button = wxDynamicCast(m.Target, wxButton)) id = button->GetId();
+    if (auto *button = dynamic_cast<wxButton *>(m.Target)) id = button->GetId();
     wxWindow *target = Item(id);
     if (target && !target->IsEnabled()) return true;
     OnCommand(id, BN_CLICKED);

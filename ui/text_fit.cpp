@@ -35,7 +35,7 @@ std::vector<TTextMisfit> TextsThatDoNotFit(const TForm &form) {
         wxClientDC dc(w);
         dc.SetFont(w->GetFont());
         // A group box's client area lies inside its frame; its caption is on the frame.
-        const wxSize have = wxDynamicCast(w, wxStaticBox) ? w->GetSize() : w->GetClientSize();
+        const wxSize have = dynamic_cast<wxStaticBox *>(w) ? w->GetSize() : w->GetClientSize();
         wxString text;
         wxSize need;
         if (auto *link = dynamic_cast<TLinkWindow *>(w)) {
@@ -47,16 +47,16 @@ std::vector<TTextMisfit> TextsThatDoNotFit(const TForm &form) {
         } else if (dynamic_cast<TTextWindow *>(w)) {
             text = w->GetLabel();
             need = WrappedNeed(dc, text, have.x);
-        } else if (wxDynamicCast(w, wxCheckBox) || wxDynamicCast(w, wxRadioButton)) {
+        } else if (dynamic_cast<wxCheckBox *>(w) || dynamic_cast<wxRadioButton *>(w)) {
             text = w->GetLabel();
             need = dc.GetTextExtent(text);
             need.x += CheckIndicatorWidth;
-        } else if (wxDynamicCast(w, wxButton)) {
+        } else if (dynamic_cast<wxButton *>(w)) {
             text = w->GetLabel();
             need = dc.GetTextExtent(text);
             need.x += ButtonFrameWidth;
             need.y += ButtonFrameHeight;
-        } else if (wxDynamicCast(w, wxStaticBox)) {
+        } else if (dynamic_cast<wxStaticBox *>(w)) {
             text = w->GetLabel();
             if (text.empty()) continue;
             need = dc.GetTextExtent(text);

@@ -65,7 +65,7 @@ void TWindowDesigner::Show() {
 
 void TWindowDesigner::Restore() {
     wxWindow *w = Checked();
-    if (auto *top = wxDynamicCast(w, wxTopLevelWindow)) {
+    if (auto *top = dynamic_cast<wxTopLevelWindow *>(w)) {
         top->Iconize(false);
         top->Maximize(false);
     }
@@ -129,7 +129,7 @@ void TWindowDesigner::SetAnsiText(const char *text) { ::SetAnsiText(Checked(), t
 
 MyString TWindowDesigner::GetAnsiText() const {
     wxWindow *w = Checked();
-    if (auto *edit = wxDynamicCast(w, wxTextCtrl)) return FromWxToMyString(edit->GetValue());
+    if (auto *edit = dynamic_cast<wxTextCtrl *>(w)) return FromWxToMyString(edit->GetValue());
     return FromWxToMyString(w->GetLabel());
 }
 

@@ -75,7 +75,7 @@ void SetAnsiText(wxWindow *window, const char *text) { SetAnsiText(window, text,
 void SetAnsiText(wxWindow *window, const char *text, int32_t length) {
     if (!window) return;
     wxString value = ToWx(text, length);
-    if (auto *edit = wxDynamicCast(window, wxTextCtrl))
+    if (auto *edit = dynamic_cast<wxTextCtrl *>(window))
         edit->SetValue(value);
     else
         window->SetLabel(value);

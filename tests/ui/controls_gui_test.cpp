@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
+#include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/dialog.h>
 #include <wx/radiobut.h>
@@ -15,6 +16,7 @@
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/form.h"
+#include "ui/popup_menu.h"
 #include "ui/slider.h"
 #include "ui/status_bar.h"
 #include "ui/wx_text.h"
@@ -72,7 +74,7 @@ TEST_F(ControlsTest, ComboBoxThatIsADirectChildBecomes150PixelsHigh) {
     TControlsForm form;
     ASSERT_TRUE(form.Create());
     wxWindow *combo = form.Item(1001);
-    ASSERT_NE(wxDynamicCast(combo, wxComboBox), nullptr);
+    ASSERT_NE(dynamic_cast<wxComboBox *>(combo), nullptr);
     EXPECT_EQ(combo->GetSize().y, 150);
     EXPECT_EQ(combo->GetPosition(), wxPoint(form.Units().X(7), form.Units().Y(60)));
 }
@@ -85,7 +87,7 @@ TEST_F(ControlsTest, ButtonsCreatedAtAPositionTakeTheParentFont) {
 
     TRadioButton radio;
     ASSERT_TRUE(radio.CreateAt("Se\xE7", 10, 20, form.Dialog(), 2001));
-    EXPECT_NE(wxDynamicCast(radio.Window(), wxRadioButton), nullptr);
+    EXPECT_NE(dynamic_cast<wxRadioButton *>(radio.Window()), nullptr);
     EXPECT_EQ(radio.GetLeft(true), 10);
     EXPECT_EQ(radio.GetTop(true), 20);
     EXPECT_EQ(radio.GetRight(), 60);
@@ -136,6 +138,13 @@ public:
     }
     void OnVScroll(int32_t id, int32_t code) override { Scrolls.push_back({id, code}); }
     void OnTimer(int32_t id) override { Ticks += id == 1500; }
+    bool OnCommand(int32_t id, int32_t code) override {
+        Commands.push_back({id, code});
+        return TForm::OnCommand(id, code);
+    }
+    void OnPopup(TPopupMenu *menu) override { Popups.push_back(menu); }
+    std::vector<std::pair<int32_t, int32_t>> Commands;
+    std::vector<TPopupMenu *> Popups;
     struct Wheel {
         TWindowDesigner *Sender;
         int32_t Keys, Delta;
@@ -192,6 +201,28 @@ TEST_F(MoreControlsTest, SliderMovesReachTheFormAsVerticalScrolls) {
         form.Slider.Window()->ProcessWindowEvent(move);
     }
     EXPECT_EQ(form.Scrolls, (std::vector<std::pair<int32_t, int32_t>>{{1004, SB_THUMBTRACK}, {1004, SB_LINEDOWN}, {1004, SB_ENDSCROLL}}));
+}
+
+TEST_F(MoreControlsTest, EditChangesAndMenuCommandsReachTheForm) {
+    TMoreForm form;
+    ASSERT_TRUE(form.Create());
+    form.Edit.SetAnsiText("bir iki");
+    TPopupMenu menu(&form), sub(&form);
+    menu.Append(20000, "XML Dosyas\xFD A\xE7");
+    sub.Append(20001, "Ki\xFEi Ad\xFD");
+    menu.AppendSubMenu(sub, "\xD6rnekler");
+    EXPECT_EQ(menu.ItemCount(), 2);
+    EXPECT_EQ(menu.Menu()->GetLabelText(20000), wxString::FromUTF8("XML Dosyası Aç"));
+    EXPECT_EQ(menu.Menu()->GetLabelText(20001), wxString::FromUTF8("Kişi Adı"));
+    wxCommandEvent chosen(wxEVT_MENU, 20001);
+    form.Dialog()->ProcessWindowEvent(chosen);
+    EXPECT_EQ(form.Commands, (std::vector<std::pair<int32_t, int32_t>>{{1000, EN_CHANGE}, {20001, BN_CLICKED}}));
+
+    // Listeners hear of the menu before it shows; a menu without an owner window is refused.
+    TPopupMenu orphan(nullptr);
+    orphan.Listeners().InsertFirst(&form);
+    EXPECT_EQ(MessageOf([&] { orphan.Track(); }), "Window Not Assigned to Designer");
+    EXPECT_EQ(form.Popups, std::vector<TPopupMenu *>{&orphan});
 }
 
 TEST_F(MoreControlsTest, StatusBarPartsAndTimer) {

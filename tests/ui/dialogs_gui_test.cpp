@@ -23,7 +23,7 @@
 namespace {
 
 void Type(wxDialog *dialog, const wxString &text) {
-    auto *edit = wxDynamicCast(dialog->FindWindow(8000), wxTextCtrl);
+    auto *edit = dynamic_cast<wxTextCtrl *>(dialog->FindWindow(8000));
     ASSERT_NE(edit, nullptr);
     edit->ChangeValue(text);
 }
@@ -106,7 +106,7 @@ public:
     TFileAnswer(int answer, wxString path) : answer_(answer), path_(std::move(path)) { Register(); }
     ~TFileAnswer() override { Unregister(); }
     int Enter(wxDialog *dialog) override {
-        auto *files = wxDynamicCast(dialog, wxFileDialog);
+        auto *files = dynamic_cast<wxFileDialog *>(dialog);
         if (!files) return wxID_NONE;
         Directory = files->GetDirectory();
         if (!path_.empty()) files->SetPath(path_);

@@ -124,7 +124,7 @@ public:
     explicit TAnsweringHook(int answer) : answer_(answer) { Register(); }
     ~TAnsweringHook() override { Unregister(); }
     int Enter(wxDialog *dialog) override {
-        auto *box = wxDynamicCast(dialog, wxMessageDialog);
+        auto *box = dynamic_cast<wxMessageDialog *>(dialog);
         if (!box) return wxID_NONE;
         Message = box->GetMessage();
         Caption = box->GetCaption();
