@@ -209,6 +209,7 @@ TEST(NormaliseForSpeech, Abbreviations) {
         {"initial", "A. Yılmaz", "a yılmaz"},
         {"word that looks like an abbreviation", "Bu bir ara.", "bu bir ara."},
         {"before Christ", "M.Ö. 500", "milattan önce beş yüz"},
+        {"religious formula", "Hz. Muhammed (s.a.v.)", "hazreti muhammed sallallahu aleyhi ve sellem"},
     });
 }
 
