@@ -510,6 +510,8 @@ private:
         }
         bool allUpper = true;
         for (char ch : token) allUpper &= IsUpper((unsigned char)ch);
+        // "MS 1453": the era only before a year; elsewhere MS is an acronym.
+        if (token == "MS" && At(I) == ' ' && IsDigit(At(I + 1))) return {"milattan sonra"};
 
         if (allUpper && Kind != 3) {
             if (int roman = RomanValue(token); roman > 0) {
