@@ -410,7 +410,10 @@ private:
         I = end;
     }
 
+    // Whether a web or e-mail address starts here. Only a run of non-space characters can
+    // start one, so each run is looked through once ("a-a-a-..." stays linear).
     bool AddressAhead(int &end) const {
+        if (I > 0 && !IsSpace(At(I - 1)) && At(I - 1) != '"' && At(I - 1) != '(' && At(I - 1) != '<') return false;
         int j = I;
         while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
         while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
