@@ -123,7 +123,8 @@ struct TMemoryFile {
     size_t position;
 };
 
-size_t ReadMemory(void *ptr, size_t size, size_t count, void *source) {
+// libvorbisfile calls this from C: it cannot throw (noexcept says so).
+size_t ReadMemory(void *ptr, size_t size, size_t count, void *source) noexcept {
     auto *file = static_cast<TMemoryFile *>(source);
     size_t wanted = size * count;
     const size_t left = file->bytes->size() - file->position;

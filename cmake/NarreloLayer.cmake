@@ -23,7 +23,8 @@ endfunction()
 # "threads", which the ThreadSanitizer configuration runs; files named *_gui_test.cpp get the
 # label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb);
 # files named *_e2e_test.cpp get the label "e2e" (they start the real narrelo-demoserver, see
-# tests/support/demo_server_process.h).
+# tests/support/demo_server_process.h). A window test against the server is named
+# *_gui_e2e_test.cpp and gets both.
 function(narrelo_tests)
   cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -41,7 +42,7 @@ function(narrelo_tests)
     if(base MATCHES "_threads_test$")
       list(APPEND labels threads)
     endif()
-    if(base MATCHES "_gui_test$")
+    if(base MATCHES "_gui_test$|_gui_e2e_test$")
       list(APPEND labels gui)
     endif()
     # End-to-end tests talk to a real narrelo-demoserver, which must be built first.

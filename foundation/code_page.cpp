@@ -1,5 +1,7 @@
 #include "foundation/code_page.h"
 
+#include "platform/utf8.h"
+
 namespace cp1254 {
 
 namespace {
@@ -38,35 +40,9 @@ void AppendUtf8(std::string &out, char32_t c) {
 std::string FromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    const std::size_t n = utf8.size();
-    while (i < n) {
-        auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
-            continue;
-        }
-        std::size_t extra;
-        char32_t c;
-        char32_t minimum;
-        if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; minimum = 0x80; }
-        else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; minimum = 0x800; }
-        else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; minimum = 0x10000; }
-        else { out += '?'; ++i; continue; }  // stray continuation or invalid lead byte
-        std::size_t k = 1;
-        for (; k <= extra && i + k < n; ++k) {
-            auto cont = static_cast<unsigned char>(utf8[i + k]);
-            if ((cont & 0xC0) != 0x80) break;
-            c = (c << 6) | (cont & 0x3F);
-        }
-        if (k <= extra) {  // truncated sequence: one '?' for what was there
-            out += '?';
-            i += k;
-            continue;
-        }
-        i += extra + 1;
-        out += (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) ? '?' : ByteOf(c);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t c = utf8::Next(utf8, i);
+        out += c == utf8::Invalid ? '?' : ByteOf(c);
     }
     return out;
 }

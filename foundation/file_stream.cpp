@@ -5,6 +5,8 @@
 
 TFileStream::TFileStream(const char *path, const char *mode) : path_(path ? path : ""), mode_(mode ? mode : "rb") {}
 
+// A destructor cannot report: whoever needs to know that the bytes reached the file closes
+// it first (SetActive(false) or CloseAfterWriting).
 TFileStream::~TFileStream() {
     if (file_) std::fclose(file_);
 }
@@ -16,15 +18,14 @@ void TFileStream::SetActive(bool open) {
         file_ = std::fopen(systemPath.c_str(), mode_.c_str());
         if (!file_) RaiseError("File Not Opened %s", path_.c_str());
     } else {
-        std::fclose(file_);
-        file_ = nullptr;
+        CloseAfterWriting();
     }
 }
 
 void TFileStream::CloseAfterWriting() {
     if (!file_) return;
     const bool writeFailed = std::ferror(file_) != 0;
-    const bool closeFailed = std::fclose(file_) != 0;
+    const bool closeFailed = std::fclose(file_) != 0;  // flushes what is still buffered
     file_ = nullptr;
     if (writeFailed || closeFailed) RaiseError("File Not Written %s", path_.c_str());
 }

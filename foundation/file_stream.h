@@ -17,6 +17,7 @@ public:
     TFileStream &operator=(const TFileStream &) = delete;
 
     // Opens or closes; nothing when already in that state. Raises "File Not Opened %s".
+    // Closing reports what CloseAfterWriting reports; the destructor, which cannot, drops it.
     virtual void SetActive(bool open);
     bool Active() const { return file_ != nullptr; }
 
@@ -25,7 +26,7 @@ public:
     // caller never reports a truncated file as saved. Nothing when not open.
     void CloseAfterWriting();
 
-    // Closes the file, takes the new path and sets the mode to "wb+".
+    // Closes the file (as SetActive(false)), takes the new path and sets the mode to "wb+".
     void SetFileName(const char *path);
 
     // 0 when not open.

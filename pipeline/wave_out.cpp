@@ -37,7 +37,7 @@ TWaveOut::~TWaveOut() {
     // After a failed close the device may still hold buffers: it lets go of them (its
     // destructor resets and closes) before they are freed.
     device_.reset();
-    for (int32_t i = 0; i < buffers_.Count(); ++i) delete static_cast<TBlock *>(buffers_.Get(i));
+    buffers_.clear();
 }
 
 bool TWaveOut::Active() const { return device_ && device_->IsOpen(); }
@@ -108,12 +108,11 @@ void TWaveOut::Write(const void *data, int32_t size, uint32_t tag) {
     CheckResult(device_->Prepare(block->Header), "AddWavePrepareError");
 
     std::lock_guard<TCriticalSection> guard(lock_);
-    buffers_.Add(block.get());
-    block.release();
+    buffers_.push_back(std::move(block));
     // Counted with the append, so that a buffer whose submission fails is still released
     // (at close) against its own bytes.
     queuedBytes_ += size;
-    Submit(buffers_.Count() - 1);
+    Submit(int32_t(buffers_.size()) - 1);
 }
 
 void TWaveOut::OpenAndWrite(const void *data, int32_t size, uint32_t tag) {
@@ -121,15 +120,20 @@ void TWaveOut::OpenAndWrite(const void *data, int32_t size, uint32_t tag) {
     Write(data, size, tag);
 }
 
+TWaveOut::TBlock *TWaveOut::BlockAt(int32_t i) const {
+    if (i < 0 || size_t(i) >= buffers_.size()) RaiseError("Invalid Index Of List %d", i);
+    return buffers_[size_t(i)].get();
+}
+
 void TWaveOut::Submit(int32_t i) {
-    TBlock *block = static_cast<TBlock *>(buffers_.Get(i));
+    TBlock *block = BlockAt(i);
     if (block->Header.Flags.load() & ~(AudioBufferPrepared | AudioBufferBeginLoop)) RaiseError("invalid Buffer State ");
     CheckResult(device_->Prepare(block->Header), "OutPrepareHeader");
     CheckResult(device_->Write(block->Header), "OutWrite");
 }
 
 void TWaveOut::Release(int32_t i) {
-    TBlock *block = static_cast<TBlock *>(buffers_.Get(i));
+    TBlock *block = BlockAt(i);
     if (!block) RaiseError("Header daha önce silinmiş"_cp);
     if (block->Header.Flags.load() & AudioBufferPrepared) {
         const auto start = std::chrono::steady_clock::now();
@@ -143,10 +147,9 @@ void TWaveOut::Release(int32_t i) {
     }
     const int32_t length = block->Header.Length;
     const uint32_t tag = static_cast<uint32_t>(block->Header.User);
-    // Out of the list before anyone hears of it, so that a listener's exception cannot leave
-    // a freed block behind in the list.
-    buffers_.Delete(i);
-    delete block;
+    // Out of the list (and freed) before anyone hears of it, so that a listener's exception
+    // cannot leave a freed block behind in the list.
+    buffers_.erase(buffers_.begin() + i);
     queuedBytes_ -= length;
     if (QueuedBytes() < 0) RaiseError("Dec size invalid");
     listeners_.Notify(&TEventHandler_WaveOut::OnBufferDone, this, tag);
@@ -154,21 +157,21 @@ void TWaveOut::Release(int32_t i) {
 
 void TWaveOut::ReleaseDone() {
     std::lock_guard<TCriticalSection> guard(lock_);
-    for (int32_t i = buffers_.Count() - 1; i >= 0; --i) {
+    for (int32_t i = int32_t(buffers_.size()) - 1; i >= 0; --i) {
         // A listener may have changed the list; only indexes still inside it are looked at.
-        if (i >= buffers_.Count()) continue;
-        if (static_cast<TBlock *>(buffers_.Get(i))->Header.Flags.load() & AudioBufferDone) Release(i);
+        if (size_t(i) >= buffers_.size()) continue;
+        if (buffers_[size_t(i)]->Header.Flags.load() & AudioBufferDone) Release(i);
     }
 }
 
 void TWaveOut::ReleaseAll() {
     std::lock_guard<TCriticalSection> guard(lock_);
-    while (buffers_.Count() > 0) Release(0);
+    while (!buffers_.empty()) Release(0);
 }
 
 int32_t TWaveOut::BufferCount() {
     std::lock_guard<TCriticalSection> guard(lock_);
-    return buffers_.Count();
+    return int32_t(buffers_.size());
 }
 
 void TWaveOut::NotifyPlayEnd() { listeners_.Notify(&TEventHandler_WaveOut::OnPlayEnd, this); }

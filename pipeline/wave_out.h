@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/critical_section.h"
 #include "foundation/list.h"
@@ -74,7 +75,8 @@ public:
 
 private:
     struct TBlock;
-    // With the lock held.
+    // With the lock held. BlockAt raises "Invalid Index Of List %d" outside the list.
+    TBlock *BlockAt(int32_t i) const;
     void Submit(int32_t i);
     void Release(int32_t i);
 
@@ -87,7 +89,7 @@ private:
     std::unique_ptr<TAudioDevice> device_;
     TCompletionEvent completion_;
     TCriticalSection lock_;
-    TList buffers_;  // TBlock*, owned, in queuing order; lock_
+    std::vector<std::unique_ptr<TBlock>> buffers_;  // in queuing order; lock_
     // Writers add, releasers subtract, both under lock_; read by anyone without it.
     std::atomic<int32_t> queuedBytes_{0};
     // Written by the UI thread (Pause, Resume), read by anyone.

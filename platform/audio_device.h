@@ -62,7 +62,13 @@ struct TAudioFormat {
 class TAudioDevice {
 public:
     // Called by the device, on any thread, whenever buffers have been marked done (also by
-    // Reset). Must not block and must not call back into the device.
+    // Reset). What it may do: note the event and wake someone (set an event, post a call);
+    // it must not block, must not call back into the device, and should not throw. It may run
+    // on the sound system's own thread, which is C code: an exception is caught at that
+    // boundary and the owner's next call (Write, Pause, Restart, Reset, Close) answers
+    // AudioError with the exception's text in ErrorText. Called from Reset (or, for a device
+    // without a thread of its own, from Write and Restart) it runs on the caller's thread and
+    // an exception reaches that caller.
     using TDoneCallback = std::function<void()>;
 
     virtual ~TAudioDevice() = default;

@@ -1,6 +1,7 @@
 #include "platform/audio_device_sdl.h"
 
 #include <cstring>
+#include <exception>
 
 TSdlAudioDevice::~TSdlAudioDevice() {
     if (device_ != 0) {
@@ -12,6 +13,9 @@ TSdlAudioDevice::~TSdlAudioDevice() {
 
 bool TSdlAudioDevice::StartAudio() {
     if (audioStarted_) return true;
+    // The audio subsystem starts SDL's events too, which would otherwise take SIGINT and
+    // SIGTERM over (as quit events nobody reads): the program could no longer be stopped.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         sdlError_ = SDL_GetError();
         return false;
@@ -34,7 +38,6 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
         format.BlockAlign != format.Channels * format.BitsPerSample / 8)
         return AudioBadFormat;
     if (!StartAudio()) return AudioNoDriver;
-    if (queryOnly) return AudioOk;
 
     SDL_AudioSpec want;
     SDL_zero(want);
@@ -44,7 +47,26 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
     want.samples = CallbackFrames;
     want.callback = &TSdlAudioDevice::Callback;
     want.userdata = this;
+    if (queryOnly) {
+        // The query answers as the real open will: the device is opened (paused, so the
+        // callback never runs) and closed at once. A machine without an output device fails
+        // here, not only at the real open.
+        want.callback = &TSdlAudioDevice::QueryCallback;
+        want.userdata = nullptr;
+        SDL_AudioSpec have;
+        const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        if (device == 0) {
+            sdlError_ = SDL_GetError();
+            return AudioBadDeviceId;
+        }
+        SDL_CloseAudioDevice(device);
+        return AudioOk;
+    }
     onDone_ = std::move(onDone);
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        callbackFailure_.clear();
+    }
     SDL_AudioSpec have;
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
@@ -59,9 +81,18 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
     return AudioOk;
 }
 
+int32_t TSdlAudioDevice::TakeCallbackFailure() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (callbackFailure_.empty()) return AudioOk;
+    sdlError_ = "The completion callback failed: " + callbackFailure_;
+    callbackFailure_.clear();
+    return AudioError;
+}
+
 int32_t TSdlAudioDevice::Write(TAudioBuffer &buffer) {
     if (device_ == 0) return AudioInvalidHandle;
     if (!(buffer.Flags.load() & AudioBufferPrepared)) return AudioUnprepared;
+    if (int32_t failure = TakeCallbackFailure()) return failure;
     std::lock_guard<std::mutex> guard(lock_);
     buffer.Flags.fetch_and(~AudioBufferDone);
     buffer.Flags.fetch_or(AudioBufferInQueue);
@@ -73,14 +104,14 @@ int32_t TSdlAudioDevice::Pause() {
     const SDL_AudioDeviceID device = device_;
     if (device == 0) return AudioInvalidHandle;
     SDL_PauseAudioDevice(device, 1);
-    return AudioOk;
+    return TakeCallbackFailure();
 }
 
 int32_t TSdlAudioDevice::Restart() {
     const SDL_AudioDeviceID device = device_;
     if (device == 0) return AudioInvalidHandle;
     SDL_PauseAudioDevice(device, 0);
-    return AudioOk;
+    return TakeCallbackFailure();
 }
 
 int32_t TSdlAudioDevice::Reset() {
@@ -94,8 +125,9 @@ int32_t TSdlAudioDevice::Reset() {
         queue_.clear();
         offset_ = 0;
     }
+    // On the caller's thread: what the callback raises reaches the caller.
     if (onDone_) onDone_();
-    return AudioOk;
+    return TakeCallbackFailure();
 }
 
 int32_t TSdlAudioDevice::Close() {
@@ -108,7 +140,8 @@ int32_t TSdlAudioDevice::Close() {
     SDL_CloseAudioDevice(device_);
     device_ = 0;
     onDone_ = nullptr;
-    return AudioOk;
+    // The device is closed either way; a failure of its last callbacks is still told.
+    return TakeCallbackFailure();
 }
 
 std::string TSdlAudioDevice::ErrorText(int32_t code) const {
@@ -121,6 +154,10 @@ std::string TSdlAudioDevice::ErrorText(int32_t code) const {
 
 void SDLCALL TSdlAudioDevice::Callback(void *self, Uint8 *stream, int length) {
     static_cast<TSdlAudioDevice *>(self)->Fill(stream, length);
+}
+
+void SDLCALL TSdlAudioDevice::QueryCallback(void *, Uint8 *stream, int length) {
+    std::memset(stream, 0, static_cast<size_t>(length));
 }
 
 void TSdlAudioDevice::Fill(Uint8 *stream, int length) {
@@ -145,5 +182,22 @@ void TSdlAudioDevice::Fill(Uint8 *stream, int length) {
         }
     }
     if (filled < length) std::memset(stream + filled, silence_, static_cast<size_t>(length - filled));
-    if (anyDone && onDone_) onDone_();
+    if (!anyDone || !onDone_) return;
+    // SDL's thread is C: nothing may be thrown through it. A failure is kept and told by the
+    // owner's next call (Write, Pause, Restart, Reset or Close answers AudioError).
+    std::string failure;
+    try {
+        onDone_();
+    } catch (const std::exception &e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "unknown exception";
+    }
+    if (failure.empty()) return;
+    try {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (callbackFailure_.empty()) callbackFailure_ = std::move(failure);
+    } catch (...) {
+        // Nothing left to do on this thread.
+    }
 }

@@ -30,7 +30,8 @@ public:
 
     int32_t OutputDeviceCount() override;
     // AudioNoDriver when SDL's audio cannot start, AudioBadDeviceId when SDL cannot open an
-    // output device, AudioBadFormat for anything but 8- or 16-bit integer PCM.
+    // output device, AudioBadFormat for anything but 8- or 16-bit integer PCM. queryOnly
+    // opens and closes the device at once, so it answers as the real open will.
     int32_t Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) override;
     bool IsOpen() const override { return device_.load() != 0; }
     int32_t Write(TAudioBuffer &buffer) override;
@@ -43,6 +44,10 @@ public:
 
 private:
     static void SDLCALL Callback(void *self, Uint8 *stream, int length);
+    static void SDLCALL QueryCallback(void *, Uint8 *stream, int length);
+    // AudioError with the callback's failure in ErrorText when SDL's thread caught one since
+    // the last call; AudioOk otherwise. Caller's thread.
+    int32_t TakeCallbackFailure();
     void Fill(Uint8 *stream, int length);
     bool StartAudio();
 
@@ -59,4 +64,5 @@ private:
     std::mutex lock_;
     std::deque<TAudioBuffer *> queue_;
     int32_t offset_ = 0;  // bytes of queue_.front() already handed to SDL
+    std::string callbackFailure_;  // what the completion callback raised on SDL's thread
 };

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace settings_text {
 
 namespace {
@@ -97,35 +99,9 @@ std::string ToUtf8(std::u16string_view text) {
 std::u16string FromUtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        int extra;
-        char32_t c;
-        char32_t minimum;
-        if (b < 0x80) { c = b; extra = 0; minimum = 0; }
-        else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; minimum = 0x80; }
-        else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; minimum = 0x800; }
-        else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; minimum = 0x10000; }
-        else { out += kReplacement; ++i; continue; }
-        if (i + std::size_t(extra) >= text.size()) {  // the sequence is cut off
-            out += kReplacement;
-            ++i;
-            continue;
-        }
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            const auto t = static_cast<unsigned char>(text[i + k]);
-            if ((t & 0xC0) != 0x80) { valid = false; break; }
-            c = (c << 6) | (t & 0x3F);
-        }
-        if (!valid || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            out += kReplacement;
-            ++i;
-            continue;
-        }
-        AppendUtf16(out, c);
-        i += std::size_t(extra) + 1;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = utf8::Next(text, i);
+        AppendUtf16(out, c == utf8::Invalid ? char32_t(kReplacement) : c);
     }
     return out;
 }

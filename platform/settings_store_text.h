@@ -19,7 +19,8 @@ std::u16string NormaliseKeyPath(std::u16string_view path);
 // The case-folded form used for comparison (of a normalised path or of a value name).
 std::u16string Fold(std::u16string_view text);
 
-// Conversions; an unpaired surrogate or an invalid UTF-8 sequence becomes U+FFFD.
+// Conversions; an unpaired surrogate becomes U+FFFD, and so does each fault of the UTF-8
+// (as platform/utf8.h counts them: a cut-off sequence is one).
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 

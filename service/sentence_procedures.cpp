@@ -1,5 +1,7 @@
 #include "service/sentence_procedures.h"
 
+#include <memory>
+
 #include "service/demo_client_base.h"
 #include "service/text_cache.h"
 
@@ -19,14 +21,11 @@ TNarreloText *GetTextSentences(TDemoClientBase &client, const MyString &text, bo
     const int32_t found = FindText(text, isXml, speaker);
     if (found >= 0) return cache.Get(found);
 
-    // Appended before the service is asked, as the cache's record of this request.
-    TNarreloText *entry = cache.CreateItem();
-    try {
-        cache.Add(entry);
-    } catch (...) {
-        delete entry;
-        throw;
-    }
+    // Appended before the service is asked, as the cache's record of this request. Owned
+    // here until the cache holds it, and again once it is taken out after a failure.
+    std::unique_ptr<TNarreloText> created(cache.CreateItem());
+    cache.Add(created.get());
+    TNarreloText *entry = created.release();
     try {
         entry->Text.Assign(text.Text(), text.Length());
         entry->IsXml = isXml;
@@ -35,9 +34,9 @@ TNarreloText *GetTextSentences(TDemoClientBase &client, const MyString &text, bo
     } catch (...) {
         // A text without its sentences must not stay: every later reading would find it and
         // play nothing, or only the sentences read before the failure.
+        std::unique_ptr<TNarreloText> removed(entry);
         const int32_t index = IndexOf(cache, entry);
         if (index >= 0) cache.Delete(index);
-        delete entry;
         throw;
     }
     SetSpeaker(entry->Sentences, speaker);
@@ -63,7 +62,7 @@ TNarreloCumle *GetSentenceAudios(TDemoClientBase &client, TNarreloCumle &sentenc
                 // Items read before a corrupt record would otherwise pass for the whole
                 // sentence in every later reading.
                 for (int32_t i = audios.Count() - 1; i >= before; --i) {
-                    delete audios.Get(i);
+                    std::unique_ptr<TDemoAudio> removed(audios.Get(i));
                     audios.Delete(i);
                 }
                 throw;

@@ -32,6 +32,12 @@ wxRect RoomForIndicator(wxWindow *parent, const wxString &text, wxRect rect) {
 
 }  // namespace
 
+void MakeRoomForIndicator(wxWindow *w) {
+    if (!wxDynamicCast(w, wxCheckBox) && !wxDynamicCast(w, wxRadioButton)) return;
+    wxRect rect = RoomForIndicator(w, w->GetLabel(), w->GetRect());
+    if (rect != w->GetRect()) w->SetSize(rect);
+}
+
 wxWindow *CreateWidget(wxWindow *parent, const TControlSpec &row, wxRect rect,
                        const wxString &text, bool firstRadio) {
     const uint32_t s = row.Style;

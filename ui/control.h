@@ -33,6 +33,10 @@ public:
 inline constexpr int CheckIndicatorWidth = 28;
 inline constexpr int CheckMinimumHeight = 18;
 
+// Widens (and heightens) a radio or check box in place so that its indicator and its current
+// text fit; other widgets are left alone. Never moves it.
+void MakeRoomForIndicator(wxWindow *widget);
+
 // Creates the widget of a row at `rect` (pixels, parent's client coordinates) with `text`
 // (already converted; markup for a link). Applies the row's styles: hidden, disabled, tab
 // stop, checked, group. A radio or check box narrower than its indicator plus its text, or

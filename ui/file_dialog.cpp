@@ -5,8 +5,6 @@
 
 #include "ui/wx_text.h"
 
-std::function<void(wxFileDialog &)> TFileDialog::BeforeRun;
-
 TFileDialog::TFileDialog() { DefaultExt.Assign("xml"); }
 
 bool TFileDialog::Execute() {
@@ -14,7 +12,6 @@ bool TFileDialog::Execute() {
     // every other text inside the program.
     wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, WideToWx(InitialDir), wxString(),
                         wxFileSelectorDefaultWildcardStr, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (BeforeRun) BeforeRun(dialog);
     if (dialog.ShowModal() != wxID_OK) return false;
     wxString path = dialog.GetPath();
     if (!path.empty() && wxFileName(path).GetExt().empty()) path += "." + ToWx(DefaultExt);

@@ -2,12 +2,9 @@
 // TFileDialog: the open-file dialog for XML files. Default extension "xml", no initial file
 // name, no filter, no owner window. Built on the caller's stack for one run.
 
-#include <functional>
 #include <string>
 
 #include "foundation/my_string.h"
-
-class wxFileDialog;
 
 class TFileDialog {
 public:
@@ -19,7 +16,4 @@ public:
     MyString DefaultExt;      // "xml"
     MyFileName FileName;      // the chosen path after a successful run
     std::u16string InitialDir;
-
-    // Called with the wx dialog just before its modal run (tests end the run from here).
-    static std::function<void(wxFileDialog &)> BeforeRun;
 };

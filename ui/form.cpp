@@ -406,7 +406,10 @@ void TForm::KillTimer(int32_t id) {
 void TForm::ApplyTexts(bool english) {
     for (const TControlSpec &row : template_->Controls) {
         if (!row.EnglishText || row.Id == IDC_STATIC) continue;
-        if (wxWindow *w = Item(row.Id)) ::SetAnsiText(w, TextOf(row, english));
+        if (wxWindow *w = Item(row.Id)) {
+            ::SetAnsiText(w, TextOf(row, english));
+            MakeRoomForIndicator(w);
+        }
     }
 }
 

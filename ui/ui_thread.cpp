@@ -8,6 +8,7 @@
 #include <wx/evtloop.h>
 #include <wx/msgdlg.h>
 
+#include "foundation/exceptions.h"
 #include "foundation/thread.h"
 #include "platform/ui_queue.h"
 #include "ui/wx_text.h"
@@ -25,7 +26,17 @@ void Drain() {
     TUiQueue &queue = UiQueue();
     if (!queue.OnOwnerThread()) return;
     bool quit = queue.QuitPending();
-    queue.RunPending(TUiQueue::TQuitHandling::Drop);
+    // A posted closure must not throw; one of the program's exceptions that does anyway is
+    // shown (as every handler of the UI does) instead of ending the event loop, and the
+    // closures behind it still run.
+    for (;;) {
+        try {
+            queue.RunPending(TUiQueue::TQuitHandling::Drop);
+            break;
+        } catch (const TCustomException &e) {
+            e.Show();
+        }
+    }
     if (quit) {
         if (quitAction && *quitAction)
             (*quitAction)();

@@ -3,7 +3,8 @@
 //
 //   narrelo-say [options] [TEXT...]      (narrelo-say --help lists the options)
 //
-// The text comes as UTF-8 (arguments, --file or standard input) and is read as
+// The server is --server URL, or found as the window finds it (DemoServer=URL, the
+// settings, the server list, the built-in address). The text comes as UTF-8 (arguments, --file or standard input) and is read as
 // Windows-1254; characters it has no byte for become "?" and a warning says how many. The
 // sound goes to the sound device, or with --wav to a WAVE file (exactly the PCM that would
 // be played, written as fast as the service answers). When standard input is a terminal
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -42,6 +44,7 @@
 #include "platform/ui_queue.h"
 #include "records/demo_audios.h"
 #include "service/demo_client.h"
+#include "service/server_discovery.h"
 
 #ifndef NARRELO_VERSION
 #define NARRELO_VERSION "unknown"
@@ -53,9 +56,6 @@ constexpr int ExitRead = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitInterrupted = 130;
-
-// The service's address when neither --server nor DemoServer=URL names one.
-constexpr const char *DefaultEndpoint = "http://localhost:8081/Project2.DemoServer/soap/IDemoServer";
 
 std::atomic<bool> interrupted{false};  // set by the SIGINT handler, read by the main thread
 
@@ -76,12 +76,14 @@ int UsageError(const std::string &text) {
     return ExitUsage;
 }
 
-// --server, else DemoServer=URL on the command line, else the built-in default.
+// --server, else where the window would look (DemoServer=URL on the command line, the
+// settings, the server list, the built-in address). Raises what the settings store raises.
 std::string ServerAddress(const TSayOptions &options) {
     if (!options.Server.empty()) return options.Server;
-    const MyString parameter = DemoServerParameter();
-    if (parameter.Length() > 0) return parameter.ToUtf8();
-    return DefaultEndpoint;
+    ServerAddressLookup lookup;
+    MyString address;
+    FindServerAddress(lookup, address);
+    return std::string(address.View());
 }
 
 // Waits for a line on standard input, serving the UI queue, until Enter, end of input,
@@ -121,10 +123,23 @@ int Read(const TSayOptions &options, const std::string &text) {
     SetMessageBoxHandler([&](const char *message, int style) {
         messageShown = true;
         reading.Print(cp1254::ToUtf8(message));
+        if (std::string_view(message) == "There is No Sound Device")
+            reading.Print("narrelo-say: --wav FILE writes the sound to a file instead");
         return style == MB_YESNO ? IDNO : IDOK;
     });
 
-    const std::string endpoint = ServerAddress(options);
+    std::string endpoint;
+    try {
+        endpoint = ServerAddress(options);
+        // Opened here rather than by the first audio item: a machine without a sound device
+        // (or a WAVE file that cannot be created) fails before the service is asked, and the
+        // sound system's per-thread state belongs to this thread, which lives to the end.
+        waveOut.SetActive(true);
+    } catch (const TCustomException &e) {
+        ShowMessageBox(e.Message(), MB_OK);
+        SetMessageBoxHandler(nullptr);
+        return ExitFailed;
+    }
     TDemoClient client;
     client.soap_endpoint = endpoint.c_str();
     TDemoAudios audioCache;
@@ -162,7 +177,11 @@ int Read(const TSayOptions &options, const std::string &text) {
         // At once: no more sound is queued, what is queued is dropped, and a service call in
         // progress is not waited for (the process ends around it).
         thread->Terminate();
-        reading.StopOutput();
+        try {
+            reading.StopOutput();
+        } catch (const TCustomException &) {
+            // Ending anyway: the process takes the device with it.
+        }
         reading.ClearProgress();
         std::fprintf(stderr, "narrelo-say: stopped\n");
         std::fflush(stderr);
@@ -170,8 +189,12 @@ int Read(const TSayOptions &options, const std::string &text) {
     }
 
     thread->WaitFor();
-    reading.DrawProgress();
-    if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+    if (reading.SentenceCount() >= 0) {
+        reading.DrawProgress();
+        if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+    } else {
+        reading.ClearProgress();
+    }
     const bool complete = !messageShown && reading.SentenceCount() >= 0 &&
                           thread->SentenceIndex == reading.SentenceCount();
     // The device has taken the last samples but may not have sounded them yet.
@@ -181,6 +204,8 @@ int Read(const TSayOptions &options, const std::string &text) {
         waveOut.SetActive(false);
     } catch (const TCustomException &e) {
         reading.Print(cp1254::ToUtf8(e.Message()));
+        thread.reset();
+        SetMessageBoxHandler(nullptr);
         return ExitFailed;
     }
     thread.reset();

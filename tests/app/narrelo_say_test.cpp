@@ -2,7 +2,11 @@
 // exactly the PCM the pipeline makes of the service's audio, the settings reach the
 // service, a failure keeps what was fetched, Ctrl-C stops at once, and wrong usage is told.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "foundation/memory_stream.h"
+#include "foundation/registry.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "pipeline/speed_change.h"
 #include "records/demo_audios.h"
@@ -77,7 +82,7 @@ protected:
 struct TWavCase {
     const char *label;
     TStrings options;  // besides the server and --wav
-    bool demoServerArgument;  // name the server as DemoServer=URL instead of --server
+    enum { Option, Argument, Settings } server;  // --server, DemoServer=URL or the settings
     int speed;
     const char *isXml;    // as the ParseSentences request states it
     const char *speaker;  // as the Synthesise requests state it
@@ -85,10 +90,12 @@ struct TWavCase {
 
 TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
     const TWavCase cases[] = {
-        {"normal speed, clear reading", {}, false, 10, "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
-        {"slower, fluent reading, XML", {"--speed", "15", "--style=akici", "--xml"}, false, 15,
+        {"normal speed, clear reading", {}, TWavCase::Option, 10, "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
+        {"slower, fluent reading, XML", {"--speed", "15", "--style=akici", "--xml"}, TWavCase::Option, 15,
          "<IsXML>true</IsXML>", "<ASpeaker>1</ASpeaker>"},
-        {"faster, server from DemoServer=", {"--speed=3"}, true, 3, "<IsXML>false</IsXML>",
+        {"faster, server from DemoServer=", {"--speed=3"}, TWavCase::Argument, 3,
+         "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
+        {"server from the settings", {"--speed=20"}, TWavCase::Settings, 20, "<IsXML>false</IsXML>",
          "<ASpeaker>2</ASpeaker>"},
     };
     const std::string expected0 = Pipeline(ogg, 10);
@@ -101,8 +108,14 @@ TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
         server.AddReply(ReturnReply("GetSynthesisedFile", Base64({ogg.begin(), ogg.end()})));
         server.AddReply(OneAudio("Iki.", "", ogg));
         TStrings args = c.options;
-        args.push_back(c.demoServerArgument ? "-demoserver=" + server.Endpoint()
-                                            : "--server=" + server.Endpoint());
+        if (c.server == TWavCase::Option) args.push_back("--server=" + server.Endpoint());
+        if (c.server == TWavCase::Argument) args.push_back("-demoserver=" + server.Endpoint());
+        if (c.server == TWavCase::Settings) {
+            TRegistry settings(HKEY_CURRENT_USER, u"Software\\Valtrosa");
+            settings.CreateIfMissing = true;
+            const std::string endpoint = server.Endpoint();
+            settings.WriteString(u"DemoServer", endpoint.c_str(), int32_t(endpoint.size()));
+        }
         args.insert(args.end(), {"--wav", Wav(), "Bir. Iki."});
         const size_t before = server.RequestCount();
 
@@ -171,6 +184,86 @@ TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
     const TWavPcm wav = ReadWavPcm(Wav());
     ASSERT_TRUE(wav.Valid);
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+}
+
+TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {
+    TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
+                        {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
+    const TChildResult run = child.Wait();
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("There is No Sound Device\n"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("--wav FILE"), std::string::npos) << run.Err;
+    EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+// On a terminal the reading stops after 50 new words until Enter; SDL's disk driver stands
+// in for the sound card, without its real-time delay.
+TEST_F(NarreloSayTest, OnATerminalTheReadingWaitsForEnterAfterFiftyNewWords) {
+    std::string fifty;
+    for (int i = 0; i < 50; ++i) fifty += " kelime";
+    TDemoAudios first;
+    TDemoAudio *audio = first.CreateItem();
+    first.Add(audio);
+    audio->Text = "Bir.";
+    audio->SpokenText = fifty.c_str();
+    audio->FileId = "f1";
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir.", "Iki."}));
+    server.AddReply(AudiosReply(first));
+    server.AddReply(ReturnReply("GetSynthesisedFile", Base64({ogg.begin(), ogg.end()})));
+    server.AddReply(OneAudio("Iki.", "", ogg));
+
+    const std::string endpoint = server.Endpoint();
+    const std::string played = home.Folder() + "/played.raw";
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("XDG_CONFIG_HOME", home.Folder().c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", played.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "0", 1);
+        execl(NARRELO_SAY_EXE, NARRELO_SAY_EXE, "--server", endpoint.c_str(), "Bir. Iki.", nullptr);
+        _exit(127);
+    }
+    std::string screen;
+    const auto readUntil = [&](const std::string &text) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (screen.find(text) == std::string::npos && std::chrono::steady_clock::now() < limit) {
+            pollfd ready{terminal, POLLIN, 0};
+            if (poll(&ready, 1, 20) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(terminal, buffer, sizeof buffer);
+            if (n <= 0) break;
+            screen.append(buffer, size_t(n));
+        }
+        return screen.find(text) != std::string::npos;
+    };
+    EXPECT_TRUE(readUntil("50 new words: press Enter to go on")) << screen;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(Operations(server.Requests()),
+              (TStrings{"Login", "ParseSentences", "Synthesise", "GetSynthesisedFile"}));
+
+    EXPECT_EQ(write(terminal, "\n", 1), 1);
+    readUntil("2/2");
+    int status = -1;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (waitpid(child, &status, WNOHANG) != child) {
+        // Keep the terminal read, so that the program never blocks writing to it.
+        pollfd ready{terminal, POLLIN, 0};
+        char buffer[4096];
+        for (ssize_t n; poll(&ready, 1, 0) > 0 && (n = read(terminal, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, size_t(n));
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    EXPECT_EQ(Operations(server.Requests()).size(), 5u);
 }
 
 struct TUsageCase {

@@ -1,4 +1,5 @@
 #include "foundation/code_page.h"
+#include "platform/settings_store_text.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,21 @@ TEST(CodePage, SourceLiteralsBecomeWindows1254AtCompileTime) {
     EXPECT_STREQ(text, "Sistem Kayd\xFD Yaz\xFDlamad\xFD.");
     EXPECT_STREQ("çağrısında"_cp, "\xE7" "a\xF0r\xFDs\xFDnda");
     EXPECT_STREQ("İŞĞÜÖÇ"_cp, "\xDD\xDE\xD0\xDC\xD6\xC7");
+}
+
+// The code page and the settings store read damaged UTF-8 alike: one replacement per fault,
+// in the same places.
+TEST(CodePage, DamagedUtf8ReadsAsInTheSettingsStore) {
+    const char *texts[] = {"a\xE2\x82", "\xE2\x82z", "\xF0\x9F\x98", "\xC0\x80", "\xED\xA0\x80x",
+                           "\x80\x80", "\xC3(", "ok\xC4\x9F\xFF"};
+    for (const char *text : texts) {
+        SCOPED_TRACE(text);
+        std::string fromStore;
+        for (char16_t c : settings_text::FromUtf8(text)) fromStore += c == 0xFFFD ? '?' : c < 0x80 ? char(c) : '*';
+        std::string fromCodePage;
+        for (char c : cp1254::FromUtf8(text)) fromCodePage += c == '?' || (c & 0x80) == 0 ? c : '*';
+        EXPECT_EQ(fromCodePage, fromStore);
+    }
 }
 
 }  // namespace

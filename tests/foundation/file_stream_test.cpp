@@ -66,6 +66,33 @@ TEST_F(FileStreamTest, FailuresAndTheirMessages) {
     }
 }
 
+// /dev/full takes bytes into the C library's buffer and refuses them at the flush, as a full
+// disk does: an explicit close says so, whichever way it is asked for.
+TEST_F(FileStreamTest, ExplicitCloseReportsBytesThatNeverReachedTheFile) {
+    const struct {
+        const char *label;
+        void (*close)(TFileStream &);
+    } cases[] = {
+        {"SetActive(false)", [](TFileStream &f) { f.SetActive(false); }},
+        {"CloseAfterWriting", [](TFileStream &f) { f.CloseAfterWriting(); }},
+        {"SetFileName", [](TFileStream &f) { f.SetFileName("other.bin"); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        TFileStream file("/dev/full", "wb");
+        file.SetActive(true);
+        EXPECT_EQ(file.Write("abc", 3), 1);  // buffered, not yet refused
+        std::string raised = "(nothing raised)";
+        try {
+            c.close(file);
+        } catch (const TException &e) {
+            raised = e.Message();
+        }
+        EXPECT_EQ(raised, "File Not Written /dev/full");
+        EXPECT_FALSE(file.Active());
+    }
+}
+
 TEST_F(FileStreamTest, SetFileNameClosesAndSwitchesToWriteMode) {
     const std::string first = PathOf("a.bin"), second = PathOf("b.bin");
     TFileStream file(first.c_str(), "wb");

@@ -3,6 +3,7 @@
 #include "platform/audio_device_sdl.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,7 +146,65 @@ TEST_F(SdlAudioDevice, PauseWhileAnotherThreadOpens) {
     EXPECT_EQ(device.Close(), AudioOk);
 }
 
+// An exception from the completion callback never crosses SDL's C thread: it is caught there
+// and told by the owner's next call, once.
+TEST_F(SdlAudioDevice, CallbackFailureIsToldByTheNextCall) {
+    TSdlAudioDevice device;
+    const std::thread::id owner = std::this_thread::get_id();
+    ASSERT_EQ(device.Open(TAudioFormat(), [owner] {
+                  if (std::this_thread::get_id() != owner) throw std::runtime_error("listener gone");
+              }, false), AudioOk);
+    TBlock a(1, 300), b(1000, 300);
+    device.Prepare(a.header);
+    device.Prepare(b.header);
+    ASSERT_EQ(device.Write(a.header), AudioOk);
+    for (int i = 0; i < 2000 && !(a.header.Flags.load() & AudioBufferDone); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(a.header.Flags.load() & AudioBufferDone);
+    EXPECT_EQ(device.Write(b.header), AudioError);
+    EXPECT_NE(device.ErrorText(AudioError).find("The completion callback failed: listener gone"),
+              std::string::npos)
+        << device.ErrorText(AudioError);
+    EXPECT_EQ(device.Pause(), AudioOk);  // told once
+    EXPECT_EQ(device.Reset(), AudioOk);
+    EXPECT_EQ(device.Close(), AudioOk);
+}
+
+// A query opens nothing but answers what the real open will, also where no device opens.
+TEST_F(SdlAudioDevice, QueryAnswersAsTheRealOpen) {
+    const struct {
+        const char *label;
+        std::string file;
+        int32_t expected;
+    } cases[] = {
+        {"a device that opens", path, AudioOk},
+        {"a device that cannot open", "/nonexistent-narrelo-folder/sound.raw", AudioBadDeviceId},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        setenv("SDL_DISKAUDIOFILE", c.file.c_str(), 1);
+        TSdlAudioDevice device;
+        EXPECT_EQ(device.Open(TAudioFormat(), OnDone(), true), c.expected);
+        EXPECT_FALSE(device.IsOpen());
+        EXPECT_EQ(device.Open(TAudioFormat(), OnDone(), false), c.expected);
+        if (device.IsOpen()) EXPECT_EQ(device.Close(), AudioOk);
+    }
+}
+
 // No audio driver that can start: no device, and opening says so.
+// SDL's audio brings its event subsystem along, which would take SIGINT and SIGTERM over
+// and turn them into quit events nobody reads: the program could no longer be stopped.
+TEST_F(SdlAudioDevice, LeavesTheSignalsToTheProgram) {
+    TSdlAudioDevice device;
+    ASSERT_EQ(device.Open(TAudioFormat(), OnDone(), false), AudioOk);
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        sigaction(signal, nullptr, &action);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    }
+    EXPECT_EQ(device.Close(), AudioOk);
+}
+
 TEST_F(SdlAudioDevice, NoDriverMeansNoDevice) {
     setenv("SDL_AUDIODRIVER", "narrelo-no-such-driver", 1);
     TSdlAudioDevice device;

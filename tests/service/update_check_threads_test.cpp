@@ -4,12 +4,9 @@
 // server (server list and installer), scripted message box answers, and the two seams.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <deque>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +21,7 @@
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/raised_message.h"
 #include "tests/support/temp_config_home.h"
+#include "tests/support/temp_tmp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -45,30 +43,6 @@ const char *const ProgramOnly[] = {"narrelo"};
 // What the process-ending seam throws in these tests instead of ending the test program.
 struct ProcessEnded {
     int code;
-};
-
-// A fresh folder as TMPDIR for the lifetime of the object.
-class TempTmpDir {
-public:
-    TempTmpDir() {
-        std::string pattern = (fs::temp_directory_path() / "narrelo-tmp-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        if (const char *old = getenv("TMPDIR")) previous_ = old;
-        setenv("TMPDIR", folder_.c_str(), 1);
-    }
-    ~TempTmpDir() {
-        if (previous_) setenv("TMPDIR", previous_->c_str(), 1);
-        else unsetenv("TMPDIR");
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    std::string Installer() const { return folder_ + "/Narrelo_LastSetup.deb"; }
-    const std::string &Folder() const { return folder_; }
-
-private:
-    std::string folder_;
-    std::optional<std::string> previous_;
 };
 
 class UpdateCheckTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
+#include <wx/statusbr.h>
 #include <wx/dialog.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -14,6 +15,8 @@
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/form.h"
+#include "ui/slider.h"
+#include "ui/status_bar.h"
 #include "ui/wx_text.h"
 
 namespace {
@@ -111,6 +114,106 @@ TEST_F(ControlsTest, KindMismatchIsShownAndTheFormStillOpens) {
     TWrongForm form;
     EXPECT_TRUE(form.Create());
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Control Kind Mismatch 1000"});
+}
+
+}  // namespace
+
+namespace {
+
+const TDialogTemplate kMore{907, 200, 120, "More", dsCaption | dsSysMenu, {
+    {1000, TControlKind::Edit, csTabStop | csMultiLine, 7, 7, 150, 40, ""},
+    {1004, TControlKind::Slider, csTabStop | csVertical | csTicksBoth, 170, 0, 27, 92},
+}};
+
+class TMoreForm : public TForm, public TEventHandler_WindowDesigner {
+public:
+    TMoreForm() : TForm(kMore) {
+        BindControl(1000, Edit);
+        BindControl(1004, Slider);
+    }
+    void OnMouseWheel(TWindowDesigner *sender, int32_t keys, int32_t delta, int32_t, int32_t) override {
+        Wheels.push_back({sender, keys, delta});
+    }
+    void OnVScroll(int32_t id, int32_t code) override { Scrolls.push_back({id, code}); }
+    void OnTimer(int32_t id) override { Ticks += id == 1500; }
+    struct Wheel {
+        TWindowDesigner *Sender;
+        int32_t Keys, Delta;
+        bool operator==(const Wheel &) const = default;
+    };
+    TEdit Edit;
+    TSlider Slider;
+    std::vector<Wheel> Wheels;
+    std::vector<std::pair<int32_t, int32_t>> Scrolls;
+    int Ticks = 0;
+};
+
+using MoreControlsTest = GuiTest;
+
+TEST_F(MoreControlsTest, WheelGoesToTheListenersThenIsSwallowedOrPassedOn) {
+    TMoreForm form;
+    ASSERT_TRUE(form.Create());
+    form.Edit.Listeners().InsertFirst(&form);
+    form.Slider.Listeners().InsertFirst(&form);
+    struct Case {
+        TControl *Control;
+        bool *Swallow;
+        bool SwallowValue;
+    };
+    const Case cases[] = {
+        {&form.Edit, &form.Edit.SwallowMouseWheel, false},
+        {&form.Edit, &form.Edit.SwallowMouseWheel, true},
+        {&form.Slider, &form.Slider.SwallowMouseWheel, true},
+    };
+    for (const Case &c : cases) {
+        *c.Swallow = c.SwallowValue;
+        form.Wheels.clear();
+        wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+        wheel.m_wheelRotation = -120;
+        wheel.m_wheelDelta = 120;
+        wheel.SetControlDown(true);
+        wheel.SetEventObject(c.Control->Window());
+        c.Control->Window()->ProcessWindowEvent(wheel);
+        EXPECT_EQ(form.Wheels, (std::vector<TMoreForm::Wheel>{{c.Control, MK_CONTROL, -120}}));
+        EXPECT_EQ(wheel.GetSkipped(), !c.SwallowValue);
+    }
+}
+
+TEST_F(MoreControlsTest, SliderMovesReachTheFormAsVerticalScrolls) {
+    TMoreForm form;
+    ASSERT_TRUE(form.Create());
+    form.Slider.SetRange(0, 20);
+    form.Slider.SetPos(10);
+    EXPECT_EQ(form.Slider.GetPos(), 10);
+    for (auto [type, code] : {std::pair{wxEVT_SCROLL_THUMBTRACK, SB_THUMBTRACK}, std::pair{wxEVT_SCROLL_LINEDOWN, SB_LINEDOWN},
+                              std::pair{wxEVT_SCROLL_CHANGED, SB_ENDSCROLL}}) {
+        wxScrollEvent move(type, 1004, 11, wxVERTICAL);
+        move.SetEventObject(form.Slider.Window());
+        form.Slider.Window()->ProcessWindowEvent(move);
+    }
+    EXPECT_EQ(form.Scrolls, (std::vector<std::pair<int32_t, int32_t>>{{1004, SB_THUMBTRACK}, {1004, SB_LINEDOWN}, {1004, SB_ENDSCROLL}}));
+}
+
+TEST_F(MoreControlsTest, StatusBarPartsAndTimer) {
+    TMoreForm form;
+    ASSERT_TRUE(form.Create());
+    TStatusBar bar;
+    ASSERT_TRUE(bar.Create(form.Dialog()));
+    EXPECT_EQ(bar.GetBottom(), form.Dialog()->GetClientSize().y);
+    EXPECT_EQ(bar.GetWidth(), form.Dialog()->GetClientSize().x);
+    bar.SetParts({100, 100, 200});
+    bar.SetText(0, "12 Kelime");
+    EXPECT_EQ(std::string(bar.GetText(0).View()), "12 Kelime");
+    wxRect first, third;
+    ASSERT_TRUE(bar.Ctrl()->GetFieldRect(0, first));
+    ASSERT_TRUE(bar.Ctrl()->GetFieldRect(2, third));
+    EXPECT_LT(first.GetRight(), 101);
+    EXPECT_GE(third.GetLeft(), 100);
+    EXPECT_LE(third.GetRight(), 201);
+
+    form.SetTimer(1500, 10);
+    EXPECT_TRUE(PumpUntil([&] { return form.Ticks >= 2; }));
+    form.KillTimer(1500);
 }
 
 }  // namespace

@@ -5,11 +5,16 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
+#include "../support/message_box_recorder.h"
+#include "foundation/exceptions.h"
 #include "foundation/message_box.h"
 #include "foundation/process_messages.h"
 #include "foundation/thread.h"
@@ -96,6 +101,69 @@ TEST_F(UiQueueGuiTest, WorkerMessageBoxIsShownOnTheUiThreadWhileItWaitsForTheWor
     EXPECT_EQ(shownCaption, "Valtrosa");
     EXPECT_EQ(shownText, "Devam edilsin mi?");
     EXPECT_EQ(form.Edit.Ctrl()->GetValue(), "answered");
+}
+
+TEST_F(UiQueueGuiTest, ARaisingClosureIsShownAndTheQueueGoesOn) {
+    MessageBoxRecorder boxes;
+    std::vector<int> ran;
+    bool quit = false;
+    AttachUiQueue([&] { quit = true; });
+    UiQueue().Post([&] { ran.push_back(1); });
+    UiQueue().Post([] { RaiseError("Ba\xF0lant\xFD kesildi"); });
+    UiQueue().Post([&] { ran.push_back(3); });
+    UiQueue().PostQuit();
+    EXPECT_TRUE(PumpUntil([&] { return quit; }));
+    AttachUiQueue();
+    EXPECT_EQ(ran, (std::vector<int>{1, 3}));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Ba\xF0lant\xFD kesildi"});
+}
+
+// Answers wx's message dialogs without showing them, recording what they would show.
+class TAnsweringHook : public wxModalDialogHook {
+public:
+    explicit TAnsweringHook(int answer) : answer_(answer) { Register(); }
+    ~TAnsweringHook() override { Unregister(); }
+    int Enter(wxDialog *dialog) override {
+        auto *box = wxDynamicCast(dialog, wxMessageDialog);
+        if (!box) return wxID_NONE;
+        Message = box->GetMessage();
+        Caption = box->GetCaption();
+        Owner = box->GetParent();
+        Style = box->GetMessageDialogStyle();
+        return answer_;
+    }
+    void Exit(wxDialog *) override {}
+    wxString Message, Caption;
+    wxWindow *Owner = nullptr;
+    long Style = 0;
+
+private:
+    int answer_;
+};
+
+TEST_F(UiQueueGuiTest, MessageDialogShowsTheTextUnderTheTitleAndMapsTheAnswer) {
+    TMainForm form;
+    ASSERT_TRUE(form.Create());
+    form.Show();  // wx gives a message box only a shown owner
+    HandlerGuard guard{InstallMessageBox([&] { return form.Dialog(); }, "Valtrosa")};
+    struct Case {
+        const char *label;
+        int style, wxAnswer, expected;
+        long buttons;
+    };
+    const Case cases[] = {
+        {"notice", MB_OK, wxID_OK, IDOK, wxOK},
+        {"question, yes", MB_YESNO, wxID_YES, IDYES, wxYES_NO},
+        {"question, no", MB_YESNO, wxID_NO, IDNO, wxYES_NO},
+    };
+    for (const Case &c : cases) {
+        TAnsweringHook hook(c.wxAnswer);
+        EXPECT_EQ(ShowMessageBox("De\xF0i\xFEiklikler kaydedildi", c.style), c.expected) << c.label;
+        EXPECT_EQ(hook.Message, wxString::FromUTF8("Değişiklikler kaydedildi")) << c.label;
+        EXPECT_EQ(hook.Caption, "Valtrosa") << c.label;
+        EXPECT_EQ(hook.Owner, form.Dialog()) << c.label;
+        EXPECT_EQ(hook.Style & (wxOK | wxYES_NO), c.buttons) << c.label;
+    }
 }
 
 }  // namespace

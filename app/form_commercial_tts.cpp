@@ -1,0 +1,179 @@
+// The main form itself: construction, the window's initialisation, the interface language
+// and its switch, the word count, the blinking attention text, the web links and the
+// dispatch of commands. The reading commands and the listeners are in
+// form_commercial_tts_reading.cpp.
+
+#include "app/form_commercial_tts.h"
+
+#include "app/speed_texts.h"
+
+#include <cstdio>
+
+#include <wx/dialog.h>
+
+#include <wx/utils.h>
+
+#include "app/main_form_template.h"
+#include "app/main_form_texts.h"
+#include "app/process_end.h"
+#include "app/typed_text_limit.h"
+#include "app/web_addresses.h"
+#include "foundation/count_words.h"
+#include "foundation/exceptions.h"
+#include "foundation/message_box.h"
+#include "foundation/registry_settings.h"
+#include "foundation/shell.h"
+#include "link_bitmaps.h"
+
+TFormCommercialTTS::TFormCommercialTTS() : TForm(MainFormTemplate()) {
+    BindControl(IDC_TEXT, TextBox);
+    BindControl(IDC_READ, ReadButton);
+    BindControl(IDC_PAUSE, PauseButton);
+    BindControl(IDC_SPEED, SpeedButton);
+    BindControl(IDC_BELIRGIN, BelirginButton);
+    BindControl(IDC_AKICI, AkiciButton);
+    BindControl(IDC_XML_SWITCH, XmlSwitch);
+    BindControl(IDC_XML_MENU, XmlMenuButton);
+    BindControl(IDC_PROGRESS, ProgressBar);
+    BindControl(IDC_CONTINUE, ContinueButton);
+    BindControl(IDC_ATTENTION, AttentionText);
+    BindControl(IDC_LINK_DOWNLOAD, DownloadLink);
+    BindControl(IDC_LINK_WEB, WebSiteLink);
+    BindControl(IDC_LINK_LANGUAGE, LanguageLink);
+    BindControl(IDC_LINK_BUY, BuyLink);
+    BindControl(IDC_LINK_VOICE, VoiceLink);
+    BindControl(IDC_LINK_MP3, Mp3Link);
+    BindControl(IDC_LINK_QUALITY, QualityLink);
+    BindControl(IDC_LINK_FAQ, FaqLink);
+    BindControl(IDC_LABEL_VOICE, VoiceLabel);
+
+    InterfaceIsEnglish = ReadInterfaceIsEnglish() == 1;
+    XmlCommands.Build(InterfaceIsEnglish);
+    WaveOut.Listeners().InsertFirst(this);
+    SpeedPopup.Listeners().InsertFirst(this);
+}
+
+TFormCommercialTTS::~TFormCommercialTTS() {
+    // From here on nothing the reading posted may touch the form: its OnFinished finds no
+    // window to change.
+    *alive_ = false;
+    StopReading();
+    try {
+        WaveOut.SetActive(false);
+    } catch (const TCustomException &) {
+        // The device is going away with the form; nothing is left to tell the user.
+    }
+    WaveOut.Listeners().Clear();
+}
+
+bool TFormCommercialTTS::OnInitDialog() {
+    if (!TForm::OnInitDialog()) return false;
+    return Guarded([this] {
+        // The status bar: the word count in the first part, the second empty, the third
+        // from 100 to 200 pixels.
+        StatusBar.Create(Dialog());
+        StatusBar.SetParts({100, 100, 200});
+        SetTimer(BlinkTimerId, BlinkPeriodMs);
+        ContinueButton.SetWidth(ContinueButtonWidth);
+        SpeedPopup.Create();
+        LimitTypedText(TextBox.Ctrl(), TextLimit);
+
+        AddAnchor(StatusBar, true, false, true, true);
+        AddAnchor(XmlMenuButton, false, true, true, false);
+        AddAnchor(XmlSwitch, false, true, true, false);
+        AddAnchor(TextBox, true, true, true, true);
+        for (TButton *button : {&ReadButton, &PauseButton, &SpeedButton})
+            AddAnchor(*button, true, false, false, true);
+        AddAnchor(ProgressBar, true, false, true, true);
+        for (TLinkCtrl *link : {&VoiceLink, &Mp3Link, &QualityLink, &DownloadLink, &BuyLink, &FaqLink,
+                                &LanguageLink, &WebSiteLink})
+            AddAnchor(*link, false, true, true, false);
+
+        BelirginButton.SetChecked(true);
+        if (InTestMode()) ShowMessageBox(MainFormTexts::InTestMode, MB_OK);
+        ApplyTexts(InterfaceIsEnglish);
+        UpdateWordCount();
+    });
+}
+
+bool TFormCommercialTTS::OnCommand(int32_t id, int32_t code) {
+    if (id >= 20000 && id <= 20500) {
+        wxBusyCursor wait;
+        OnXmlCommand(id);
+        return true;
+    }
+    switch (id) {
+    case IDC_READ: ReadClicked(); return true;
+    case IDC_PAUSE: PauseClicked(); return true;
+    case IDC_SPEED: OnSpeedButton(); return true;
+    case IDC_CONTINUE: ContinueClicked(); return true;
+    case IDC_XML_SWITCH: OnXmlSwitch(); return true;
+    case IDC_XML_MENU: OnXmlMenu(); return true;
+    case IDC_TEXT:
+        if (code == EN_CHANGE) UpdateWordCount();
+        return true;
+    default: return TForm::OnCommand(id, code);
+    }
+}
+
+void TFormCommercialTTS::OnLinkClicked(int32_t id, int32_t anchor) {
+    switch (id) {
+    case IDC_LINK_WEB: OpenWebSite(); break;
+    case IDC_LINK_DOWNLOAD: OpenDownloadPage(); break;
+    case IDC_LINK_LANGUAGE: SwitchLanguage(); break;
+    default: TForm::OnLinkClicked(id, anchor);
+    }
+}
+
+void TFormCommercialTTS::UpdateWordCount() {
+    if (!TextBox.HasWindow() || !StatusBar.HasWindow()) return;
+    const MyString text = TextBox.GetWholeTextAnsi();
+    char line[32];
+    std::snprintf(line, sizeof line, MainFormTexts::WordCountFormat(InterfaceIsEnglish),
+                  int(CountWords(text.Text(), text.Length())));
+    StatusBar.SetText(0, line);
+}
+
+void TFormCommercialTTS::OnTimer(int32_t id) {
+    if (id != BlinkTimerId) return TForm::OnTimer(id);
+    AttentionColor = AttentionColor == AttentionRed ? AttentionSilver : AttentionRed;
+    if (AttentionText.HasWindow()) AttentionText.Repaint();
+}
+
+void TFormCommercialTTS::OnControlColor(int32_t id, wxWindow *control, TDrawContext &context) {
+    if (id == IDC_ATTENTION) context.SetTextColor(AttentionColor);
+    else TForm::OnControlColor(id, control, context);
+}
+
+wxBitmap TFormCommercialTTS::LoadBitmapResource(int32_t resource) {
+    if (resource == IDB_DOWNLOAD) return wxBitmap(Bitmap132);
+    if (resource == IDB_WEB) return wxBitmap(Bitmap138);
+    return TForm::LoadBitmapResource(resource);
+}
+
+void TFormCommercialTTS::OpenWebSite() {
+    Guarded([] {
+        wxBusyCursor wait;
+        ShellOpen(Unscramble(WebSiteBaseAddress()).Text());
+    });
+}
+
+void TFormCommercialTTS::OpenDownloadPage() {
+    Guarded([] { ShellOpen(Unscramble(DownloadPageAddress()).Text()); });
+}
+
+void TFormCommercialTTS::SwitchLanguage() {
+    const bool switched = Guarded([this] {
+        wxBusyCursor wait;
+        WriteInterfaceIsEnglish(InterfaceIsEnglish ? 0 : 1);
+    });
+    if (!switched) return;  // the language stays and the program runs on
+    InterfaceIsEnglish = !InterfaceIsEnglish;
+    ShowMessageBox(MainFormTexts::RestartToApply(InterfaceIsEnglish), MB_OK);
+    EndProcessNow(0);
+}
+
+void TFormCommercialTTS::SetSpeedPosition(int32_t position) {
+    Speed = position;
+    if (SpeedButton.HasWindow()) SpeedButton.SetAnsiText(SpeedButtonText(position, InterfaceIsEnglish).Text());
+}

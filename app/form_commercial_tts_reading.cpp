@@ -1,0 +1,295 @@
+// The reading commands of the main form (Read / Stop / Continue, pause, continue listening)
+// and how the form follows a reading through the events of the synthesis thread and the
+// wave output: button states, the highlighted sentence, the progress bar and the
+// listening-pause row.
+
+#include <wx/utils.h>
+
+#include "app/form_commercial_tts.h"
+#include "app/main_form_template.h"
+#include "app/main_form_texts.h"
+#include "app/reading_text.h"
+#include "foundation/exceptions.h"
+#include "foundation/folders.h"
+#include "foundation/memory_stream.h"
+#include "foundation/message_box.h"
+#include "foundation/registry.h"
+#include "pipeline/ogg_vorbis_decoder.h"
+#include "pipeline/speed_change.h"
+#include "pipeline/wave_file.h"
+#include "platform/ui_queue.h"
+#include "records/demo_audio.h"
+#include "records/narrelo_text.h"
+#include "service/update_check.h"
+
+// --- state
+
+bool TFormCommercialTTS::ReadingRuns() const {
+    return ReadingThread && !ReadingThread->TerminateRequested() && !ReadingThread->Finished();
+}
+
+const char *TFormCommercialTTS::ReadText(TReadText state) const {
+    switch (state) {
+    case TReadText::Reading: return InterfaceIsEnglish ? "Stop" : "Dur";
+    case TReadText::Paused: return InterfaceIsEnglish ? "Continue" : "Devam";
+    case TReadText::Idle: break;
+    }
+    return InterfaceIsEnglish ? "Read" : "Oku";
+}
+
+void TFormCommercialTTS::SetReadText(TReadText state) {
+    if (ReadButton.HasWindow()) ReadButton.SetAnsiText(ReadText(state));
+}
+
+void TFormCommercialTTS::SetChoicesEnabled(bool enabled) {
+    SpeedButton.SetEnabled(enabled);
+    BelirginButton.SetEnabled(enabled);
+    AkiciButton.SetEnabled(enabled);
+}
+
+bool TFormCommercialTTS::ListeningPauseShown() const {
+    return ContinueButton.HasWindow() && ContinueButton.IsVisible();
+}
+
+void TFormCommercialTTS::PostForReading(uint32_t serial, std::function<void()> action) {
+    std::weak_ptr<bool> alive = alive_;
+    UiQueue().Post([this, alive, serial, action = std::move(action)] {
+        const std::shared_ptr<bool> living = alive.lock();
+        if (!living || !*living || serial != PlayingQueue.Serial()) return;
+        try {
+            action();
+        } catch (const TCustomException &e) {
+            e.Show();
+        }
+    });
+}
+
+// --- commands
+
+void TFormCommercialTTS::ReadClicked() {
+    wxBusyCursor wait;
+    try {
+        if (WaveOut.Paused()) {
+            WaveOut.Resume();  // OnResume sets the texts
+        } else if (ReadingRuns()) {
+            StopAndClose();
+        } else {
+            StartReading();
+        }
+    } catch (const TCustomException &e) {
+        e.Show();
+        // The failed state: everything usable again; the Read text stays as it was.
+        ReadButton.SetEnabled(true);
+        PauseButton.SetEnabled(true);
+        SetChoicesEnabled(true);
+    }
+}
+
+void TFormCommercialTTS::StopAndClose() {
+    StopReading();
+    WaveOut.SetActive(false);  // drops the queued sound
+    SetReadText(TReadText::Idle);
+    if (ListeningPauseShown()) HideListeningPause();
+}
+
+void TFormCommercialTTS::StopReading() {
+    if (!ReadingThread) return;
+    ReadingThread->StopAndWait();
+    // Whatever the thread posted before it ended runs now, as part of the stop.
+    UiQueue().RunPending(TUiQueue::TQuitHandling::Keep);
+    delete ReadingThread;
+    ReadingThread = nullptr;
+}
+
+void TFormCommercialTTS::StartReading() {
+    const bool belirgin = BelirginButton.IsChecked();
+    const bool akici = AkiciButton.IsChecked();
+    if (!belirgin && !akici) RaiseError(MainFormTexts::ChooseReadingStyle());
+    if (!WarningShown) {
+        WarningShown = true;
+        ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
+    }
+    FindServerAndCheckForUpdate(Client, ServerAddress);
+    {
+        TRegistry key(HKEY_CURRENT_USER, u"Software\\Valtrosa\\Quellar\\Narrelo");
+        key.CreateIfMissing = true;
+        key.SetOpen(true);
+    }
+
+    int32_t selFrom = 0, selTo = 0;
+    TextBox.GetSelection(selFrom, selTo);
+    const MyString whole = TextBox.GetWholeTextAnsi();
+    const TReadingText taken = TakeReadingText(whole.View(), selFrom, selTo);
+    if (taken.Text.empty()) RaiseError(MainFormTexts::EmptyText(InterfaceIsEnglish));
+
+    PlayingQueue.Clear();
+    ReadButton.SetEnabled(false);
+    PauseButton.SetEnabled(false);
+    SetChoicesEnabled(false);
+    SetReadText(TReadText::Reading);
+    ProgressBar.SetVisible(true);
+
+    StopReading();
+    WaveOut.SetActive(false);
+    // From here on, events of earlier readings are stale.
+    readingSerial_ = PlayingQueue.Start(taken.Offset);
+
+    if (!WarningSoundPlayed) PlayWarningSound();
+
+    auto thread = std::make_unique<TDemoSynthesiseThread>();
+    thread->WaveOut = &WaveOut;
+    thread->SetDeleteWhenDone(false);
+    thread->Listeners().InsertFirst(this);
+    thread->FileType = 1;
+    thread->Text.Assign(taken.Text.data(), int32_t(taken.Text.size()));
+    thread->Volume = 10;
+    thread->Speed = 10;
+    thread->IsXml = XmlSwitch.IsChecked();
+    if (belirgin) thread->Speaker = 2;
+    else if (akici) thread->Speaker = 1;
+    else RaiseError(MainFormTexts::NoSelectedSpeaker);
+    thread->Client = &Client;
+    thread->AudioCache = &AudioCache;
+    ReadingThread = thread.release();
+    ReadingThread->Resume();
+}
+
+void TFormCommercialTTS::PlayWarningSound() {
+    MyString path = NarreloDataFolder();
+    path.Append("/warn.wav");
+    TMemoryStream samples;
+    uint8_t format[64];
+    LoadWaveFile(samples, format, int32_t(sizeof format), path.Text());
+    WaveOut.OpenAndWrite(samples.Memory(), samples.Size(), WarningSoundTag);
+    WarningSoundPlayed = true;
+}
+
+void TFormCommercialTTS::PauseClicked() {
+    try {
+        if (!WaveOut.Paused()) WaveOut.Pause();  // OnPause sets the texts
+    } catch (const TCustomException &e) {
+        e.Show();
+    }
+}
+
+void TFormCommercialTTS::ContinueClicked() {
+    if (!ReadingThread) return;
+    ReadingThread->WordCount = 0;
+    ReadingThread->WordLimitReached = false;
+    // The row gives the text box its height back only once, however often this runs.
+    if (ListeningPauseShown()) HideListeningPause();
+}
+
+void TFormCommercialTTS::ShowListeningPause() {
+    TextBox.SetHeight(TextBox.GetHeight() - ListeningRowHeight, true);
+    ContinueButton.SetTop(TextBox.GetBottom() + 5, true);
+    ContinueButton.SetLeft(ReadButton.GetRight() + 40, true);
+    ContinueButton.SetVisible(true);
+    AttentionText.SetTop(ContinueButton.GetTop(true) + 10, true);
+    AttentionText.SetLeft(10, true);
+    AttentionText.SetVisible(true);
+}
+
+void TFormCommercialTTS::HideListeningPause() {
+    ContinueButton.SetVisible(false);
+    AttentionText.SetVisible(false);
+    TextBox.SetHeight(TextBox.GetHeight() + ListeningRowHeight, true);
+}
+
+void TFormCommercialTTS::Highlight(const TTextRange &range) {
+    if (TextBox.HasWindow()) TextBox.Select(range.From, range.To);
+}
+
+// --- the synthesis thread's events (on the synthesis thread)
+
+void TFormCommercialTTS::OnTextReady(TDemoSynthesiseThread *thread) {
+    const int32_t count = thread->CurrentText.load()->Sentences.Count();
+    PostForReading(readingSerial_, [this, count] { ProgressBar.SetRange(0, count); });
+}
+
+void TFormCommercialTTS::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
+    const uint32_t serial = readingSerial_;
+    const int32_t index = thread->SentenceIndex;
+    // An index outside the text raises "Invalid Index Of List %d" into the thread's guard.
+    const TNarreloCumle *sentence = thread->CurrentText.load()->Sentences.Get(index);
+    const int32_t start = sentence->Start, length = sentence->Length;
+    // Queued before the sound, so that its end can never be heard before it is queued.
+    PostForReading(serial, [this, serial, index, start, length] {
+        if (auto range = PlayingQueue.Queued(serial, index, start, length)) Highlight(*range);
+    });
+
+    if (audio->Data.Size() > 0) {
+        TMemoryStream pcm;
+        DecodeOggVorbis(static_cast<const uint8_t *>(audio->Data.Memory()), audio->Data.Size(), pcm);
+        const int32_t speed = Speed;
+        TMemoryStream changed;
+        TMemoryStream *played = &pcm;
+        if (speed != 10 && pcm.Size() > 0) {
+            ChangeSpeed(pcm.Memory(), pcm.Size(), 10 - speed, changed);
+            played = &changed;
+        }
+        WaveOut.SetActive(true);
+        WaveOut.Write(played->Memory(), played->Size(), uint32_t(index));
+    }
+
+    if (thread->WordLimitReached) {
+        PostForReading(serial, [this, thread] {
+            // The user may have gone on already, or the row may be up.
+            if (ReadingThread == thread && thread->WordLimitReached && !ListeningPauseShown())
+                ShowListeningPause();
+        });
+    }
+}
+
+void TFormCommercialTTS::OnFinished(TDemoSynthesiseThread * /*thread*/) {
+    PostForReading(readingSerial_, [this] {
+        if (!HasWindow()) return;
+        PauseButton.SetEnabled(false);
+        SetReadText(TReadText::Idle);
+        ReadButton.SetEnabled(true);
+        SetChoicesEnabled(true);
+        ProgressBar.SetVisible(false);
+    });
+}
+
+// --- the wave output's events
+
+void TFormCommercialTTS::OnPlayStart(TWaveOut * /*waveOut*/) {
+    PostForReading(readingSerial_, [this] {
+        if (!HasWindow()) return;
+        PauseButton.SetEnabled(true);
+        SetReadText(TReadText::Reading);
+        ReadButton.SetEnabled(true);
+        SetChoicesEnabled(false);
+    });
+}
+
+void TFormCommercialTTS::OnPlayEnd(TWaveOut * /*waveOut*/) {
+    PostForReading(readingSerial_, [this] {
+        if (!HasWindow()) return;
+        if (!ReadingRuns()) SetReadText(TReadText::Idle);
+        ReadButton.SetEnabled(true);
+        SetChoicesEnabled(true);
+        TextBox.SetFocus();
+    });
+}
+
+void TFormCommercialTTS::OnPause(TWaveOut * /*waveOut*/) {
+    SetReadText(TReadText::Paused);
+    PauseButton.SetEnabled(false);
+}
+
+void TFormCommercialTTS::OnResume(TWaveOut * /*waveOut*/) {
+    if (!HasWindow()) return;
+    SetReadText(TReadText::Reading);
+    PauseButton.SetEnabled(true);
+}
+
+void TFormCommercialTTS::OnBufferDone(TWaveOut * /*waveOut*/, uint32_t tag) {
+    const uint32_t serial = readingSerial_;
+    PostForReading(serial, [this, serial, tag] {
+        if (!TextBox.HasWindow()) return;
+        if (auto range = PlayingQueue.Heard(serial, tag)) Highlight(*range);
+        ProgressBar.SetPos(PlayingQueue.SentencesHeard());
+    });
+}

@@ -1,0 +1,51 @@
+#include "app/form_login.h"
+
+#include "app/login_settings.h"
+#include "foundation/exceptions.h"
+#include "service/demo_client_base.h"
+#include "service/server_discovery.h"
+
+namespace {
+
+const TDialogTemplate LoginTemplate{
+    LoginFormTemplateId, 242, 182, "a", dsCaption | dsSysMenu,
+    {
+        {IDC_STATIC, TControlKind::Text, 0, 7, 19, 56, 8, "E-Posta Adresiniz"},
+        {LoginEmailId, TControlKind::Edit, csBorder | csTabStop | csAutoHScroll, 8, 30, 227, 14, ""},
+        {IDC_STATIC, TControlKind::Text, 0, 8, 51, 24, 8, "Şifreniz"_cp},
+        {LoginPasswordId, TControlKind::Edit, csBorder | csTabStop | csAutoHScroll, 7, 61, 228, 14, ""},
+        {IDOK, TControlKind::DefPushButton, csTabStop, 133, 151, 50, 14, "Tamam"},
+        {IDCANCEL, TControlKind::PushButton, csTabStop, 185, 151, 50, 14, "İptal"_cp},
+    }};
+
+}  // namespace
+
+TFormLogin::TFormLogin() : TForm(LoginTemplate) {
+    BindControl(LoginEmailId, Email);
+    BindControl(LoginPasswordId, Password);
+}
+
+void TFormLogin::OnOK() {
+    const bool loggedIn = Guarded([&] {
+        if (!Client) RaiseError("Service Client Not Assigned");
+        const MyString password = Password.GetWholeTextAnsi();
+        const MyString email = Email.GetWholeTextAnsi();
+        LogInAndRemember(*Client, email, password);
+    });
+    if (loggedIn) TForm::OnOK();
+}
+
+int32_t RunLoginDialog(TDemoClientBase &client) {
+    MyString address;
+    if (!TForm::Guarded([&] {
+            ServerAddressLookup lookup;
+            FindServerAddress(lookup, address);
+        }))
+        return IDCANCEL;
+    client.soap_endpoint = address.Text();
+    TFormLogin login;
+    login.Client = &client;
+    const int32_t result = login.ShowModal();
+    client.soap_endpoint = nullptr;
+    return result;
+}

@@ -1,0 +1,17 @@
+#include "app/login_settings.h"
+
+#include "foundation/registry.h"
+#include "service/demo_client_base.h"
+
+void LogInAndRemember(TDemoClientBase &client, const MyString &userName, const MyString &password) {
+    TRegistry registry(HKEY_CURRENT_USER, LoginSettingsKey);
+    registry.CreateIfMissing = true;
+    registry.SetOpen(true);
+
+    const char *user = userName.Text() ? userName.Text() : "";
+    const char *pass = password.Text() ? password.Text() : "";
+    client.EnsureSession(user, pass);
+
+    registry.WriteString(u"UserName", user, userName.Length());
+    registry.WriteString(u"Password", pass, password.Length());
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The main form's own messages, in Windows-1254, in both interface languages.
+
+#include "foundation/code_page.h"
+
+namespace MainFormTexts {
+
+inline const char *Notice(bool english) {
+    return english
+        ? "Attention.\r\n\r\nThis program is only purposed Listen to Voice Quality.\r\n\r\n!!! This is Not Real "
+          "Text To Speech Application.\r\n\r\nOriginal Application runs on desktop and does not require "
+          "Internet Connection.\r\n\r\nTo get more information, you can visit the web site."
+        : "Önemli Hatırlatma !\r\n\r\nKullanmakta olduğunuz program, Ses oluşturma işlemini Valtrosa Ana "
+          "bilgisayarına bağlanarak internet üzerinden gerçekleştirmektedir. Bu nedenle konuşma sırasında "
+          "yoğunluğa bağlı olarak beklemeler olabilir.\r\n\r\nValtrosa'in,  İnternet bağlantısı "
+          "gerektirmeyen, MP3 oluşturabilen Konuşma Uygulamaları bulunmaktadır. Bu uygulamalar ayrıca, bu "
+          "programda olmayan birçok ek özelliğe sahiptirler.\r\n\r\nDaha fazla bilgi için, internet "
+          "sitemizi ziyaret edebilirsiniz."_cp;
+}
+
+inline const char *EmptyText(bool english) {
+    return english ? "You must type any text below"
+                   : "Önce yukarıdaki alana dinlemek istediğimiz metni yapıştırmalısınız."_cp;
+}
+
+inline const char *RestartToApply(bool english) {
+    return english ? "You must restart your application to activate changes"
+                   : "Değişikliklerin Aktif Olması İçin, Programınızı Yeniden Başlatınız"_cp;
+}
+
+// Turkish in both languages.
+inline const char *ChooseReadingStyle() { return "Okuma Şeklini Seçiniz."_cp; }
+inline constexpr const char *NoSelectedSpeaker = "No SelectedSpeaker";
+inline constexpr const char *InTestMode = "In Test Mode";
+
+inline const char *WordCountFormat(bool english) { return english ? "%d Words" : "%d Kelime"; }
+
+}  // namespace MainFormTexts

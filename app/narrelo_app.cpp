@@ -1,0 +1,51 @@
+#include "app/narrelo_app.h"
+
+#include <cstdio>
+#include <thread>
+#include <utility>
+
+#include <wx/init.h>
+
+#include "app/form_commercial_tts.h"
+#include "app/form_login.h"
+#include "foundation/cmd_parameters.h"
+#include "foundation/thread.h"
+#include "platform/single_instance.h"
+#include "ui/ui_thread.h"
+
+bool CNarreloApp::OnInit() {
+    TSingleInstanceMarker marker("Narrelo4");
+    anotherCopy_ = marker.AnotherCopyRuns();
+    if (anotherCopy_) return false;
+
+    SetVendorName("Local AppWizard-Generateaad Applications");
+    SetAppName("Narrelo");
+    SetMainThreadId(std::this_thread::get_id());
+    AttachUiQueue();
+    TFormCommercialTTS *mainForm = nullptr;
+    TMessageBoxHandler previous = InstallMessageBox(
+        [&mainForm]() -> wxWindow * { return mainForm && mainForm->HasWindow() ? mainForm->Window() : nullptr; },
+        "Narrelo");
+    {
+        TFormCommercialTTS form;
+        mainForm = &form;
+        // `narrelo --login`: log in first; the readings use the same client and session.
+        if (HasParameter("--login")) RunLoginDialog(form.Client);
+        form.ShowModal();
+        mainForm = nullptr;
+    }  // the form's end stops a running reading
+    SetMessageBoxHandler(std::move(previous));
+    DetachUiQueue();
+    return false;
+}
+
+int RunNarrelo(int argc, char **argv) {
+    wxApp::SetInstance(new CNarreloApp);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "narrelo: cannot open the display\n");
+        return 1;
+    }
+    wxTheApp->CallOnInit();
+    wxEntryCleanup();
+    return 0;
+}

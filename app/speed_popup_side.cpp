@@ -1,0 +1,28 @@
+#include "app/speed_popup_side.h"
+
+#include "app/form_speed.h"
+#include "app/speed_texts.h"
+#include "ui/button.h"
+
+int32_t ApplySpeedChange(TFormSpeed &popup, TButton &speedButton, bool english) {
+    const int32_t position = popup.Slider.GetPos();
+    popup.ValueLabel.SetAnsiText(SpeedLabel(position).Text());
+    speedButton.SetAnsiText(SpeedButtonText(position, english).Text());
+    return position;
+}
+
+void ToggleSpeedPopup(TFormSpeed &popup, TForm &mainForm, TButton &speedButton) {
+    TForm::Guarded([&] {
+        const bool closedByThisClick = popup.TakeRecentDeactivationHide();
+        if (popup.IsVisible() || closedByThisClick) {
+            popup.SetVisible(false);
+            return;
+        }
+        const int32_t left = mainForm.GetLeft(false) + speedButton.GetLeft(true) - 5;
+        const int32_t top =
+            mainForm.GetTop(false) + speedButton.GetTop(true) - popup.UsableHeight() - 2;
+        popup.SetLeft(left, false);
+        popup.SetTop(top, false);
+        popup.ShowNoActivate();
+    });
+}

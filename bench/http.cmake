@@ -1,0 +1,7 @@
+# bench_http: THTTPGet's download (reads of at most 4,096 bytes out of a paused transfer)
+# against libcurl's plain easy transfer into memory, both from a loopback web server.
+pkg_check_modules(BENCH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+add_executable(bench_http
+  ${CMAKE_CURRENT_LIST_DIR}/http_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/service/support/http_test_server.cpp)
+target_link_libraries(bench_http PRIVATE service benchmark::benchmark PkgConfig::BENCH_HTTPLIB)

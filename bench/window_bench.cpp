@@ -1,0 +1,312 @@
+// bench_window: drives the real main reading window through scripted readings against a
+// running speech service and reports what a person would notice. A measurement, not a test:
+// it prints numbers and asserts nothing.
+//
+//   bench_window DemoServer=<endpoint> [--screenshot FILE] [--readings N] [--memory N]
+//
+// - latency: for N different texts (after one warm-up reading), the time from pressing Read
+//   until the first sentence's sound is handed to the sound device, and until it starts
+//   playing (the play-start event reaches the window);
+// - responsiveness: the longest time the event loop went without a pass during those
+//   readings (a 2 ms timer's longest interval), and the longest Read command itself, which
+//   runs on the UI thread (server lookup, update check, warning sound);
+// - memory: the same long text read N times with a sound device that plays as fast as it is
+//   fed; the resident size after each reading, and the size of the caches;
+// - --screenshot: the window in the middle of a reading, as a PNG.
+//
+// Run it under Xvfb with SDL_AUDIODRIVER=disk (scripts/measure-window.sh does).
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/dialog.h>
+#include <wx/image.h>
+#include <wx/init.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include "app/form_commercial_tts.h"
+#include "foundation/cmd_parameters.h"
+#include "foundation/code_page.h"
+#include "foundation/message_box.h"
+#include "foundation/thread.h"
+#include "platform/audio_device.h"
+#include "platform/audio_device_sdl.h"
+#include "platform/audio_device_wav.h"
+#include "records/demo_audio.h"
+#include "ui/ui_thread.h"
+#include "ui/wx_text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// The first sentence block handed to the device since Arm().
+struct TFirstSound {
+    std::mutex Lock;
+    bool Armed = false;
+    Clock::time_point At{};
+    void Arm() {
+        std::lock_guard<std::mutex> g(Lock);
+        Armed = true;
+        At = {};
+    }
+    void Written(uintptr_t tag) {
+        std::lock_guard<std::mutex> g(Lock);
+        if (Armed && tag != WarningSoundTag) {
+            At = Clock::now();
+            Armed = false;
+        }
+    }
+    Clock::time_point Get() {
+        std::lock_guard<std::mutex> g(Lock);
+        return At;
+    }
+};
+TFirstSound FirstSound;
+
+// Hands every call to `inner`, noting when a sentence block arrives.
+class TTimedDevice : public TAudioDevice {
+public:
+    explicit TTimedDevice(std::unique_ptr<TAudioDevice> inner) : inner_(std::move(inner)) {}
+    int32_t OutputDeviceCount() override { return inner_->OutputDeviceCount(); }
+    int32_t Open(const TAudioFormat &f, TDoneCallback cb, bool q) override { return inner_->Open(f, std::move(cb), q); }
+    bool IsOpen() const override { return inner_->IsOpen(); }
+    int32_t Prepare(TAudioBuffer &b) override { return inner_->Prepare(b); }
+    int32_t Unprepare(TAudioBuffer &b) override { return inner_->Unprepare(b); }
+    int32_t Write(TAudioBuffer &b) override {
+        FirstSound.Written(b.User);
+        return inner_->Write(b);
+    }
+    int32_t Pause() override { return inner_->Pause(); }
+    int32_t Restart() override { return inner_->Restart(); }
+    int32_t Reset() override { return inner_->Reset(); }
+    int32_t Close() override { return inner_->Close(); }
+    std::string ErrorText(int32_t c) const override { return inner_->ErrorText(c); }
+
+private:
+    std::unique_ptr<TAudioDevice> inner_;
+};
+
+// Notes when the play-start event of a reading reaches the window.
+class TPlayWatcher : public TEventHandler_WaveOut {
+public:
+    std::atomic<bool> Started{false};
+    void OnPlayStart(TWaveOut *) override {
+        UiQueue().Post([this] { Started = true; });
+    }
+};
+
+// The longest interval between two passes of the event loop while it runs.
+class TGapTimer : public wxTimer {
+public:
+    void Notify() override {
+        const auto now = Clock::now();
+        if (last_ != Clock::time_point{}) longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    void Reset() {
+        last_ = {};
+        longest_ = {};
+    }
+    Clock::duration Longest() const { return longest_; }
+
+private:
+    Clock::time_point last_{};
+    Clock::duration longest_{};
+};
+
+bool PumpUntil(const std::function<bool()> &done, double seconds) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (Clock::now() > deadline) return false;
+        wxTheApp->Yield(true);
+        wxMilliSleep(1);
+    }
+    return true;
+}
+
+long ResidentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+int64_t CacheBytes(TFormCommercialTTS &form) {
+    int64_t bytes = 0;
+    for (int32_t i = 0; i < form.AudioCache.Count(); ++i) bytes += form.AudioCache.Get(i)->Data.Size();
+    return bytes;
+}
+
+void SetText(TFormCommercialTTS &form, const std::string &utf8) {
+    form.TextBox.Ctrl()->ChangeValue(ToWx(cp1254::FromUtf8(utf8)));
+}
+
+bool ReadingOver(TFormCommercialTTS &form) {
+    return !form.ReadingRuns() && form.Item(1007)->IsEnabled() && !form.Item(1011)->IsShown();
+}
+
+// Reads the text box to its end, going on at every listening pause.
+bool ReadThrough(TFormCommercialTTS &form, double seconds) {
+    form.ReadClicked();
+    return PumpUntil([&] {
+        if (form.ListeningPauseShown()) form.ContinueClicked();
+        return ReadingOver(form);
+    }, seconds);
+}
+
+const char *const Sentences[] = {
+    "Bugün hava çok güzel ve güneşli.",
+    "Yarın sabah erkenden yola çıkacağız.",
+    "Kütüphanede yeni kitaplar var.",
+    "Akşam yemeğinde balık yedik.",
+    "Çocuklar bahçede top oynuyor.",
+    "Toplantı saat üçte başlayacak.",
+    "Denizin kenarında uzun bir yürüyüş yaptık.",
+    "Bu kitabı herkese tavsiye ederim.",
+    "Trenin kalkmasına on dakika var.",
+    "Kar yağınca okullar tatil oldu.",
+    "Annem bana sıcak bir çorba yaptı.",
+    "İstasyondan eve yürüyerek döndük.",
+};
+
+std::string LongText() {
+    // About five minutes of speech.
+    std::string text;
+    for (int round = 0; round < 10; ++round)
+        for (const char *s : Sentences) text += std::string(s) + " ";
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::string screenshot;
+    int readings = 10, memoryReadings = 10;
+    std::vector<const char *> passOn = {argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc) screenshot = argv[++i];
+        else if (!std::strcmp(argv[i], "--readings") && i + 1 < argc) readings = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--memory") && i + 1 < argc) memoryReadings = std::atoi(argv[++i]);
+        else passOn.push_back(argv[i]);
+    }
+    InitCmdParameters(int(passOn.size()), passOn.data());
+
+    wxApp::SetInstance(new wxApp);
+    int wxArgc = 1;
+    char *wxArgv[] = {argv[0], nullptr};
+    if (!wxEntryStart(wxArgc, wxArgv)) {
+        std::fprintf(stderr, "bench_window: no display (run it under xvfb-run)\n");
+        return 1;
+    }
+    wxTheApp->CallOnInit();
+    wxInitAllImageHandlers();
+    AttachUiQueue();
+    SetMessageBoxHandler([](const char *text, int style) {
+        std::fprintf(stderr, "message: %s\n", cp1254::ToUtf8(text).c_str());
+        return style == MB_YESNO ? IDNO : IDOK;
+    });
+
+    SetAudioDeviceFactory([] { return std::make_unique<TTimedDevice>(std::make_unique<TSdlAudioDevice>()); });
+    auto form = std::make_unique<TFormCommercialTTS>();
+    form->Create();
+    form->Dialog()->Show();
+    TPlayWatcher watcher;
+    form->WaveOut.Listeners().Add(&watcher);
+    PumpUntil([] { return false; }, 0.3);
+
+    if (!screenshot.empty()) {
+        SetText(*form, std::string(Sentences[0]) + " " + Sentences[1] + " " + Sentences[2] + "\n\n" + Sentences[3] +
+                           " " + Sentences[4]);
+        form->ReadClicked();
+        // The second sentence is being heard.
+        const bool ok = PumpUntil([&] { return form->PlayingQueue.SentencesHeard() >= 1 && form->ReadingRuns(); }, 60);
+        PumpUntil([] { return false; }, 0.3);
+        const wxRect r = form->Dialog()->GetScreenRect();
+        wxScreenDC screen;
+        wxBitmap bitmap(r.width, r.height);
+        wxMemoryDC memory(bitmap);
+        memory.Blit(0, 0, r.width, r.height, &screen, r.x, r.y);
+        memory.SelectObject(wxNullBitmap);
+        const bool saved = ok && bitmap.SaveFile(wxString::FromUTF8(screenshot), wxBITMAP_TYPE_PNG);
+        std::printf("screenshot %s: %s\n", screenshot.c_str(), saved ? "written" : "FAILED");
+        form->StopReading();
+        form.reset();
+        DetachUiQueue();
+        wxEntryCleanup();
+        return saved ? 0 : 1;
+    }
+
+    // Warm-up: the notice, the warning sound, the first connection.
+    SetText(*form, "Merhaba.");
+    ReadThrough(*form, 60);
+
+    TGapTimer gaps;
+    gaps.Start(2);
+    std::vector<double> toWrite, toPlay, readCommand;
+    for (int i = 0; i < readings; ++i) {
+        SetText(*form, Sentences[i % 12] + std::string(" ") + std::to_string(i + 1) + ".");
+        PumpUntil([] { return false; }, 0.05);
+        watcher.Started = false;
+        FirstSound.Arm();
+        gaps.Reset();
+        const auto pressed = Clock::now();
+        form->ReadClicked();
+        readCommand.push_back(Ms(Clock::now() - pressed));
+        PumpUntil([&] { return watcher.Started.load() && FirstSound.Get() != Clock::time_point{}; }, 30);
+        toPlay.push_back(Ms(Clock::now() - pressed));
+        toWrite.push_back(Ms(FirstSound.Get() - pressed));
+        PumpUntil([&] { return ReadingOver(*form); }, 60);
+    }
+    gaps.Stop();
+    auto report = [](const char *what, std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        std::printf("%-44s median %7.1f ms   max %7.1f ms   (n=%zu)\n", what, v[v.size() / 2], v.back(), v.size());
+    };
+    report("Read -> first sentence sound at the device", toWrite);
+    report("Read -> play-start shown in the window", toPlay);
+    report("Read command on the UI thread", readCommand);
+    std::printf("%-44s %7.1f ms (last reading)\n", "longest event-loop gap", Ms(gaps.Longest()));
+
+    // Memory: a long text read again and again, each time as fast as the device takes it.
+    form.reset();
+    const std::string wav = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/bench_window.wav";
+    SetAudioDeviceFactory([wav] { return std::make_unique<TWavFileAudioDevice>(wav); });
+    form = std::make_unique<TFormCommercialTTS>();
+    form->Create();
+    form->Dialog()->Show();
+    form->WarningShown = true;
+    SetText(*form, LongText());
+    std::printf("long text: %zu characters\n", LongText().size());
+    long first = 0;
+    for (int i = 0; i < memoryReadings; ++i) {
+        const auto started = Clock::now();
+        const bool done = ReadThrough(*form, 600);
+        const long rss = ResidentKiB();
+        if (i == 0) first = rss;
+        std::printf("reading %2d: %s in %6.2f s, resident %7ld KiB (%+ld since the first), caches %7.1f KiB\n", i + 1,
+                    done ? "done" : "NOT DONE", Ms(Clock::now() - started) / 1000, rss, rss - first,
+                    CacheBytes(*form) / 1024.0);
+    }
+    form.reset();
+    std::remove(wav.c_str());
+    DetachUiQueue();
+    wxEntryCleanup();
+    return 0;
+}

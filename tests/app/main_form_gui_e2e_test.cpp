@@ -1,0 +1,303 @@
+// The reading commands of the main form end to end: a real window (under Xvfb), the real
+// local speech service on loopback, SDL's "disk" sound driver.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/textctrl.h>
+
+#include "../support/demo_server_process.h"
+#include "app/main_form_template.h"
+#include "foundation/code_page.h"
+#include "foundation/message_box.h"
+#include "records/narrelo_text.h"
+#include "service/text_cache.h"
+#include "support/main_form_fixture.h"
+
+namespace {
+
+// Ten words in each sentence, each sentence different, so that every one is fetched anew
+// and five of them reach the listening pause.
+const char *const TenWordSentences[] = {
+    "Birinci cümlede tam on kelime var ve hepsi okunur.",
+    "İkinci cümlede de on kelime var ve hepsi okunur.",
+    "Üçüncü cümlede yine on kelime var ve hepsi okunur.",
+    "Dördüncü cümlede gene on kelime var ve hepsi okunur.",
+    "Beşinci cümlede aynı on kelime var ve hepsi okunur.",
+    "Altıncı cümlede tamı tamına on kelime var hepsi okunur.",
+    "Yedinci cümlede de tam on kelime var hepsi okunur.",
+};
+
+std::string Paragraph(int sentences) {
+    std::string text;
+    for (int i = 0; i < sentences; ++i) text += std::string(i ? " " : "") + TenWordSentences[i];
+    return text;
+}
+
+class MainFormReadingTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        // Every test fetches its texts anew (the text and sentence caches live for the run).
+        ClearReadingCaches();
+        server_ = std::make_unique<TDemoServerProcess>(std::vector<std::string>{"--key-file", KeyFile()});
+        PointAt(*server_);
+    }
+    void TearDown() override {
+        form_.reset();
+        MainFormTest::TearDown();
+    }
+
+    std::string KeyFile() const { return config_.Folder() + "/server.key"; }
+    static void PointAt(const TDemoServerProcess &server) {
+        WriteSetting("Software\\Valtrosa", u"DemoServer", server.Endpoint());
+    }
+
+    TFormCommercialTTS &Form(bool english = false) {
+        if (english) WriteSetting("Software\\Valtrosa\\Narrelo", u"InterfaceIsEnglish", 1);
+        if (!form_) form_ = OpenForm();
+        return *form_;
+    }
+
+    // Puts UTF-8 `text` into the text box.
+    void Type(const std::string &utf8) {
+        form_->TextBox.Ctrl()->ChangeValue(ToWx(cp1254::FromUtf8(utf8)));
+    }
+    std::string ReadLabel() { return LabelOf(form_->Item(IDC_READ)); }
+    bool Enabled(int32_t id) { return form_->Item(id)->IsEnabled(); }
+    // Read, speed, both reading styles (and pause when `withPause`) all enabled.
+    bool CommandsEnabled(bool withPause) {
+        return Enabled(IDC_READ) && Enabled(IDC_SPEED) && Enabled(IDC_BELIRGIN) && Enabled(IDC_AKICI) &&
+               (!withPause || Enabled(IDC_PAUSE));
+    }
+    bool Playing() { return Enabled(IDC_PAUSE) && form_->ReadingRuns(); }
+    // The reading ended and the form shows it.
+    bool Finished() {
+        return !form_->ReadingRuns() && ReadLabel() == form_->ReadText(TReadText::Idle) && Enabled(IDC_READ) &&
+               !form_->Item(IDC_PROGRESS)->IsShown();
+    }
+    std::pair<long, long> Selection() {
+        long from = 0, to = 0;
+        form_->TextBox.Ctrl()->GetSelection(&from, &to);
+        return {from, to};
+    }
+    std::vector<TWrittenBlock> SentenceBlocks() {
+        std::vector<TWrittenBlock> blocks;
+        for (const TWrittenBlock &b : Written())
+            if (b.Tag != WarningSoundTag) blocks.push_back(b);
+        return blocks;
+    }
+
+    MessageBoxRecorder quiet_;  // answers what a test does not script itself
+    std::unique_ptr<TDemoServerProcess> server_;
+    std::unique_ptr<TFormCommercialTTS> form_;
+};
+
+TEST_F(MainFormReadingTest, AnEmptyTextSaysSoStartsNoThreadAndLeavesEverythingUsable) {
+    struct Case {
+        bool english;
+        const char *typed;
+        const char *message;
+    } cases[] = {
+        {false, "", "Önce yukarıdaki alana dinlemek istediğimiz metni yapıştırmalısınız."_cp},
+        {true, " \r\n  \n ", "You must type any text below"},
+    };
+    for (const Case &c : cases) {
+        form_.reset();
+        MessageBoxRecorder boxes;
+        Form(c.english);
+        Type(c.typed);
+        form_->ReadClicked();
+        ASSERT_EQ(boxes.Texts().size(), 2u);
+        EXPECT_EQ(boxes.Texts()[1], c.message);
+        EXPECT_EQ(form_->ReadingThread, nullptr);
+        EXPECT_TRUE(CommandsEnabled(true));
+        EXPECT_TRUE(Written().empty()) << "no warning sound either";
+    }
+}
+
+TEST_F(MainFormReadingTest, TheNoticeAndTheWarningSoundComeOnlyWithTheFirstRead) {
+    struct Case {
+        bool english;
+        const char *notice_start;
+    } cases[] = {
+        {false, "Önemli Hatırlatma !\r\n\r\nKullanmakta olduğunuz program, Ses oluşturma"_cp},
+        {true, "Attention.\r\n\r\nThis program is only purposed Listen to Voice Quality.\r\n\r\n!!! This is Not Real"},
+    };
+    for (const Case &c : cases) {
+        form_.reset();
+        written_->clear();
+        MessageBoxRecorder boxes;
+        Form(c.english);
+        Type("Merhaba. Nasılsınız?");
+        for (int read = 0; read < 2; ++read) {
+            // The last sentence heard stays selected: put the caret at the start to read all.
+            form_->TextBox.Select(0, 0);
+            form_->ReadClicked();
+            ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 30)) << read;
+        }
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(boxes.Texts()[0].rfind(c.notice_start, 0), 0u);
+        const std::vector<TWrittenBlock> blocks = Written();
+        ASSERT_FALSE(blocks.empty());
+        EXPECT_EQ(blocks.front().Tag, WarningSoundTag);
+        int warnings = 0;
+        for (const TWrittenBlock &b : blocks) warnings += b.Tag == WarningSoundTag;
+        EXPECT_EQ(warnings, 1);
+        EXPECT_EQ(SentenceBlocks().size(), 4u) << "two sentences, read twice";
+    }
+}
+
+TEST_F(MainFormReadingTest, ASelectionIsReadAloneAndHighlightedWhereItStandsInTheTextBox) {
+    Form();
+    const std::string text = cp1254::FromUtf8(Paragraph(3));
+    Type(Paragraph(3));
+    const std::string second = cp1254::FromUtf8(TenWordSentences[1]);
+    const long from = long(text.find(second)) - 1;  // the blank before it is selected too
+    const long to = from + 1 + long(second.size());
+    form_->TextBox.Select(int32_t(from), int32_t(to));
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ReadingThread && form_->ReadingThread->CurrentText.load(); }, 20));
+    const TNarreloText *read = form_->ReadingThread->CurrentText.load();
+    EXPECT_EQ(std::string(read->Text.View()), second);
+    EXPECT_EQ(read->Sentences.Count(), 1);
+    // The sentence starts at 0 of what was sent; in the text box it starts after the blank.
+    ASSERT_TRUE(PumpUntil([&] { return Selection() == std::pair<long, long>(from + 1, to); }, 20))
+        << Selection().first << ".." << Selection().second;
+    ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 30));
+    EXPECT_EQ(SentenceBlocks().size(), 1u);
+}
+
+TEST_F(MainFormReadingTest, PauseAndContinueInEitherLanguage) {
+    for (bool english : {false, true}) {
+        form_.reset();
+        MessageBoxRecorder boxes;
+        Form(english);
+        Type(Paragraph(3));
+        form_->ReadClicked();
+        ASSERT_TRUE(PumpUntil([&] { return Playing(); }, 20));
+        EXPECT_EQ(ReadLabel(), english ? "Stop" : "Dur");
+        form_->PauseClicked();
+        EXPECT_TRUE(form_->WaveOut.Paused());
+        EXPECT_EQ(ReadLabel(), english ? "Continue" : "Devam");
+        EXPECT_FALSE(Enabled(IDC_PAUSE));
+        form_->ReadClicked();
+        EXPECT_FALSE(form_->WaveOut.Paused());
+        EXPECT_EQ(ReadLabel(), english ? "Stop" : "Dur");
+        EXPECT_TRUE(Enabled(IDC_PAUSE));
+        EXPECT_TRUE(form_->ReadingRuns()) << "continuing is not a new reading";
+        form_->ReadClicked();  // stop
+        EXPECT_EQ(ReadLabel(), english ? "Read" : "Oku");
+        EXPECT_EQ(form_->ReadingThread, nullptr);
+        EXPECT_EQ(boxes.Texts().size(), 1u) << "the notice only";
+    }
+}
+
+TEST_F(MainFormReadingTest, StoppingDuringTheListeningPauseHidesTheRowAndGivesTheTextBoxItsHeightBack) {
+    Form();
+    Type(Paragraph(7));
+    const int32_t height = form_->TextBox.GetHeight();
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ListeningPauseShown(); }, 30));
+    EXPECT_EQ(form_->TextBox.GetHeight(), height - 40);
+    EXPECT_TRUE(form_->Item(IDC_ATTENTION)->IsShown());
+    EXPECT_EQ(form_->ContinueButton.GetTop(true), form_->TextBox.GetBottom() + 5);
+    EXPECT_EQ(form_->ContinueButton.GetLeft(true), form_->ReadButton.GetRight() + 40);
+    EXPECT_EQ(form_->AttentionText.GetTop(true), form_->ContinueButton.GetTop(true) + 10);
+    EXPECT_EQ(form_->AttentionText.GetLeft(true), 10);
+    form_->ReadClicked();  // stop
+    EXPECT_EQ(form_->ReadingThread, nullptr);
+    EXPECT_FALSE(form_->ListeningPauseShown());
+    EXPECT_FALSE(form_->Item(IDC_ATTENTION)->IsShown());
+    EXPECT_EQ(form_->TextBox.GetHeight(), height);
+    EXPECT_EQ(ReadLabel(), "Oku");
+    Pump();
+    EXPECT_EQ(form_->TextBox.GetHeight(), height) << "no late event brings the row back";
+}
+
+TEST_F(MainFormReadingTest, ASpeedChangedDuringAReadingAppliesFromTheNextSentence) {
+    Form();
+    Type(Paragraph(7));
+    form_->ReadClicked();
+    // The reading waits at the listening pause after fifty words: five sentences.
+    ASSERT_TRUE(PumpUntil([&] { return form_->ListeningPauseShown(); }, 30));
+    const size_t before = SentenceBlocks().size();
+    ASSERT_GE(before, 4u);
+    form_->SetSpeedPosition(0);  // ten times as fast
+    form_->ContinueClicked();
+    EXPECT_FALSE(form_->ListeningPauseShown());
+    ASSERT_TRUE(PumpUntil([&] { return SentenceBlocks().size() == 7u || !form_->ReadingRuns(); }, 30));
+    const std::vector<TWrittenBlock> blocks = SentenceBlocks();
+    ASSERT_EQ(blocks.size(), 7u);
+    int32_t shortestBefore = blocks[0].Length;
+    for (size_t i = 0; i < before; ++i) shortestBefore = std::min(shortestBefore, blocks[i].Length);
+    for (size_t i = before; i < blocks.size(); ++i)
+        EXPECT_LT(blocks[i].Length, shortestBefore / 3) << "sentence " << blocks[i].Tag;
+    form_->ReadClicked();  // stop
+}
+
+TEST_F(MainFormReadingTest, ClosingTheWindowWhileReadingStopsTheReading) {
+    MessageBoxRecorder boxes;
+    Form();
+    Type(Paragraph(3));
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }, 20));
+    const auto started = std::chrono::steady_clock::now();
+    form_.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    Pump();  // whatever the reading posted meanwhile finds no form
+    PumpUntil([] { return false; }, 0.5);
+    EXPECT_EQ(boxes.Texts().size(), 1u) << "the notice only";
+}
+
+TEST_F(MainFormReadingTest, AServiceThatDemandsAnUpdateDeclinedShowsWhyAndReadsNothing) {
+    server_ = std::make_unique<TDemoServerProcess>(std::vector<std::string>{"--min-version", "14"});
+    PointAt(*server_);
+    MessageBoxRecorder boxes;  // answers No
+    Form();
+    Type("Merhaba.");
+    form_->ReadClicked();
+    ASSERT_EQ(boxes.Texts().size(), 3u);
+    EXPECT_EQ(boxes.Texts()[1],
+              "Programınız için yeni bir güncelleme bulundu, şimdi yüklemek istermisiniz ?.\r\n\r\nUpdate Found "
+              "for your program. Are you want to update now."_cp);
+    EXPECT_EQ(boxes.Styles()[1], MB_YESNO);
+    EXPECT_EQ(boxes.Texts()[2],
+              "Güncelllemeyi yüklemeden programınızı kullanmaya devam edemessiniz.\r\n\r\nYou can not continue "
+              "to use program if you dont update it."_cp);
+    EXPECT_EQ(form_->ReadingThread, nullptr);
+    EXPECT_TRUE(Written().empty());
+    EXPECT_TRUE(CommandsEnabled(true));
+}
+
+TEST_F(MainFormReadingTest, TheServiceStoppingInTheMiddleIsReportedAndTheNextReadWorksOnceItIsBack) {
+    MessageBoxRecorder boxes;
+    Form();
+    Type(Paragraph(7));
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ListeningPauseShown(); }, 30));
+    server_->Stop();
+    form_->ContinueClicked();
+    ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60));
+    ASSERT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(boxes.Texts()[1].rfind("WebServis çağrısında hata oluştu\r\n\r\n"_cp, 0), 0u) << boxes.Texts()[1];
+    EXPECT_TRUE(CommandsEnabled(false));
+
+    server_ = std::make_unique<TDemoServerProcess>(std::vector<std::string>{"--key-file", KeyFile()});
+    PointAt(*server_);
+    written_->clear();
+    form_->TextBox.Select(0, 0);  // the whole text again, not the sentence left highlighted
+    form_->ReadClicked();
+    // What was fetched before the failure comes from the caches and counts no words.
+    ASSERT_TRUE(PumpUntil([&] {
+        if (form_->ListeningPauseShown()) form_->ContinueClicked();
+        return SentenceBlocks().size() == 7u || Finished();
+    }, 30));
+    EXPECT_EQ(SentenceBlocks().size(), 7u);
+    EXPECT_EQ(boxes.Texts().size(), 2u) << "no further message";
+    form_->ReadClicked();  // stop
+}
+
+}  // namespace

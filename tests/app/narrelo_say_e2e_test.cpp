@@ -1,0 +1,130 @@
+// narrelo-say against a real narrelo-demoserver on loopback: a Turkish paragraph read into a
+// WAVE file at two speeds, and a server that stops in the middle of a reading.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_config_home.h"
+#include "tests/support/wav_pcm.h"
+
+#if __has_include("tests/support/demo_server_process.h")
+#include "tests/support/demo_server_process.h"
+#define NARRELO_HAVE_DEMO_SERVER 1
+#endif
+
+namespace {
+
+#ifdef NARRELO_HAVE_DEMO_SERVER
+
+const char *const Paragraph =
+    "İstanbul, Boğaziçi'nin iki yakasına kurulmuş büyük ve eski bir şehirdir. Sabahları "
+    "vapurlar işe giden insanlarla dolar, martılar da onların peşinden uçar. Akşamüstü "
+    "güneş batarken tarihi yarımadanın kubbeleri altın rengine bürünür. Çay bahçelerinde "
+    "oturan yaşlılar tavla oynar, çocuklar sahilde koşuşturur.";
+
+int WordsOf(const std::string &text) {
+    std::istringstream in(text);
+    int words = 0;
+    for (std::string word; in >> word;) ++words;
+    return words;
+}
+
+double Seconds(const TWavPcm &wav) { return double(wav.Data.size()) / 32000.0; }
+
+class NarreloSayE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(std::string(NARRELO_BINARY_DIR) + "/server/narrelo-demoserver"))
+            GTEST_SKIP() << "narrelo-demoserver is not built";
+        server = std::make_unique<TDemoServerProcess>();
+    }
+    std::vector<std::string> Environment() const { return {"XDG_CONFIG_HOME=" + home.Folder()}; }
+    std::string Path(const std::string &name) const { return home.Folder() + "/" + name; }
+
+    TChildResult SayToWav(const std::string &wav, const std::string &speed, const std::string &text) {
+        TChildProcess child(NARRELO_SAY_EXE,
+                            {"--server", server->Endpoint(), "--speed", speed, "--wav", wav, text}, "",
+                            Environment());
+        return child.Wait();
+    }
+
+    TempConfigHome home;
+    std::unique_ptr<TDemoServerProcess> server;
+};
+
+TEST_F(NarreloSayE2eTest, ParagraphAtNormalAndSlowerSpeedHasPlausibleLength) {
+    const TChildResult normal = SayToWav(Path("10.wav"), "10", Paragraph);
+    ASSERT_EQ(normal.Status, 0) << normal.Err;
+    const TChildResult slower = SayToWav(Path("15.wav"), "15", Paragraph);
+    ASSERT_EQ(slower.Status, 0) << slower.Err;
+
+    const TWavPcm wav10 = ReadWavPcm(Path("10.wav"));
+    const TWavPcm wav15 = ReadWavPcm(Path("15.wav"));
+    ASSERT_TRUE(wav10.Valid);
+    ASSERT_TRUE(wav15.Valid);
+    EXPECT_EQ(wav10.SampleRate, 16000u);
+    EXPECT_EQ(wav10.Channels, 1);
+    EXPECT_EQ(wav10.BitsPerSample, 16);
+    // Speech runs at about two to four words a second.
+    const double perWord = Seconds(wav10) / WordsOf(Paragraph);
+    EXPECT_GT(perWord, 0.2) << Seconds(wav10) << " s";
+    EXPECT_LT(perWord, 0.8) << Seconds(wav10) << " s";
+    // Setting 15 stretches every sentence to twice its length, pitch periods kept.
+    const double ratio = Seconds(wav15) / Seconds(wav10);
+    EXPECT_GT(ratio, 1.9);
+    EXPECT_LT(ratio, 2.1);
+    // Every sentence was announced as it was written.
+    EXPECT_NE(normal.Err.find("[4/4] Çay bahçelerinde"), std::string::npos) << normal.Err;
+}
+
+TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
+    // A text long enough that the reading is still going when the server goes.
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += std::string(Paragraph) + " ";
+    const TChildResult full = SayToWav(Path("full.wav"), "10", text);
+    ASSERT_EQ(full.Status, 0) << full.Err;
+    const TWavPcm complete = ReadWavPcm(Path("full.wav"));
+
+    TChildProcess child(NARRELO_SAY_EXE,
+                        {"--server", server->Endpoint(), "--wav", Path("part.wav"), text}, "",
+                        Environment());
+    // Once some sound is written the reader is frozen while the server is told to stop, and
+    // let go again so that the server can finish the request in flight and end.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < limit &&
+           (!std::filesystem::exists(Path("part.wav")) ||
+            std::filesystem::file_size(Path("part.wav")) < 100000))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    child.Signal(SIGSTOP);
+    std::thread stopping([&] { server->Stop(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    child.Signal(SIGCONT);
+    stopping.join();
+    const TChildResult part = child.Wait();
+
+    EXPECT_EQ(part.Status, 1) << part.Err;
+    EXPECT_NE(part.Err.find("WebServis çağrısında hata oluştu"), std::string::npos) << part.Err;
+    const TWavPcm partial = ReadWavPcm(Path("part.wav"));
+    ASSERT_TRUE(partial.Valid);
+    EXPECT_GE(partial.Data.size(), 100000u - 44u);
+    EXPECT_LT(partial.Data.size(), complete.Data.size());
+    EXPECT_TRUE(complete.Data.compare(0, partial.Data.size(), partial.Data) == 0)
+        << "the sound before the failure is not the beginning of the reading";
+}
+
+#else
+
+TEST(NarreloSayE2eTest, NeedsTheDemoServer) {
+    GTEST_SKIP() << "tests/support/demo_server_process.h is not there yet";
+}
+
+#endif
+
+}  // namespace
