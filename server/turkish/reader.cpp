@@ -410,7 +410,10 @@ private:
         I = end;
     }
 
+    // Whether a web or e-mail address starts here. Only a run of non-space characters can
+    // start one, so each run is looked through once ("a-a-a-..." stays linear).
     bool AddressAhead(int &end) const {
+        if (I > 0 && !IsSpace(At(I - 1)) && At(I - 1) != '"' && At(I - 1) != '(' && At(I - 1) != '<') return false;
         int j = I;
         while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
         while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
@@ -510,6 +513,8 @@ private:
         }
         bool allUpper = true;
         for (char ch : token) allUpper &= IsUpper((unsigned char)ch);
+        // "MS 1453": the era only before a year; elsewhere MS is an acronym.
+        if (token == "MS" && At(I) == ' ' && IsDigit(At(I + 1))) return {"milattan sonra"};
 
         if (allUpper && Kind != 3) {
             if (int roman = RomanValue(token); roman > 0) {

@@ -161,10 +161,13 @@ void ProposeIcuEnds(std::string_view text, std::vector<char> &proposed) {
     if (U_FAILURE(status)) return;
     it->setText(ut, status);
     if (U_SUCCESS(status)) {
+        // Boundaries come in increasing order; the last character before each that is no
+        // space is tracked as the scan moves on, so long runs of line breaks stay linear.
+        int scanned = 0, lastContent = 0;
         for (int32_t b = it->next(); b != icu::BreakIterator::DONE; b = it->next()) {
-            int end = b;
-            while (end > 0 && IsSpace((unsigned char)text[end - 1])) --end;
-            proposed[end] = 1;
+            for (; scanned < b && scanned < int(text.size()); ++scanned)
+                if (!IsSpace((unsigned char)text[scanned])) lastContent = scanned + 1;
+            proposed[lastContent] = 1;
         }
     }
     utext_close(ut);
@@ -180,10 +183,13 @@ std::vector<TSentenceRange> SplitSentences(std::string_view text) {
     ProposeIcuEnds(text, proposed);
     for (int i = 0; i < size; ++i) {
         unsigned char c = (unsigned char)text[i];
-        if (IsLineBreak(c)) {
-            int end = i;
-            while (end > 0 && IsSpace((unsigned char)text[end - 1])) --end;
-            proposed[end] = 1;
+        if (IsSpace(c)) {
+            // A run of white space with a line break in it proposes the end before it.
+            int j = i;
+            bool lineBreak = false;
+            while (j < size && IsSpace((unsigned char)text[j])) lineBreak |= IsLineBreak((unsigned char)text[j++]);
+            if (lineBreak) proposed[i] = 1;
+            i = j - 1;
         } else if (IsFinalMark(c)) {
             int end = i + 1;
             while (end < size && (IsFinalMark((unsigned char)text[end]) || IsCloser((unsigned char)text[end]))) ++end;

@@ -208,7 +208,9 @@ TEST(NormaliseForSpeech, Abbreviations) {
         {"unknown initials", "M.K. Atatürk", "me ke atatürk"},
         {"initial", "A. Yılmaz", "a yılmaz"},
         {"word that looks like an abbreviation", "Bu bir ara.", "bu bir ara."},
-        {"before Christ", "M.Ö. 500", "milattan önce beş yüz"},
+        {"eras", "M.Ö. 500, MÖ 3000'li yıllar, MS 1453", "milattan önce beş yüz, milattan önce üç binli yıllar, milattan sonra bin dört yüz elli üç"},
+        {"MS elsewhere is an acronym", "MS hastalığı", "me se hastalığı"},
+        {"religious formula", "Hz. Muhammed (s.a.v.)", "hazreti muhammed sallallahu aleyhi ve sellem"},
     });
 }
 
