@@ -22,8 +22,8 @@ endfunction()
 # folder's fixtures/ as NARRELO_FIXTURES. Files named *_threads_test.cpp also get the label
 # "threads", which the ThreadSanitizer configuration runs; files named *_gui_test.cpp get the
 # label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb);
-# files named *_e2e_test.cpp get the label "e2e" (they start the real narrelo-demoserver,
-# see tests/support/demo_server_process.h).
+# files named *_e2e_test.cpp get the label "e2e" (they start the real narrelo-demoserver, see
+# tests/support/demo_server_process.h).
 function(narrelo_tests)
   cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)

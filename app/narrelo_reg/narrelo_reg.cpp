@@ -273,9 +273,27 @@ int Delete(TSettingsStore &store, const TCommandLine &line) {
     return 0;
 }
 
+constexpr const char *kUsage =
+    "Usage: narrelo-reg query KEY [/v NAME | /ve]\n"
+    "       narrelo-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD|REG_BINARY] [/d DATA] [/f]\n"
+    "       narrelo-reg delete KEY [/v NAME | /ve] [/f]\n"
+    "KEY starts with HKCU\\ or HKEY_CURRENT_USER\\.\n";
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << "narrelo-reg: looks at and changes Narrelo's per-user settings store.\n"
+                  << kUsage
+                  << "REG_DWORD data is decimal or 0x hexadecimal, REG_BINARY data hex digits.\n"
+                  << "Without /f, add asks before replacing a value. Exit status 0 on success, 1 on failure.\n"
+                  << "The store is $XDG_CONFIG_HOME/valtrosa/registry.sqlite.\n";
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "narrelo-reg " << NARRELO_VERSION << "\n";
+        return 0;
+    }
     try {
         const TCommandLine line = Parse(argc, argv);
         TSettingsStore store;
@@ -283,11 +301,7 @@ int main(int argc, char **argv) {
         if (line.Verb == "ADD") return Add(store, line);
         return Delete(store, line);
     } catch (const TUsageError &e) {
-        std::cerr << e.Text << "\n"
-                  << "Usage: narrelo-reg query KEY [/v NAME | /ve]\n"
-                  << "       narrelo-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD|REG_BINARY] [/d DATA] [/f]\n"
-                  << "       narrelo-reg delete KEY [/v NAME | /ve] [/f]\n"
-                  << "KEY starts with HKCU\\ or HKEY_CURRENT_USER\\.\n";
+        std::cerr << e.Text << "\n" << kUsage;
         return 1;
     } catch (const TStoreFailure &e) {
         std::cerr << "ERROR: " << SettingsErrorText(e.Error).ToUtf8() << "\n";

@@ -60,6 +60,17 @@ protected:
     TempConfigHome home_;
 };
 
+TEST_F(NarreloRegTest, HelpAndVersion) {
+    const TRun version = Reg({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "narrelo-reg " NARRELO_VERSION "\n");
+    const TRun help = Reg({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(FirstLine(help.Out), "narrelo-reg: looks at and changes Narrelo's per-user settings store.");
+    EXPECT_NE(help.Out.find("Usage: narrelo-reg query KEY"), std::string::npos);
+    EXPECT_TRUE(help.Err.empty());
+}
+
 TEST_F(NarreloRegTest, AddedValuesAreWhatTheProgramReads) {
     TRun run = Reg({"add", "HKCU\\Software\\Valtrosa", "/v", "DemoServer", "/t", "REG_SZ", "/d",
                     "http://127.0.0.1:8080/soap/İ"});
