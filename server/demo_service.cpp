@@ -192,7 +192,9 @@ void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &pe
     case THttpReadResult::TimedOut: result_ = "timed out"; break;
     case THttpReadResult::TooLarge:
         operation_ = request.Method;
-        Refuse(413, "SOAP-ENV:Client",
+        // A fault in HTTP 500 rather than a bare 413: the client reads the fault string of a
+        // 500 answer and shows it, while of any other status it only says "HTTP Error".
+        Refuse(500, "SOAP-ENV:Client",
                "The request is larger than " + std::to_string(MaxRequestBytes) + " bytes");
         break;
     case THttpReadResult::HeaderTooLarge:

@@ -8,8 +8,8 @@
 // plain char* and base64 that the runtime writes as the client reads them.
 //
 // Each request is read off the socket first (http_request_reader.h: idle and transfer
-// timeouts, HTTP 413 for a body announced above MaxRequestBytes, a SOAP fault for a body
-// that is not well-formed XML) and then handed to the runtime from memory. The same port
+// timeouts; a SOAP fault for a body announced above MaxRequestBytes, which is never read,
+// and for a body that is not well-formed XML) and then handed to the runtime from memory. The same port
 // answers HTTP GET (web_content.h) through the runtime's fget hook. ServeConnection writes
 // one log line per request to standard error.
 

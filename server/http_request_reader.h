@@ -2,7 +2,7 @@
 // Reading one HTTP request off an accepted socket before the SOAP runtime sees it, so that
 // the server decides on the limits itself: an idle connection ends after the idle timeout,
 // a request that trickles ends at the transfer deadline, a body above the limit is refused
-// from its announcement (HTTP 413) without being read, and the body ends exactly where its
+// from its announcement without being read, and the body ends exactly where its
 // Content-Length says (the runtime's parser would otherwise wait for more of a truncated
 // envelope until the timeout).
 
@@ -22,7 +22,7 @@ enum class THttpReadResult {
     Complete,
     Closed,         // the client hung up before the request was complete
     TimedOut,       // idle or transfer deadline
-    TooLarge,       // the announced body exceeds the limit (413)
+    TooLarge,       // the announced body exceeds the limit
     HeaderTooLarge, // no end of header within the header limit (431)
     LengthRequired, // a POST without Content-Length (411)
     BadRequest,     // not an HTTP request line / header (400)
