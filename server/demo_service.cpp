@@ -217,7 +217,7 @@ void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &pe
         Printable(operation_, 200).c_str(), static_cast<unsigned long long>(bytesIn_),
         static_cast<unsigned long long>(bytesOut_), double(elapsed.count()) / 1000.0,
         Printable(result_, 300).c_str());
-    if (length > 0) {
+    if (length > 0 && !shared_.Options.Quiet) {
         // One write per line, so lines of several workers never interleave.
         const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
         (void)ignored;

@@ -50,6 +50,7 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         if (option == "--help" || option == "-h") options.Help = true;
         else if (option == "--version") options.Version = true;
         else if (option == "--inline") options.Inline = true;
+        else if (option == "--quiet") options.Quiet = true;
         else if (option == "--bind") options.Bind = next();
         else if (option == "--port") options.Port = int(ParseNumber(option, next(), 0, 65535));
         else if (option == "--min-version")
@@ -104,6 +105,7 @@ std::string ServerUsage() {
         "  --session-lifetime S   seconds a session stays valid (default 30 days)\n"
         "  --memory-cache-mb N    audio kept in memory (default 64)\n"
         "  --disk-cache-mb N      audio kept in the cache folder (default 512)\n"
+        "  --quiet                no log line per request on standard error\n"
         "  --help                 this text\n"
         "  --version              the program's version\n"
         "\n"

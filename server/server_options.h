@@ -20,6 +20,7 @@ struct TServerOptions {
     int64_t SessionLifetime = 30 * 24 * 3600;  // seconds
     int64_t MemoryCacheBytes = 64ll << 20;
     int64_t DiskCacheBytes = 512ll << 20;
+    bool Quiet = false;              // no log line per request
     bool Help = false;
     bool Version = false;
 };
