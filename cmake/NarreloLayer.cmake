@@ -20,8 +20,9 @@ endfunction()
 # narrelo_tests(LIBS <libs...> [LABELS <labels...>]): one GoogleTest program per *_test.cpp
 # of the calling folder, registered with CTest test by test. Test programs run with the
 # folder's fixtures/ as NARRELO_FIXTURES. Files named *_threads_test.cpp also get the label
-# "threads", which the ThreadSanitizer configuration runs; files named *_e2e_test.cpp get
-# the label "e2e" (they start the real narrelo-demoserver, see
+# "threads", which the ThreadSanitizer configuration runs; files named *_gui_test.cpp get the
+# label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb);
+# files named *_e2e_test.cpp get the label "e2e" (they start the real narrelo-demoserver, see
 # tests/support/demo_server_process.h).
 function(narrelo_tests)
   cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
@@ -39,6 +40,9 @@ function(narrelo_tests)
     set(labels ${layer} ${ARG_LABELS})
     if(base MATCHES "_threads_test$")
       list(APPEND labels threads)
+    endif()
+    if(base MATCHES "_gui_test$")
+      list(APPEND labels gui)
     endif()
     # End-to-end tests talk to a real narrelo-demoserver, which must be built first.
     if(base MATCHES "_e2e_test$")

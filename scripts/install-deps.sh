@@ -13,14 +13,25 @@ packages=(
   libsqlite3-dev
   # SOAP
   gsoap libgsoap-dev
+  # HTTP downloads (server list, installer); the web server the HTTP tests run
+  libcurl4-openssl-dev libcpp-httplib-dev
   # audio: decoding, sound device, speed-change peers for the benchmarks
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
   espeak-ng libespeak-ng-dev vorbis-tools
+  # windows: wxWidgets on GTK 3 and the dialog font
+  libwxgtk3.2-dev fonts-liberation2
   # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting
-  libsoxr-dev libssl-dev zlib1g-dev libpugixml-dev libicu-dev libvorbis-dev
+  libsoxr-dev libssl-dev zlib1g-dev libvorbis-dev
   # headless display for window tests
   xvfb xauth
+  # installing and packaging: desktop files, icons, manual pages, the Debian package and
+  # the checks of the installed tree
+  desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
+  # Turkish sentence splitting (ICU)
+  libicu-dev
+  # XML sentence documents (the samples' test)
+  libpugixml-dev
 )
 
 missing=()

@@ -19,33 +19,6 @@
 
 namespace {
 
-// A ParseSentences answer holding `texts` as sentences (the service's own speaker 0).
-std::string SentencesReply(const std::vector<std::string> &texts) {
-    TNarreloCumles list;
-    list.OwnsItems = true;
-    int32_t start = 0;
-    for (const std::string &text : texts) {
-        TNarreloCumle *sentence = list.CreateItem();
-        list.Add(sentence);
-        sentence->Text = text.c_str();
-        sentence->Start = start;
-        sentence->Length = int32_t(text.size());
-        start += int32_t(text.size()) + 1;
-    }
-    return ReturnReply("ParseSentences", Base64(ScrambledBlock(Serialized(list), 7)));
-}
-
-// A Synthesise answer with one audio item per file id.
-std::string AudiosReply(const std::vector<std::string> &fileIds) {
-    TDemoAudios list;
-    for (const std::string &id : fileIds) {
-        TDemoAudio *audio = list.CreateItem();
-        list.Add(audio);
-        audio->FileId = id.c_str();
-    }
-    return ReturnReply("Synthesise", Base64(Serialized(list)));
-}
-
 // `bytes` cut by `drop` bytes at the end: a list whose last record breaks off.
 std::string Truncated(std::vector<uint8_t> bytes, size_t drop) {
     bytes.resize(bytes.size() - drop);

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "foundation/memory_stream.h"
+#include "records/demo_audios.h"
 #include "records/encrypted_raw_data.h"
+#include "records/narrelo_cumles.h"
 #include "records/valtrosa_files.h"
 #include "tests/service/support/soap_test_server.h"
 
@@ -25,6 +27,48 @@ std::string RequestElement(const std::string &request) {
     if (open == std::string::npos || end == std::string::npos) return "(no body)";
     const size_t start = request.find('>', open) + 1;
     return request.substr(start, end - start);
+}
+
+std::vector<std::string> Operations(const std::vector<std::string> &requests) {
+    std::vector<std::string> names;
+    for (const std::string &request : requests) {
+        const std::string element = RequestElement(request);
+        const size_t colon = element.find(':');
+        const size_t end = element.find_first_of(" >/", colon);
+        names.push_back(colon == std::string::npos || end == std::string::npos
+                            ? "(unknown)"
+                            : element.substr(colon + 1, end - colon - 1));
+    }
+    return names;
+}
+
+std::string SentencesReply(const std::vector<std::string> &texts) {
+    TNarreloCumles list;
+    list.OwnsItems = true;
+    int32_t start = 0;
+    for (const std::string &text : texts) {
+        TNarreloCumle *sentence = list.CreateItem();
+        list.Add(sentence);
+        sentence->Text = text.c_str();
+        sentence->Start = start;
+        sentence->Length = int32_t(text.size());
+        start += int32_t(text.size()) + 1;
+    }
+    return ReturnReply("ParseSentences", Base64(ScrambledBlock(Serialized(list), 7)));
+}
+
+std::string AudiosReply(const std::vector<std::string> &fileIds) {
+    TDemoAudios list;
+    for (const std::string &id : fileIds) {
+        TDemoAudio *audio = list.CreateItem();
+        list.Add(audio);
+        audio->FileId = id.c_str();
+    }
+    return AudiosReply(list);
+}
+
+std::string AudiosReply(TDemoAudios &audios) {
+    return ReturnReply("Synthesise", Base64(Serialized(audios)));
 }
 
 std::string Base64(const std::vector<uint8_t> &bytes) {

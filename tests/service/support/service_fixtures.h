@@ -8,6 +8,7 @@
 #include <vector>
 
 class TValtrosaFiles;
+class TDemoAudios;
 
 // The envelope of a Login answer.
 std::string LoginReply(std::string_view clientID, std::string_view session);
@@ -15,6 +16,16 @@ std::string LoginReply(std::string_view clientID, std::string_view session);
 std::string ReturnReply(std::string_view operation, std::string_view value);
 // The content of SOAP-ENV:Body of a recorded request.
 std::string RequestElement(const std::string &request);
+// The operation names of recorded requests, in order ("Login", "ParseSentences", ...).
+std::vector<std::string> Operations(const std::vector<std::string> &requests);
+
+// A ParseSentences answer holding `texts` as sentences (the service's own speaker 0), each
+// starting one character after the end of the one before.
+std::string SentencesReply(const std::vector<std::string> &texts);
+// A Synthesise answer with one audio item per file id, without bytes.
+std::string AudiosReply(const std::vector<std::string> &fileIds);
+// A Synthesise answer carrying `audios` as they are.
+std::string AudiosReply(TDemoAudios &audios);
 
 std::string Base64(const std::vector<uint8_t> &bytes);
 // The serialisation of a record list (count and bodies).

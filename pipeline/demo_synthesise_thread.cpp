@@ -1,0 +1,124 @@
+#include "pipeline/demo_synthesise_thread.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "foundation/count_words.h"
+#include "foundation/exceptions.h"
+#include "foundation/process_messages.h"
+#include "pipeline/wave_out.h"
+#include "records/demo_audios.h"
+#include "records/narrelo_text.h"
+#include "service/demo_client.h"
+#include "service/sentence_procedures.h"
+
+namespace {
+
+// The polling periods of the three waits.
+constexpr std::chrono::milliseconds BackPressureStep{5};
+constexpr std::chrono::milliseconds ListeningPauseStep{30};
+constexpr std::chrono::milliseconds DrainStep{10};
+
+int32_t IndexOf(const TCustomList &list, const void *entry) {
+    for (int32_t i = 0; i < list.Count(); ++i)
+        if (list.Get(i) == entry) return i;
+    return -1;
+}
+
+}  // namespace
+
+void TDemoSynthesiseThread::Execute() {
+    try {
+        // A stopped reading goes straight to OnFinished: queued sound is the owner's to drop.
+        if (ReadSentences()) Drain();
+    } catch (const TCustomException &e) {
+        e.Show();
+        Drain();
+    }
+    listeners_.OnFinished(this);
+}
+
+bool TDemoSynthesiseThread::ReadSentences() {
+    if (TerminateRequested()) return false;
+    SentenceIndex = 0;
+    WordCount = 0;
+    WordLimitReached = false;
+    // Without these the reading would crash instead of failing with a message.
+    if (!Client) RaiseError("DemoClient not assigned");
+    if (!AudioCache) RaiseError("AudioCache not assigned");
+
+    TNarreloText *text = GetTextSentences(*Client, Text, IsXml, Speaker);
+    CurrentText = text;
+    listeners_.OnTextReady(this);
+
+    for (int32_t j = 0; j < text->Sentences.Count(); ++j) {
+        if (TerminateRequested()) return false;
+        if (!WaitForQueueRoom()) return false;
+        TNarreloCumle *sentence =
+            GetSentenceAudios(*Client, *text->Sentences.Get(j), Speaker, Volume, Speed, FileType);
+        if (!HandOutAudios(sentence->Audios)) return false;
+        // Also past a sentence that yielded nothing playable.
+        ++SentenceIndex;
+    }
+    return true;
+}
+
+bool TDemoSynthesiseThread::HandOutAudios(TDemoAudios &audios) {
+    for (int32_t k = 0; k < audios.Count(); ++k) {
+        if (TerminateRequested()) return false;
+        TDemoAudio *cached = CachedAudioWithBytes(*audios.Get(k));
+        WordLimitReached = WordCount >= WordLimit;
+        if (cached) listeners_.OnAudio(this, cached);
+        if (WordLimitReached) ListeningPause();
+    }
+    return true;
+}
+
+TDemoAudio *TDemoSynthesiseThread::CachedAudioWithBytes(TDemoAudio &audio) {
+    // Looked up with the values the service put into the item, not this reading's settings.
+    const int32_t found = FindAudio(*AudioCache, audio.Text, audio.IsXml, audio.Speaker,
+                                    audio.Volume, audio.Speed, audio.FileType);
+    TDemoAudio *cached;
+    if (found >= 0) {
+        cached = AudioCache->Get(found);
+    } else {
+        std::unique_ptr<TDemoAudio> copy(AudioCache->CreateItem());
+        copy->Assign(audio);
+        AudioCache->Add(copy.get());
+        cached = copy.release();
+    }
+    if (cached->Data.DataSize() > 0) return cached;  // no new words: heard before or sent along
+
+    Client->LoadSynthesisedFile(cached->Data, audio.FileId.Text() ? audio.FileId.Text() : "");
+    if (cached->Data.DataSize() > 0) {
+        WordCount += CountWords(cached->SpokenText.Text(), cached->SpokenText.Length());
+        return cached;
+    }
+    // Nothing to play: the cache keeps no item without bytes.
+    const int32_t index = IndexOf(*AudioCache, cached);
+    if (index >= 0) AudioCache->Delete(index);
+    delete cached;
+    return nullptr;
+}
+
+bool TDemoSynthesiseThread::WaitForQueueRoom() {
+    while (WaveOut && WaveOut->QueuedBytes() > QueueLimit) {
+        if (TerminateRequested()) return false;
+        std::this_thread::sleep_for(BackPressureStep);
+        ProcessMessages();
+    }
+    return true;
+}
+
+void TDemoSynthesiseThread::ListeningPause() {
+    while (WordLimitReached && !TerminateRequested()) std::this_thread::sleep_for(ListeningPauseStep);
+    // Also after termination: the next check of TerminateRequested ends the reading.
+    WordCount = 0;
+    WordLimitReached = false;
+}
+
+void TDemoSynthesiseThread::Drain() {
+    while (WaveOut && WaveOut->Active() && WaveOut->QueuedBytes() > 0 && !TerminateRequested())
+        std::this_thread::sleep_for(DrainStep);
+}

@@ -1,0 +1,101 @@
+// The UI thread's queue drained by the wx event loop, and the wx message box reached from a
+// worker thread (run under Xvfb).
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <wx/dialog.h>
+#include <wx/textctrl.h>
+
+#include "foundation/message_box.h"
+#include "foundation/process_messages.h"
+#include "foundation/thread.h"
+#include "platform/ui_queue.h"
+#include "support/gui_test.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/ui_thread.h"
+
+namespace {
+
+const TDialogTemplate kMain{904, 200, 100, "Main", dsCaption | dsSysMenu, {
+    {1000, TControlKind::Edit, csTabStop | csBorder, 7, 7, 150, 14, ""},
+}};
+
+class TMainForm : public TForm {
+public:
+    TMainForm() : TForm(kMain) { BindControl(1000, Edit); }
+    TEdit Edit;
+};
+
+class TWorker : public TThread {
+public:
+    explicit TWorker(std::function<void()> work) : work_(std::move(work)) {}
+    ~TWorker() override { StopAndWait(); }
+
+protected:
+    void Execute() override { work_(); }
+
+private:
+    std::function<void()> work_;
+};
+
+// Restores the message box handler that was there before.
+struct HandlerGuard {
+    TMessageBoxHandler previous;
+    ~HandlerGuard() { SetMessageBoxHandler(std::move(previous)); }
+};
+
+using UiQueueGuiTest = GuiTest;
+
+TEST_F(UiQueueGuiTest, WorkerPostsAreRunByTheEventLoop) {
+    TMainForm form;
+    ASSERT_TRUE(form.Create());
+    std::thread::id ranOn;
+    TWorker worker([&] {
+        UiQueue().Post([&] {
+            ranOn = std::this_thread::get_id();
+            form.Edit.SetAnsiText("from the worker");
+        });
+    });
+    worker.Resume();
+    // Not WaitFor: only the wx event loop drains here.
+    ASSERT_TRUE(PumpUntil([&] { return worker.Finished() && !UiQueue().HasWork(); }));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_EQ(form.Edit.Ctrl()->GetValue(), "from the worker");
+}
+
+TEST_F(UiQueueGuiTest, WorkerMessageBoxIsShownOnTheUiThreadWhileItWaitsForTheWorker) {
+    TMainForm form;
+    ASSERT_TRUE(form.Create());
+    std::thread::id shownOn;
+    wxWindow *shownOwner = nullptr;
+    std::string shownCaption, shownText;
+    HandlerGuard guard{InstallMessageBox([&] { return form.Dialog(); }, "Valtrosa",
+                                         [&](wxWindow *owner, const std::string &caption, const char *text, int) {
+                                             shownOn = std::this_thread::get_id();
+                                             shownOwner = owner;
+                                             shownCaption = caption;
+                                             shownText = text;
+                                             return IDYES;
+                                         })};
+    std::atomic<int> answer{0};
+    TWorker worker([&] {
+        answer = ShowMessageBox("Devam edilsin mi?", MB_YESNO);
+        UiQueue().Post([&] { form.Edit.SetAnsiText("answered"); });
+    });
+    worker.Resume();
+    worker.WaitFor();  // the UI thread waits; the worker's box must still be answered
+    ProcessMessages();
+    EXPECT_EQ(answer, IDYES);
+    EXPECT_EQ(shownOn, std::this_thread::get_id());
+    EXPECT_EQ(shownOwner, form.Dialog());
+    EXPECT_EQ(shownCaption, "Valtrosa");
+    EXPECT_EQ(shownText, "Devam edilsin mi?");
+    EXPECT_EQ(form.Edit.Ctrl()->GetValue(), "answered");
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include "ui/edit.h"
+
+#include <wx/textctrl.h>
+
+#include "foundation/exceptions.h"
+#include "ui/mouse_wheel.h"
+#include "ui/wx_text.h"
+
+TEdit::TEdit() : cache_(WideBufferGranularity) { ClearWide(cache_); }
+
+void TEdit::Attach(wxWindow *widget) {
+    TControl::Attach(widget);
+    BindMouseWheel(*this, widget, AliveToken(), [this] { return SwallowMouseWheel; });
+}
+
+wxTextCtrl *TEdit::Ctrl() const { return static_cast<wxTextCtrl *>(Checked()); }
+
+std::u16string_view TEdit::GetWholeText() {
+    std::u16string text = WxToWide(Ctrl()->GetValue());
+    SetWide(cache_, text.c_str(), int32_t(text.size()));
+    return {WideText(cache_), size_t(WideLength(cache_))};
+}
+
+std::u16string_view TEdit::GetText() {
+    wxTextCtrl *ctrl = Ctrl();
+    long start = 0, end = 0;
+    ctrl->GetSelection(&start, &end);
+    wxString whole = ctrl->GetValue();
+    wxString text = whole;
+    if (end - start > 0) {
+        if (start > long(whole.length())) RaiseError("invalid request to string");
+        text = whole.Mid(size_t(start), size_t(end - start));
+    }
+    std::u16string wide = WxToWide(text);
+    SetWide(cache_, wide.c_str(), int32_t(wide.size()));
+    return {WideText(cache_), size_t(WideLength(cache_))};
+}
+
+MyString TEdit::GetWholeTextAnsi() {
+    std::u16string_view text = GetWholeText();
+    MyString out;
+    out.AssignWide(text.data(), int32_t(text.size()));
+    return out;
+}
+
+MyString TEdit::GetTextAnsi() {
+    std::u16string_view text = GetText();
+    MyString out;
+    out.AssignWide(text.data(), int32_t(text.size()));
+    return out;
+}
+
+void TEdit::GetSelection(int32_t &start, int32_t &end) const {
+    long from = 0, to = 0;
+    Ctrl()->GetSelection(&from, &to);
+    start = int32_t(from);
+    end = int32_t(to);
+}
+
+void TEdit::Select(int32_t start, int32_t end) {
+    wxTextCtrl *ctrl = Ctrl();
+    ctrl->SetSelection(start, end);
+    ctrl->ShowPosition(start);
+}
+
+void TEdit::SetLimitText(int32_t characters) { Ctrl()->SetMaxLength(characters < 0 ? 0 : characters); }

@@ -1,0 +1,5 @@
+#include "ui/static_label.h"
+
+#include <wx/window.h>
+
+void TStaticLabel::Repaint() { Checked()->Refresh(true); }

@@ -1,0 +1,77 @@
+#include "ui/ui_thread.h"
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/msgdlg.h>
+
+#include "foundation/thread.h"
+#include "platform/ui_queue.h"
+#include "ui/wx_text.h"
+
+namespace {
+
+// Set by the wake-up handler when it has asked wx for a drain, cleared by the drain before
+// it runs the queue: so one CallAfter serves a burst, and nothing queued after the clear is
+// missed. Written by any thread.
+std::atomic<bool> drainScheduled{false};
+std::shared_ptr<std::function<void()>> quitAction;  // UI thread only
+
+void Drain() {
+    drainScheduled.store(false);
+    TUiQueue &queue = UiQueue();
+    if (!queue.OnOwnerThread()) return;
+    bool quit = queue.QuitPending();
+    queue.RunPending(TUiQueue::TQuitHandling::Drop);
+    if (quit) {
+        if (quitAction && *quitAction)
+            (*quitAction)();
+        else if (wxTheApp)
+            wxTheApp->ExitMainLoop();
+    }
+}
+
+}  // namespace
+
+void AttachUiQueue(std::function<void()> onQuit) {
+    quitAction = std::make_shared<std::function<void()>>(std::move(onQuit));
+    SetMainThreadId(std::this_thread::get_id());
+    TUiQueue &queue = UiQueue();
+    queue.SetOwnerThread(std::this_thread::get_id());
+    queue.SetWakeUpHandler([] {
+        if (drainScheduled.exchange(true)) return;
+        if (wxAppConsole *app = wxAppConsole::GetInstance()) app->CallAfter(&Drain);
+    });
+    // Items queued before the handler was there.
+    if (queue.HasWork() || queue.QuitPending()) {
+        drainScheduled.store(true);
+        wxTheApp->CallAfter(&Drain);
+    }
+}
+
+void DetachUiQueue() {
+    UiQueue().SetWakeUpHandler(nullptr);
+    drainScheduled.store(false);
+}
+
+int ShowWxMessageDialog(wxWindow *owner, const std::string &caption, const char *text, int style) {
+    long wxStyle = style == MB_YESNO ? (wxYES_NO | wxICON_QUESTION) : (wxOK | wxICON_INFORMATION);
+    wxMessageDialog dialog(owner, ToWx(text), ToWx(caption), wxStyle | wxCENTRE);
+    int answer = dialog.ShowModal();
+    if (style == MB_YESNO) return answer == wxID_YES ? IDYES : IDNO;
+    return IDOK;
+}
+
+TMessageBoxHandler InstallMessageBox(std::function<wxWindow *()> mainWindow, std::string caption,
+                                     TMessageDialogShower show) {
+    return SetMessageBoxHandler([mainWindow, caption, show](const char *text, int style) {
+        std::string copy(text);  // the caller's text stays valid: it waits; copied anyway
+        return UiQueue().Send([&] {
+            wxWindow *owner = mainWindow ? mainWindow() : nullptr;
+            return show(owner, caption, copy.c_str(), style);
+        });
+    });
+}

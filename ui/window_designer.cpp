@@ -1,0 +1,149 @@
+#include "ui/window_designer.h"
+
+#include <wx/textctrl.h>
+#include <wx/toplevel.h>
+#include <wx/window.h>
+
+#include "foundation/exceptions.h"
+#include "ui/wx_text.h"
+
+namespace {
+
+bool IsChild(const wxWindow *w) { return !w->IsTopLevel() && w->GetParent(); }
+
+// The window's rectangle in the space the flag selects.
+wxRect RectIn(const wxWindow *w, bool client) {
+    wxRect r(w->GetPosition(), w->GetSize());
+    if (IsChild(w) && !client) r.SetPosition(w->GetParent()->ClientToScreen(r.GetPosition()));
+    return r;
+}
+
+// Moves and sizes the window to `r`, given in the space the flag selects.
+void SetRectIn(wxWindow *w, wxRect r, bool client) {
+    if (IsChild(w) && !client) r.SetPosition(w->GetParent()->ScreenToClient(r.GetPosition()));
+    w->SetSize(r.x, r.y, r.width, r.height, wxSIZE_ALLOW_MINUS_ONE);
+}
+
+}  // namespace
+
+TWindowDesigner::TWindowDesigner() : alive_(std::make_shared<TWindowDesigner *>(this)) {}
+
+TWindowDesigner::~TWindowDesigner() {
+    // Handlers still bound to the window see a dead designer from here on.
+    *alive_ = nullptr;
+    wxWindow *window = window_;
+    window_ = nullptr;
+    if (window && OwnsWindow && !window->IsTopLevel()) window->Destroy();
+}
+
+void TWindowDesigner::SetWindow(wxWindow *window) {
+    window_ = window;
+    if (!window) return;
+    std::shared_ptr<TWindowDesigner *> alive = alive_;
+    window->Bind(wxEVT_DESTROY, [alive, window](wxWindowDestroyEvent &event) {
+        event.Skip();
+        // The event travels up to the parents: only the window's own destruction counts.
+        if (event.GetEventObject() != window) return;
+        TWindowDesigner *designer = *alive;
+        if (designer && designer->window_ == window) {
+            designer->window_ = nullptr;
+            designer->WindowDestroyed();
+        }
+    });
+}
+
+wxWindow *TWindowDesigner::Checked() const {
+    if (!window_) RaiseError("Window Not Assigned to Designer");
+    return window_;
+}
+
+void TWindowDesigner::Show() {
+    wxWindow *w = Checked();
+    w->Show(true);
+    w->Raise();
+}
+
+void TWindowDesigner::Restore() {
+    wxWindow *w = Checked();
+    if (auto *top = wxDynamicCast(w, wxTopLevelWindow)) {
+        top->Iconize(false);
+        top->Maximize(false);
+    }
+    w->Show(true);
+    w->Raise();
+}
+
+void TWindowDesigner::OnKeyDown(wxWindow *, int32_t, TShiftState, bool &) {}
+void TWindowDesigner::OnKeyUp(wxWindow *, int32_t, TShiftState, bool &) {}
+
+void TWindowDesigner::SetLeft(int32_t x, bool client) {
+    wxWindow *w = Checked();
+    wxRect r = RectIn(w, client);
+    r.x = x;
+    SetRectIn(w, r, client);
+}
+
+void TWindowDesigner::SetTop(int32_t y, bool client) {
+    wxWindow *w = Checked();
+    wxRect r = RectIn(w, client);
+    r.y = y;
+    SetRectIn(w, r, client);
+}
+
+void TWindowDesigner::SetWidth(int32_t width) {
+    wxWindow *w = Checked();
+    wxRect r = RectIn(w, true);
+    r.width = width;
+    SetRectIn(w, r, true);
+}
+
+void TWindowDesigner::SetHeight(int32_t height, bool client) {
+    wxWindow *w = Checked();
+    wxRect r = RectIn(w, client);
+    r.height = height;
+    SetRectIn(w, r, client);
+}
+
+int32_t TWindowDesigner::GetLeft(bool client) const { return RectIn(Checked(), client).x; }
+int32_t TWindowDesigner::GetTop(bool client) const { return RectIn(Checked(), client).y; }
+int32_t TWindowDesigner::GetWidth() const { return Checked()->GetSize().x; }
+int32_t TWindowDesigner::GetHeight() const { return Checked()->GetSize().y; }
+
+int32_t TWindowDesigner::GetRight() const {
+    wxRect r = RectIn(Checked(), true);
+    return r.x + r.width;
+}
+
+int32_t TWindowDesigner::GetBottom() const {
+    wxRect r = RectIn(Checked(), true);
+    return r.y + r.height;
+}
+
+void TWindowDesigner::SetEnabled(bool enabled) { Checked()->Enable(enabled); }
+void TWindowDesigner::SetVisible(bool visible) { Checked()->Show(visible); }
+bool TWindowDesigner::IsVisible() const { return Checked()->IsShown(); }
+bool TWindowDesigner::IsEnabled() const { return Checked()->IsThisEnabled(); }
+void TWindowDesigner::SetFocus() { Checked()->SetFocus(); }
+
+void TWindowDesigner::SetAnsiText(const char *text) { ::SetAnsiText(Checked(), text); }
+
+MyString TWindowDesigner::GetAnsiText() const {
+    wxWindow *w = Checked();
+    if (auto *edit = wxDynamicCast(w, wxTextCtrl)) return FromWxToMyString(edit->GetValue());
+    return FromWxToMyString(w->GetLabel());
+}
+
+bool TWindowDesigner::DispatchKey(const TKeyMessage &message, bool &handled) {
+    switch (message.Kind) {
+    case TKeyMessageKind::KeyDown:
+    case TKeyMessageKind::SysKeyDown:
+        OnKeyDown(window_, message.Key & 0xFFFF, ShiftStateOf(message), handled);
+        return true;
+    case TKeyMessageKind::KeyUp:
+        OnKeyUp(window_, message.Key & 0xFFFF, ShiftStateOf(message), handled);
+        return true;
+    case TKeyMessageKind::Other:
+        break;
+    }
+    return false;
+}
