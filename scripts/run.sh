@@ -31,8 +31,11 @@ trap stop_server EXIT
 if listening; then
   echo "A speech service already listens on 127.0.0.1:${port}; using it."
 else
-  echo "Starting the local speech service on 127.0.0.1:${port}"
-  build/server/narrelo-demoserver --bind 127.0.0.1 --port "$port" &
+  log_dir="${XDG_STATE_HOME:-$HOME/.local/state}/narrelo"
+  mkdir -p "$log_dir"
+  echo "Starting the local speech service on 127.0.0.1:${port} (log: $log_dir/demoserver.log)"
+  build/server/narrelo-demoserver --bind 127.0.0.1 --port "$port" \
+    >"$log_dir/demoserver.out" 2>"$log_dir/demoserver.log" &
   server_pid=$!
   for _ in $(seq 1 200); do  # at most 20 s
     listening && break

@@ -58,16 +58,24 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
     }
     for (auto &service : services) workers.emplace_back([this, &service] { Work(service.get()); });
 
-    while (!stop.load()) {
-        const SOAP_SOCKET connection = master_.accept();
-        if (!soap_valid_socket(connection)) continue;  // timeout, signal or a failed accept
-        master_.socket = SOAP_INVALID_SOCKET;         // the worker owns it now
+    const auto enqueue = [this](SOAP_SOCKET connection) {
+        master_.socket = SOAP_INVALID_SOCKET;  // the worker owns it now
         std::unique_lock<std::mutex> guard(lock_);
         space_.wait(guard, [this] { return queue_.size() < queueLimit_; });
         queue_.push_back({connection, PeerOf(connection)});
         guard.unlock();
         ready_.notify_one();
+    };
+    while (!stop.load()) {
+        const SOAP_SOCKET connection = master_.accept();
+        if (soap_valid_socket(connection)) enqueue(connection);
+        // else: the poll timed out, a signal came, or an accept failed; look at `stop` again
     }
+    // Clients that connected before the stop have sent their requests: serve them too.
+    master_.accept_timeout = -1000;
+    for (SOAP_SOCKET connection = master_.accept(); soap_valid_socket(connection);
+         connection = master_.accept())
+        enqueue(connection);
 
     {
         std::lock_guard<std::mutex> guard(lock_);

@@ -5,7 +5,8 @@
 // AcceptPollMicroseconds) and hands each connection to a bounded queue; a fixed pool of
 // worker threads, each with its own copy of the service, serves them. When the queue is
 // full the accepting thread waits and new connections wait in the kernel's backlog. Stop:
-// no new connection is accepted; every connection already accepted is served to its end.
+// the connections already waiting in the backlog are taken, then no more; every one taken
+// is served to its end.
 
 #include <atomic>
 #include <condition_variable>

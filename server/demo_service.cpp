@@ -1,5 +1,6 @@
 #include "server/demo_service.h"
 
+#include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,10 +11,13 @@
 #include <ctime>
 #include <fstream>
 
+#include <pugixml.hpp>
+
 #include "foundation/memory_stream.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/file_id.h"
+#include "server/http_request_reader.h"
 #include "server/scrambled_block.h"
 #include "server/sentence_splitter.h"
 #include "server/session_token.h"
@@ -22,7 +26,6 @@
 
 namespace {
 
-constexpr int IdleSeconds = 30;           // receive and send: an idle connection ends
 constexpr int TransferSeconds = 120;      // a whole request or answer, however it trickles
 constexpr size_t MaxClientIDBytes = 256;
 
@@ -38,6 +41,59 @@ std::string Printable(std::string_view text, size_t limit) {
     return out;
 }
 
+// Ends the sending side and reads what the client still sends, for at most DrainSeconds and
+// DrainBytes, so that it reads the answer before the connection closes.
+void DrainAfterAnswer(int socket) {
+    constexpr int DrainSeconds = 5;
+    constexpr size_t DrainBytes = 64u << 20;
+    ::shutdown(socket, SHUT_WR);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(DrainSeconds);
+    char buffer[65536];
+    for (size_t drained = 0; drained < DrainBytes;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        pollfd waiting{socket, POLLIN, 0};
+        if (::poll(&waiting, 1, int(left.count())) <= 0) break;
+        const ssize_t got = ::recv(socket, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        drained += size_t(got);
+    }
+}
+
+// Whether `body` is one well-formed XML document; `why` names the line otherwise.
+bool WellFormedXml(const std::string &body, std::string &why) {
+    pugi::xml_document document;
+    const pugi::xml_parse_result result =
+        document.load_buffer(body.data(), body.size(), pugi::parse_minimal);
+    if (result && document.document_element()) return true;
+    int line = 1;
+    for (ptrdiff_t i = 0; i < result.offset && size_t(i) < body.size(); ++i)
+        if (body[size_t(i)] == '\n') ++line;
+    why = "XML error on line " + std::to_string(line) + ": " +
+          (result ? "no element" : result.description());
+    return false;
+}
+
+std::string XmlEscaped(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else out += c;
+    }
+    return out;
+}
+
+// The envelope of a fault, as the runtime would write it.
+std::string SoapFaultEnvelope(const std::string &code, const std::string &text) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body><SOAP-ENV:Fault><faultcode>" + code + "</faultcode><faultstring>" +
+           XmlEscaped(text) + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
 std::string Serialised(TValtrosaFiles &list) {
     TMemoryStream stream(8192);
     list.SaveToStream(stream);
@@ -48,10 +104,10 @@ std::string Serialised(TValtrosaFiles &list) {
 
 TDemoService::TDemoService(TServiceShared &shared)
     : IDemoServerbindingService(0, 0), shared_(shared) {
-    recv_timeout = IdleSeconds;
-    send_timeout = IdleSeconds;
+    recv_timeout = shared.Options.IdleTimeout;  // an idle connection ends
+    send_timeout = shared.Options.IdleTimeout;
     transfer_timeout = TransferSeconds;
-    recv_maxlength = MaxRequestBytes + 64 * 1024;  // the header's share on top
+    recv_maxlength = MaxRequestBytes + 64 * 1024;  // the header's share on top (a backstop)
     socket_flags = MSG_NOSIGNAL;  // a client that hangs up never raises SIGPIPE
     InstallHooks();
 }
@@ -59,27 +115,26 @@ TDemoService::TDemoService(TServiceShared &shared)
 TDemoService::TDemoService(const TDemoService &other)
     : IDemoServerbindingService(static_cast<const struct soap &>(other)),
       shared_(other.shared_),
-      runtimeRecv_(other.runtimeRecv_),
       runtimeSend_(other.runtimeSend_),
       runtimeParseHeader_(other.runtimeParseHeader_) {}
 
 TDemoService *TDemoService::copy() { return new TDemoService(*this); }
 
 void TDemoService::InstallHooks() {
-    runtimeRecv_ = frecv;
     runtimeSend_ = fsend;
     runtimeParseHeader_ = fparsehdr;
-    frecv = CountingRecv;
+    frecv = MemoryRecv;
     fsend = CountingSend;
     fparsehdr = ParseHeader;
     fget = HttpGet;
 }
 
-size_t TDemoService::CountingRecv(struct soap *soap, char *buffer, size_t length) {
+size_t TDemoService::MemoryRecv(struct soap *soap, char *buffer, size_t length) {
     auto *self = static_cast<TDemoService *>(soap);
-    const size_t got = self->runtimeRecv_(soap, buffer, length);
-    self->bytesIn_ += got;
-    return got;
+    const size_t count = std::min(length, self->input_.size() - self->inputAt_);
+    std::memcpy(buffer, self->input_.data() + self->inputAt_, count);
+    self->inputAt_ += count;
+    return count;
 }
 
 int TDemoService::CountingSend(struct soap *soap, const char *data, size_t length) {
@@ -94,11 +149,6 @@ int TDemoService::ParseHeader(struct soap *soap, const char *key, const char *va
     const int result = self->runtimeParseHeader_(soap, key, value);
     if (result != SOAP_OK) return result;
     if (strcasecmp(key, "Host") == 0) self->host_ = SaneHost(value ? value : "");
-    if (strcasecmp(key, "Content-Length") == 0 && value != nullptr &&
-        std::strtoull(value, nullptr, 10) > MaxRequestBytes) {
-        self->result_ = "413 request too large";
-        return 413;
-    }
     return SOAP_OK;
 }
 
@@ -106,18 +156,55 @@ void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &pe
     operation_ = "-";
     result_.clear();
     host_.clear();
+    input_.clear();
+    inputAt_ = 0;
     bytesIn_ = bytesOut_ = 0;
     const auto started = std::chrono::steady_clock::now();
 
     socket = connection;
-    const int code = serve();
-    if (result_.empty()) {
-        if (code == SOAP_OK || code == SOAP_STOP) {
-            result_ = "ok";
+    THttpRequest request;
+    THttpLimits limits;
+    limits.IdleSeconds = shared_.Options.IdleTimeout;
+    limits.TransferSeconds = TransferSeconds;
+    limits.MaxBodyBytes = MaxRequestBytes;
+    const THttpReadResult read = ReadHttpRequest(connection, limits, request);
+    bytesIn_ = request.Bytes.size();
+    std::string why;
+    switch (read) {
+    case THttpReadResult::Complete:
+        if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
+            operation_ = "POST";
+            Refuse(500, "SOAP-ENV:Client", "The request is not a well-formed SOAP envelope: " + why);
         } else {
-            const char *text = ::soap_fault_string(this);
-            result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
+            input_ = std::move(request.Bytes);
+            const int code = serve();
+            if (result_.empty()) {
+                if (code == SOAP_OK || code == SOAP_STOP) {
+                    result_ = "ok";
+                } else {
+                    const char *text = ::soap_fault_string(this);
+                    result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
+                }
+            }
         }
+        break;
+    case THttpReadResult::Closed: result_ = "client closed the connection"; break;
+    case THttpReadResult::TimedOut: result_ = "timed out"; break;
+    case THttpReadResult::TooLarge:
+        operation_ = request.Method;
+        // A fault in HTTP 500 rather than a bare 413: the client reads the fault string of a
+        // 500 answer and shows it, while of any other status it only says "HTTP Error".
+        Refuse(500, "SOAP-ENV:Client",
+               "The request is larger than " + std::to_string(MaxRequestBytes) + " bytes");
+        break;
+    case THttpReadResult::HeaderTooLarge:
+        Refuse(431, "SOAP-ENV:Client", "The request header is too large");
+        break;
+    case THttpReadResult::LengthRequired:
+        operation_ = request.Method;
+        Refuse(411, "SOAP-ENV:Client", "The request has no Content-Length");
+        break;
+    case THttpReadResult::BadRequest: Refuse(400, "SOAP-ENV:Client", "Not an HTTP request"); break;
     }
     destroy();
     if (soap_valid_socket(socket)) soap_force_close_socket();
@@ -130,11 +217,22 @@ void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &pe
         Printable(operation_, 200).c_str(), static_cast<unsigned long long>(bytesIn_),
         static_cast<unsigned long long>(bytesOut_), double(elapsed.count()) / 1000.0,
         Printable(result_, 300).c_str());
-    if (length > 0) {
+    if (length > 0 && !shared_.Options.Quiet) {
         // One write per line, so lines of several workers never interleave.
         const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
         (void)ignored;
     }
+}
+
+void TDemoService::Refuse(int status, const std::string &faultCode, const std::string &text) {
+    result_ = std::to_string(status) + " " + text;
+    const std::string body = SoapFaultEnvelope(faultCode, text);
+    const std::string response = HttpResponse(status, "text/xml; charset=utf-8", body);
+    if (!SendAll(socket, response, shared_.Options.IdleTimeout)) return;
+    bytesOut_ += response.size();
+    // A client still sending its body would get a reset instead of this answer if the
+    // connection closed on unread bytes: let it finish (bounded), then close.
+    DrainAfterAnswer(socket);
 }
 
 int TDemoService::HttpGet(struct soap *soap) {

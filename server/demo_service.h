@@ -7,9 +7,11 @@
 // back into its Windows-1254 bytes with the client's own UnescapeXmlText. Answers are
 // plain char* and base64 that the runtime writes as the client reads them.
 //
-// The same port answers HTTP GET (web_content.h) through the runtime's fget hook, refuses a
-// request announcing more than MaxRequestBytes with HTTP 413, and counts the bytes of each
-// request for the log line ServeConnection writes to standard error.
+// Each request is read off the socket first (http_request_reader.h: idle and transfer
+// timeouts; a SOAP fault for a body announced above MaxRequestBytes, which is never read,
+// and for a body that is not well-formed XML) and then handed to the runtime from memory. The same port
+// answers HTTP GET (web_content.h) through the runtime's fget hook. ServeConnection writes
+// one log line per request to standard error.
 
 #include <cstdint>
 #include <string>
@@ -73,10 +75,12 @@ public:
 private:
     static int HttpGet(struct soap *soap);
     static int ParseHeader(struct soap *soap, const char *key, const char *value);
-    static size_t CountingRecv(struct soap *soap, char *buffer, size_t length);
+    static size_t MemoryRecv(struct soap *soap, char *buffer, size_t length);
     static int CountingSend(struct soap *soap, const char *data, size_t length);
 
     void InstallHooks();
+    // Answers a request the runtime never sees; returns the log's result text.
+    void Refuse(int status, const std::string &faultCode, const std::string &text);
     int ServeGet();
     // A fault for the user; records it for the log line. Returns the runtime's code.
     int SenderFault(const std::string &text);
@@ -91,8 +95,7 @@ private:
     std::string Host() const { return host_.empty() ? shared_.ListenHost : host_; }
 
     TServiceShared &shared_;
-    // The runtime's own socket hooks, wrapped by the counting ones.
-    size_t (*runtimeRecv_)(struct soap *, char *, size_t) = nullptr;
+    // The runtime's own hooks, wrapped by ours.
     int (*runtimeSend_)(struct soap *, const char *, size_t) = nullptr;
     int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
 
@@ -100,6 +103,8 @@ private:
     std::string operation_;
     std::string result_;
     std::string host_;
+    std::string input_;        // the request, read by MemoryRecv
+    size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;
     uint64_t bytesOut_ = 0;
 };

@@ -50,6 +50,7 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         if (option == "--help" || option == "-h") options.Help = true;
         else if (option == "--version") options.Version = true;
         else if (option == "--inline") options.Inline = true;
+        else if (option == "--quiet") options.Quiet = true;
         else if (option == "--bind") options.Bind = next();
         else if (option == "--port") options.Port = int(ParseNumber(option, next(), 0, 65535));
         else if (option == "--min-version")
@@ -59,6 +60,8 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         else if (option == "--cache-dir") options.CacheDir = next();
         else if (option == "--web-root") options.WebRoot = next();
         else if (option == "--workers") options.Workers = int(ParseNumber(option, next(), 1, 64));
+        else if (option == "--idle-timeout")
+            options.IdleTimeout = int(ParseNumber(option, next(), 1, 3600));
         else if (option == "--session-lifetime")
             options.SessionLifetime = ParseNumber(option, next(), 1, int64_t(100) * 365 * 86400);
         else if (option == "--memory-cache-mb")
@@ -98,9 +101,11 @@ std::string ServerUsage() {
         "  --cache-dir PATH       audio file cache (default $XDG_CACHE_HOME/narrelo-demoserver)\n"
         "  --web-root DIR         web pages (default: the program's data folder, web/)\n"
         "  --workers N            requests served at once (default 4)\n"
+        "  --idle-timeout S       seconds a connection may stay silent (default 30)\n"
         "  --session-lifetime S   seconds a session stays valid (default 30 days)\n"
         "  --memory-cache-mb N    audio kept in memory (default 64)\n"
         "  --disk-cache-mb N      audio kept in the cache folder (default 512)\n"
+        "  --quiet                no log line per request on standard error\n"
         "  --help                 this text\n"
         "  --version              the program's version\n"
         "\n"

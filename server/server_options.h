@@ -16,9 +16,11 @@ struct TServerOptions {
     std::string CacheDir;            // default: $XDG_CACHE_HOME/narrelo-demoserver
     std::string WebRoot;             // default: the data folder's web/
     int Workers = 4;                 // requests served at once
+    int IdleTimeout = 30;            // seconds a connection may stay silent
     int64_t SessionLifetime = 30 * 24 * 3600;  // seconds
     int64_t MemoryCacheBytes = 64ll << 20;
     int64_t DiskCacheBytes = 512ll << 20;
+    bool Quiet = false;              // no log line per request
     bool Help = false;
     bool Version = false;
 };

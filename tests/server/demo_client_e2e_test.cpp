@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "foundation/code_page.h"
+#include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "service/demo_client.h"
+#include "service/xml_text.h"
+#include "tests/server/support/raw_http.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/temp_config_home.h"
 
@@ -42,6 +46,28 @@ double DecodedSeconds(const TMemoryStream &ogg) {
     TMemoryStream pcm(8192);
     DecodeOggVorbis(ogg.Memory(), ogg.DataSize(), pcm);
     return double(pcm.DataSize()) / 2.0 / 16000.0;
+}
+
+// The message of the TCustomException `call` raises, or "" when it raises none.
+template <typename Call>
+std::string FailureOf(Call call) {
+    try {
+        call();
+    } catch (const TCustomException &e) {
+        return e.Message();
+    }
+    return "";
+}
+
+// The audio file of one synthesised sentence, fetched the way the client does.
+std::string FetchedAudio(TDemoClient &client, const std::string &text, int32_t speaker = 1,
+                         uint8_t isXml = 0) {
+    TDemoAudios audios;
+    client.SynthesiseSentence(text.c_str(), isXml, speaker, 10, 10, 1, audios);
+    if (audios.Count() != 1) return "";
+    TDemoAudio &audio = *audios.Get(0);
+    if (audio.Data.DataSize() == 0) client.LoadSynthesisedFile(audio.Data, audio.FileId.Text());
+    return std::string(reinterpret_cast<const char *>(audio.Data.Memory()), size_t(audio.Data.DataSize()));
 }
 
 class DemoClientE2ETest : public ::testing::Test {
@@ -112,6 +138,187 @@ TEST_F(DemoClientE2ETest, ReadsATurkishTextSentenceBySentence) {
     const double seconds = DecodedSeconds(audio.Data);
     EXPECT_GT(seconds, 1.0);
     EXPECT_LT(seconds, 5.0);
+}
+
+TEST_F(DemoClientE2ETest, EveryTurkishLetterLineEndAndMarkupCharacterTravelsUnchanged) {
+    // Sentences come back as the exact bytes and positions of the submitted text.
+    const std::string text = "çğıöşü ÇĞİÖŞÜ & <b> \"tırnak\"!\r\nİkinci satır.\r\n"_cp;
+    TNarreloCumles sentences;
+    sentences.OwnsItems = true;
+    client_.LoadSentences(text.c_str(), 0, sentences);
+    ASSERT_EQ(sentences.Count(), 2);
+    for (int i = 0; i < sentences.Count(); ++i) {
+        const TNarreloCumle &sentence = *sentences.Get(i);
+        EXPECT_EQ(sentence.Text.View(),
+                  text.substr(size_t(sentence.Start), size_t(sentence.Length)));
+    }
+    EXPECT_EQ(sentences.Get(0)->Text.View(), "çğıöşü ÇĞİÖŞÜ & <b> \"tırnak\"!"_cp);
+
+    // A synthesised item names its text byte for byte, line ends inside it included.
+    const std::string inside = "Satır bir\r\nsatır iki & <üç> ÇĞİÖŞÜ"_cp;
+    TDemoAudios audios;
+    client_.SynthesiseSentence(inside.c_str(), 0, 2, 10, 10, 1, audios);
+    ASSERT_EQ(audios.Count(), 1);
+    EXPECT_EQ(audios.Get(0)->Text.View(), inside);
+    EXPECT_EQ(audios.Get(0)->SpokenText.View(), inside);
+    EXPECT_EQ(audios.Get(0)->Speaker, 2);
+}
+
+TEST_F(DemoClientE2ETest, TheSameRequestGivesTheSameBytes) {
+    const std::string text = "Aynı cümle her seferinde aynı sesi verir."_cp;
+    const std::string first = FetchedAudio(client_, text);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(FetchedAudio(client_, text), first);
+    TDemoClient other;
+    other.soap_endpoint = endpoint_.c_str();
+    EXPECT_EQ(FetchedAudio(other, text), first) << "another client, another session";
+    EXPECT_NE(FetchedAudio(client_, text, 2), first) << "the other reading style";
+}
+
+TEST_F(DemoClientE2ETest, XmlSentencesAreSplitAndSpokenByTheirParts) {
+    const std::string part1 = "<SENTENCE>\r\n<SENTENCEPART TEXTKIND=\"3\">\r\nAyşe &amp; Ali\r\n"
+                              "</SENTENCEPART>\r\n</SENTENCE>"_cp;
+    const std::string part2 = "<SENTENCE><SENTENCEPART TEXTKIND=\"5\">0 212 555 00 00</SENTENCEPART></SENTENCE>";
+    const std::string document = "<xml>\r\n" + part1 + "\r\n" + part2 + "\r\n</xml>\r\n";
+    TNarreloCumles sentences;
+    sentences.OwnsItems = true;
+    client_.LoadSentences(document.c_str(), 1, sentences);
+    ASSERT_EQ(sentences.Count(), 2);
+    EXPECT_EQ(sentences.Get(0)->Start, 7);
+    EXPECT_EQ(sentences.Get(0)->Length, int32_t(part1.size()));
+    EXPECT_EQ(sentences.Get(0)->Text.View(), "<xml>\r\n" + part1 + "\r\n</xml>\r\n");
+    EXPECT_TRUE(sentences.Get(0)->IsXml);
+    EXPECT_EQ(sentences.Get(1)->Start, int32_t(document.find(part2)));
+
+    TDemoAudios audios;
+    client_.SynthesiseSentence(sentences.Get(0)->Text.Text(), 1, 1, 10, 10, 1, audios);
+    ASSERT_EQ(audios.Count(), 1);
+    EXPECT_TRUE(audios.Get(0)->IsXml);
+    EXPECT_EQ(audios.Get(0)->SpokenText.View(), "Ayşe & Ali"_cp);
+
+    const std::string broken = "<xml>\r\n<SENTENCE>\r\n<SENTENCEPART>\r\nx\r\n</SENTENCE>\r\n</xml>";
+    TNarreloCumles none;
+    none.OwnsItems = true;
+    const std::string failure = FailureOf([&] { client_.LoadSentences(broken.c_str(), 1, none); });
+    EXPECT_NE(failure.find("XML error on line 5"), std::string::npos) << failure;
+    EXPECT_EQ(none.Count(), 0);
+}
+
+TEST_F(DemoClientE2ETest, RefusesWhatItCannotServeWithAMessage) {
+    TNarreloCumles sentences;
+    sentences.OwnsItems = true;
+    TDemoAudios audios;
+    const std::string tooLong(64 * 1024 + 1, 'a');
+    const struct {
+        const char *Label;
+        std::function<void()> Call;
+        const char *Message;
+    } cases[] = {
+        {"text above 64 KiB", [&] { client_.LoadSentences(tooLong.c_str(), 0, sentences); },
+         "The text is too long: 65537 bytes, at most 65536"},
+        {"synthesis above 64 KiB",
+         [&] { client_.SynthesiseSentence(tooLong.c_str(), 0, 1, 10, 10, 1, audios); },
+         "The text is too long"},
+        {"speaker 7", [&] { client_.SynthesiseSentence("a", 0, 7, 10, 10, 1, audios); },
+         "Speaker 7 is not offered"},
+        {"file type 3", [&] { client_.SynthesiseSentence("a", 0, 1, 10, 10, 3, audios); },
+         "File type 3 is not offered"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        const std::string failure = FailureOf(c.Call);
+        EXPECT_EQ(failure.rfind("WebServis çağrısında hata oluştu\r\n\r\n"_cp, 0), 0u) << failure;
+        EXPECT_NE(failure.find(c.Message), std::string::npos) << failure;
+    }
+    EXPECT_EQ(sentences.Count(), 0);
+    EXPECT_EQ(audios.Count(), 0);
+}
+
+TEST_F(DemoClientE2ETest, AForgedOrMalformedFileIdGivesAnEmptyAnswer) {
+    client_.EnsureSession("", "");
+    TDemoAudios audios;
+    client_.SynthesiseSentence("Merhaba.", 0, 1, 10, 10, 1, audios);
+    ASSERT_EQ(audios.Count(), 1);
+    std::string forged(audios.Get(0)->FileId.View());
+    forged[forged.size() / 3] = forged[forged.size() / 3] == 'A' ? 'B' : 'A';
+    for (const std::string &id : {forged, std::string("bozuk"), std::string("")}) {
+        SCOPED_TRACE(id);
+        TMemoryStream data(8192);
+        EXPECT_EQ(client_.LoadSynthesisedFile(data, id.c_str()), 0);
+        EXPECT_EQ(data.DataSize(), 0);
+    }
+}
+
+TEST_F(DemoClientE2ETest, OperationsTheClientDoesNotCallAreNotOffered) {
+    client_.EnsureSession("", "");
+    std::string session = EscapeXmlText(client_.SessionID.View());
+    std::string text = "a";
+    xsd__base64Binary binary;
+    char *string = nullptr;
+    bool flag = false;
+    ns1__SpeakNormalResponse normal{};
+    const struct {
+        const char *Operation;
+        std::function<int()> Call;
+    } cases[] = {
+        {"Speak", [&] { return client_.Speak(session.data(), text.data(), false, 1, 10, 10, 1, binary); }},
+        {"SpeakNormal", [&] { return client_.SpeakNormal(session.data(), text.data(), text.data(), normal); }},
+        {"GetKey", [&] { return client_.GetKey(session.data(), string); }},
+        {"UpdateRequired", [&] { return client_.UpdateRequired(13, flag); }},
+        {"LastSetupUrl", [&] { return client_.LastSetupUrl(string); }},
+        {"ParseSentencesNoCrypt",
+         [&] { return client_.ParseSentencesNoCrypt(session.data(), text.data(), false, false, string); }},
+        {"SetListenHistory", [&] { return client_.SetListenHistory(binary, false, binary); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Operation);
+        EXPECT_EQ(c.Call(), 1) << "a client fault";
+        const char *fault = soap_fault_string(&client_);
+        EXPECT_EQ(std::string(fault ? fault : ""),
+                  std::string("The operation ") + c.Operation + " is not offered by this server");
+        client_.destroy();
+    }
+}
+
+TEST_F(DemoClientE2ETest, TheUpdateCheckAndTheInstallerAddress) {
+    EXPECT_FALSE(client_.CheckUpdateRequired()) << "today's client is current";
+    EXPECT_EQ(client_.GetSetupUrl().View(), "") << "no installer configured";
+
+    const std::string installer = home_.Folder() + "/Narrelo_Setup.run";
+    const std::string bytes = "#!/bin/sh\necho kurulum\n" + std::string(100000, 'x');
+    TempConfigHome::WriteFile(installer, bytes);
+    TDemoServerProcess newer({"--min-version", "14", "--installer", installer});
+    const std::string endpoint = newer.Endpoint();
+    TDemoClient old;
+    old.soap_endpoint = endpoint.c_str();
+    EXPECT_TRUE(old.CheckUpdateRequired());
+    const std::string url(old.GetSetupUrl().View());
+    EXPECT_EQ(url, newer.BaseUrl() + "/download/Narrelo_Setup.run");
+
+    const std::string answer = HttpGet(newer.Port(), url.substr(newer.BaseUrl().size()));
+    EXPECT_EQ(StatusOf(answer), 200);
+    EXPECT_EQ(BodyOf(answer), bytes);
+    EXPECT_NE(BodyOf(HttpGet(newer.Port(), "/download")).find("href=\"/download/Narrelo_Setup.run\""),
+              std::string::npos);
+}
+
+TEST_F(DemoClientE2ETest, InlineAudioNeedsNoFetch) {
+    TDemoServerProcess inlined({"--inline"});
+    const std::string endpoint = inlined.Endpoint();
+    TDemoClient client;
+    client.soap_endpoint = endpoint.c_str();
+    TDemoAudios audios;
+    client.SynthesiseSentence("Ses doğrudan gelir."_cp, 0, 1, 10, 10, 1, audios);
+    ASSERT_EQ(audios.Count(), 1);
+    const TDemoAudio &audio = *audios.Get(0);
+    ASSERT_GT(audio.Data.DataSize(), 0);
+    EXPECT_GT(audio.FileId.Length(), 0) << "the file can still be fetched";
+    EXPECT_EQ(FormatOf(audio.Data).Rate, 16000);
+    EXPECT_GT(DecodedSeconds(audio.Data), 0.5);
+    TMemoryStream fetched(8192);
+    client.LoadSynthesisedFile(fetched, audio.FileId.Text());
+    EXPECT_EQ(std::string_view(reinterpret_cast<const char *>(fetched.Memory()), size_t(fetched.DataSize())),
+              std::string_view(reinterpret_cast<const char *>(audio.Data.Memory()), size_t(audio.Data.DataSize())));
 }
 
 }  // namespace

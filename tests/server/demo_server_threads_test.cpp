@@ -1,0 +1,73 @@
+// The server in this process, so that ThreadSanitizer sees its workers, queue, cache and
+// speech engine: several clients at once, then a stop that waits for them.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/code_page.h"
+#include "foundation/exceptions.h"
+#include "records/demo_audios.h"
+#include "records/narrelo_cumles.h"
+#include "server/audio_file_cache.h"
+#include "server/demo_server.h"
+#include "server/demo_service.h"
+#include "server/speech_engine.h"
+#include "server/speech_synthesiser.h"
+#include "service/demo_client.h"
+#include "tests/support/temp_config_home.h"
+
+namespace {
+
+TEST(DemoServerThreadsTest, WorkersServeSeveralClientsAndStopWhenAsked) {
+    TempConfigHome home;
+    TSpeechEngine engine;
+    TSpeechSynthesiser synthesiser(engine);
+    TAudioFileCache cache(1 << 20, home.Folder() + "/cache", 1 << 20);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 's')), &synthesiser,
+                          &cache, TWebContent("", ""), ""};
+    TDemoServer server(shared, 2, 2);
+    const int port = server.Bind("127.0.0.1", 0);
+    shared.ListenHost = "127.0.0.1:" + std::to_string(port);
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    std::vector<std::string> failures(3);
+    std::vector<int> audioBytes(3, 0);
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 3; ++c)
+        clients.emplace_back([&, c] {
+            try {
+                TDemoClient client;
+                client.soap_endpoint = endpoint.c_str();
+                client.ClientID = ("c" + std::to_string(c)).c_str();
+                TNarreloCumles sentences;
+                sentences.OwnsItems = true;
+                client.LoadSentences("Bir cümle. İkinci cümle de var."_cp, 0, sentences);
+                for (int i = 0; i < sentences.Count(); ++i) {
+                    TDemoAudios &audios = sentences.Get(i)->Audios;
+                    client.SynthesiseSentence(sentences.Get(i)->Text.Text(), 0, 1 + c % 2, 10, 10, 1, audios);
+                    audioBytes[c] += client.LoadSynthesisedFile(audios.Get(0)->Data, audios.Get(0)->FileId.Text());
+                }
+            } catch (const TCustomException &e) {
+                failures[c] = e.Message();
+            }
+        });
+    for (std::thread &client : clients) client.join();
+    stop = true;
+    serving.join();
+
+    for (int c = 0; c < 3; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(failures[c], "");
+        EXPECT_GT(audioBytes[c], 1000);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The synthesiser over the real espeak-ng: the two reading styles differ audibly, several
+// threads may synthesise at once (espeak-ng itself only ever runs on the engine's own
+// thread), and requests it does not offer are refused with a message.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/code_page.h"
+#include "foundation/memory_stream.h"
+#include "pipeline/ogg_vorbis_decoder.h"
+#include "server/speech_synthesiser.h"
+
+namespace {
+
+// One engine per process (espeak-ng is process-global).
+TSpeechEngine &Engine() {
+    static TSpeechEngine engine;
+    return engine;
+}
+
+double Seconds(const std::string &ogg) {
+    TMemoryStream pcm(8192);
+    DecodeOggVorbis(reinterpret_cast<const uint8_t *>(ogg.data()), int32_t(ogg.size()), pcm);
+    return double(pcm.DataSize()) / 2.0 / 16000.0;
+}
+
+const std::string Sentence = "Bugün hava çok güzel, parka yürüyüşe gidelim mi?"_cp;
+
+TEST(SpeechSynthesiserTest, ClearReadingIsSlowerThanFluentReading) {
+    TSpeechSynthesiser synthesiser(Engine());
+    const TSynthesisResult fluent = synthesiser.Synthesise({Sentence, false, 1, 10, 10, 1});
+    const TSynthesisResult clear = synthesiser.Synthesise({Sentence, false, 2, 10, 10, 1});
+    EXPECT_EQ(fluent.SpokenText, Sentence);
+    const double fluentSeconds = Seconds(fluent.Ogg), clearSeconds = Seconds(clear.Ogg);
+    EXPECT_GT(fluentSeconds, 1.5);
+    EXPECT_LT(fluentSeconds, 6.0);
+    EXPECT_GT(clearSeconds, fluentSeconds * 1.25) << fluentSeconds << " s / " << clearSeconds << " s";
+}
+
+// espeak-ng keeps state from one utterance to the next (the phase of its wave generator),
+// so two syntheses of one request agree in length and sound but not always to the bit; the
+// server's file cache is what gives a request the same bytes every time. What threads must
+// never do is mix their requests up: each result is its own request's speech.
+TEST(SpeechSynthesiserTest, SeveralThreadsAtOnceEachGetTheirOwnSpeech) {
+    TSpeechSynthesiser synthesiser(Engine());
+    const TSynthesisRequest requests[] = {
+        {Sentence, false, 1, 10, 10, 1},
+        {Sentence, false, 2, 10, 10, 1},
+        {"Kısa."_cp, false, 1, 10, 10, 1},
+        {"Bir, iki, üç, dört, beş."_cp, false, 1, 10, 10, 1},
+    };
+    std::vector<double> alone;
+    for (const TSynthesisRequest &request : requests) alone.push_back(Seconds(synthesiser.Synthesise(request).Ogg));
+
+    std::vector<std::vector<double>> together(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < together.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (size_t i = 0; i < std::size(requests); ++i)
+                together[t].push_back(
+                    Seconds(synthesiser.Synthesise(requests[(i + t) % std::size(requests)]).Ogg));
+        });
+    for (std::thread &thread : threads) thread.join();
+    for (size_t t = 0; t < together.size(); ++t)
+        for (size_t i = 0; i < std::size(requests); ++i)
+            EXPECT_NEAR(together[t][i], alone[(i + t) % std::size(requests)],
+                        alone[(i + t) % std::size(requests)] * 0.06)
+                << t << " " << i;
+}
+
+TEST(SpeechSynthesiserTest, XmlSentencesSpeakTheirPartsInOrder) {
+    TSpeechSynthesiser synthesiser(Engine());
+    const std::string document =
+        "<xml>\r\n<SENTENCE>\r\nAdı <SENTENCEPART TEXTKIND=\"3\">\r\nAyşe &amp; Ali\r\n</SENTENCEPART>\r\n"
+        "</SENTENCE>\r\n</xml>\r\n"_cp;
+    const TSynthesisResult result = synthesiser.Synthesise({document, true, 1, 10, 10, 1});
+    EXPECT_EQ(result.SpokenText, "Adı Ayşe & Ali"_cp);
+    EXPECT_GT(Seconds(result.Ogg), 0.5);
+}
+
+TEST(SpeechSynthesiserTest, RefusesWhatItDoesNotOffer) {
+    TSpeechSynthesiser synthesiser(Engine());
+    const struct {
+        const char *Label;
+        TSynthesisRequest Request;
+        const char *Message;
+    } cases[] = {
+        {"speaker 0", {"a", false, 0, 10, 10, 1}, "Speaker 0 is not offered"},
+        {"speaker 3", {"a", false, 3, 10, 10, 1}, "Speaker 3 is not offered"},
+        {"file type 2", {"a", false, 1, 10, 10, 2}, "File type 2 is not offered"},
+        {"broken XML", {"<xml><SENTENCE>", true, 1, 10, 10, 1}, "XML error on line 1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        try {
+            synthesiser.Synthesise(c.Request);
+            ADD_FAILURE() << "no error";
+        } catch (const TSynthesisError &e) {
+            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
+        }
+    }
+}
+
+}  // namespace
