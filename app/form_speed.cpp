@@ -1,5 +1,8 @@
 #include "app/form_speed.h"
 
+#include <dlfcn.h>
+
+#include <wx/dialog.h>
 #include <wx/slider.h>
 
 #include "app/speed_texts.h"
@@ -15,6 +18,24 @@ const TDialogTemplate SpeedTemplate{
         {SpeedValueLabelId, TControlKind::Text, csCentred, 8, 95, 19, 8, ""},
     }};
 
+// The main form runs modally, and a modal GTK window takes the input of every window of its
+// window group: the pop-up, a window of its own, would show but take no click. So the
+// pop-up gets a window group of its own. The two GTK calls are looked up in the running
+// process (wx's GTK port has loaded the library); another port has neither and needs nothing.
+void KeepOutOfOtherWindowsGrab(wxWindow *window) {
+    using TGroupNew = void *(*)();
+    using TGroupAdd = void (*)(void *group, void *gtkWindow);
+    static const auto groupNew = reinterpret_cast<TGroupNew>(dlsym(RTLD_DEFAULT, "gtk_window_group_new"));
+    static const auto groupAdd = reinterpret_cast<TGroupAdd>(dlsym(RTLD_DEFAULT, "gtk_window_group_add_window"));
+    if (!groupNew || !groupAdd || !window->GetHandle()) return;
+    void *group = groupNew();
+    groupAdd(group, window->GetHandle());
+    // The window keeps a reference to its group; ours is given up.
+    using TUnref = void (*)(void *);
+    static const auto unref = reinterpret_cast<TUnref>(dlsym(RTLD_DEFAULT, "g_object_unref"));
+    if (unref) unref(group);
+}
+
 // How long after hiding on deactivation a click on the speed button still counts as closing.
 constexpr std::chrono::milliseconds DeactivationGrace{400};
 
@@ -28,6 +49,7 @@ TFormSpeed::TFormSpeed() : TForm(SpeedTemplate) {
 bool TFormSpeed::OnInitDialog() {
     if (!TForm::OnInitDialog()) return false;
     return Guarded([&] {
+        KeepOutOfOtherWindowsGrab(Dialog());
         Slider.SetRange(SpeedMinimum, SpeedMaximum, false);
         Slider.SetPos(SpeedNormal);
         ValueLabel.SetAnsiText("");

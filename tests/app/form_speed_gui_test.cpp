@@ -2,6 +2,7 @@
 // small owner form with the speed button where the main form has it stands in for the
 // main form.
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <wx/dialog.h>
@@ -186,6 +187,17 @@ TEST_F(SpeedPopupTest, AClickOnTheButtonThatTookTheActivationClosesInsteadOfReop
     ToggleSpeedPopup(owner.Popup, owner, owner.SpeedButton);
     Pump();
     EXPECT_TRUE(owner.Popup.IsVisible());
+}
+
+// The main form runs modally; GTK gives a modal window the input of every window of its
+// window group, so the pop-up must be in a group of its own to take the user's clicks.
+TEST_F(SpeedPopupTest, ThePopUpIsOutsideTheModalGrabOfItsOwner) {
+    using TGetGroup = void *(*)(void *);
+    const auto getGroup = reinterpret_cast<TGetGroup>(dlsym(RTLD_DEFAULT, "gtk_window_get_group"));
+    ASSERT_NE(getGroup, nullptr) << "wx's GTK port is loaded";
+    TOwnerForm owner(true);
+    Open(owner);
+    EXPECT_NE(getGroup(owner.Popup.Dialog()->GetHandle()), getGroup(owner.Dialog()->GetHandle()));
 }
 
 class TFailingListener : public TEventHandler_FormSpeed {
