@@ -82,9 +82,8 @@ TEST_F(XmlSamplesAloudTest, EverySampleIsSpoken) {
 }
 
 // The phone number's digits reach the listener as Turkish words, group by group, and the
-// word count that paces the listening pause counts those words. Needs the service's Turkish
-// reading of the text kinds (server/turkish); DISABLED_ until the service uses it.
-TEST_F(XmlSamplesAloudTest, DISABLED_PhoneNumberIsSpokenAsWords) {
+// word count that paces the listening pause counts those words.
+TEST_F(XmlSamplesAloudTest, PhoneNumberIsSpokenAsWords) {
     const MyString document = FormatXmlSentence("0212 245 67 89", XmlTextKindPhoneNumber);
     TNarreloCumles sentences;
     Client.LoadSentences(document.Text(), 1, sentences);
