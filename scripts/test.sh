@@ -23,10 +23,13 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 run() { echo "+ $*"; "$@"; }
 xvfb=(xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96")
 
-configure_and_build() {  # dir, extra cmake args...
+configure() {  # dir, extra cmake args...
   local dir=$1; shift
   run cmake -S . -B "$dir" -G Ninja "$@"
-  run cmake --build "$dir" -j "$jobs"
+}
+configure_and_build() {  # dir, extra cmake args...
+  configure "$@"
+  run cmake --build "$1" -j "$jobs"
 }
 
 configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNARRELO_BUILD_BENCH=ON
@@ -36,8 +39,15 @@ configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DNARRELO_SANITIZE=addre
   -DNARRELO_BUILD_BENCH=OFF
 run "${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE no-asan "$@"
 
-configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DNARRELO_SANITIZE=thread \
-  -DNARRELO_BUILD_BENCH=OFF
+# ThreadSanitizer runs only the tests labelled "threads", so only their programs (and what
+# they depend on) are built: tests/<layer>/<name>_threads_test.cpp is target <layer>_<name>.
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DNARRELO_SANITIZE=thread -DNARRELO_BUILD_BENCH=OFF
+tsan_targets=()
+for f in tests/*/*_threads_test.cpp; do
+  layer=$(basename "$(dirname "$f")")
+  tsan_targets+=("${layer}_$(basename "$f" .cpp)")
+done
+run cmake --build build-tsan -j "$jobs" --target "${tsan_targets[@]}"
 run ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads -LE gui "$@"
 
 echo "All tests passed in all configurations."
