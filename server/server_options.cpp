@@ -1,6 +1,7 @@
 #include "server/server_options.h"
 
 #include <charconv>
+#include <filesystem>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -55,7 +56,14 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         else if (option == "--port") options.Port = int(ParseNumber(option, next(), 0, 65535));
         else if (option == "--min-version")
             options.MinVersion = int32_t(ParseNumber(option, next(), INT32_MIN, INT32_MAX));
-        else if (option == "--installer") options.Installer = next();
+        else if (option == "--installer") {
+            // Without FILE (last, or followed by another option) it offers the package this
+            // build made, so the client's update path can be tried end to end.
+            if (!hasValue && (i + 1 >= arguments.size() || arguments[i + 1].rfind("--", 0) == 0))
+                options.InstallerIsBuiltPackage = true;
+            else
+                options.Installer = next();
+        }
         else if (option == "--key-file") options.KeyFile = next();
         else if (option == "--cache-dir") options.CacheDir = next();
         else if (option == "--web-root") options.WebRoot = next();
@@ -76,7 +84,29 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
     return options;
 }
 
+std::string BuiltPackagePath(const std::string &executable) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::path folder = fs::path(executable).parent_path(); !folder.empty();
+         folder = folder.parent_path()) {
+        if (fs::exists(folder / "CMakeCache.txt", error)) {
+            const fs::path package = folder / ("narrelo_" NARRELO_VERSION "_amd64.deb");
+            return fs::is_regular_file(package, error) ? package.string() : std::string();
+        }
+        if (folder == folder.root_path()) break;
+    }
+    return {};
+}
+
 void ResolveDefaults(TServerOptions &options) {
+    if (options.InstallerIsBuiltPackage && options.Installer.empty()) {
+        std::error_code error;
+        options.Installer = BuiltPackagePath(std::filesystem::read_symlink("/proc/self/exe", error));
+        if (options.Installer.empty())
+            throw std::invalid_argument(
+                "--installer without FILE offers this build's Debian package, and there is none "
+                "yet: make it with `cmake --build build --target package`, or name a file");
+    }
     if (options.KeyFile.empty())
         options.KeyFile = XdgFolder("XDG_CONFIG_HOME", ".config") + "/valtrosa/demoserver.key";
     if (options.CacheDir.empty())
@@ -94,7 +124,8 @@ std::string ServerUsage() {
         "  --bind ADDR            address to listen on (default 127.0.0.1)\n"
         "  --port N               port (default 8081; 0 picks a free one)\n"
         "  --min-version N        clients below this version must update (default 13)\n"
-        "  --installer FILE       installer offered at /download (default: none)\n"
+        "  --installer [FILE]     installer offered at /download (default: none; without FILE:\n"
+        "                         the Debian package this build tree made)\n"
         "  --inline               put the audio bytes into Synthesise's answer\n"
         "  --key-file PATH        session key (default $XDG_CONFIG_HOME/valtrosa/demoserver.key,\n"
         "                         created with mode 0600 on first start)\n"

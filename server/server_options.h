@@ -11,6 +11,7 @@ struct TServerOptions {
     int Port = 8081;                 // 0: the system picks a free one
     int32_t MinVersion = 13;         // UpdateRequired2 answers true below this
     std::string Installer;           // file offered over HTTP GET; empty: none
+    bool InstallerIsBuiltPackage = false;  // --installer without FILE: this build's .deb
     bool Inline = false;             // audio bytes inside Synthesise's answer
     std::string KeyFile;             // default: $XDG_CONFIG_HOME/valtrosa/demoserver.key
     std::string CacheDir;            // default: $XDG_CACHE_HOME/narrelo-demoserver
@@ -34,3 +35,7 @@ void ResolveDefaults(TServerOptions &options);
 
 // The --help text.
 std::string ServerUsage();
+
+// The Debian package `cmake --build <build> --target package` made in the build tree that holds
+// `executable` (narrelo_<version>_amd64.deb at the tree's top), or "" when there is none.
+std::string BuiltPackagePath(const std::string &executable);

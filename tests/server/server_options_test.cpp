@@ -54,6 +54,25 @@ TEST(ServerOptionsTest, DefaultFilesLiveInTheUsersFolders) {
     EXPECT_NE(options.WebRoot.find("Valtrosa/Narrelo/web"), std::string::npos);
 }
 
+// "--installer" without a file offers the package this build tree made: found at the top of
+// the tree that holds the program, refused with a message while there is none.
+TEST(ServerOptionsTest, InstallerWithoutFileIsThePackageOfThisBuild) {
+    EXPECT_TRUE(ParseServerOptions({"--installer"}).InstallerIsBuiltPackage);
+    const TServerOptions followed = ParseServerOptions({"--installer", "--inline"});
+    EXPECT_TRUE(followed.InstallerIsBuiltPackage);
+    EXPECT_TRUE(followed.Inline);
+    EXPECT_FALSE(ParseServerOptions({"--installer", "/tmp/i.deb"}).InstallerIsBuiltPackage);
+
+    TempConfigHome tree;
+    const std::string exe = tree.Folder() + "/server/narrelo-demoserver";
+    TempConfigHome::WriteFile(tree.Folder() + "/CMakeCache.txt", "");
+    EXPECT_EQ(BuiltPackagePath(exe), "") << "no package built yet";
+    const std::string package = tree.Folder() + "/narrelo_" NARRELO_VERSION "_amd64.deb";
+    TempConfigHome::WriteFile(package, "!<arch>\n");
+    EXPECT_EQ(BuiltPackagePath(exe), package);
+    EXPECT_EQ(BuiltPackagePath("/usr/bin/narrelo-demoserver"), "") << "not in a build tree";
+}
+
 TEST(WebContentTest, AnswersItsPathsAndNothingElse) {
     TempConfigHome home;
     const std::string root = home.Folder() + "/web";
