@@ -111,8 +111,13 @@ void ResolveDefaults(TServerOptions &options) {
         options.KeyFile = XdgFolder("XDG_CONFIG_HOME", ".config") + "/valtrosa/demoserver.key";
     if (options.CacheDir.empty())
         options.CacheDir = XdgFolder("XDG_CACHE_HOME", ".cache") + "/narrelo-demoserver";
-    if (options.WebRoot.empty())
-        options.WebRoot = std::string(NarreloDataFolder().View()) + "/web";
+    if (options.WebRoot.empty()) {
+        // The service's own data folder beside the client's: <data root>/narrelo-demoserver/web.
+        std::error_code error;
+        options.WebRoot =
+            DataRootFor(std::filesystem::read_symlink("/proc/self/exe", error).string()) +
+            "/narrelo-demoserver/web";
+    }
 }
 
 std::string ServerUsage() {
@@ -130,7 +135,7 @@ std::string ServerUsage() {
         "  --key-file PATH        session key (default $XDG_CONFIG_HOME/valtrosa/demoserver.key,\n"
         "                         created with mode 0600 on first start)\n"
         "  --cache-dir PATH       audio file cache (default $XDG_CACHE_HOME/narrelo-demoserver)\n"
-        "  --web-root DIR         web pages (default: the program's data folder, web/)\n"
+        "  --web-root DIR         web pages (default: <data root>/narrelo-demoserver/web)\n"
         "  --workers N            requests served at once (default 4)\n"
         "  --idle-timeout S       seconds a connection may stay silent (default 30)\n"
         "  --session-lifetime S   seconds a session stays valid (default 30 days)\n"

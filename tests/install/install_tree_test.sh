@@ -83,7 +83,7 @@ if [ -x "$tree/bin/narrelo-demoserver" ]; then
     fail "server list"
   # The web pages come from the installed data folder.
   curl -sf --max-time 20 -o "$work/index.html" "$url/" || fail "web pages not found"
-  cmp -s "$work/index.html" "$data/web/index.html" || fail "web page differs from the installed one"
+  cmp -s "$work/index.html" "$tree/share/narrelo-demoserver/web/index.html" || fail "web page differs from the installed one"
 
   if [ -x "$tree/bin/narrelo-say" ]; then
     "$tree/bin/narrelo-say" --server "$endpoint" --no-pause --quiet --wav "$work/out.wav" \

@@ -33,7 +33,7 @@ TEST(SpeechSynthesiserTest, ClearReadingIsSlowerThanFluentReading) {
     TSpeechSynthesiser synthesiser(Engine());
     const TSynthesisResult fluent = synthesiser.Synthesise({Sentence, false, 1, 10, 10, 1});
     const TSynthesisResult clear = synthesiser.Synthesise({Sentence, false, 2, 10, 10, 1});
-    EXPECT_EQ(fluent.SpokenText, Sentence);
+    EXPECT_EQ(fluent.SpokenText, "bugün hava çok güzel, parka yürüyüşe gidelim mi?"_cp);
     const double fluentSeconds = Seconds(fluent.Ogg), clearSeconds = Seconds(clear.Ogg);
     EXPECT_GT(fluentSeconds, 1.5);
     EXPECT_LT(fluentSeconds, 6.0);
@@ -77,7 +77,7 @@ TEST(SpeechSynthesiserTest, XmlSentencesSpeakTheirPartsInOrder) {
         "<xml>\r\n<SENTENCE>\r\nAdı <SENTENCEPART TEXTKIND=\"3\">\r\nAyşe &amp; Ali\r\n</SENTENCEPART>\r\n"
         "</SENTENCE>\r\n</xml>\r\n"_cp;
     const TSynthesisResult result = synthesiser.Synthesise({document, true, 1, 10, 10, 1});
-    EXPECT_EQ(result.SpokenText, "Adı Ayşe & Ali"_cp);
+    EXPECT_EQ(result.SpokenText, "adı ayşe ve ali"_cp);
     EXPECT_GT(Seconds(result.Ogg), 0.5);
 }
 
