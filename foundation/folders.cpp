@@ -23,6 +23,10 @@ fs::path DataRoot() {
 std::string DataRootFor(const std::string &executablePath) {
     std::error_code error;
     const fs::path folder = fs::path(executablePath).parent_path();
+    // The installed layout first: a tree installed below a build folder (a staging prefix)
+    // must use its own data, not the build tree's.
+    const fs::path besideBin = folder.parent_path() / "share";
+    if (fs::is_directory(besideBin / NarreloDataSubFolder, error)) return besideBin.string();
     for (fs::path ancestor = folder; !ancestor.empty(); ancestor = ancestor.parent_path()) {
         if (fs::exists(ancestor / "CMakeCache.txt", error)) {
             if (fs::is_directory(ancestor / "share", error)) return (ancestor / "share").string();

@@ -10,10 +10,11 @@
 MyString TempFolder();
 
 // The shared data root, as UTF-16 in a wide text buffer (see my_string.h):
-// - a program run from a build tree (an ancestor folder of the executable holds
-//   CMakeCache.txt) uses that tree's staged copy <build>/share when it exists;
-// - otherwise the installed root <prefix>/share, where <prefix> is the folder above the
-//   executable's bin folder (so an installed tree may be moved as a whole).
+// - <prefix>/share when it holds the product's data folder, where <prefix> is the folder
+//   above the executable's folder: an installed tree, wherever it was installed or moved;
+// - else, for a program run from a build tree (an ancestor folder of the executable holds
+//   CMakeCache.txt), that tree's staged copy <build>/share when it exists;
+// - otherwise <prefix>/share all the same.
 // Raises "SHGetSpecialFolderPath error" when the executable's own path cannot be found.
 void CommonFilesFolder(TWideBuffer &buffer);
 

@@ -30,7 +30,8 @@ MyString NameText(const char16_t *name) {
 }  // namespace
 
 MyString SettingsErrorText(const TSettingsError &error) {
-    if (!error.FromSqlite) return SystemErrorText(true, error.Code);
+    // A store failure that says what to fix says it instead of the bare system text.
+    if (!error.FromSqlite) return error.Text.empty() ? SystemErrorText(true, error.Code) : MyString::FromUtf8(error.Text);
     MyString text = MyString::FromUtf8(error.Text);
     const MyString suffix = MyString::MakeStr(" (%d)", int(error.Code));
     text.Append(suffix.Text(), suffix.Length());

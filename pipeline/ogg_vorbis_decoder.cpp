@@ -45,6 +45,29 @@ private:
     RaiseError(text);
 }
 
+// A stream that decodes (or announces it decodes) to more than the budget, refused as a
+// header fault is: the diagnostic line, then the same text raised.
+[[noreturn]] void BudgetFault() {
+    HeaderFault("Decoded audio would exceed the limit of 64 MiB; the stream is refused.");
+}
+
+// The granule position (frames) of the last page of the file when that page belongs to
+// stream `serial`; 0 when the end of the file does not say.
+int64_t LastGranule(const uint8_t *data, int32_t size, long serial) {
+    constexpr int32_t HeaderSize = 27;
+    constexpr int32_t Window = 65536;  // an Ogg page is at most 65,307 bytes
+    const int32_t stop = size > Window ? size - Window : 0;
+    for (int32_t at = size - HeaderSize; at >= stop; --at) {
+        if (std::memcmp(data + at, "OggS", 4) != 0 || data[at + 4] != 0) continue;
+        int64_t granule = 0;
+        for (int i = 7; i >= 0; --i) granule = (granule << 8) | data[at + 6 + i];
+        uint32_t pageSerial = 0;
+        for (int i = 3; i >= 0; --i) pageSerial = (pageSerial << 8) | data[at + 14 + i];
+        return pageSerial == uint32_t(serial) && granule > 0 ? granule : 0;
+    }
+    return 0;
+}
+
 // The PCM byte count the stream announces: the granule position (frames) of the last page of
 // the file when it belongs to stream `serial`, times 2 bytes per sample. 0 when the end of
 // the file does not say, or says something implausible for a file of `size` bytes. Only a
@@ -73,6 +96,10 @@ int64_t AnnouncedPcmBytes(const uint8_t *data, int32_t size, long serial, int ch
 }  // namespace
 
 void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output) {
+    DecodeOggVorbis(data, size, output, DecodedSizeBudget);
+}
+
+void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t budget) {
     TPieceFeeder feeder(data, size);
     TOggSync sync;
     TVorbisInfo info;
@@ -122,6 +149,13 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output) {
     }
     block.Init(dsp.Get());
 
+    // What the last page announces is checked before anything is decoded or reserved; what
+    // is really decoded is counted as it comes, since the announcement may be false. The
+    // product cannot overflow: a granule is below 2^63 and is compared before multiplying.
+    const int64_t frameBytes = int64_t(2) * channels;
+    if (LastGranule(data, size, stream.Get()->serialno) > budget / frameBytes) BudgetFault();
+    int64_t decodedBytes = 0;
+
     // Growing a memory stream step by step costs a reallocation per 8 KB of sound: reserve
     // what the file announces at once.
     if (auto *memory = dynamic_cast<TMemoryStream *>(&output)) {
@@ -156,6 +190,8 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output) {
                 const int bout = frames < convSize ? frames : convSize;
                 if (ConvertFloatToPcm16(pcm, channels, bout, convBuffer))
                     std::fprintf(stderr, "Clipping in frame %ld\n", static_cast<long>(dsp.Get()->sequence));
+                decodedBytes += frameBytes * bout;
+                if (decodedBytes > budget) BudgetFault();
                 output.Write(convBuffer, 2 * channels * bout);
                 vorbis_synthesis_read(dsp.Get(), bout);
             }

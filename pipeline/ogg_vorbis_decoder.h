@@ -22,5 +22,17 @@ class TStream;
 // - damaged audio pages write "Corrupt or missing data in bitstream; continuing..." and are
 //   skipped; decoding goes on with the next good page;
 // - a conversion step with clamped samples writes "Clipping in frame %ld".
+// - a stream whose PCM would pass DecodedSizeBudget bytes, by what its last page announces
+//   (checked before any decoding) or by what it really decodes to (counted as it goes),
+//   writes and raises "Decoded audio would exceed the limit of 64 MiB; the stream is
+//   refused."; in the second case the PCM up to the budget has been written.
 // Chained streams after the first end-of-stream page are ignored.
 void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output);
+
+// The most PCM one file may decode to: over half an hour of the service's 16 kHz mono
+// speech, while a small hostile file (many channels of silence at a high rate) could
+// otherwise ask for gigabytes.
+inline constexpr int64_t DecodedSizeBudget = int64_t(64) << 20;
+
+// The same with another budget (bytes of PCM), so that tests can reach it with small files.
+void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t budget);

@@ -6,7 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 
 #include "platform/settings_store_sqlite.h"
 #include "platform/settings_store_text.h"
@@ -41,6 +45,82 @@ std::string SubtreeHigh(const std::string &fold) { return fold.empty() ? std::st
 
 bool HasNul(std::u16string_view text) { return text.find(u'\0') != std::u16string_view::npos; }
 
+// A key path as the store takes it: normalised, no NUL, each name at most MaxKeyNameLength
+// units and at most MaxKeyDepth names deep (so a long argument cannot make the store hold
+// thousands of ever longer ancestor paths).
+TSettingsError NormalKeyPath(std::u16string_view path, std::u16string &normal) {
+    if (HasNul(path)) return TSettingsError::Errno(EINVAL);
+    normal = NormaliseKeyPath(path);
+    std::size_t depth = 0;
+    for (std::size_t start = 0; start < normal.size();) {
+        std::size_t end = normal.find(u'\\', start);
+        if (end == std::u16string::npos) end = normal.size();
+        if (end - start > TSettingsStore::MaxKeyNameLength) return TSettingsError::Errno(ENAMETOOLONG);
+        if (++depth > TSettingsStore::MaxKeyDepth) return TSettingsError::Errno(EINVAL);
+        start = end + 1;
+    }
+    return {};
+}
+
+// A value name as the store takes it: no NUL, at most MaxValueNameLength units.
+TSettingsError CheckValueName(std::u16string_view name) {
+    if (HasNul(name)) return TSettingsError::Errno(EINVAL);
+    if (name.size() > TSettingsStore::MaxValueNameLength) return TSettingsError::Errno(ENAMETOOLONG);
+    return {};
+}
+
+// The first bytes of every SQLite database file.
+constexpr char kDatabaseHeader[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                      'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+
+// Checks the store file open on `fd` at `path`: a regular file of this user with mode 0600
+// (anything else may be read or changed by someone else, or be somebody else's file), and,
+// when not empty, an SQLite database (SQLite itself takes a file shorter than one page for
+// an empty database and would write over it).
+TSettingsError CheckStoreFile(int fd, const std::string &path) {
+    struct stat info;
+    if (fstat(fd, &info) != 0) return TSettingsError::Errno(errno);
+    if (!S_ISREG(info.st_mode) || info.st_uid != geteuid() || (info.st_mode & 07777) != 0600) {
+        char text[160];
+        std::snprintf(text, sizeof text, "(a %s of user %u with mode %04o)",
+                      S_ISREG(info.st_mode) ? "file" : "non-regular file", unsigned(info.st_uid),
+                      unsigned(info.st_mode & 07777));
+        return {EPERM, false,
+                "The settings store " + path + " must be a regular file of user " +
+                    std::to_string(geteuid()) + " with mode 0600 " + text +
+                    "; make it so (chown, chmod 600) or move it away to start a new store."};
+    }
+    if (info.st_size == 0) return {};
+    char header[sizeof kDatabaseHeader];
+    const ssize_t got = pread(fd, header, sizeof header, 0);
+    if (got < 0) return TSettingsError::Errno(errno);
+    if (std::size_t(got) < sizeof header || std::memcmp(header, kDatabaseHeader, sizeof header) != 0)
+        return {SQLITE_NOTADB, true, sqlite3_errstr(SQLITE_NOTADB)};
+    return {};
+}
+
+// Opens the store file without following a symbolic link; with `create`, creates it with
+// mode 0600 whatever the umask. ENOENT for a missing file otherwise.
+TSettingsError OpenStoreFile(const std::string &path, bool create, int &fd) {
+    fd = -1;
+    if (create) {
+        fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 && fchmod(fd, 0600) != 0) {
+            const int e = errno;
+            close(fd);
+            return TSettingsError::Errno(e);
+        }
+        if (fd < 0 && errno != EEXIST) return TSettingsError::Errno(errno);
+    }
+    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) return {};
+    if (errno == ELOOP)
+        return {ELOOP, false,
+                "The settings store " + path +
+                    " is a symbolic link, which is not followed; put the store file itself there."};
+    return TSettingsError::Errno(errno);
+}
+
 // Creates every missing folder of `folder` with mode 0700.
 int MakeFolders(const std::string &folder) {
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
@@ -56,8 +136,12 @@ class TSettingsStore::TConnection {
 public:
     explicit TConnection(TSqliteHandle handle) : db_(std::move(handle)) {}
 
+    // SQLite's text for `code`: the connection's message when it is about that failure (a
+    // failed bind does not always leave one), else the generic text of the code.
     TSettingsError Fail(int code) const {
-        return {code & 0xFF, true, sqlite3_errmsg(db_.get())};
+        const bool own = sqlite3_errcode(db_.get()) == code ||
+                         sqlite3_extended_errcode(db_.get()) == code;
+        return {code & 0xFF, true, own ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(code)};
     }
 
     TSettingsError Prepare(const char *sql, TSqliteStatement &statement) {
@@ -70,6 +154,22 @@ public:
     TSettingsError Exec(const char *sql) {
         const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
         return rc == SQLITE_OK ? TSettingsError{} : Fail(rc);
+    }
+
+    // BEGIN IMMEDIATE, tried again while another connection holds the store, until
+    // BusyTimeoutMs have passed: SQLite's own busy wait gives up in cases it cannot wait
+    // out (and at its own timeout), and a writer must not fail merely for being one of many.
+    TSettingsError BeginImmediate() {
+        using Clock = std::chrono::steady_clock;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(TSettingsStore::BusyTimeoutMs);
+        for (;;) {
+            const int rc = sqlite3_exec(db_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK) return {};
+            const int primary = rc & 0xFF;
+            if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || Clock::now() >= deadline)
+                return Fail(rc);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
 
     // Runs a statement that returns no rows.
@@ -111,7 +211,7 @@ public:
     TWriteTransaction &operator=(const TWriteTransaction &) = delete;
 
     TSettingsError Begin() {
-        auto e = connection_.Exec("BEGIN IMMEDIATE");
+        auto e = connection_.BeginImmediate();
         begun_ = !e;
         return e;
     }
@@ -155,20 +255,21 @@ void TSettingsStore::Close() { connection_.reset(); }
 
 TSettingsError TSettingsStore::Connect(bool forWrite) {
     if (connection_) return {};
-    if (!forWrite) {
-        struct stat info;
-        if (stat(path_.c_str(), &info) != 0) return TSettingsError::Errno(errno);
-    } else {
+    if (forWrite) {
         const std::size_t slash = path_.rfind('/');
         if (slash != std::string::npos && slash > 0)
             if (int e = MakeFolders(path_.substr(0, slash))) return TSettingsError::Errno(e);
-        // Created here rather than by SQLite so that it never exists with wider permissions.
-        const int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0) return TSettingsError::Errno(errno);
+    }
+    {
+        int fd = -1;
+        if (auto e = OpenStoreFile(path_, forWrite, fd)) return e;
+        const TSettingsError e = CheckStoreFile(fd, path_);
         close(fd);
+        if (e) return e;
     }
     sqlite3 *raw = nullptr;
-    const int rc = sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+    const int rc = sqlite3_open_v2(path_.c_str(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
                                    nullptr);
     TSqliteHandle handle(raw);
     if (rc != SQLITE_OK)
@@ -179,8 +280,8 @@ TSettingsError TSettingsStore::Connect(bool forWrite) {
 }
 
 TSettingsError TSettingsStore::OpenKey(std::u16string_view path, TSettingsKey &key) {
-    if (HasNul(path)) return TSettingsError::Errno(EINVAL);
-    const std::u16string normal = NormaliseKeyPath(path);
+    std::u16string normal;
+    if (auto e = NormalKeyPath(path, normal)) return e;
     auto e = Connect(false);
     if (e.Code == ENOENT && !e.FromSqlite && normal.empty()) {
         key = {0, u""};  // the root of a store that holds nothing yet
@@ -205,8 +306,8 @@ TSettingsError TSettingsStore::OpenKey(std::u16string_view path, TSettingsKey &k
 }
 
 TSettingsError TSettingsStore::CreateKey(std::u16string_view path, TSettingsKey &key) {
-    if (HasNul(path)) return TSettingsError::Errno(EINVAL);
-    const std::u16string normal = NormaliseKeyPath(path);
+    std::u16string normal;
+    if (auto e = NormalKeyPath(path, normal)) return e;
     if (auto e = Connect(true)) return e;
     TWriteTransaction transaction(*connection_);
     if (auto e = transaction.Begin()) return e;
@@ -218,7 +319,7 @@ TSettingsError TSettingsStore::CreateKey(std::u16string_view path, TSettingsKey 
     // Every ancestor first, so that each level can be opened on its own.
     for (std::size_t end = normal.find(u'\\');; end = normal.find(u'\\', end + 1)) {
         const std::u16string_view prefix = std::u16string_view(normal).substr(0, end);
-        sqlite3_reset(insert.Get());
+        insert.Reset();
         insert.BindText(1, ToUtf8(Fold(prefix)));
         insert.BindText(2, ToUtf8(prefix));
         if (auto e = connection_->Run(insert)) return e;
@@ -237,8 +338,8 @@ TSettingsError TSettingsStore::CreateKey(std::u16string_view path, TSettingsKey 
 }
 
 TSettingsError TSettingsStore::DeleteKey(std::u16string_view path) {
-    if (HasNul(path)) return TSettingsError::Errno(EINVAL);
-    const std::u16string normal = NormaliseKeyPath(path);
+    std::u16string normal;
+    if (auto e = NormalKeyPath(path, normal)) return e;
     if (normal.empty()) return TSettingsError::Errno(EINVAL);
     TSettingsKey key;
     if (auto e = OpenKey(normal, key)) return e;  // never creates a missing store
@@ -267,6 +368,7 @@ TSettingsError TSettingsStore::DeleteKey(std::u16string_view path) {
 TSettingsError TSettingsStore::QueryValue(const TSettingsKey &key, std::u16string_view name,
                                           uint32_t *type, std::vector<uint8_t> *data,
                                           int64_t *size, int64_t maxSize) {
+    if (auto e = CheckValueName(name)) return e;
     if (key.Id == 0) return TSettingsError::Errno(ENOENT);
     if (auto e = Connect(false)) return e;
     TSqliteStatement select;
@@ -292,6 +394,7 @@ TSettingsError TSettingsStore::QueryValue(const TSettingsKey &key, std::u16strin
 
 TSettingsError TSettingsStore::SetValue(const TSettingsKey &key, std::u16string_view name,
                                         uint32_t type, const void *data, std::size_t size) {
+    if (auto e = CheckValueName(name)) return e;
     TSettingsKey target = key;
     if (target.Id == 0)  // the root, opened before the store existed
         if (auto e = CreateKey(u"", target)) return e;
@@ -323,6 +426,7 @@ TSettingsError TSettingsStore::SetValue(const TSettingsKey &key, std::u16string_
 }
 
 TSettingsError TSettingsStore::DeleteValue(const TSettingsKey &key, std::u16string_view name) {
+    if (auto e = CheckValueName(name)) return e;
     if (key.Id == 0) return TSettingsError::Errno(ENOENT);
     if (auto e = Connect(false)) return e;
     TWriteTransaction transaction(*connection_);

@@ -14,10 +14,18 @@
 //   missing key or value does.
 // - The first write creates the folder (mode 0700) and the file (mode 0600). Each write is
 //   one transaction, so a crash never leaves half a value.
+// - The file is opened without following a symbolic link, and must be a regular file of
+//   the user with mode 0600; otherwise nothing is read or written, and the error's Text says
+//   what to fix (ELOOP for a link, EPERM for owner or mode).
 // - Another process using the file at the same time is waited for (up to BusyTimeoutMs)
 //   rather than reported.
-// - A database that cannot be read (corrupt, not a database, unreadable) is reported with
-//   SQLite's code and text and is never replaced or repaired.
+// - A database that cannot be read (corrupt, not a database, unreadable, even a file of a
+//   few bytes) is reported with SQLite's code and text and is never replaced or repaired.
+// - Key names are at most MaxKeyNameLength units and paths at most MaxKeyDepth names deep;
+//   value names at most MaxValueNameLength units (ENAMETOOLONG, EINVAL for depth), as
+//   Windows bounds them. A NUL in a key path or a value name is EINVAL.
+// - Every parameter bound to a statement is checked: a value SQLite cannot hold is its
+//   error ("string or blob too big"), never a NULL.
 // - Failures come back as TSettingsError values; nothing here throws for a store failure.
 // - One object is used by one thread at a time; separate objects (and processes) may share
 //   the file.
@@ -36,8 +44,9 @@ inline constexpr uint32_t REG_DWORD = 4;
 
 // The outcome of a store operation. Code 0 is success; otherwise Code is an errno value
 // (FromSqlite false: ENOENT for a missing database, key or value; EOVERFLOW for data larger
-// than the caller's limit; EINVAL for a request the store cannot express) or SQLite's primary
-// result code (FromSqlite true) with SQLite's message in Text (UTF-8).
+// than the caller's limit; EINVAL for a request the store cannot express; ENAMETOOLONG; ELOOP
+// and EPERM for a store file that is not safe to use, with what to fix in Text) or SQLite's
+// primary result code (FromSqlite true) with SQLite's message in Text (UTF-8).
 struct TSettingsError {
     int32_t Code = 0;
     bool FromSqlite = false;
@@ -62,7 +71,10 @@ struct TSettingsValue {
 
 class TSettingsStore {
 public:
-    static constexpr int BusyTimeoutMs = 5000;
+    static constexpr int BusyTimeoutMs = 30000;
+    static constexpr std::size_t MaxKeyNameLength = 255;
+    static constexpr std::size_t MaxKeyDepth = 512;
+    static constexpr std::size_t MaxValueNameLength = 16383;
 
     // The current user's store; the path is taken from the environment now.
     TSettingsStore();

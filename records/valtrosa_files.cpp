@@ -24,14 +24,13 @@ void TValtrosaFiles::Append(TValtrosaFile *record) {
 void TValtrosaFiles::LoadFromStream(TStream &stream) {
     rw_.SetCurrentStream(&stream);
     const int32_t count = rw_.ReadInt32();
+    // Record by record, so that the records read before a failing one stay in the list. A
+    // huge count costs nothing up front: nothing is reserved for it, and the loop ends at the
+    // first record the remaining bytes cannot hold, before its body is read.
     for (int32_t i = 0; i < count; ++i) {
         std::unique_ptr<TValtrosaFile> record(CreateItem());
-        if (i == 0) {
-            // Refuse a count the rest of the stream cannot hold, before it costs anything.
-            const int32_t minimal = record->MinimalBodySize();
-            const int32_t left = rw_.BytesLeft();
-            if (minimal > 0 && left >= 0 && count > left / minimal) TStreamRW::RaiseNotRead();
-        }
+        const int32_t left = rw_.BytesLeft();
+        if (left >= 0 && left < record->MinimalBodySize()) TStreamRW::RaiseNotRead();
         record->SetCurrentStream(&stream);
         record->LoadBody();
         Append(record.release());

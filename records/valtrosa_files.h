@@ -4,9 +4,9 @@
 // how a list class is derived (Get and CreateItem).
 //
 // - Loading appends: the list is not emptied first. A count of 0 or less reads nothing more.
-// - A count larger than the bytes left could hold at the class's MinimalBodySize raises "not
-//   readed from stream" before any record is created.
-// - A record whose body fails is destroyed and not appended; the records before it stay.
+// - Records are read one by one: a record whose body fails (or that the bytes left cannot
+//   hold at the class's MinimalBodySize) raises "not readed from stream", is destroyed and
+//   not appended; the records before it stay. Nothing is reserved for the claimed count.
 // - Ownership: with OwnsItems set, destroying the list destroys its records (in index
 //   order). DestroyItems does the same at any time. Clear (inherited) only empties.
 

@@ -22,9 +22,16 @@ packages=(
   # windows: wxWidgets on GTK 3 and the dialog font
   libwxgtk3.2-dev fonts-liberation2
   # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting
-  libsoxr-dev libssl-dev zlib1g-dev libpugixml-dev libicu-dev libvorbis-dev
+  libsoxr-dev libssl-dev zlib1g-dev libvorbis-dev
   # headless display for window tests
   xvfb xauth
+  # installing and packaging: desktop files, icons, manual pages, the Debian package and
+  # the checks of the installed tree
+  desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
+  # Turkish sentence splitting (ICU)
+  libicu-dev
+  # XML sentence documents (the samples' test)
+  libpugixml-dev
 )
 
 missing=()

@@ -17,6 +17,8 @@ jobs=$(nproc)
 export SDL_AUDIODRIVER=disk
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Leaks kept on purpose by system libraries (D-Bus, GLib/GTK) that SDL and wx load under a display.
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 run() { echo "+ $*"; "$@"; }

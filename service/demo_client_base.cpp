@@ -1,5 +1,6 @@
 #include "service/demo_client_base.h"
 
+#include <chrono>
 #include <string>
 
 #include "foundation/code_page.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr const char16_t *ClientIDKey = u"Software\\Valtrosa\\Quellar\\Narrelo";
 constexpr const char16_t *ClientIDValue = u"ClientID";
-constexpr int32_t TimeoutSeconds = 60;
 constexpr int32_t ResultGranularity = 8192;
 
 // Releases what the runtime allocated for one call (its answer, its fault record) when the
@@ -45,10 +45,57 @@ private:
 }  // namespace
 
 TDemoClientBase::TDemoClientBase() : IDemoServerbindingProxy(0, 0) {
-    recv_timeout = TimeoutSeconds;
-    send_timeout = TimeoutSeconds;
+    recv_timeout = SendReceiveTimeoutSeconds;
+    send_timeout = SendReceiveTimeoutSeconds;
+    transfer_timeout = TransferTimeoutSeconds;
+    connect_timeout = ConnectTimeoutSeconds;
+    recv_maxlength = MaxAnswerBytes;
+    // Answer children are matched by their local name: a prefix on them (the operation's or
+    // one of their own) is ignored, as the service's interface allows.
+    soap_set_imode(this, SOAP_XML_IGNORENS);
     soap_endpoint = nullptr;
     header = nullptr;
+    runtimeParseHeader_ = fparsehdr;
+    fparsehdr = &TDemoClientBase::ParseHeaderLine;
+    runtimeOpen_ = fopen;
+    fopen = &TDemoClientBase::OpenConnection;
+    runtimeReceive_ = frecv;
+    frecv = &TDemoClientBase::Receive;
+}
+
+// The runtime calls both hooks on this object (the proxy is the SOAP context), from the
+// thread making the call; neither throws.
+int TDemoClientBase::ParseHeaderLine(struct soap *context, const char *key, const char *value) {
+    auto *self = static_cast<TDemoClientBase *>(context);
+    if (++self->headerLines_ > self->HeaderLineLimit) {
+        self->stop_ = TStop::HeaderLines;
+        return SOAP_HDR;
+    }
+    return self->runtimeParseHeader_(context, key, value);
+}
+
+SOAP_SOCKET TDemoClientBase::OpenConnection(struct soap *context, const char *endpoint,
+                                            const char *host, int port) {
+    auto *self = static_cast<TDemoClientBase *>(context);
+    self->headerLines_ = 0;
+    self->stop_ = TStop::None;
+    self->callStart_ = std::chrono::steady_clock::now();
+    return self->runtimeOpen_(context, endpoint, host, port);
+}
+
+size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size) {
+    auto *self = static_cast<TDemoClientBase *>(context);
+    const size_t got = self->runtimeReceive_(context, buffer, size);
+    // The runtime ends a call past its transfer deadline as if the service had hung up; a
+    // later step then reports the HTTP status it had read instead. Noted here so that the
+    // message names the deadline.
+    if (got == 0 && self->transfer_timeout != 0) {
+        const auto limit = self->transfer_timeout > 0
+                               ? std::chrono::microseconds(int64_t(self->transfer_timeout) * 1000000)
+                               : std::chrono::microseconds(-int64_t(self->transfer_timeout));
+        if (std::chrono::steady_clock::now() - self->callStart_ >= limit) self->stop_ = TStop::Deadline;
+    }
+    return got;
 }
 
 TDemoClientBase::~TDemoClientBase() = default;
@@ -161,12 +208,27 @@ int32_t TDemoClientBase::LoadSynthesisedFile(TStream &stream, const char *fileId
 void TDemoClientBase::RaiseServiceError(int result) {
     if (result == 0) return;
     MyString message("WebServis çağrısında hata oluştu\r\n\r\n"_cp);
-    if (fault != nullptr) {
-        const char *text = soap_fault_string();
-        if (text != nullptr) message.Append(text);
-    } else {
-        message.Append(MyString::MakeStr("HataKodu: %d", result).Text());
+    // A failure the service did not describe (timeout, connection, HTTP, XML) has the
+    // runtime fill the fault record with its own words for the error. What the runtime's own
+    // error number hides: a limit of ours (which it has no words for,
+    // and reports as a bare "HTTP Error"), or a deadline it reported as the answer's status.
+    const TStop stop = stop_;
+    stop_ = TStop::None;
+    if (stop == TStop::HeaderLines) {
+        const MyString text =
+            MyString::MakeStr("Too many HTTP header lines (more than %d)", int(HeaderLineLimit));
+        // The record keeps the pointer: the text lives in the context's memory.
+        soap_set_receiver_error(this, soap_strdup(this, text.Text()), nullptr, SOAP_HDR);
+    } else if (fault == nullptr) {
+        if (stop == TStop::Deadline) {
+            error = SOAP_EOF;
+            errnum = 0;
+        }
+        soap_set_fault(this);
     }
+    const char *text = fault != nullptr ? soap_fault_string() : nullptr;
+    if (text != nullptr) message.Append(text);
+    else message.Append(MyString::MakeStr("HataKodu: %d", result).Text());
     throw TException(message.Text(), size_t(message.Length()));
 }
 

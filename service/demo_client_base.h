@@ -11,12 +11,19 @@
 //   SynthesiseSentence, LoadSynthesisedFile) raise "Server Address not specified in
 //   DSClient" before sending anything while it is null or empty.
 // - After every call the runtime's memory for its answer and fault is released, so an audio
-//   file is held once (in the caller's stream), and a failure that brings no fault record of
-//   its own reports its error number, never the fault of an earlier call.
+//   file is held once (in the caller's stream), and a failure never reports the fault of an
+//   earlier call.
 // - Whatever fails, SessionID, ClientID and the update cache keep their earlier values.
+// - No call waits forever: besides the send and receive timeouts (which restart with every
+//   byte) every call has an overall deadline, a connect timeout, a limit on the number of
+//   answer header lines and on the size of one answer (the constants below, applied by the
+//   constructor). A call that fails without a fault from the service has its fault record
+//   filled by the runtime, so the message names the cause in the runtime's words ("Timeout",
+//   for instance).
 // - No lock: one thread at a time (the UI thread before a reading, then the synthesis
 //   thread until it ends).
 
+#include <chrono>
 #include <cstdint>
 
 #include "foundation/my_string.h"
@@ -28,8 +35,16 @@ class TDemoAudios;
 
 class TDemoClientBase : public IDemoServerbindingProxy {
 public:
-    // Input and output mode 0, 60-second send and receive timeouts, no connect timeout, no
-    // SOAP header, no endpoint.
+    // Bounds of every call, set by the constructor (the runtime's own fields, and
+    // HeaderLineLimit, may be lowered afterwards, as tests do).
+    static constexpr int SendReceiveTimeoutSeconds = 60;  // restarts with every byte
+    static constexpr int TransferTimeoutSeconds = 120;    // the whole call, however it trickles
+    static constexpr int ConnectTimeoutSeconds = 10;
+    static constexpr int32_t MaxHeaderLines = 100;        // of one answer's HTTP header
+    static constexpr uint64_t MaxAnswerBytes = uint64_t(64) << 20;
+
+    // Input and output mode 0 except that answer elements are matched by their local name
+    // (SOAP_XML_IGNORENS), the bounds above, no SOAP header, no endpoint.
     TDemoClientBase();
     ~TDemoClientBase() override;
     TDemoClientBase(const TDemoClientBase &) = delete;
@@ -54,7 +69,9 @@ public:
     int32_t LoadSynthesisedFile(TStream &stream, const char *fileId);
     // Raises a TException for a non-zero runtime error number: the heading "WebServis
     // çağrısında hata oluştu\r\n\r\n" followed by the fault string of the context's fault
-    // record, or by "HataKodu: %d" when there is none. The fault string is taken literally.
+    // record (the service's, or else the one the runtime fills for the error, naming its
+    // cause), or by "HataKodu: %d" when even the runtime has no words. The fault string is
+    // taken literally.
     void RaiseServiceError(int result);
     // The identifier kept in the settings store; empty when there is none.
     MyString ReadStoredClientID();
@@ -68,7 +85,29 @@ public:
     int32_t ClientVersion = 13;        // sent as AVersion
     MyString ClientID;                 // sent with and received from Login
 
+    // Header lines one answer may have; MaxHeaderLines unless lowered.
+    int32_t HeaderLineLimit = MaxHeaderLines;
+
 private:
+    // The runtime's header-line hook, wrapped to count the lines of each answer.
+    static int ParseHeaderLine(struct soap *context, const char *key, const char *value);
+    // Resets the count at every connection (one per call: no keep-alive).
+    static SOAP_SOCKET OpenConnection(struct soap *context, const char *endpoint,
+                                      const char *host, int port);
+
+    // Notes a receive that ended at the transfer deadline.
+    static size_t Receive(struct soap *context, char *buffer, size_t size);
+
+    // Why the last call was stopped on our side, when the runtime's error number hides it.
+    enum class TStop { None, Deadline, HeaderLines };
+
+    int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
+    SOAP_SOCKET (*runtimeOpen_)(struct soap *, const char *, const char *, int) = nullptr;
+    size_t (*runtimeReceive_)(struct soap *, char *, size_t) = nullptr;
+    int32_t headerLines_ = 0;
+    TStop stop_ = TStop::None;
+    std::chrono::steady_clock::time_point callStart_;
+
     // The two steps every session call begins with: an endpoint must be set, and a session
     // must exist (logging in with an empty user name and password).
     void BeginSessionCall();

@@ -6,8 +6,9 @@
 //   narrelo-reg delete KEY [/v NAME | /ve] [/f]
 //
 // KEY starts with HKCU or HKEY_CURRENT_USER (any letter case). Texts on the command line and
-// on the terminal are UTF-8; REG_SZ values are stored as UTF-16LE without terminator,
-// REG_DWORD data is decimal or 0x-hexadecimal, REG_BINARY data is a string of hex digits.
+// on the terminal are UTF-8 (an argument that is not is refused); REG_SZ values are stored
+// as UTF-16LE without terminator, REG_DWORD data is decimal or 0x-hexadecimal, REG_BINARY
+// data is a string of hex digits. /v, /t and /d may each be given once.
 // Exit status 0 on success, 1 on any failure (the message goes to standard error). add
 // without /f asks before replacing an existing value and takes anything but "y"/"yes"
 // (including the end of input) as no. delete never asks.
@@ -24,6 +25,7 @@
 #include "foundation/registry.h"
 #include "platform/settings_store.h"
 #include "platform/settings_store_text.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -65,6 +67,10 @@ std::optional<std::u16string> KeyBelowRoot(const std::string &key) {
 
 TCommandLine Parse(int argc, char **argv) {
     if (argc < 3) throw TUsageError{"ERROR: Invalid syntax."};
+    // Two different malformed arguments would both decode to U+FFFD and name the same key
+    // or value; only what can be stored faithfully is taken.
+    for (int i = 1; i < argc; ++i)
+        if (!utf8::IsValid(argv[i])) throw TUsageError{"ERROR: Invalid syntax. Arguments must be UTF-8 text."};
     TCommandLine line;
     line.Verb = Upper(argv[1]);
     if (line.Verb != "QUERY" && line.Verb != "ADD" && line.Verb != "DELETE")
@@ -72,20 +78,44 @@ TCommandLine Parse(int argc, char **argv) {
     const auto key = KeyBelowRoot(argv[2]);
     if (!key) throw TUsageError{"ERROR: Invalid key name."};
     line.Key = *key;
+    bool typeGiven = false;
     for (int i = 3; i < argc; ++i) {
         std::string option = Upper(argv[i]);
         if (option.size() > 1 && option[0] == '-') option[0] = '/';
         const bool hasArgument = i + 1 < argc;
+        // Each option at most once: a second /d, /t or /v is refused, never silently taken.
         if (option == "/V" && hasArgument && !line.Value) line.Value = FromUtf8(argv[++i]);
         else if (option == "/VE" && !line.Value) line.Value = u"";
-        else if (option == "/T" && hasArgument && line.Verb == "ADD") line.Type = Upper(argv[++i]);
-        else if (option == "/D" && hasArgument && line.Verb == "ADD") line.Data = argv[++i];
+        else if (option == "/T" && hasArgument && line.Verb == "ADD" && !typeGiven) {
+            line.Type = Upper(argv[++i]);
+            typeGiven = true;
+        } else if (option == "/D" && hasArgument && line.Verb == "ADD" && !line.Data) line.Data = argv[++i];
         else if (option == "/F" && line.Verb != "QUERY") line.Force = true;
         else throw TUsageError{"ERROR: Invalid syntax."};
     }
     if (line.Type != "REG_SZ" && line.Type != "REG_DWORD" && line.Type != "REG_BINARY")
         throw TUsageError{"ERROR: Invalid syntax. Type must be REG_SZ, REG_DWORD or REG_BINARY."};
     return line;
+}
+
+// REG_DWORD data: decimal digits ("010" is ten) or "0x" and hexadecimal digits; nothing
+// else (no sign, no blanks, no octal) and nothing above 0xFFFFFFFF.
+uint32_t ParseDword(const std::string &data) {
+    const TUsageError invalid{"ERROR: Invalid syntax. Specify valid numeric value for '/d'."};
+    const bool hex = data.size() > 2 && data[0] == '0' && (data[1] == 'x' || data[1] == 'X');
+    if (data.empty()) throw invalid;
+    uint64_t value = 0;
+    for (std::size_t i = hex ? 2 : 0; i < data.size(); ++i) {
+        const char c = data[i];
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else throw invalid;
+        value = value * (hex ? 16 : 10) + uint64_t(digit);
+        if (value > 0xFFFFFFFFull) throw invalid;
+    }
+    return uint32_t(value);
 }
 
 std::vector<uint8_t> EncodeData(const std::string &type, const std::string &data) {
@@ -96,11 +126,7 @@ std::vector<uint8_t> EncodeData(const std::string &type, const std::string &data
             bytes.push_back(uint8_t(c >> 8));
         }
     } else if (type == "REG_DWORD") {
-        char *end = nullptr;
-        errno = 0;
-        const unsigned long long value = std::strtoull(data.c_str(), &end, 0);
-        if (data.empty() || data[0] == '-' || *end || errno || value > 0xFFFFFFFFull)
-            throw TUsageError{"ERROR: Invalid syntax. Specify valid numeric value for '/d'."};
+        const uint32_t value = ParseDword(data);
         for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
     } else {  // REG_BINARY
         auto nibble = [](char c) {
@@ -247,9 +273,27 @@ int Delete(TSettingsStore &store, const TCommandLine &line) {
     return 0;
 }
 
+constexpr const char *kUsage =
+    "Usage: narrelo-reg query KEY [/v NAME | /ve]\n"
+    "       narrelo-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD|REG_BINARY] [/d DATA] [/f]\n"
+    "       narrelo-reg delete KEY [/v NAME | /ve] [/f]\n"
+    "KEY starts with HKCU\\ or HKEY_CURRENT_USER\\.\n";
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << "narrelo-reg: looks at and changes Narrelo's per-user settings store.\n"
+                  << kUsage
+                  << "REG_DWORD data is decimal or 0x hexadecimal, REG_BINARY data hex digits.\n"
+                  << "Without /f, add asks before replacing a value. Exit status 0 on success, 1 on failure.\n"
+                  << "The store is $XDG_CONFIG_HOME/valtrosa/registry.sqlite.\n";
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "narrelo-reg " << NARRELO_VERSION << "\n";
+        return 0;
+    }
     try {
         const TCommandLine line = Parse(argc, argv);
         TSettingsStore store;
@@ -257,11 +301,7 @@ int main(int argc, char **argv) {
         if (line.Verb == "ADD") return Add(store, line);
         return Delete(store, line);
     } catch (const TUsageError &e) {
-        std::cerr << e.Text << "\n"
-                  << "Usage: narrelo-reg query KEY [/v NAME | /ve]\n"
-                  << "       narrelo-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD|REG_BINARY] [/d DATA] [/f]\n"
-                  << "       narrelo-reg delete KEY [/v NAME | /ve] [/f]\n"
-                  << "KEY starts with HKCU\\ or HKEY_CURRENT_USER\\.\n";
+        std::cerr << e.Text << "\n" << kUsage;
         return 1;
     } catch (const TStoreFailure &e) {
         std::cerr << "ERROR: " << SettingsErrorText(e.Error).ToUtf8() << "\n";

@@ -60,6 +60,17 @@ protected:
     TempConfigHome home_;
 };
 
+TEST_F(NarreloRegTest, HelpAndVersion) {
+    const TRun version = Reg({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "narrelo-reg " NARRELO_VERSION "\n");
+    const TRun help = Reg({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(FirstLine(help.Out), "narrelo-reg: looks at and changes Narrelo's per-user settings store.");
+    EXPECT_NE(help.Out.find("Usage: narrelo-reg query KEY"), std::string::npos);
+    EXPECT_TRUE(help.Err.empty());
+}
+
 TEST_F(NarreloRegTest, AddedValuesAreWhatTheProgramReads) {
     TRun run = Reg({"add", "HKCU\\Software\\Valtrosa", "/v", "DemoServer", "/t", "REG_SZ", "/d",
                     "http://127.0.0.1:8080/soap/İ"});
@@ -115,6 +126,23 @@ TEST_F(NarreloRegTest, Failures) {
         {"unknown type", {"add", "HKCU\\K", "/v", "n", "/t", "REG_QWORD", "/d", "1"},
          "ERROR: Invalid syntax. Type must be REG_SZ, REG_DWORD or REG_BINARY."},
         {"missing value to delete", {"delete", "HKCU\\K", "/v", "n"}, notFound},
+        {"no octal prefix", {"add", "HKCU\\K", "/v", "n", "/t", "REG_DWORD", "/d", "0o7"},
+         "ERROR: Invalid syntax. Specify valid numeric value for '/d'."},
+        {"sign", {"add", "HKCU\\K", "/v", "n", "/t", "REG_DWORD", "/d", "+1"},
+         "ERROR: Invalid syntax. Specify valid numeric value for '/d'."},
+        {"leading blank", {"add", "HKCU\\K", "/v", "n", "/t", "REG_DWORD", "/d", " 1"},
+         "ERROR: Invalid syntax. Specify valid numeric value for '/d'."},
+        {"0x without digits", {"add", "HKCU\\K", "/v", "n", "/t", "REG_DWORD", "/d", "0x"},
+         "ERROR: Invalid syntax. Specify valid numeric value for '/d'."},
+        {"value name not UTF-8", {"add", "HKCU\\K", "/v", "a\xFF", "/d", "1"},
+         "ERROR: Invalid syntax. Arguments must be UTF-8 text."},
+        {"key cut inside a character", {"query", "HKCU\\K\xC3"}, "ERROR: Invalid syntax. Arguments must be UTF-8 text."},
+        {"data not UTF-8", {"add", "HKCU\\K", "/v", "n", "/d", "\xC0\x80"},
+         "ERROR: Invalid syntax. Arguments must be UTF-8 text."},
+        {"repeated /d", {"add", "HKCU\\K", "/v", "n", "/d", "1", "/d", "2"}, "ERROR: Invalid syntax."},
+        {"repeated /t", {"add", "HKCU\\K", "/v", "n", "/t", "REG_SZ", "/t", "REG_DWORD", "/d", "1"},
+         "ERROR: Invalid syntax."},
+        {"repeated /v", {"add", "HKCU\\K", "/v", "n", "/v", "m", "/d", "1"}, "ERROR: Invalid syntax."},
     };
     for (const Case &c : cases) {
         TRun run = Reg(c.args);
@@ -122,6 +150,23 @@ TEST_F(NarreloRegTest, Failures) {
         EXPECT_EQ(FirstLine(run.Err), c.firstErrorLine) << c.label;
     }
     EXPECT_FALSE(std::filesystem::exists(home_.StorePath())) << "a failed command created the store";
+}
+
+TEST_F(NarreloRegTest, DwordDataIsDecimalOrHex) {
+    const struct {
+        const char *data;
+        const char *shown;
+    } cases[] = {
+        {"010", "0xa"}, {"09", "0x9"}, {"0", "0x0"}, {"4294967295", "0xffffffff"},
+        {"0x1F", "0x1f"}, {"0X10", "0x10"}, {"0xFFFFFFFF", "0xffffffff"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.data);
+        TRun run = Reg({"add", "HKCU\\K", "/v", "n", "/t", "REG_DWORD", "/d", c.data, "/f"});
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(Reg({"query", "HKCU\\K", "/v", "n"}).Out,
+                  std::string("\nHKEY_CURRENT_USER\\K\n    n    REG_DWORD    ") + c.shown + "\n\n");
+    }
 }
 
 TEST_F(NarreloRegTest, AddAsksBeforeReplacing) {

@@ -61,6 +61,15 @@ TEST_F(DataRootTest, BuildTreeUsesItsStagedCopy) {
     EXPECT_EQ(DataRootFor((root_ / "build/app/narrelo").string()), (root_ / "build/share").string());
 }
 
+TEST_F(DataRootTest, TreeInstalledBelowABuildFolderUsesItsOwnData) {
+    Touch(root_ / "build/CMakeCache.txt");
+    fs::create_directories(root_ / "build/share/Valtrosa/Narrelo");
+    fs::create_directories(root_ / "build/stage/usr/share/Valtrosa/Narrelo");
+    Touch(root_ / "build/stage/usr/bin/narrelo");
+    EXPECT_EQ(DataRootFor((root_ / "build/stage/usr/bin/narrelo").string()),
+              (root_ / "build/stage/usr/share").string());
+}
+
 TEST_F(DataRootTest, BuildTreeWithoutStagedDataFallsBackToThePrefixRule) {
     Touch(root_ / "build/CMakeCache.txt");
     EXPECT_EQ(DataRootFor((root_ / "build/app/narrelo").string()), (root_ / "build/share").string());

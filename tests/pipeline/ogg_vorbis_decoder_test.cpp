@@ -32,6 +32,11 @@ TDecoded Decode(const std::vector<uint8_t> &file) {
     return result;
 }
 
+// PCM bytes the independent decode gives for the file.
+std::size_t ReferenceSize(const std::vector<uint8_t> &file) {
+    return testutil::ReferenceDecode(file).size() * 2;
+}
+
 std::vector<int16_t> Samples(const TDecoded &decoded) {
     return testutil::ToSamples(decoded.bytes.data(), decoded.bytes.size());
 }
@@ -125,36 +130,79 @@ TEST(DecodeOggVorbis, OutputGoesToTheCurrentPosition) {
     EXPECT_EQ(output.DataSize(), 4 + 172362);
 }
 
+// The file with its last page claiming `granule` frames (with a valid checksum).
+std::vector<uint8_t> WithLastGranule(std::vector<uint8_t> file, uint64_t granule) {
+    const TPage last = Pages(file).back();
+    std::vector<uint8_t> page(file.begin() + last.offset, file.begin() + last.offset + last.length);
+    for (int k = 0; k < 8; ++k) page[6 + k] = static_cast<uint8_t>(granule >> (8 * k));
+    SealPage(page);
+    std::copy(page.begin(), page.end(), file.begin() + last.offset);
+    return file;
+}
+
+constexpr const char *BudgetMessage = "Decoded audio would exceed the limit of 64 MiB; the stream is refused.";
+
 TEST(DecodeOggVorbis, ReservesWhatTheLastPageAnnouncesButNotAnImplausibleClaim) {
     const std::vector<uint8_t> file = ReadFixture("speech_mono.ogg");
     TMemoryStream output;
     DecodeOggVorbis(file.data(), static_cast<int32_t>(file.size()), output);
     EXPECT_EQ(output.DataSize(), 172362);
 
-    // The last page claims far too many frames (with a valid checksum): decoding gives the
-    // same sound and reserves nothing beyond it, and no size sum overflows on the way.
-    const struct {
+    // A claim within the budget but far beyond what 17 KB of Vorbis can hold: decoding gives
+    // the same sound and reserves nothing beyond it.
+    const std::vector<uint8_t> lying = WithLastGranule(file, uint64_t(1) << 24);
+    const TDecoded decoded = Decode(lying);
+    EXPECT_GE(decoded.bytes.size(), std::size_t(172362 - 4096));
+    TMemoryStream hostile;
+    DecodeOggVorbis(lying.data(), static_cast<int32_t>(lying.size()), hostile);
+    EXPECT_LT(hostile.Capacity(), 4 * 1024 * 1024);
+}
+
+// A stream whose PCM would pass the budget is refused before anything is decoded or
+// reserved when its last page says so, and stopped at the budget when it says less than it
+// holds. No size sum overflows on the way.
+TEST(DecodeOggVorbis, StreamBeyondTheBudgetIsRefused) {
+    const std::vector<uint8_t> mono = ReadFixture("speech_mono.ogg");
+    const std::vector<uint8_t> stereo = ReadFixture("speech_stereo.ogg");
+    struct TCase {
         const char *label;
-        uint64_t granule;
-    } claims[] = {
-        {"2^40 frames", uint64_t(1) << 40},
-        {"2^62 frames: twice that is past 63 bits", uint64_t(1) << 62},
-        {"the largest granule position", uint64_t(INT64_MAX)},
+        std::vector<uint8_t> file;
+        int64_t budget;
+        int64_t written;  // -1: some PCM, at most the budget
+    } cases[] = {
+        {"2^40 frames announced", WithLastGranule(mono, uint64_t(1) << 40), DecodedSizeBudget, 0},
+        {"2^62 frames: twice that is past 63 bits", WithLastGranule(mono, uint64_t(1) << 62),
+         DecodedSizeBudget, 0},
+        {"the largest granule position", WithLastGranule(mono, uint64_t(INT64_MAX)), DecodedSizeBudget, 0},
+        {"one frame over the budget: 2 channels x 2 bytes", stereo, int64_t(ReferenceSize(stereo)) - 1, 0},
+        {"announcing one frame, decoding more", WithLastGranule(mono, 1), 100000, -1},
     };
-    for (const auto &claim : claims) {
-        SCOPED_TRACE(claim.label);
-        std::vector<uint8_t> lying = file;
-        const TPage last = Pages(lying).back();
-        std::vector<uint8_t> page(lying.begin() + last.offset, lying.begin() + last.offset + last.length);
-        for (int k = 0; k < 8; ++k) page[6 + k] = static_cast<uint8_t>(claim.granule >> (8 * k));
-        SealPage(page);
-        std::copy(page.begin(), page.end(), lying.begin() + last.offset);
-        const TDecoded decoded = Decode(lying);
-        EXPECT_GE(decoded.bytes.size(), std::size_t(172362 - 4096));
-        TMemoryStream hostile;
-        DecodeOggVorbis(lying.data(), static_cast<int32_t>(lying.size()), hostile);
-        EXPECT_LT(hostile.Capacity(), 4 * 1024 * 1024);
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        TMemoryStream output;
+        testing::internal::CaptureStderr();
+        std::string raised;
+        try {
+            DecodeOggVorbis(c.file.data(), static_cast<int32_t>(c.file.size()), output, c.budget);
+        } catch (const TCustomException &e) {
+            raised = e.Message();
+        }
+        const std::string diagnostics = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(raised, BudgetMessage);
+        EXPECT_NE(diagnostics.find(std::string(BudgetMessage) + "\n"), std::string::npos) << diagnostics;
+        if (c.written >= 0) {
+            EXPECT_EQ(output.DataSize(), c.written);
+            EXPECT_LT(output.Capacity(), 1024 * 1024);
+        } else {
+            EXPECT_GT(output.DataSize(), 0);
+            EXPECT_LE(output.DataSize(), c.budget);
+        }
     }
+    // Exactly at the budget is still fine.
+    const TDecoded whole = Decode(stereo);
+    TMemoryStream exact;
+    DecodeOggVorbis(stereo.data(), static_cast<int32_t>(stereo.size()), exact, int64_t(whole.bytes.size()));
+    EXPECT_EQ(exact.DataSize(), int32_t(whole.bytes.size()));
 }
 
 TEST(DecodeOggVorbis, RandomBytesGiveNothingAndSayNothing) {

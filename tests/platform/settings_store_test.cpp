@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "platform/settings_store_text.h"
 #include "tests/support/temp_config_home.h"
@@ -225,7 +227,8 @@ TEST_F(SettingsStoreTest, CorruptFileIsReportedAndLeftAlone) {
     EXPECT_EQ(TempConfigHome::ReadFile(home_.StorePath()), garbage);
 }
 
-// A writer that holds the database makes the next writer wait instead of fail.
+// A writer that holds the database makes the next writer wait instead of fail, also for
+// longer than SQLite's own busy wait would (6 s here; up to BusyTimeoutMs).
 TEST_F(SettingsStoreTest, WriterWaitsForAnotherProcess) {
     {
         TSettingsStore store;
@@ -241,7 +244,7 @@ TEST_F(SettingsStoreTest, WriterWaitsForAnotherProcess) {
         int ok = sqlite3_open(home_.StorePath().c_str(), &db) == SQLITE_OK &&
                  sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
         (void)!write(ready[1], "x", 1);
-        usleep(300 * 1000);
+        usleep(6000 * 1000);
         ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
         sqlite3_close(db);
         _exit(ok ? 0 : 1);
@@ -296,6 +299,137 @@ TEST_F(SettingsStoreTest, ConcurrentProcessesWriteTheSameValue) {
     ASSERT_EQ(data.size(), 4u);
     EXPECT_LT(data[0], kProcesses);
     EXPECT_EQ(data[1], kWrites - 1);  // each process's last write is its final one
+}
+
+// A value SQLite cannot hold is refused as such; the parameter is never silently NULL.
+TEST_F(SettingsStoreTest, ValueTooBigIsItsOwnError) {
+    TSettingsStore store;
+    TSettingsKey key;
+    ASSERT_FALSE(store.CreateKey(u"K", key));
+    // 1.1 GB that is never touched: mapped, not allocated.
+    const std::size_t size = 1100u * 1000u * 1000u;
+    void *huge = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(huge, MAP_FAILED);
+    const TSettingsError e = store.SetValue(key, u"big", REG_BINARY, huge, size);
+    munmap(huge, size);
+    EXPECT_TRUE(e.FromSqlite);
+    EXPECT_EQ(e.Code, SQLITE_TOOBIG);
+    EXPECT_EQ(e.Text, "string or blob too big");
+    EXPECT_EQ(store.QueryValue(key, u"big", nullptr, nullptr, nullptr).Code, ENOENT);
+}
+
+// Names and depth are bounded as Windows bounds them, and a NUL is refused in a value name
+// as in a key path.
+TEST_F(SettingsStoreTest, NamesAndDepthAreBounded) {
+    auto deep = [](std::size_t levels) {
+        std::u16string path;
+        for (std::size_t i = 0; i < levels; ++i) path += u"a\\";
+        return path;
+    };
+    const std::u16string nul(u"a\0b", 3);
+    TSettingsStore store;
+    TSettingsKey root;
+    ASSERT_FALSE(store.CreateKey(u"Root", root));
+    const struct {
+        const char *label;
+        std::function<TSettingsError(TSettingsKey &)> call;
+        int code;
+    } cases[] = {
+        {"key name of 255", [&](TSettingsKey &k) { return store.CreateKey(std::u16string(255, u'k'), k); }, 0},
+        {"key name of 256", [&](TSettingsKey &k) { return store.CreateKey(std::u16string(256, u'k'), k); },
+         ENAMETOOLONG},
+        {"long name deeper down", [&](TSettingsKey &k) { return store.OpenKey(u"a\\" + std::u16string(300, u'k'), k); },
+         ENAMETOOLONG},
+        {"512 levels", [&](TSettingsKey &k) { return store.CreateKey(deep(512), k); }, 0},
+        {"513 levels", [&](TSettingsKey &k) { return store.CreateKey(deep(513), k); }, EINVAL},
+        {"a 35 KB path", [&](TSettingsKey &k) { return store.CreateKey(deep(17500), k); }, EINVAL},
+        {"deleting too deep", [&](TSettingsKey &) { return store.DeleteKey(deep(600)); }, EINVAL},
+        {"value name of 16383",
+         [&](TSettingsKey &) { return store.SetValue(root, std::u16string(16383, u'v'), REG_BINARY, "", 0); }, 0},
+        {"value name of 16384",
+         [&](TSettingsKey &) { return store.SetValue(root, std::u16string(16384, u'v'), REG_BINARY, "", 0); },
+         ENAMETOOLONG},
+        {"NUL in a value name to set",
+         [&](TSettingsKey &) { return store.SetValue(root, nul, REG_BINARY, "", 0); }, EINVAL},
+        {"NUL in a value name to query",
+         [&](TSettingsKey &) { return store.QueryValue(root, nul, nullptr, nullptr, nullptr); }, EINVAL},
+        {"NUL in a value name to delete", [&](TSettingsKey &) { return store.DeleteValue(root, nul); }, EINVAL},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        TSettingsKey key;
+        const TSettingsError e = c.call(key);
+        EXPECT_EQ(e.Code, c.code) << e.Text;
+        EXPECT_FALSE(e.FromSqlite);
+    }
+    std::vector<TSettingsValue> values;
+    ASSERT_FALSE(store.EnumValues(root, values));
+    ASSERT_EQ(values.size(), 1u);  // only the name of 16383
+    EXPECT_LT(std::filesystem::file_size(home_.StorePath()), std::uintmax_t(4) << 20);
+}
+
+// A store file that is not safely the user's own, or is not a database, is refused with a
+// text that says what is wrong, and nothing is written to it.
+TEST_F(SettingsStoreTest, UnsafeOrForeignStoreFileIsRefused) {
+    const std::string elsewhere = home_.Folder() + "/elsewhere.sqlite";
+    {
+        TSettingsStore real(elsewhere);
+        TSettingsKey key;
+        ASSERT_FALSE(real.CreateKey(u"Real", key));
+    }
+    const std::string realBytes = TempConfigHome::ReadFile(elsewhere);
+    const struct {
+        const char *label;
+        std::function<void(const std::string &)> arrange;
+        int code;
+        bool fromSqlite;
+        const char *textPart;
+        bool needsRoot = false;
+    } cases[] = {
+        {"a symbolic link to a store",
+         [&](const std::string &path) { ASSERT_EQ(symlink(elsewhere.c_str(), path.c_str()), 0); }, ELOOP,
+         false, "is a symbolic link"},
+        {"readable by others",
+         [&](const std::string &path) {
+             TempConfigHome::WriteFile(path, realBytes);
+             chmod(path.c_str(), 0644);
+         },
+         EPERM, false, "chmod 600"},
+        {"another user's file",
+         [&](const std::string &path) {
+             TempConfigHome::WriteFile(path, realBytes);
+             ASSERT_EQ(chown(path.c_str(), geteuid() + 1, getegid()), 0);
+         },
+         EPERM, false, "must be a regular file of user", true},
+        {"one byte", [&](const std::string &path) { TempConfigHome::WriteFile(path, "x"); }, SQLITE_NOTADB,
+         true, "file is not a database"},
+        {"a cut-off header", [&](const std::string &path) { TempConfigHome::WriteFile(path, "SQLite for"); },
+         SQLITE_NOTADB, true, "file is not a database"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.needsRoot && geteuid() != 0) continue;  // only root can give a file away
+        std::filesystem::create_directories(home_.StoreFolder());
+        std::filesystem::remove(home_.StorePath());
+        c.arrange(home_.StorePath());
+        const std::string before = TempConfigHome::ReadFile(home_.StorePath());
+        TSettingsStore store;
+        TSettingsKey key;
+        for (const TSettingsError &e : {store.OpenKey(u"Real", key), store.CreateKey(u"New", key)}) {
+            EXPECT_EQ(e.Code, c.code);
+            EXPECT_EQ(e.FromSqlite, c.fromSqlite);
+            EXPECT_NE(e.Text.find(c.textPart), std::string::npos) << e.Text;
+        }
+        EXPECT_EQ(TempConfigHome::ReadFile(home_.StorePath()), before);
+    }
+    EXPECT_EQ(TempConfigHome::ReadFile(elsewhere), realBytes);
+
+    // An empty file (made but never written) is an empty store, not a broken one.
+    std::filesystem::remove(home_.StorePath());
+    TempConfigHome::WriteFile(home_.StorePath(), "");
+    TSettingsStore store;
+    TSettingsKey key;
+    EXPECT_FALSE(store.CreateKey(u"New", key));
 }
 
 TEST(SettingsStoreText, ConversionsAndFolding) {

@@ -105,6 +105,23 @@ TEST(DemoAudioTest, BodyEndingBeforeDataFails) {
     }
 }
 
+TEST(DemoAudioTest, ListCutOffAfterOneBodyKeepsThatRecord) {
+    const auto body = HexFixture("demo_audio.hex");
+    std::vector<uint8_t> bytes = {2, 0, 0, 0};
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    TMemoryStream stream;
+    Fill(stream, bytes);
+    TDemoAudios audios;
+    try {
+        audios.LoadFromStream(stream);
+        ADD_FAILURE() << "nothing raised";
+    } catch (const TCustomException &e) {
+        EXPECT_STREQ(e.Message(), "not readed from stream");
+    }
+    ASSERT_EQ(audios.Count(), 1);
+    EXPECT_EQ(BodyOf(*audios.Get(0)), body);
+}
+
 TEST(DemoAudioTest, AssignCopiesEverythingIncludingData) {
     TDemoAudio source;
     LoadFrom(source, HexFixture("demo_audio.hex"));

@@ -108,16 +108,18 @@ TEST(ValtrosaFiles, GetIsRangeChecked) {
     EXPECT_EQ(MessageOf([&] { list.Get(-1); }), "Invalid Index Of List -1");
 }
 
-TEST(ValtrosaFiles, CountBeyondWhatTheBytesCanHold) {
-    // Two minimal bodies need 42 bytes; 41 follow.
+TEST(ValtrosaFiles, CountBeyondWhatTheBytesCanHoldKeepsTheRecordsRead) {
+    // Two minimal bodies need 42 bytes; 41 follow: the first is read, the second refused
+    // before its body is touched.
     Bytes bytes = FromHex("02 00 00 00" + SmallBody(1) + SmallBody(2));
     bytes.pop_back();
     TMemoryStream stream;
     Fill(stream, bytes);
     TSamples list;
     EXPECT_EQ(MessageOf([&] { list.LoadFromStream(stream); }), "not readed from stream");
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(stream.Position(), 4) << "refused before reading any body";
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Item(0)->Number, 1);
+    EXPECT_EQ(stream.Position(), 4 + 21);
 }
 
 }  // namespace

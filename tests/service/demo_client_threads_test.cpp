@@ -75,7 +75,12 @@ TEST(DemoClientSettingsTest, ConstructorSettings) {
                               SOAP_C_UTFSTRING), 0);
     EXPECT_EQ(client.recv_timeout, 60);
     EXPECT_EQ(client.send_timeout, 60);
-    EXPECT_EQ(client.connect_timeout, 0);
+    // No call waits forever, however slowly the service answers.
+    EXPECT_EQ(client.transfer_timeout, 120);
+    EXPECT_EQ(client.connect_timeout, 10);
+    EXPECT_EQ(client.recv_maxlength, uint64_t(64) << 20);
+    EXPECT_EQ(client.HeaderLineLimit, 100);
+    EXPECT_EQ(client.imode & ~SOAP_XML_IGNORENS, 0);
     EXPECT_EQ(client.soap_endpoint, nullptr);
     EXPECT_EQ(client.header, nullptr);
     EXPECT_FALSE(client.UpdateChecked);
@@ -267,8 +272,9 @@ TEST_F(DemoClientTest, FailedCallsRaiseTheServiceErrorText) {
         {"percent signs shown unchanged", SoapEnvelope(SoapFault("SOAP-ENV:Client", "100%s %d%%")),
          500, Heading() + "100%s %d%%"},
         {"client fault", SoapEnvelope(SoapFault("SOAP-ENV:Client", "bad")), 500, Heading() + "bad"},
-        {"type mismatch has no fault: its number",
-         ReturnReply("UpdateRequired2", "maybe"), 200, Heading() + "HataKodu: 4"},
+        {"type mismatch has no fault of the service: the runtime's words",
+         ReturnReply("UpdateRequired2", "maybe"), 200,
+         Heading() + "Validation constraint violation: invalid value in element 'return'"},
     };
     for (const FailureCase &c : cases) {
         SCOPED_TRACE(c.label);
@@ -278,11 +284,72 @@ TEST_F(DemoClientTest, FailedCallsRaiseTheServiceErrorText) {
     }
 }
 
-TEST_F(DemoClientTest, FailureWithoutFaultReportsItsNumberNotAnOlderFault) {
+TEST_F(DemoClientTest, FailureWithoutFaultReportsItsOwnCauseNotAnOlderFault) {
     server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "older fault")), 500);
     server.AddReply(ReturnReply("UpdateRequired2", "maybe"));
     EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), Heading() + "older fault");
-    EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), Heading() + "HataKodu: 4");
+    EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }),
+              Heading() + "Validation constraint violation: invalid value in element 'return'");
+}
+
+TEST_F(DemoClientTest, AnswerChildrenWithAPrefixAreMatchedByTheirLocalName) {
+    server.AddReply(SoapEnvelope("<ns1:LoginResponse><ns1:ClientID>c1</ns1:ClientID>"
+                                 "<ns1:return>s1</ns1:return></ns1:LoginResponse>"));
+    server.AddReply(SoapEnvelope("<ns1:LastSetupUrl2Response xmlns:t=\"urn:elsewhere\">"
+                                 "<t:return>u1</t:return></ns1:LastSetupUrl2Response>"));
+    EXPECT_STREQ(client.GetSetupUrl().Text(), "u1");
+    EXPECT_STREQ(client.SessionID.Text(), "s1");
+    EXPECT_STREQ(client.ClientID.Text(), "c1");
+}
+
+// Services that answer too slowly, too much or not at all: every call ends, with the
+// runtime's words for the cause. The bounds are lowered so that each case is quick; the
+// program's own are checked in ConstructorSettings.
+TEST_F(DemoClientTest, HostileServiceEndsTheCallWithTheRuntimesWords) {
+    const std::string answer = HttpResponse(ReturnReply("UpdateRequired2", "true"));
+    std::string manyHeaderLines = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < 1000; ++i) manyHeaderLines += "X-Filler: " + std::to_string(i) + "\r\n";
+    manyHeaderLines += answer.substr(answer.find("\r\n") + 2);
+    const struct {
+        const char *label;
+        std::function<void()> arrange;
+        std::string message;
+    } cases[] = {
+        {"an answer trickling one byte each 5 ms passes the overall deadline",
+         [&] {
+             server.AddTrickle(answer, 5);
+             client.transfer_timeout = 1;
+         },
+         "End of file or no input: message transfer interrupted or timed out (1 sec max transfer "
+         "time) (20 sec max recv delay) (60 sec max send delay)"},
+        {"more header lines than allowed", [&] { server.AddRawReply(manyHeaderLines); },
+         "Too many HTTP header lines (more than 100)"},
+        {"an answer larger than allowed",
+         [&] {
+             server.AddReply(ReturnReply("UpdateRequired2", std::string(4000, '1')));
+             client.recv_maxlength = 1000;
+         },
+         "End of file or no input: max message length exceeded"},
+        {"silence past the receive timeout",
+         [&] {
+             server.AddSilence();
+             client.recv_timeout = 1;
+         },
+         "End of file or no input: message transfer interrupted or timed out (120 sec max "
+         "transfer time) (1 sec max recv delay) (60 sec max send delay)"},
+        {"nothing listening", [&] { client.soap_endpoint = "http://127.0.0.1:1/soap"; },
+         "Connection refused"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        client.transfer_timeout = TDemoClient::TransferTimeoutSeconds;
+        client.recv_maxlength = TDemoClient::MaxAnswerBytes;
+        client.recv_timeout = 20;
+        client.soap_endpoint = endpoint.c_str();
+        c.arrange();
+        EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), Heading() + c.message);
+        EXPECT_FALSE(client.UpdateChecked);
+    }
 }
 
 TEST_F(DemoClientTest, ServerThatNeverAnswersFails) {

@@ -39,9 +39,11 @@ public:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    // Writes a file of this user with mode 0600, as the settings store wants its file.
     static void WriteFile(const std::string &path, const std::string &bytes) {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     }
 
 private:

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -30,6 +31,10 @@ int BoundLoopbackSocket(int &port) {
 }  // namespace
 
 THttpTestServer::THttpTestServer() {
+    // The getter honours the proxy settings of the environment, as the program should; a
+    // machine that sets one must still reach this server directly.
+    setenv("no_proxy", "127.0.0.1,localhost", 1);
+    setenv("NO_PROXY", "127.0.0.1,localhost", 1);
     server_.set_keep_alive_timeout(1);
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("cannot bind the test web server");

@@ -25,6 +25,8 @@ const char *ReasonOf(int status) {
     }
 }
 
+}  // namespace
+
 std::string HttpResponse(std::string_view body, int status) {
     std::string out = "HTTP/1.1 " + std::to_string(status) + " " + ReasonOf(status) + "\r\n";
     out += "Content-Type: text/xml; charset=utf-8\r\n";
@@ -33,6 +35,8 @@ std::string HttpResponse(std::string_view body, int status) {
     out += body;
     return out;
 }
+
+namespace {
 
 // The declared body length of a request header, or 0 without one.
 size_t ContentLength(std::string_view header) {
@@ -80,12 +84,17 @@ void TSoapTestServer::AddReply(std::string_view envelope, int status) {
 
 void TSoapTestServer::AddRawReply(std::string bytes) {
     std::lock_guard<std::mutex> guard(lock_);
-    turns_.push_back({false, std::move(bytes)});
+    turns_.push_back({false, std::move(bytes), 0});
 }
 
 void TSoapTestServer::AddSilence() {
     std::lock_guard<std::mutex> guard(lock_);
-    turns_.push_back({true, {}});
+    turns_.push_back({true, {}, 0});
+}
+
+void TSoapTestServer::AddTrickle(std::string bytes, int intervalMs) {
+    std::lock_guard<std::mutex> guard(lock_);
+    turns_.push_back({false, std::move(bytes), intervalMs > 0 ? intervalMs : 1});
 }
 
 std::vector<std::string> TSoapTestServer::Requests() const {
@@ -158,8 +167,14 @@ void TSoapTestServer::Serve(int connection) {
     }
     size_t sent = 0;
     while (!stop_ && sent < turn.bytes.size()) {
-        const ssize_t put = ::send(connection, turn.bytes.data() + sent, turn.bytes.size() - sent,
-                                   MSG_NOSIGNAL);
+        if (turn.trickleMs > 0) {
+            // Wait one interval, noticing meanwhile a client that hung up.
+            pollfd waiting{connection, POLLIN, 0};
+            if (::poll(&waiting, 1, turn.trickleMs) > 0 && ::recv(connection, buffer, sizeof buffer, 0) <= 0)
+                break;
+        }
+        const size_t piece = turn.trickleMs > 0 ? 1 : turn.bytes.size() - sent;
+        const ssize_t put = ::send(connection, turn.bytes.data() + sent, piece, MSG_NOSIGNAL);
         if (put <= 0) break;
         sent += size_t(put);
     }

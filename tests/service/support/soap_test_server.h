@@ -35,6 +35,9 @@ public:
     // Queues a turn in which the request is read and never answered; the connection stays
     // open until the client gives up or the server is destroyed.
     void AddSilence();
+    // Queues bytes sent one at a time, `intervalMs` apart: a service that trickles. Ends when
+    // all are sent, the client hangs up or the server is destroyed.
+    void AddTrickle(std::string bytes, int intervalMs);
 
     // Copies of the requests received so far, each header and body as sent.
     std::vector<std::string> Requests() const;
@@ -44,6 +47,7 @@ private:
     struct Turn {
         bool silent = false;
         std::string bytes;
+        int trickleMs = 0;  // > 0: one byte per interval
     };
 
     void Run();
@@ -58,6 +62,9 @@ private:
     std::vector<std::string> requests_;
     std::thread thread_;
 };
+
+// The bytes of an HTTP response made of `status`, the usual headers and `body`.
+std::string HttpResponse(std::string_view body, int status = 200);
 
 // A SOAP 1.1 envelope with the usual namespace declarations around `body` (the content of
 // SOAP-ENV:Body).

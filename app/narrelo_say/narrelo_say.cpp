@@ -1,0 +1,232 @@
+// narrelo-say: reads Turkish text aloud from the command line: the reading pipeline of the
+// window (synthesis thread, decoding, speed change, wave output) without windows.
+//
+//   narrelo-say [options] [TEXT...]      (narrelo-say --help lists the options)
+//
+// The text comes as UTF-8 (arguments, --file or standard input) and is read as
+// Windows-1254; characters it has no byte for become "?" and a warning says how many. The
+// sound goes to the sound device, or with --wav to a WAVE file (exactly the PCM that would
+// be played, written as fast as the service answers). When standard input is a terminal
+// and the sound is played, the reading stops after every 50 new words until Enter is
+// pressed (--no-pause: never). Progress and messages go to standard error.
+//
+// Exit status: 0 everything was read; 1 the reading failed (the message is shown and the
+// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C, which stops at once.
+
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/narrelo_say/say_input.h"
+#include "app/narrelo_say/say_options.h"
+#include "app/narrelo_say/say_reading.h"
+#include "foundation/cmd_parameters.h"
+#include "foundation/code_page.h"
+#include "foundation/exceptions.h"
+#include "foundation/message_box.h"
+#include "foundation/process_messages.h"
+#include "foundation/thread.h"
+#include "pipeline/demo_synthesise_thread.h"
+#include "pipeline/wave_out.h"
+#include "platform/audio_device_wav.h"
+#include "platform/ui_queue.h"
+#include "records/demo_audios.h"
+#include "service/demo_client.h"
+
+#ifndef NARRELO_VERSION
+#define NARRELO_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int ExitRead = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitInterrupted = 130;
+
+// The service's address when neither --server nor DemoServer=URL names one.
+constexpr const char *DefaultEndpoint = "http://localhost:8081/Project2.DemoServer/soap/IDemoServer";
+
+std::atomic<bool> interrupted{false};  // set by the SIGINT handler, read by the main thread
+
+extern "C" void OnInterrupt(int) { interrupted = true; }
+
+void InstallSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a blocking read returns and sees the flag
+    sigaction(SIGINT, &action, nullptr);
+    // A service that hangs up mid-request is a failed call, not the end of the program.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+int UsageError(const std::string &text) {
+    std::fprintf(stderr, "narrelo-say: %s\nTry 'narrelo-say --help'.\n", text.c_str());
+    return ExitUsage;
+}
+
+// --server, else DemoServer=URL on the command line, else the built-in default.
+std::string ServerAddress(const TSayOptions &options) {
+    if (!options.Server.empty()) return options.Server;
+    const MyString parameter = DemoServerParameter();
+    if (parameter.Length() > 0) return parameter.ToUtf8();
+    return DefaultEndpoint;
+}
+
+// Waits for a line on standard input, serving the UI queue, until Enter, end of input,
+// Ctrl-C or the end of the reading. True when the reading may go on.
+bool WaitForEnter(const TDemoSynthesiseThread &thread) {
+    for (;;) {
+        if (interrupted || thread.Finished()) return false;
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&input, 1, 50);
+        ProcessMessages();
+        if (ready <= 0) continue;
+        char c;
+        const ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (n == 1 && c != '\n') continue;  // the rest of the line
+        if (n < 0 && errno == EINTR) continue;
+        return true;  // Enter, or the end of input (nobody left to ask)
+    }
+}
+
+// The reading itself, after the options are known. Returns the exit status.
+int Read(const TSayOptions &options, const std::string &text) {
+    const bool toFile = options.WavFile.has_value();
+    if (toFile) {
+        const std::string path = *options.WavFile;
+        SetAudioDeviceFactory([path] { return std::make_unique<TWavFileAudioDevice>(path); });
+    }
+    const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
+    const bool inPlace = isatty(STDERR_FILENO);
+
+    TWaveOut waveOut;
+    TSayReading reading(waveOut, options.Speed, !askToGoOn, !options.Quiet, inPlace);
+    waveOut.Listeners().InsertFirst(&reading);
+
+    // Messages of the reading (shown on the synthesis thread) go to standard error, after
+    // the progress line is taken away.
+    std::atomic<bool> messageShown{false};
+    SetMessageBoxHandler([&](const char *message, int style) {
+        messageShown = true;
+        reading.Print(cp1254::ToUtf8(message));
+        return style == MB_YESNO ? IDNO : IDOK;
+    });
+
+    const std::string endpoint = ServerAddress(options);
+    TDemoClient client;
+    client.soap_endpoint = endpoint.c_str();
+    TDemoAudios audioCache;
+
+    auto thread = std::make_unique<TDemoSynthesiseThread>();
+    thread->WaveOut = &waveOut;
+    thread->Listeners().InsertFirst(&reading);
+    thread->FileType = 1;
+    thread->Text = text.c_str();
+    thread->Volume = 10;
+    thread->Speed = 10;
+    thread->IsXml = options.IsXml;
+    thread->Speaker = options.Speaker;
+    thread->Client = &client;
+    thread->AudioCache = &audioCache;
+    thread->Resume();
+
+    while (!thread->Finished()) {
+        if (interrupted) break;
+        if (askToGoOn && thread->WordLimitReached) {
+            reading.DrawProgress();
+            reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
+            if (WaitForEnter(*thread)) {
+                thread->WordCount = 0;
+                thread->WordLimitReached = false;
+            }
+            continue;
+        }
+        reading.DrawProgress();
+        UiQueue().Wait(std::chrono::milliseconds(50), [&] { return thread->Finished(); });
+        ProcessMessages();
+    }
+
+    if (interrupted) {
+        // At once: no more sound is queued, what is queued is dropped, and a service call in
+        // progress is not waited for (the process ends around it).
+        thread->Terminate();
+        reading.StopOutput();
+        reading.ClearProgress();
+        std::fprintf(stderr, "narrelo-say: stopped\n");
+        std::fflush(stderr);
+        std::_Exit(ExitInterrupted);
+    }
+
+    thread->WaitFor();
+    reading.DrawProgress();
+    if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+    const bool complete = !messageShown && reading.SentenceCount() >= 0 &&
+                          thread->SentenceIndex == reading.SentenceCount();
+    // The device has taken the last samples but may not have sounded them yet.
+    if (!toFile && reading.Queued() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    try {
+        waveOut.SetActive(false);
+    } catch (const TCustomException &e) {
+        reading.Print(cp1254::ToUtf8(e.Message()));
+        return ExitFailed;
+    }
+    thread.reset();
+    SetMessageBoxHandler(nullptr);
+    return complete ? ExitRead : ExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    InstallSignals();
+    InitCmdParameters(argc, argv);
+    SetMainThreadId(std::this_thread::get_id());
+
+    TSayOptions options;
+    try {
+        options = ParseSayOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const TUsageError &e) {
+        return UsageError(e.Text);
+    }
+    if (options.Help) {
+        std::fputs(SayUsage, stdout);
+        return ExitRead;
+    }
+    if (options.Version) {
+        std::printf("narrelo-say %s\n", NARRELO_VERSION);
+        return ExitRead;
+    }
+
+    std::string utf8;
+    try {
+        utf8 = options.Text ? *options.Text : ReadAllInput(options.File.value_or("-"), interrupted);
+    } catch (const TCustomException &e) {
+        std::fprintf(stderr, "narrelo-say: %s\n", cp1254::ToUtf8(e.Message()).c_str());
+        return ExitFailed;
+    }
+    if (interrupted) return ExitInterrupted;
+
+    int32_t replaced = 0;
+    const std::string text = ReadingText(utf8, replaced);
+    if (text.find_first_not_of(" \t\r\n\f\v") == std::string::npos)
+        return UsageError("no text to read");
+    if (replaced > 0 && !options.Quiet)
+        std::fprintf(stderr,
+                     "narrelo-say: warning: %d character%s without a Windows-1254 form "
+                     "read as \"?\"\n",
+                     replaced, replaced == 1 ? "" : "s");
+    return Read(options, text);
+}

@@ -1,0 +1,155 @@
+#include "app/narrelo_say/say_reading.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "foundation/memory_stream.h"
+#include "pipeline/demo_synthesise_thread.h"
+#include "pipeline/ogg_vorbis_decoder.h"
+#include "pipeline/speed_change.h"
+#include "pipeline/wave_out.h"
+#include "records/demo_audio.h"
+#include "records/narrelo_text.h"
+
+namespace {
+
+constexpr double BytesPerSecond = 32000.0;  // 16,000 samples of 16 bits, mono
+
+int32_t TerminalWidth() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20) return size.ws_col;
+    return 80;
+}
+
+// The first `columns` characters of the UTF-8 `text`, its line breaks as blanks.
+std::string Fit(const std::string &text, int32_t columns) {
+    std::string out;
+    int32_t used = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) != 0x80) {
+            if (used == columns) break;
+            ++used;
+        }
+        out += (c == '\n' || c == '\r' || c == '\t') ? ' ' : char(c);
+    }
+    return out;
+}
+
+}  // namespace
+
+TSayReading::TSayReading(TWaveOut &waveOut, int32_t speed, bool autoContinue, bool showProgress,
+                         bool inPlace)
+    : waveOut_(waveOut), speed_(speed), autoContinue_(autoContinue), showProgress_(showProgress),
+      inPlace_(inPlace) {}
+
+void TSayReading::OnTextReady(TDemoSynthesiseThread *thread) {
+    const TNarreloText *text = thread->CurrentText;
+    std::vector<std::string> sentences;
+    for (int32_t i = 0; i < text->Sentences.Count(); ++i)
+        sentences.push_back(text->Sentences.Get(i)->Text.ToUtf8());
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        sentences_ = std::move(sentences);
+    }
+    sentenceCount_ = text->Sentences.Count();
+}
+
+void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
+    if (autoContinue_ && thread->WordLimitReached) {
+        thread->WordCount = 0;
+        thread->WordLimitReached = false;
+    }
+    TMemoryStream pcm;
+    DecodeOggVorbis(audio->Data.Memory(), audio->Data.DataSize(), pcm);
+    TMemoryStream changed;
+    const TMemoryStream *play = &pcm;
+    if (speed_ != 10 && pcm.DataSize() > 0) {
+        ChangeSpeed(pcm.Memory(), pcm.DataSize(), 10 - speed_, changed);
+        play = &changed;
+    }
+    // An item without sound (it decodes to nothing) is passed over: the wave output refuses
+    // an empty block, which would end the whole reading.
+    if (play->DataSize() == 0) return;
+
+    const uint32_t sentence = uint32_t(thread->SentenceIndex.load());
+    std::lock_guard<std::mutex> output(outputLock_);
+    if (stopped_) return;
+    {
+        // Before the write: the buffer may be done (and released) before Write returns.
+        std::lock_guard<std::mutex> guard(lock_);
+        if (playing_.empty()) heard_ = int32_t(sentence);
+        playing_.push_back(sentence);
+    }
+    try {
+        waveOut_.OpenAndWrite(play->Memory(), play->DataSize(), sentence);
+    } catch (...) {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (!playing_.empty()) playing_.pop_back();
+        throw;
+    }
+    ++queued_;
+}
+
+void TSayReading::OnBufferDone(TWaveOut *, uint32_t) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (playing_.empty()) return;
+    playing_.pop_front();
+    if (!playing_.empty()) heard_ = int32_t(playing_.front());
+}
+
+void TSayReading::StopOutput() {
+    std::lock_guard<std::mutex> output(outputLock_);
+    stopped_ = true;
+    waveOut_.SetActive(false);
+}
+
+std::string TSayReading::ProgressLine(int32_t heard, int32_t width) {
+    const int32_t count = sentenceCount_;
+    const int32_t shown = count > 0 ? std::min(heard + 1, count) : 0;
+    constexpr int32_t barWidth = 20;
+    const int32_t filled = count > 0 ? shown * barWidth / count : 0;
+    char head[96];
+    std::snprintf(head, sizeof head, "[%s%s] %d/%d  %5.1f s queued  ",
+                  std::string(size_t(filled), '#').c_str(),
+                  std::string(size_t(barWidth - filled), '-').c_str(), shown, std::max(count, 0),
+                  waveOut_.QueuedBytes() / BytesPerSecond);
+    std::string line = head;
+    if (heard >= 0 && heard < int32_t(sentences_.size()))
+        line += Fit(sentences_[size_t(heard)], width - 1 - int32_t(line.size()));
+    return line;
+}
+
+void TSayReading::DrawProgress() {
+    if (!showProgress_) return;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (inPlace_) {
+        const std::string line = ProgressLine(heard_, TerminalWidth());
+        std::fprintf(stderr, "\r%s\x1B[K", line.c_str());
+        lineShown_ = true;
+    } else {
+        // One line for every sentence that has begun to play, none left out.
+        for (; printed_ < heard_; ++printed_) {
+            const int32_t next = printed_ + 1;
+            if (next >= int32_t(sentences_.size())) break;
+            std::fprintf(stderr, "[%d/%d] %s\n", next + 1, int32_t(sentences_.size()),
+                         sentences_[size_t(next)].c_str());
+        }
+    }
+    std::fflush(stderr);
+}
+
+void TSayReading::ClearProgress() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (lineShown_) std::fprintf(stderr, "\r\x1B[K");
+    lineShown_ = false;
+    std::fflush(stderr);
+}
+
+void TSayReading::Print(const std::string &text) {
+    ClearProgress();
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}

@@ -1,0 +1,75 @@
+#pragma once
+// TSayReading: what narrelo-say does with the events of one reading, in the place of the
+// reading window: it decodes and speed-changes every audio item and queues it on the wave
+// output tagged with its sentence, lets the reading go on after 50 new words when nobody is
+// asked, follows the sentence being heard, and draws the progress on standard error.
+//
+// Threads: OnTextReady and OnAudio run on the synthesis thread, OnBufferDone on the play
+// thread (with the wave output's lock held: it only takes this object's own lock), the
+// rest on the main thread.
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "pipeline/demo_synthesise_thread_events.h"
+#include "pipeline/wave_out_events.h"
+
+class TWaveOut;
+
+class TSayReading : public TEventHandler_DemoSynthesiseThread, public TEventHandler_WaveOut {
+public:
+    // speed: 0..20, 10 normal. autoContinue: clear the listening pause at once (no one is
+    // asked). showProgress: draw the progress; inPlace: redraw one line (a terminal)
+    // instead of writing a line per sentence.
+    TSayReading(TWaveOut &waveOut, int32_t speed, bool autoContinue, bool showProgress,
+                bool inPlace);
+
+    void OnTextReady(TDemoSynthesiseThread *thread) override;
+    void OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) override;
+    void OnBufferDone(TWaveOut *waveOut, uint32_t tag) override;
+
+    // Main thread: brings the progress up to date.
+    void DrawProgress();
+    // Any thread: removes the progress line from the terminal (before a message).
+    void ClearProgress();
+    // Any thread: writes `text` (UTF-8) to standard error on lines of its own.
+    void Print(const std::string &text);
+
+    // Main thread: no more sound is queued from now on and the wave output is closed,
+    // dropping what it holds (Ctrl-C).
+    void StopOutput();
+
+    // Sentences of the text; -1 before OnTextReady.
+    int32_t SentenceCount() const { return sentenceCount_.load(); }
+    // Audio items queued.
+    int32_t Queued() const { return queued_.load(); }
+
+private:
+    std::string ProgressLine(int32_t heard, int32_t width);
+
+    TWaveOut &waveOut_;
+    const int32_t speed_;
+    const bool autoContinue_;
+    const bool showProgress_;
+    const bool inPlace_;
+
+    std::atomic<int32_t> sentenceCount_{-1};  // synthesis thread writes, anyone reads
+    std::atomic<int32_t> queued_{0};          // synthesis thread writes, anyone reads
+
+    // Held while an item is queued and while the output stops, so that nothing is queued
+    // on a wave output that is being closed or was closed for good.
+    std::mutex outputLock_;
+    bool stopped_ = false;  // outputLock_
+
+    // Guards what follows: the synthesis, play and main threads all touch it.
+    std::mutex lock_;
+    std::vector<std::string> sentences_;  // UTF-8 texts, filled by OnTextReady
+    std::deque<uint32_t> playing_;        // sentence of each queued buffer, in queue order
+    int32_t heard_ = -1;                  // the sentence at the front of the queue
+    int32_t printed_ = -1;                // last sentence written as a line of its own
+    bool lineShown_ = false;              // the in-place progress line is on the terminal
+};

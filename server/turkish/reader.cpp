@@ -1,0 +1,595 @@
+// Running text, token by token: numbers with what is written around them (signs, "%",
+// currencies, units, ordinal periods, apostrophe suffixes), words with abbreviations,
+// acronyms, initials and Roman numerals, and the punctuation that shapes the speech.
+
+#include "server/turkish/reader.h"
+
+#include "foundation/code_page.h"
+#include "server/turkish/abbreviations.h"
+#include "server/turkish/letters.h"
+#include "server/turkish/numbers.h"
+#include "server/turkish/roman_numerals.h"
+#include "server/turkish/spelling.h"
+#include "server/turkish/suffix.h"
+#include "server/turkish/units.h"
+
+#include <vector>
+
+namespace turkish {
+namespace {
+
+constexpr unsigned char kRightQuote1 = 0x92;  // ’, also the typographic apostrophe
+constexpr unsigned char kEllipsis = 0x85;      // …
+
+const char *const kMonths[13] = {"",       "ocak",  "şubat"_cp, "mart",  "nisan",  "mayıs"_cp, "haziran",
+                                 "temmuz", "ağustos"_cp, "eylül"_cp, "ekim", "kasım"_cp, "aralık"_cp};
+
+bool IsApostrophe(unsigned char c) { return c == '\'' || c == kRightQuote1; }
+
+// Words after which a Roman numeral is a count ("Bölüm IV"), and words before which it is
+// an ordinal ("XX yüzyıl").
+bool CountsWithRoman(std::string_view lowerWord) {
+    static const char *const words[] = {"bölüm"_cp, "kısım"_cp, "cilt", "madde", "fasıl"_cp, "sayı"_cp,
+                                        "ek", "perde", "kitap", "tablo", "şekil"_cp, "ünite"_cp};
+    for (const char *w : words)
+        if (lowerWord == w) return true;
+    return false;
+}
+
+bool IsCenturyWord(std::string_view lower) {
+    return lower.substr(0, 6) == "y\xFCzy\xFDl" || lower.substr(0, 4) == "as\xFDr" ||  // yüzyıl, asır
+           lower == "yy";
+}
+
+// The possessive street words read bare after a number: "1. Cad." -> "birinci cadde".
+std::string_view BareStreetWord(std::string_view reading) {
+    static const struct { const char *Possessive; const char *Bare; } words[] = {
+        {"caddesi", "cadde"}, {"soka\xF0\xFD", "sokak"}, {"bulvar\xFD", "bulvar"}, {"mahallesi", "mahalle"}};
+    for (const auto &w : words)
+        if (reading == w.Possessive) return w.Bare;
+    return {};
+}
+
+struct TSpoken {
+    std::string Text;
+    bool Possessive = false;
+};
+
+class TReader {
+public:
+    TReader(std::string_view text, int kind) : T(text), N(int(text.size())), Kind(kind) {
+        int capsWords = 0, lowerWords = 0;
+        for (int i = 0; i < N;) {
+            if (!IsLetter(At(i))) { ++i; continue; }
+            int j = i, letters = 0;
+            bool lower = false;
+            while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++letters, ++j;
+            if (lower) ++lowerWords;
+            else if (letters >= 3) ++capsWords;
+            i = j;
+        }
+        Shouted = lowerWords == 0 && capsWords >= 2;
+    }
+
+    std::string Read() {
+        while (I < N) Step();
+        while (!Out.empty() && Out.back() == ' ') Out.pop_back();
+        return Out;
+    }
+
+private:
+    unsigned char At(int k) const { return k >= 0 && k < N ? (unsigned char)T[k] : 0; }
+
+    void Word(std::string_view w) {
+        if (w.empty()) return;
+        if (!Out.empty() && Out.back() != ' ') Out += ' ';
+        Out += w;
+        LastWasOrdinal = false;
+    }
+
+    void Mark(std::string_view m) {
+        while (!Out.empty() && Out.back() == ' ') Out.pop_back();
+        if (Out.empty()) return;
+        if (m == "," && Out.back() == ',') return;
+        Out += m;
+    }
+
+    // Whether a letter (after spaces and opening quotes) follows position k.
+    int NextLetterAt(int k) const {
+        while (k < N && (IsSpace(At(k)) || At(k) == '"' || At(k) == '(' || At(k) == 0x93 || At(k) == 0xAB)) ++k;
+        return k < N && IsLetter(At(k)) ? k : -1;
+    }
+
+    // The suffix written after an apostrophe at k, lower-cased; advances k past it.
+    std::string SuffixAt(int &k) const {
+        if (!IsApostrophe(At(k)) || !IsLetter(At(k + 1))) return {};
+        int j = k + 1;
+        while (j < N && IsLetter(At(j))) ++j;
+        std::string s = ToLower(T.substr(k + 1, j - k - 1));
+        k = j;
+        return s;
+    }
+
+    void Step() {
+        unsigned char c = At(I);
+        if (IsSpace(c)) { ++I; return; }
+        if (IsDigit(c)) { ReadNumber({}); return; }
+        if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && (I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(')) {
+            ++I;
+            ReadNumber(c == '-' ? "eksi" : "art\xFD");  // artı
+            return;
+        }
+        if (c == '%') {
+            int k = I + 1;
+            while (k < N && At(k) == ' ') ++k;
+            if (IsDigit(At(k))) {
+                I = k;
+                ReadNumber("y\xFCzde");  // yüzde
+            } else {
+                ++I;
+                Word("y\xFCzde");
+            }
+            return;
+        }
+        if (c == '$' || c == 0x80 || c == 0xA3) {
+            const TUnit *unit = UnitAt(T.substr(I, 1));
+            int k = I + 1;
+            while (k < N && At(k) == ' ') ++k;
+            if (unit && IsDigit(At(k))) {
+                I = k;
+                ReadNumber({}, unit);
+            } else {
+                ++I;
+                if (unit) Word(unit->Reading);
+            }
+            return;
+        }
+        if (IsLetter(c)) { ReadWord(); return; }
+        ++I;
+        switch (c) {
+            case '.': case ',': case ';': case ':': case '!': case '?':
+                Mark(std::string_view(T.data() + I - 1, 1));
+                return;
+            case kEllipsis: Mark("..."); return;
+            case '&': Word("ve"); return;
+            case '+': Word("art\xFD"); return;
+            case '=': Word("e\xFEittir"); return;  // eşittir
+            case '@': Word("et"); return;
+            case 0xB0: Word("derece"); return;
+            case 0x96: case 0x97: Mark(","); return;  // – —
+            case '-':
+                if ((I < 2 || IsSpace(At(I - 2))) && (I >= N || IsSpace(At(I)))) Mark(",");
+                return;
+            default: return;  // quotes, brackets, slashes and other signs are not read
+        }
+    }
+
+    // ---- numbers ----
+
+    struct TNumber {
+        std::string Words;
+        bool Plain = false;  // one run of digits, nothing else
+        bool Amount = false; // an integer or a decimal, so a currency may follow
+        std::string_view Whole{}, Fraction{};
+        std::string WholeDigits{};  // the whole part without its thousands dots
+    };
+
+    static bool ValidDate(int d, int m) { return d >= 1 && d <= 31 && m >= 1 && m <= 12; }
+
+    static int Value(std::string_view digits) {
+        std::uint64_t v = 0;
+        DigitValue(digits.substr(0, 9), v);
+        return int(v);
+    }
+
+    std::string DateWords(std::string_view d, std::string_view m, std::string_view y) const {
+        return Cardinal(Value(d)) + " " + kMonths[Value(m)] + " " + DigitRun(y);
+    }
+
+    // A decimal: the whole part, "virgül", then the digits after the comma as a number with
+    // each leading zero read as "sıfır".
+    static std::string DecimalWords(std::string_view whole, std::string_view fraction) {
+        std::string w = DigitRun(whole);
+        if (fraction.empty()) return w;
+        return w + " virg\xFCl " + DigitRun(fraction);  // virgül
+    }
+
+    TNumber ParseNumber() {
+        std::vector<std::string_view> groups;
+        std::string separators;
+        int j = I;
+        for (;;) {
+            int s = j;
+            while (j < N && IsDigit(At(j))) ++j;
+            groups.push_back(T.substr(s, j - s));
+            unsigned char sep = At(j);
+            if ((sep == '.' || sep == ',' || sep == ':' || sep == '/') && IsDigit(At(j + 1))) {
+                separators += char(sep);
+                ++j;
+                continue;
+            }
+            break;
+        }
+        // Dates written with hyphens: 10-12-2026 and 2026-12-10.
+        if (groups.size() == 1 && At(j) == '-' && IsDigit(At(j + 1))) {
+            int k = j + 1, s2 = k;
+            while (k < N && IsDigit(At(k))) ++k;
+            if (At(k) == '-' && IsDigit(At(k + 1))) {
+                int s3 = k + 1, e3 = s3;
+                while (e3 < N && IsDigit(At(e3))) ++e3;
+                std::string_view a = groups[0], b = T.substr(s2, k - s2), c = T.substr(s3, e3 - s3);
+                if (a.size() <= 2 && b.size() <= 2 && c.size() == 4 && ValidDate(Value(a), Value(b))) {
+                    I = e3;
+                    return {DateWords(a, b, c)};
+                }
+                if (a.size() == 4 && b.size() <= 2 && c.size() <= 2 && ValidDate(Value(c), Value(b))) {
+                    I = e3;
+                    return {DateWords(c, b, a)};
+                }
+            }
+        }
+        I = j;
+        TNumber n;
+        const std::size_t g = groups.size();
+        auto all = [&](char sep) { return separators.find_first_not_of(sep) == std::string::npos; };
+
+        if (g == 1) {
+            n.Words = DigitRun(groups[0]);
+            n.Plain = n.Amount = true;
+            n.Whole = groups[0];
+            return n;
+        }
+        if (all(':') && (g == 2 || g == 3) && groups[0].size() <= 2 && groups[1].size() == 2 &&
+            Value(groups[0]) <= 24 && Value(groups[1]) < 60) {
+            // A time: the hour as a number, the minutes (and seconds) as written.
+            n.Words = Cardinal(Value(groups[0])) + " " + DigitRun(groups[1]);
+            if (g == 3) n.Words += " " + DigitRun(groups[2]);
+            return n;
+        }
+        if ((all('.') || all('/')) && g == 3 && groups[0].size() <= 2 && groups[1].size() <= 2 &&
+            (groups[2].size() == 4 || groups[2].size() == 2) && ValidDate(Value(groups[0]), Value(groups[1]))) {
+            n.Words = DateWords(groups[0], groups[1], groups[2]);
+            return n;
+        }
+        // Thousands separated by dots, an optional decimal comma at the end.
+        bool thousands = groups[0].size() <= 3 && groups[0][0] != '0';
+        std::size_t dots = 0;
+        while (dots < separators.size() && separators[dots] == '.') ++dots;
+        for (std::size_t k = 1; k <= dots && thousands; ++k) thousands = groups[k].size() == 3;
+        bool decimalAfter = dots + 1 == separators.size() && separators.back() == ',';
+        if (dots > 0 && thousands && (dots == separators.size() || decimalAfter)) {
+            std::string whole;
+            for (std::size_t k = 0; k <= dots; ++k) whole += groups[k];
+            n.Whole = T.substr(groups[0].data() - T.data(), groups[dots].data() + groups[dots].size() - groups[0].data());
+            n.Fraction = decimalAfter ? groups.back() : std::string_view();
+            n.Words = DecimalWords(whole, n.Fraction);
+            n.Amount = true;
+            n.WholeDigits = whole;
+            return n;
+        }
+        if (separators == ",") {
+            n.Whole = groups[0];
+            n.Fraction = groups[1];
+            n.Words = DecimalWords(groups[0], groups[1]);
+            n.Amount = true;
+            return n;
+        }
+        if (separators == "." && groups[0].size() <= 2 && groups[1].size() == 2 && Value(groups[0]) <= 24 &&
+            Value(groups[1]) < 60 && PrevWord == "saat") {
+            n.Words = Cardinal(Value(groups[0])) + " " + DigitRun(groups[1]);
+            return n;
+        }
+        // Anything else (versions, ratios): the numbers with their separators named.
+        for (std::size_t k = 0; k < g; ++k) {
+            if (k > 0) {
+                char s = separators[k - 1];
+                n.Words += s == '.' ? " nokta " : s == ',' ? " virg\xFCl " : s == ':' ? " iki nokta " : " b\xF6l\xFC ";
+            }
+            n.Words += DigitRun(groups[k]);
+        }
+        return n;
+    }
+
+    std::string MoneyWords(const TNumber &n, const TUnit &unit, bool &possessive) const {
+        std::string wholeDigits = n.WholeDigits.empty() ? std::string(n.Whole) : n.WholeDigits;
+        possessive = unit.Possessive;
+        if (n.Fraction.size() > 2) return n.Words + " " + unit.Reading;
+        int hundredths = n.Fraction.empty() ? 0 : Value(n.Fraction) * (n.Fraction.size() == 1 ? 10 : 1);
+        std::string out;
+        std::uint64_t whole = 0;
+        DigitValue(wholeDigits, whole);
+        if (whole > 0 || hundredths == 0) out = DigitRun(wholeDigits) + " " + unit.Reading;
+        if (hundredths > 0) {
+            if (!out.empty()) out += ' ';
+            out += Cardinal(hundredths) + " " + unit.Subunit;
+            possessive = false;
+        }
+        return out;
+    }
+
+    void ReadNumber(std::string_view prefix, const TUnit *currencyBefore = nullptr) {
+        TNumber n = ParseNumber();
+        std::string words = n.Words;
+        bool possessive = false;
+        bool ordinal = false;
+
+        if (currencyBefore && n.Amount) {
+            words = MoneyWords(n, *currencyBefore, possessive);
+        } else if (n.Plain && At(I) == '.' && At(I + 1) == ',') {
+            words = Ordinal(words);  // "2., 3. ve 4. sınıflar"
+            ordinal = true;
+            ++I;
+        } else if (n.Plain && At(I) == '.' && IsSpace(At(I + 1))) {
+            int next = NextLetterAt(I + 1);
+            if (next >= 0 && (IsLower(At(next)) || n.Whole.size() <= 3)) {
+                words = Ordinal(words);
+                ordinal = true;
+                ++I;
+            }
+        }
+        std::string suffix = SuffixAt(I);
+        if (!suffix.empty()) {
+            std::size_t ending = n.Plain ? OrdinalEndingLength(suffix) : 0;
+            if (ending > 0) {
+                words = Ordinal(words);
+                ordinal = true;
+                suffix.erase(0, ending);
+            }
+            words = AttachSuffix(words, suffix, possessive);
+        } else if (!currencyBefore && !ordinal) {
+            ReadUnitAfter(n, words);
+        }
+        if (!prefix.empty()) words = std::string(prefix) + " " + words;
+        Word(words);
+        LastWasOrdinal = ordinal;
+        PrevWord.clear();
+    }
+
+    // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye".
+    void ReadUnitAfter(const TNumber &n, std::string &words) {
+        int k = I;
+        if (At(k) == ' ' || At(k) == 0xA0) ++k;
+        const TUnit *unit = UnitAt(T.substr(k));
+        if (!unit) return;
+        k += int(std::string_view(unit->Written).size());
+        bool possessive = false;
+        if (unit->Subunit && n.Amount) {
+            words = MoneyWords(n, *unit, possessive);
+        } else if (unit->PerHour) {
+            words = "saatte " + words + " " + unit->Reading;
+        } else {
+            words += std::string(" ") + unit->Reading;
+        }
+        // "10 dk. sonra": the period of a unit's abbreviation is no full stop.
+        if (At(k) == '.' && k + 1 < N && NextLetterAt(k + 1) >= 0 &&
+            IsAbbreviation(std::string(unit->Written) + ".") && IsLower(At(NextLetterAt(k + 1))))
+            ++k;
+        std::string suffix = SuffixAt(k);
+        if (!suffix.empty()) words = AttachSuffix(words, suffix, possessive);
+        I = k;
+    }
+
+    // ---- words ----
+
+    void ReadAddress(int end) {
+        // Web and e-mail addresses: the parts, with the separators named.
+        for (int k = I; k < end;) {
+            unsigned char c = At(k);
+            if (IsLetter(c)) {
+                int j = k;
+                while (j < end && IsLetter(At(j))) ++j;
+                Word(ToLower(T.substr(k, j - k)));
+                k = j;
+            } else if (IsDigit(c)) {
+                int j = k;
+                while (j < end && IsDigit(At(j))) ++j;
+                Word(DigitRun(T.substr(k, j - k)));
+                k = j;
+            } else {
+                if (c == '.') Word("nokta");
+                else if (c == '@') Word("et");
+                else if (c == '/') Word("b\xF6l\xFC");  // bölü
+                else if (c == '-') Word("tire");
+                else if (c == '_') Word("alt \xE7izgi");  // alt çizgi
+                ++k;
+            }
+        }
+        I = end;
+    }
+
+    bool AddressAhead(int &end) const {
+        int j = I;
+        while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
+        while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
+        std::string_view run = T.substr(I, j - I);
+        std::string lower = ToLower(run);
+        bool address = lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 ||
+                       lower.rfind("www.", 0) == 0;
+        std::size_t at = run.find('@');
+        if (!address && at != std::string_view::npos && at > 0 && run.find('.', at) != std::string_view::npos)
+            address = true;
+        end = j;
+        return address;
+    }
+
+    void ReadWord() {
+        int addressEnd;
+        if (AddressAhead(addressEnd)) {
+            ReadAddress(addressEnd);
+            PrevWord.clear();
+            return;
+        }
+        int j = I;
+        bool dotted = false;
+        for (;;) {
+            while (j < N && IsLetter(At(j))) ++j;
+            if (At(j) == '.' && IsLetter(At(j + 1)) && j + 2 <= N &&
+                (At(j + 2) == '.' || j - I == 1 || IsUpper(At(j + 1)))) {
+                // "T.C.", "A.Ş.", "Ltd.Şti.": letters joined by periods.
+                dotted = true;
+                ++j;
+                continue;
+            }
+            break;
+        }
+        std::string_view token = T.substr(I, j - I);
+        const int start = I;
+        I = j;
+        TSpoken spoken = ReadToken(token, dotted, start);
+        std::string suffix = SuffixAt(I);
+        if (!suffix.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
+                                               ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
+                                               : spoken.Text + suffix;
+        Word(spoken.Text);
+        PrevWord = ToLower(token);
+    }
+
+    bool EndsText(int k) const {
+        while (k < N && IsSpace(At(k))) ++k;
+        return k >= N;
+    }
+
+    TSpoken Abbreviation(std::string_view written) const {
+        TAbbreviation a;
+        if (!FindAbbreviation(written, Kind, a)) return {};
+        std::string reading(a.Reading);
+        if (Kind == 1 && LastWasOrdinal) {
+            std::string_view bare = BareStreetWord(reading);
+            if (!bare.empty()) return {std::string(bare), false};
+        }
+        return {reading, a.Possessive};
+    }
+
+    TSpoken ReadToken(std::string_view token, bool dotted, int start) {
+        const bool period = At(I) == '.';
+        // Abbreviations with their period ("Dr.", "T.C.") or without one ("AŞ").
+        if (period) {
+            TSpoken s = Abbreviation(std::string(token) + ".");
+            if (!s.Text.empty()) {
+                ++I;
+                if (EndsText(I) && Kind == 0) {  // the abbreviation's period also ends the sentence
+                    Word(s.Text);
+                    Mark(".");
+                    return {};
+                }
+                return s;
+            }
+        }
+        if (TSpoken s = Abbreviation(token); !s.Text.empty()) return s;
+        if (dotted) return ReadDotted(token);
+
+        std::string lower = ToLower(token);
+        // "No: 5", and in addresses "K: 3", "D: 5", "No 5".
+        if (Kind == 1 || lower == "no") {
+            int k = I;
+            bool colon = At(k) == ':' || At(k) == '.';
+            if (colon) ++k;
+            while (k < N && At(k) == ' ') ++k;
+            if (IsDigit(At(k)) && (colon || Kind == 1)) {
+                const char *reading = lower == "no" ? "numara" : lower == "k" || lower == "kat" ? "kat"
+                                      : lower == "d" || lower == "daire"                    ? "daire"
+                                                                                           : nullptr;
+                if (reading) {
+                    I = k;
+                    return {reading};
+                }
+            }
+        }
+        bool allUpper = true;
+        for (char ch : token) allUpper &= IsUpper((unsigned char)ch);
+
+        if (allUpper && Kind != 3) {
+            if (int roman = RomanValue(token); roman > 0) {
+                // Single letters other than I, V and X are initials rather than numerals,
+                // and without an ordinal period only I, V and X make numerals ("Ek C").
+                const bool ivx = token.find_first_not_of("IVX") == std::string_view::npos;
+                if (period && (token.size() > 1 || ivx) && NextLetterAt(I + 1) >= 0) {
+                    ++I;
+                    return {Ordinal(Cardinal(roman))};  // "II. Dünya", "XIX. yüzyıl"
+                }
+                if (ivx && CountsWithRoman(PrevWord)) return {Cardinal(roman)};  // "Bölüm IV"
+                if (ivx && (CenturyFollows() || (token.size() > 1 && AfterName(start))))
+                    return {Ordinal(Cardinal(roman))};  // "XX yüzyıl", "Henry VIII"
+            }
+        }
+        if (token.size() == 1 && IsUpper((unsigned char)token[0])) {
+            // An initial ("A. Yılmaz") or a letter on its own ("B blok").
+            if (period && NextLetterAt(I + 1) >= 0 && IsUpper(At(NextLetterAt(I + 1)))) ++I;
+            return {LetterName((unsigned char)token[0])};
+        }
+        if (allUpper && token.size() > 1) {
+            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token)
+                return {unit->Reading, unit->Possessive};
+            if (Kind != 3 && IsSpelledAcronym(token, Shouted)) return {Spell(token)};
+            return {lower};
+        }
+        if (token.size() > 1) {
+            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token)
+                return {unit->Reading, unit->Possessive};
+        }
+        if (token.size() == 1) return {LetterName((unsigned char)token[0])};
+        return {lower};
+    }
+
+    bool CenturyFollows() const {
+        int next = NextLetterAt(I);
+        if (next <= I) return false;
+        int e = next;
+        while (e < N && IsLetter(At(e))) ++e;
+        return IsCenturyWord(ToLower(T.substr(next, e - next)));
+    }
+
+    // The word before `start` is a capitalised name: "Henry VIII".
+    bool AfterName(int start) const {
+        if (start < 2 || At(start - 1) != ' ' || !IsLower(At(start - 2))) return false;
+        int b = start - 2;
+        while (b > 0 && IsLetter(At(b - 1))) --b;
+        return IsUpper(At(b));
+    }
+
+    TSpoken ReadDotted(std::string_view token) {
+        // Letters joined by periods that the table does not know: each part by itself,
+        // single letters by name ("M.K." -> "me ke").
+        std::string out;
+        bool possessive = false;
+        std::size_t s = 0;
+        while (s <= token.size()) {
+            std::size_t e = token.find('.', s);
+            if (e == std::string_view::npos) e = token.size();
+            std::string_view part = token.substr(s, e - s);
+            std::string reading;
+            possessive = false;
+            TAbbreviation a;
+            if (FindAbbreviation(std::string(part) + ".", Kind, a)) reading = a.Reading, possessive = a.Possessive;
+            else if (part.size() == 1) reading = LetterName((unsigned char)part[0]);
+            else reading = ToLower(part);
+            if (!out.empty()) out += ' ';
+            out += reading;
+            s = e + 1;
+        }
+        if (At(I) == '.') {
+            ++I;
+            if (EndsText(I) && Kind == 0) {
+                Word(out);
+                Mark(".");
+                return {};
+            }
+        }
+        return {out, possessive};
+    }
+
+    std::string_view T;
+    int N;
+    int Kind;
+    bool Shouted = false;
+    int I = 0;
+    std::string Out;
+    std::string PrevWord;       // the last word read, lower-cased as written
+    bool LastWasOrdinal = false;
+};
+
+}  // namespace
+
+std::string ReadText(std::string_view text, int kind) { return TReader(text, kind).Read(); }
+
+}  // namespace turkish

@@ -1,0 +1,121 @@
+#include "server/turkish/spelling.h"
+
+#include "foundation/code_page.h"
+#include "server/turkish/letters.h"
+
+#include <algorithm>
+#include <string>
+
+namespace turkish {
+namespace {
+
+// Acronyms said as words although the rules below would spell them.
+const char *const kReadAsWords[] = {
+    "NATO", "ASELSAN"_cp, "HAVELSAN", "ROKETSAN", "TUSAŞ"_cp, "TÜBİTAK"_cp, "TÜİK"_cp,
+    "TOKİ"_cp, "BOTAŞ"_cp, "İSKİ"_cp, "ASKİ"_cp, "İZSU"_cp, "ODTÜ"_cp, "YÖK"_cp, "MİT"_cp,
+    "EGO", "UNESCO", "UNICEF", "UEFA", "FIFA", "NASA", "OPEC", "AFAD", "KOSGEB", "TİKA"_cp,
+    "DEAŞ"_cp, "IŞİD"_cp, "AK", "İYİ"_cp, "DEVA", "TÜSİAD"_cp, "MÜSİAD"_cp, "TÜPRAŞ"_cp,
+    "PETKİM"_cp, "TEKEL", "SEKA", "İGDAŞ"_cp, "UYAP", "MERNİS"_cp, "BİST"_cp, "TEMA",
+    "COVID", "AIDS", "İŞKUR"_cp, "SEDDK", "IBAN", "ASAL",
+};
+
+bool InList(std::string_view upper) {
+    for (const char *w : kReadAsWords)
+        if (upper == w) return true;
+    return false;
+}
+
+bool IsConsonant(unsigned char c) { return IsLetter(c) && !IsVowel(c); }
+
+// A word ending in two consonants is said as written only when the pair is one Turkish
+// words end in ("rt", "st", "nk", "lp", "ks", ...).
+bool FinalPairSayable(unsigned char a, unsigned char b) {
+    const std::string_view first = "LRNSMYFHK\xDE";   // Ş
+    const std::string_view second = "TKPSZ\xC7";      // Ç
+    return first.find(char(a)) != std::string_view::npos && second.find(char(b)) != std::string_view::npos;
+}
+
+// Turkish syllables: no two consonants at the start, no three in a row, no two vowels
+// side by side, a sayable final pair.
+bool Pronounceable(std::string_view w) {
+    int vowels = 0;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        unsigned char c = (unsigned char)w[i];
+        if (!IsLetter(c)) return false;
+        if (IsVowel(c)) {
+            ++vowels;
+            if (i > 0 && IsVowel((unsigned char)w[i - 1])) return false;
+        } else if (i >= 2 && IsConsonant((unsigned char)w[i - 1]) && IsConsonant((unsigned char)w[i - 2])) {
+            return false;
+        }
+    }
+    if (vowels == 0) return false;
+    if (w.size() >= 2 && IsConsonant((unsigned char)w[0]) && IsConsonant((unsigned char)w[1])) return false;
+    std::size_t n = w.size();
+    if (n >= 2 && IsConsonant((unsigned char)w[n - 1]) && IsConsonant((unsigned char)w[n - 2]))
+        return FinalPairSayable((unsigned char)w[n - 2], (unsigned char)w[n - 1]);
+    return true;
+}
+
+}  // namespace
+
+std::string LetterName(unsigned char letter) {
+    unsigned char c = ToUpper(letter);
+    switch (c) {
+        case 'A': return "a";
+        case 'B': return "be";
+        case 'C': return "ce";
+        case 0xC7: return "\xE7" "e";  // Ç: çe
+        case 'D': return "de";
+        case 'E': return "e";
+        case 'F': return "fe";
+        case 'G': return "ge";
+        case 0xD0: return "\xF0" "e";  // Ğ: ğe
+        case 'H': return "he";
+        case 'I': return "\xFD";       // ı
+        case 0xDD: return "i";         // İ
+        case 'J': return "je";
+        case 'K': return "ke";
+        case 'L': return "le";
+        case 'M': return "me";
+        case 'N': return "ne";
+        case 'O': return "o";
+        case 0xD6: return "\xF6";      // ö
+        case 'P': return "pe";
+        case 'Q': return "ku";
+        case 'R': return "re";
+        case 'S': return "se";
+        case 0xDE: return "\xFE" "e";  // Ş: şe
+        case 'T': return "te";
+        case 'U': return "u";
+        case 0xDC: return "\xFC";      // ü
+        case 'V': return "ve";
+        case 'W': return "\xE7" "ift ve";  // çift ve
+        case 'X': return "iks";
+        case 'Y': return "ye";
+        case 'Z': return "ze";
+        default:
+            if (IsLetter(letter)) return std::string(1, char(ToLower(letter)));
+            return {};
+    }
+}
+
+std::string Spell(std::string_view word) {
+    std::string out;
+    for (char c : word) {
+        std::string name = LetterName((unsigned char)c);
+        if (name.empty()) continue;
+        if (!out.empty()) out += ' ';
+        out += name;
+    }
+    return out;
+}
+
+bool IsSpelledAcronym(std::string_view upper, bool shouted) {
+    if (upper.size() == 1) return true;
+    if (InList(upper)) return false;
+    if (!Pronounceable(upper)) return true;
+    return upper.size() <= 3 && !shouted;
+}
+
+}  // namespace turkish

@@ -1,0 +1,210 @@
+// narrelo-say as a real process against the scripted loopback service: the WAVE file holds
+// exactly the PCM the pipeline makes of the service's audio, the settings reach the
+// service, a failure keeps what was fetched, Ctrl-C stops at once, and wrong usage is told.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/memory_stream.h"
+#include "pipeline/ogg_vorbis_decoder.h"
+#include "pipeline/speed_change.h"
+#include "records/demo_audios.h"
+#include "tests/service/support/service_fixtures.h"
+#include "tests/service/support/soap_test_server.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_config_home.h"
+#include "tests/support/wav_pcm.h"
+
+namespace {
+
+using TStrings = std::vector<std::string>;
+
+std::string Fixture(const char *name) {
+    return TChildProcess::Read(std::string(NARRELO_PIPELINE_FIXTURES) + "/" + name);
+}
+
+// The PCM the reading pipeline makes of one Ogg Vorbis file at speed setting `speed`.
+std::string Pipeline(const std::string &ogg, int speed) {
+    TMemoryStream pcm;
+    DecodeOggVorbis(reinterpret_cast<const uint8_t *>(ogg.data()), int32_t(ogg.size()), pcm);
+    if (speed == 10) return {reinterpret_cast<const char *>(pcm.Memory()), size_t(pcm.DataSize())};
+    TMemoryStream changed;
+    ChangeSpeed(pcm.Memory(), pcm.DataSize(), 10 - speed, changed);
+    return {reinterpret_cast<const char *>(changed.Memory()), size_t(changed.DataSize())};
+}
+
+// A Synthesise answer with one item, sent with its bytes or (empty `bytes`) by file id.
+std::string OneAudio(const char *text, const char *fileId, const std::string &bytes) {
+    TDemoAudios list;
+    TDemoAudio *audio = list.CreateItem();
+    list.Add(audio);
+    audio->Text = text;
+    audio->SpokenText = text;
+    audio->FileId = fileId;
+    audio->FileType = 1;
+    audio->Volume = 10;
+    audio->Speed = 10;
+    audio->Data.Write(bytes.data(), int32_t(bytes.size()));
+    return AudiosReply(list);
+}
+
+class NarreloSayTest : public ::testing::Test {
+protected:
+
+    TChildResult Say(const TStrings &args, const std::string &input = "") {
+        TChildProcess child(NARRELO_SAY_EXE, args, input, Environment());
+        return child.Wait();
+    }
+    TStrings Environment() const { return {"XDG_CONFIG_HOME=" + home.Folder()}; }
+    std::string Wav() const { return home.Folder() + "/out.wav"; }
+    // The request elements of the given operation.
+    TStrings Requests(const std::string &operation) const {
+        TStrings found;
+        for (const std::string &request : server.Requests())
+            if (Operations({request})[0] == operation) found.push_back(RequestElement(request));
+        return found;
+    }
+
+    TempConfigHome home;
+    TSoapTestServer server;
+    const std::string ogg = Fixture("speech_mono.ogg");
+};
+
+struct TWavCase {
+    const char *label;
+    TStrings options;  // besides the server and --wav
+    bool demoServerArgument;  // name the server as DemoServer=URL instead of --server
+    int speed;
+    const char *isXml;    // as the ParseSentences request states it
+    const char *speaker;  // as the Synthesise requests state it
+};
+
+TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
+    const TWavCase cases[] = {
+        {"normal speed, clear reading", {}, false, 10, "<IsXML>false</IsXML>", "<ASpeaker>2</ASpeaker>"},
+        {"slower, fluent reading, XML", {"--speed", "15", "--style=akici", "--xml"}, false, 15,
+         "<IsXML>true</IsXML>", "<ASpeaker>1</ASpeaker>"},
+        {"faster, server from DemoServer=", {"--speed=3"}, true, 3, "<IsXML>false</IsXML>",
+         "<ASpeaker>2</ASpeaker>"},
+    };
+    const std::string expected0 = Pipeline(ogg, 10);
+    ASSERT_GT(expected0.size(), 32000u);
+    for (const TWavCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        server.AddReply(LoginReply("c1", "s1"));
+        server.AddReply(SentencesReply({"Bir.", "Iki."}));
+        server.AddReply(OneAudio("Bir.", "f1", ""));
+        server.AddReply(ReturnReply("GetSynthesisedFile", Base64({ogg.begin(), ogg.end()})));
+        server.AddReply(OneAudio("Iki.", "", ogg));
+        TStrings args = c.options;
+        args.push_back(c.demoServerArgument ? "-demoserver=" + server.Endpoint()
+                                            : "--server=" + server.Endpoint());
+        args.insert(args.end(), {"--wav", Wav(), "Bir. Iki."});
+        const size_t before = server.RequestCount();
+
+        const TChildResult run = Say(args);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        const TWavPcm wav = ReadWavPcm(Wav());
+        ASSERT_TRUE(wav.Valid);
+        EXPECT_EQ(wav.FormatTag, 1);
+        EXPECT_EQ(wav.Channels, 1);
+        EXPECT_EQ(wav.SampleRate, 16000u);
+        EXPECT_EQ(wav.BitsPerSample, 16);
+        const std::string one = Pipeline(ogg, c.speed);
+        EXPECT_TRUE(wav.Data == one + one) << wav.Data.size() << " bytes, not " << 2 * one.size();
+
+        const TStrings ops = Operations(server.Requests());
+        EXPECT_EQ(TStrings(ops.begin() + long(before), ops.end()),
+                  (TStrings{"Login", "ParseSentences", "Synthesise", "GetSynthesisedFile", "Synthesise"}));
+        EXPECT_NE(Requests("ParseSentences").back().find(c.isXml), std::string::npos);
+        EXPECT_NE(Requests("Synthesise").back().find(c.speaker), std::string::npos);
+    }
+}
+
+TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({}));
+    const TChildResult run =
+        Say({"--server", server.Endpoint(), "--wav", Wav()}, "\xEF\xBB\xBF\xC3\x87" "ay \xE2\x9C\x93 \xE2\x98\x95.\n");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Err.find("warning: 2 characters without a Windows-1254 form read as \"?\""),
+              std::string::npos) << run.Err;
+    const TStrings parse = Requests("ParseSentences");
+    ASSERT_EQ(parse.size(), 1u);
+    // gSOAP sends bytes 80-FF as UTF-8: Ç is C7, sent as C3 87.
+    EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay ? ?.&#xA;</AText>"), std::string::npos) << parse[0];
+}
+
+TEST_F(NarreloSayTest, FailureMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir.", "Iki.", "Uc."}));
+    server.AddReply(OneAudio("Bir.", "", ogg));
+    server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "yok")), 500);
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav(), "Bir. Iki. Uc."});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("WebServis \xC3\xA7" "a\xC4\x9F" "r\xC4\xB1s\xC4\xB1nda hata olu\xC5\x9Ftu\r\n\r\nyok"),
+              std::string::npos) << run.Err;
+    const TWavPcm wav = ReadWavPcm(Wav());
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+}
+
+TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir.", "Iki."}));
+    server.AddReply(OneAudio("Bir.", "", ogg));
+    server.AddSilence();  // the second sentence is never answered
+    TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "--wav", Wav(), "Bir. Iki."},
+                        "", Environment());
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (server.RequestCount() < 4 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(server.RequestCount(), 4u);
+    child.Signal(SIGINT);
+    const TChildResult run = child.Wait(std::chrono::seconds(20));
+    EXPECT_EQ(run.Status, 130) << run.Err;
+    // The WAVE file is closed properly, with the sound written before.
+    const TWavPcm wav = ReadWavPcm(Wav());
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+}
+
+struct TUsageCase {
+    const char *label;
+    TStrings args;
+    std::string input;
+    const char *message;
+};
+
+TEST_F(NarreloSayTest, WrongUsageExitsTwoWithTheReason) {
+    const TUsageCase cases[] = {
+        {"speed out of range", {"--speed", "21", "x"}, "", "--speed wants a whole number from 0 to 20"},
+        {"speed not a number", {"--speed=fast", "x"}, "", "--speed wants a whole number from 0 to 20"},
+        {"unknown style", {"--style", "hizli", "x"}, "", "--style is belirgin or akici"},
+        {"unknown option", {"--loud", "x"}, "", "unknown option --loud"},
+        {"missing value", {"x", "--wav"}, "", "--wav wants a value"},
+        {"text and file", {"--file", "f.txt", "x"}, "", "give the text or --file, not both"},
+        {"flag with a value", {"--xml=1", "x"}, "", "--xml takes no value"},
+        {"only blanks", {}, " \n\t\n", "no text to read"},
+    };
+    for (const TUsageCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        const TChildResult run = Say(c.args, c.input);
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_EQ(run.Err.rfind(std::string("narrelo-say: ") + c.message, 0), 0u) << run.Err;
+    }
+    EXPECT_EQ(server.RequestCount(), 0u);
+
+    const TChildResult version = Say({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "narrelo-say " NARRELO_VERSION "\n");
+    const TChildResult help = Say({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.rfind("Usage: narrelo-say [options] [TEXT...]\n", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, moves the installed tree elsewhere (so that only
+# lookups relative to the programs can work) and uses it with nothing from the build tree:
+# the programs' --version, a settings round trip, the data folder, the desktop files, the
+# manual pages and, once they exist, narrelo-demoserver and narrelo-say working together.
+# Usage: install_tree_test.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/narrelo-install-XXXXXX")
+server=""
+cleanup() {
+  if [ -n "$server" ]; then kill -TERM "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/staged" >/dev/null
+mv "$work/staged" "$work/tree"
+tree=$work/tree
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache TMPDIR=$work
+export PATH=/usr/bin:/bin
+
+# Every program answers --version with the build's version and has its manual page, which
+# renders without warnings.
+programs=()
+for exe in "$tree"/bin/*; do programs+=("$(basename "$exe")"); done
+[ ${#programs[@]} -gt 0 ] || fail "no program installed"
+for p in "${programs[@]}"; do
+  [ "$("$tree/bin/$p" --version)" = "$p $version" ] || fail "$p --version"
+  "$tree/bin/$p" --help >/dev/null || fail "$p --help"
+  page=$tree/share/man/man1/$p.1.gz
+  [ -f "$page" ] || fail "no manual page for $p"
+  warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
+  [ -z "$warnings" ] || fail "manual page of $p: $warnings"
+  # Installed programs carry no search path into the build tree.
+  if readelf -d "$tree/bin/$p" | grep -E 'RPATH|RUNPATH'; then fail "$p has a run path"; fi
+done
+
+# Settings round trip through the installed narrelo-reg.
+reg=$tree/bin/narrelo-reg
+"$reg" add 'HKCU\Software\Valtrosa' /v DemoServer /t REG_SZ /d 'http://127.0.0.1:1/soap' /f >/dev/null
+"$reg" add 'HKCU\Software\Valtrosa\Narrelo' /v InterfaceIsEnglish /t REG_DWORD /d 1 /f >/dev/null
+"$reg" query 'HKCU\Software\Valtrosa' /v demoserver | grep 'DemoServer *REG_SZ *http://127.0.0.1:1/soap' >/dev/null ||
+  fail "REG_SZ round trip"
+"$reg" query 'HKCU\Software\Valtrosa\Narrelo' /v InterfaceIsEnglish | grep 'REG_DWORD *0x1' >/dev/null ||
+  fail "REG_DWORD round trip"
+[ -f "$XDG_CONFIG_HOME/valtrosa/registry.sqlite" ] || fail "the store is not where the settings live"
+"$reg" delete 'HKCU\Software\Valtrosa' /f >/dev/null
+
+# The data folder, the same bytes the build staged.
+data=$tree/share/Valtrosa/Narrelo
+cmp -s "$data/warn.wav" "$build/share/Valtrosa/Narrelo/warn.wav" || fail "warn.wav"
+
+# Desktop entry, metainfo, icons.
+desktop-file-validate "$tree/share/applications/narrelo.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$tree/share/metainfo/com.valtrosa.Narrelo.metainfo.xml" >/dev/null ||
+  fail "metainfo"
+for size in 48 128; do
+  file "$tree/share/icons/hicolor/${size}x$size/apps/narrelo.png" | grep "PNG image data, $size x $size" >/dev/null ||
+    fail "icon ${size}x$size"
+done
+
+# The local speech service and the command-line reader, when they are part of the build.
+if [ -x "$tree/bin/narrelo-demoserver" ]; then
+  [ -f "$tree/lib/systemd/user/narrelo-demoserver.service" ] || fail "no user unit"
+  "$tree/bin/narrelo-demoserver" --bind 127.0.0.1 --port 0 --key-file "$work/key" \
+    --cache-dir "$work/audio" >"$work/server.out" 2>"$work/server.err" &
+  server=$!
+  url=""
+  for _ in $(seq 200); do
+    url=$(sed -n 's|^narrelo-demoserver listening on \(http://127\.0\.0\.1:[0-9]*\)$|\1|p' "$work/server.out")
+    [ -n "$url" ] && break
+    kill -0 "$server" 2>/dev/null || fail "the server ended: $(cat "$work/server.err")"
+    sleep 0.1
+  done
+  [ -n "$url" ] || fail "the server did not start"
+  endpoint=$url/Project2.DemoServer/soap/IDemoServer
+  [ "$(curl -sf --max-time 20 "$url/demoserver.txt" | tr -d '\r\n ')" = "$endpoint" ] ||
+    fail "server list"
+  # The web pages come from the installed data folder.
+  curl -sf --max-time 20 -o "$work/index.html" "$url/" || fail "web pages not found"
+  cmp -s "$work/index.html" "$data/web/index.html" || fail "web page differs from the installed one"
+
+  if [ -x "$tree/bin/narrelo-say" ]; then
+    "$tree/bin/narrelo-say" --server "$endpoint" --no-pause --quiet --wav "$work/out.wav" \
+      "Merhaba. Bu bir denemedir." || fail "narrelo-say"
+    [ "$(head -c 4 "$work/out.wav")" = RIFF ] || fail "narrelo-say wrote no WAVE file"
+    [ "$(stat -c %s "$work/out.wav")" -gt 16000 ] || fail "narrelo-say wrote almost no sound"
+  fi
+fi
+echo "installed tree OK: ${programs[*]}"

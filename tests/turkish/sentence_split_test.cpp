@@ -1,0 +1,149 @@
+// Sentence splitting of Turkish text, by category of rule. Texts are written in UTF-8 here
+// and split as the service splits them, in Windows-1254.
+#include "server/turkish/turkish_text.h"
+
+#include "foundation/code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Case {
+    const char *label;
+    const char *text;
+    std::vector<std::string> sentences;
+};
+
+std::vector<std::string> Split(const std::string &utf8) {
+    std::string text = cp1254::FromUtf8(utf8);
+    std::vector<std::string> out;
+    for (const TSentenceRange &r : SplitSentences(text)) {
+        EXPECT_GE(r.Start, 0);
+        EXPECT_GT(r.Length, 0);
+        EXPECT_LE(std::size_t(r.Start + r.Length), text.size());
+        out.push_back(cp1254::ToUtf8(text.substr(r.Start, r.Length)));
+    }
+    return out;
+}
+
+void Check(const std::vector<Case> &cases) {
+    for (const Case &c : cases) EXPECT_EQ(Split(c.text), c.sentences) << c.label;
+}
+
+TEST(SplitSentences, FinalMarksBeforeACapitalADigitOrAnOpening) {
+    Check({
+        {"period, capital", "Eve geldim. Yemek yedim.", {"Eve geldim.", "Yemek yedim."}},
+        {"question", "Geldin mi? Evet geldim.", {"Geldin mi?", "Evet geldim."}},
+        {"exclamation", "Dur! Bekle.", {"Dur!", "Bekle."}},
+        {"run of marks", "Gerçekten mi?! Hiç sanmıyorum.", {"Gerçekten mi?!", "Hiç sanmıyorum."}},
+        {"three periods", "Bilmiyorum... Belki yarın.", {"Bilmiyorum...", "Belki yarın."}},
+        {"ellipsis character", "Bilmiyorum… Belki yarın.", {"Bilmiyorum…", "Belki yarın."}},
+        {"Turkish capitals", "Bitti. İstanbul uzak. Çok güzel. Şimdi gel. Ödev var. Üzüldüm. Irmak aktı.",
+         {"Bitti.", "İstanbul uzak.", "Çok güzel.", "Şimdi gel.", "Ödev var.", "Üzüldüm.", "Irmak aktı."}},
+        {"digit next", "Toplantı bitti. 15 kişi katıldı.", {"Toplantı bitti.", "15 kişi katıldı."}},
+        {"opening quote next", "Sustu. \"Gidelim\" dedi.", {"Sustu.", "\"Gidelim\" dedi."}},
+        {"typographic quote next", "Sustu. “Gidelim” dedi.", {"Sustu.", "“Gidelim” dedi."}},
+        {"parenthesis next", "Bitti. (Ek bilgi aşağıda.)", {"Bitti.", "(Ek bilgi aşağıda.)"}},
+        {"lower case next", "Ne dedi? bilmiyorum.", {"Ne dedi? bilmiyorum."}},
+        {"no space after", "Bitti.Sonra gitti.", {"Bitti.Sonra gitti."}},
+        {"no final mark", "Başlık yok", {"Başlık yok"}},
+        {"empty", "", {}},
+        {"whitespace only", "  \r\n\t ", {}},
+    });
+}
+
+TEST(SplitSentences, PeriodsThatEndNoSentence) {
+    Check({
+        {"titles", "Prof. Dr. Ahmet Yılmaz geldi. Doç. Ayşe Kaya da.",
+         {"Prof. Dr. Ahmet Yılmaz geldi.", "Doç. Ayşe Kaya da."}},
+        {"lawyer", "Av. Mehmet Demir savunma yaptı.", {"Av. Mehmet Demir savunma yaptı."}},
+        {"vb. before a capital", "Elma, armut vb. Meyveler sağlıklıdır.", {"Elma, armut vb. Meyveler sağlıklıdır."}},
+        {"vs. and bkz.", "Kalem, defter vs. alındı (bkz. Ek 2).", {"Kalem, defter vs. alındı (bkz. Ek 2)."}},
+        {"T.C. and A.Ş.", "T.C. Ziraat Bankası A.Ş. Genel Müdürlüğü açıklama yaptı.",
+         {"T.C. Ziraat Bankası A.Ş. Genel Müdürlüğü açıklama yaptı."}},
+        {"Ltd. Şti.", "Yıldız Gıda San. ve Tic. Ltd. Şti. Kayseri'de kuruldu.",
+         {"Yıldız Gıda San. ve Tic. Ltd. Şti. Kayseri'de kuruldu."}},
+        {"Ltd.Şti. written together", "Kaya Ltd.Şti. Ankara'dadır.", {"Kaya Ltd.Şti. Ankara'dadır."}},
+        {"address", "Atatürk Cad. No. 5 Kızılay Mah. Gül Sok. Ankara.",
+         {"Atatürk Cad. No. 5 Kızılay Mah. Gül Sok. Ankara."}},
+        {"abbreviation in capitals", "ATATÜRK CAD. NO. 5 ANKARA.", {"ATATÜRK CAD. NO. 5 ANKARA."}},
+        {"ordinal, lower case", "Ali 5. sınıfta okuyor.", {"Ali 5. sınıfta okuyor."}},
+        {"ordinal, capital", "Kanunun 3. Maddesi açıktır.", {"Kanunun 3. Maddesi açıktır."}},
+        {"year before a capital", "Cumhuriyet 1923. Yılında kurulmadı mı? Kuruldu.",
+         {"Cumhuriyet 1923.", "Yılında kurulmadı mı?", "Kuruldu."}},
+        {"year ordinal", "1923. yılın olayları anlatıldı.", {"1923. yılın olayları anlatıldı."}},
+        {"initial", "A. Yılmaz ve M.K. Atatürk anıldı.", {"A. Yılmaz ve M.K. Atatürk anıldı."}},
+        {"Turkish initial", "Ş. Demir geldi.", {"Ş. Demir geldi."}},
+        {"Roman numeral", "II. Dünya Savaşı bitti. XIX. Yüzyıl başladı.",
+         {"II. Dünya Savaşı bitti.", "XIX. Yüzyıl başladı."}},
+        {"page", "Bkz. s. 45 ve devamı.", {"Bkz. s. 45 ve devamı."}},
+        {"decimal and thousands", "Fiyat 1.250,50 TL oldu. Oran 3.5 arttı.", {"Fiyat 1.250,50 TL oldu.", "Oran 3.5 arttı."}},
+        {"date", "Tarih 10.12.2026 olarak belirlendi.", {"Tarih 10.12.2026 olarak belirlendi."}},
+        {"time", "Saat 14.30'da başlar. Gelin.", {"Saat 14.30'da başlar.", "Gelin."}},
+        {"URL", "Adres www.Ornek.com.tr sitesinde.", {"Adres www.Ornek.com.tr sitesinde."}},
+        {"e-mail", "Yazın: ali.Veli@Ornek.com. Cevap gelir.", {"Yazın: ali.Veli@Ornek.com.", "Cevap gelir."}},
+        {"number with dots ends", "Katılımcı sayısı 12.000. Bu rekor.", {"Katılımcı sayısı 12.000.", "Bu rekor."}},
+    });
+}
+
+TEST(SplitSentences, QuotesAndParentheses) {
+    Check({
+        {"closing quote belongs", "\"Geldim.\" Sonra oturdu.", {"\"Geldim.\"", "Sonra oturdu."}},
+        {"typographic closing", "“Geldim!” Sonra oturdu.", {"“Geldim!”", "Sonra oturdu."}},
+        {"mark after quote", "Ona \"Git\". Gitmedi.", {"Ona \"Git\".", "Gitmedi."}},
+        {"mark after closing after mark", "\"Geldim!\". Sonra oturdu.", {"\"Geldim!\".", "Sonra oturdu."}},
+        {"parenthesis closes", "(Bu bir nottur.) Devam ediyoruz.", {"(Bu bir nottur.)", "Devam ediyoruz."}},
+        {"question in quotes, lower case", "\"Nereye?\" diye sordu.", {"\"Nereye?\" diye sordu."}},
+        {"exclamation in quotes, lower case", "«Dur!» dedi ve gitti.", {"«Dur!» dedi ve gitti."}},
+        {"ellipsis, lower case", "Bekledi… bekledi… Sonunda geldi.", {"Bekledi… bekledi…", "Sonunda geldi."}},
+        {"three periods, lower case", "Ama... neyse. Tamam.", {"Ama... neyse.", "Tamam."}},
+        {"parenthesis without mark", "(bkz. Ek) Sonra.", {"(bkz. Ek) Sonra."}},
+    });
+}
+
+TEST(SplitSentences, LineBreaks) {
+    Check({
+        {"blank line, heading", "Giriş\n\nBu bölümde konu anlatılır.", {"Giriş", "Bu bölümde konu anlatılır."}},
+        {"blank line, salutation", "Sayın Yetkili,\r\n\r\nBilgilerinize sunarım.", {"Sayın Yetkili,", "Bilgilerinize sunarım."}},
+        {"blank line with spaces", "Başlık \n \t\nMetin.", {"Başlık", "Metin."}},
+        {"blank line after abbreviation", "Bkz. Dr.\n\nAhmet geldi.", {"Bkz. Dr.", "Ahmet geldi."}},
+        {"single line break", "Bu cümle iki satıra\nbölünmüştür.", {"Bu cümle iki satıra\nbölünmüştür."}},
+        {"single break, capital, no mark", "Sayın Yetkili,\nBilgilerinize sunarım.", {"Sayın Yetkili,\nBilgilerinize sunarım."}},
+        {"single break after a mark", "Geldi.\nSonra gitti.", {"Geldi.", "Sonra gitti."}},
+        {"list items", "Gerekenler:\n1) Kimlik\n2) Fotoğraf\na) Renkli\n3. Dilekçe\n- Kalem",
+         {"Gerekenler:", "1) Kimlik", "2) Fotoğraf", "a) Renkli", "3. Dilekçe", "- Kalem"}},
+        {"ordinal at a line start is no list item after a word", "Toplam\n12 kişi geldi.", {"Toplam\n12 kişi geldi."}},
+        {"old Mac line breaks", "Bir.\rİki.\r\rÜç", {"Bir.", "İki.", "Üç"}},
+    });
+}
+
+TEST(SplitSentences, RangesAreExactBytesWithoutTheWhitespaceBetween) {
+    std::string text = cp1254::FromUtf8("  Çok güzel.   Şöyle…\r\n\r\n«Dur!»  ");
+    auto ranges = SplitSentences(text);
+    ASSERT_EQ(ranges.size(), 3u);
+    EXPECT_EQ(ranges[0].Start, 2);
+    EXPECT_EQ(ranges[0].Length, 10);  // one byte per character, "Ç" and "ü" included
+    EXPECT_EQ(ranges[1].Start, 15);
+    EXPECT_EQ(ranges[1].Length, 6);  // "…" is one byte
+    EXPECT_EQ(ranges[2].Start, 25);
+    EXPECT_EQ(ranges[2].Length, 6);
+}
+
+TEST(SplitSentences, EveryByteValueIsSafe) {
+    std::string text;
+    for (int round = 0; round < 4; ++round)
+        for (int b = 0; b < 256; ++b) text += char(b);
+    auto ranges = SplitSentences(text);
+    int last = 0;
+    for (const TSentenceRange &r : ranges) {
+        EXPECT_GE(r.Start, last);
+        EXPECT_GT(r.Length, 0);
+        last = r.Start + r.Length;
+    }
+    EXPECT_LE(std::size_t(last), text.size());
+}
+
+}  // namespace
