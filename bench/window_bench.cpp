@@ -46,6 +46,7 @@
 #include "platform/audio_device.h"
 #include "platform/audio_device_sdl.h"
 #include "platform/audio_device_wav.h"
+#include "platform/ui_queue.h"
 #include "records/demo_audio.h"
 #include "ui/ui_thread.h"
 #include "ui/wx_text.h"
@@ -155,7 +156,7 @@ int64_t CacheBytes(TFormCommercialTTS &form) {
 }
 
 void SetText(TFormCommercialTTS &form, const std::string &utf8) {
-    form.TextBox.Ctrl()->ChangeValue(ToWx(cp1254::FromUtf8(utf8)));
+    form.TextBox.Ctrl()->SetValue(ToWx(cp1254::FromUtf8(utf8)));  // as typed: the word count follows
 }
 
 bool ReadingOver(TFormCommercialTTS &form) {
