@@ -31,12 +31,13 @@ trap stop_server EXIT
 if listening; then
   echo "A speech service already listens on 127.0.0.1:${port}; using it."
 else
-  echo "Starting the local speech service on 127.0.0.1:${port}"
-  build/server/narrelo-demoserver --bind 127.0.0.1 --port "$port" &
+  server_log="${TMPDIR:-/tmp}/narrelo-demoserver.log"
+  echo "Starting the local speech service on 127.0.0.1:${port} (its log: ${server_log})"
+  build/server/narrelo-demoserver --bind 127.0.0.1 --port "$port" >>"$server_log" 2>&1 &
   server_pid=$!
   for _ in $(seq 1 200); do  # at most 20 s
     listening && break
-    kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start" >&2; exit 1; }
+    kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start:" >&2; tail -n 5 "$server_log" >&2; exit 1; }
     sleep 0.1
   done
   listening || { echo "narrelo-demoserver is not listening after 20 s" >&2; exit 1; }
