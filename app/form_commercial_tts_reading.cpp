@@ -130,7 +130,10 @@ void TFormCommercialTTS::StartReading() {
     ProgressBar.SetVisible(true);
 
     StopReading();
-    WaveOut.SetActive(false);
+    // Closing drops what is still queued. An idle device stays open: closing it only to open
+    // it again would hold the UI thread while the sound system shuts its device down (tens of
+    // milliseconds) and change nothing.
+    if (WaveOut.QueuedBytes() > 0) WaveOut.SetActive(false);
     // From here on, events of earlier readings are stale.
     readingSerial_ = PlayingQueue.Start(taken.Offset);
 

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,7 @@
 #include "platform/audio_device.h"
 #include "platform/audio_device_sdl.h"
 #include "platform/audio_device_wav.h"
+#include "platform/ui_queue.h"
 #include "records/demo_audio.h"
 #include "ui/ui_thread.h"
 #include "ui/wx_text.h"
@@ -79,6 +81,8 @@ struct TFirstSound {
     }
 };
 TFirstSound FirstSound;
+// Bytes of sentence sound handed to the device.
+std::atomic<int64_t> SentenceBytes{0};
 
 // Hands every call to `inner`, noting when a sentence block arrives.
 class TTimedDevice : public TAudioDevice {
@@ -91,6 +95,7 @@ public:
     int32_t Unprepare(TAudioBuffer &b) override { return inner_->Unprepare(b); }
     int32_t Write(TAudioBuffer &b) override {
         FirstSound.Written(b.User);
+        if (b.User != WarningSoundTag) SentenceBytes += b.Length;
         return inner_->Write(b);
     }
     int32_t Pause() override { return inner_->Pause(); }
@@ -113,11 +118,15 @@ public:
 };
 
 // The longest interval between two passes of the event loop while it runs.
+const char *Phase = "";
 class TGapTimer : public wxTimer {
 public:
     void Notify() override {
         const auto now = Clock::now();
-        if (last_ != Clock::time_point{}) longest_ = std::max(longest_, now - last_);
+        if (last_ != Clock::time_point{} && now - last_ > longest_) {
+            longest_ = now - last_;
+            if (getenv("BENCH_GAP_PHASE")) std::fprintf(stderr, "gap %.1f ms in %s\n", Ms(longest_), Phase);
+        }
         last_ = now;
     }
     void Reset() {
@@ -155,7 +164,7 @@ int64_t CacheBytes(TFormCommercialTTS &form) {
 }
 
 void SetText(TFormCommercialTTS &form, const std::string &utf8) {
-    form.TextBox.Ctrl()->ChangeValue(ToWx(cp1254::FromUtf8(utf8)));
+    form.TextBox.Ctrl()->SetValue(ToWx(cp1254::FromUtf8(utf8)));  // as typed: the word count follows
 }
 
 bool ReadingOver(TFormCommercialTTS &form) {
@@ -188,9 +197,16 @@ const char *const Sentences[] = {
 
 std::string LongText() {
     // About five minutes of speech.
+    // Every sentence different (the ordinal makes it so), so nothing is cached before the
+    // first reading ends.
     std::string text;
+    int n = 0;
     for (int round = 0; round < 10; ++round)
-        for (const char *s : Sentences) text += std::string(s) + " ";
+        for (const char *s : Sentences) {
+            std::string sentence = s;
+            sentence.pop_back();  // the full stop
+            text += sentence + ", " + std::to_string(++n) + ". ";
+        }
     return text;
 }
 
@@ -259,20 +275,44 @@ int main(int argc, char **argv) {
 
     TGapTimer gaps;
     gaps.Start(2);
+    Clock::duration readingGap{};
     std::vector<double> toWrite, toPlay, readCommand;
     for (int i = 0; i < readings; ++i) {
+        Phase = "set text";
         SetText(*form, Sentences[i % 12] + std::string(" ") + std::to_string(i + 1) + ".");
+        Phase = "idle";
         PumpUntil([] { return false; }, 0.05);
         watcher.Started = false;
         FirstSound.Arm();
-        gaps.Reset();
         const auto pressed = Clock::now();
+        Phase = "read command";
         form->ReadClicked();
         readCommand.push_back(Ms(Clock::now() - pressed));
+        Phase = "until play starts";
         PumpUntil([&] { return watcher.Started.load() && FirstSound.Get() != Clock::time_point{}; }, 30);
+        Phase = "playing";
         toPlay.push_back(Ms(Clock::now() - pressed));
         toWrite.push_back(Ms(FirstSound.Get() - pressed));
         PumpUntil([&] { return ReadingOver(*form); }, 60);
+        form->TextBox.Select(0, 0);
+    }
+    readingGap = gaps.Longest();
+    // Stopping a reading in the middle: the sound queued so far is dropped on the UI thread.
+    std::vector<double> stopCommand;
+    for (int i = 0; i < 3; ++i) {
+        Phase = "before a stop";
+        SetText(*form, std::string(Sentences[i]) + " " + Sentences[i + 1] + " " + Sentences[i + 2] + " " +
+                           std::to_string(100 + i) + ".");
+        form->TextBox.Select(0, 0);
+        watcher.Started = false;
+        form->ReadClicked();
+        PumpUntil([&] { return watcher.Started.load(); }, 30);
+        PumpUntil([] { return false; }, 0.3);
+        const auto pressed = Clock::now();
+        Phase = "stop command";
+        form->ReadClicked();
+        stopCommand.push_back(Ms(Clock::now() - pressed));
+        PumpUntil([&] { return ReadingOver(*form); }, 30);
     }
     gaps.Stop();
     auto report = [](const char *what, std::vector<double> v) {
@@ -282,28 +322,37 @@ int main(int argc, char **argv) {
     report("Read -> first sentence sound at the device", toWrite);
     report("Read -> play-start shown in the window", toPlay);
     report("Read command on the UI thread", readCommand);
-    std::printf("%-44s %7.1f ms (last reading)\n", "longest event-loop gap", Ms(gaps.Longest()));
+    std::printf("%-44s %7.1f ms\n", "longest event-loop gap while reading", Ms(readingGap));
+    report("Stop command on the UI thread", stopCommand);
 
     // Memory: a long text read again and again, each time as fast as the device takes it.
     form.reset();
     const std::string wav = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/bench_window.wav";
-    SetAudioDeviceFactory([wav] { return std::make_unique<TWavFileAudioDevice>(wav); });
+    SetAudioDeviceFactory([wav] { return std::make_unique<TTimedDevice>(std::make_unique<TWavFileAudioDevice>(wav)); });
     form = std::make_unique<TFormCommercialTTS>();
     form->Create();
     form->Dialog()->Show();
     form->WarningShown = true;
     SetText(*form, LongText());
     std::printf("long text: %zu characters\n", LongText().size());
+    PumpUntil([] { return false; }, 0.3);
+    const long before = ResidentKiB();
+    std::printf("before the first reading: resident %7ld KiB\n", before);
     long first = 0;
     for (int i = 0; i < memoryReadings; ++i) {
+        form->TextBox.Select(0, 0);
         const auto started = Clock::now();
+        SentenceBytes = 0;
         const bool done = ReadThrough(*form, 600);
+        if (i == 0) std::printf("the long text is %.0f s of speech\n", double(SentenceBytes.load()) / 32000);
         const long rss = ResidentKiB();
         if (i == 0) first = rss;
         std::printf("reading %2d: %s in %6.2f s, resident %7ld KiB (%+ld since the first), caches %7.1f KiB\n", i + 1,
                     done ? "done" : "NOT DONE", Ms(Clock::now() - started) / 1000, rss, rss - first,
                     CacheBytes(*form) / 1024.0);
     }
+    std::printf("growth over %d readings: %+ld KiB; caches (audio files) %.1f KiB\n", memoryReadings,
+                ResidentKiB() - before, CacheBytes(*form) / 1024.0);
     form.reset();
     std::remove(wav.c_str());
     DetachUiQueue();

@@ -39,7 +39,7 @@ else
   server_pid=$!
   for _ in $(seq 1 200); do  # at most 20 s
     listening && break
-    kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start" >&2; exit 1; }
+    kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start:" >&2; tail -n 5 "$server_log" >&2; exit 1; }
     sleep 0.1
   done
   listening || { echo "narrelo-demoserver is not listening after 20 s" >&2; exit 1; }

@@ -12,6 +12,7 @@
 #include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "app/main_form_template.h"
 #include "app/process_end.h"
@@ -250,6 +251,24 @@ TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     sqlite3_close(db);
     EXPECT_EQ(ReadInterfaceIsEnglish(), 0);
     SetProcessEndHandler(std::move(previous));
+}
+
+TEST_F(MainFormTest, TheTextBoxTakesNoMoreThan4096TypedCharacters) {
+    auto form = OpenForm();
+    wxTextCtrl *text = form->TextBox.Ctrl();
+    text->ChangeValue(wxString(wxUniChar('a'), 4094));
+    text->SetInsertionPointEnd();
+    form->Dialog()->Raise();
+    text->SetFocus();
+    Pump();
+    wxUIActionSimulator typist;
+    // Put the pointer over the text box so that it has the keyboard without a window manager.
+    typist.MouseMove(text->GetScreenRect().GetPosition() + wxPoint(20, 20));
+    Pump();
+    typist.Text("bcdef");
+    PumpUntil([&] { return text->GetLastPosition() >= 4096; }, 3);
+    Pump();
+    EXPECT_EQ(text->GetValue(), wxString(wxUniChar('a'), 4094) + "bc");
 }
 
 }  // namespace
