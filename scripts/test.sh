@@ -19,6 +19,9 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+# No session bus and no accessibility bridge under Xvfb: GTK would otherwise try to reach (or
+# start) them while a window test starts, and now and then wait there for minutes.
+export NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS=disabled:
 
 run() { echo "+ $*"; "$@"; }
 xvfb=(xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96")

@@ -23,6 +23,10 @@ inline void EnsureWx() {
     static int argc = 1;
     static char name[] = "gui_test";
     static char *argv[] = {name, nullptr};
+    // Under a bare X server there is no session bus and no accessibility bus: say so, or GTK
+    // may wait for them while it starts (scripts/test.sh sets the same).
+    setenv("NO_AT_BRIDGE", "1", 0);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     // A busy X server now and then refuses a connection: try again before giving up, and
     // then end the program, since a failed suite set-up would only count as skipped.
     bool up = false;
