@@ -60,6 +60,7 @@ TEST_F(XmlSamplesAloudTest, EverySampleIsSpoken) {
         const std::string bytes = ReadBytes(SamplesFolder / sample.file);
         ASSERT_FALSE(bytes.empty());
         TNarreloCumles sentences;
+        sentences.OwnsItems = true;
         Client.LoadSentences(bytes.c_str(), 1, sentences);
         ASSERT_GE(sentences.Count(), sample.minimumSentences);
         for (int32_t s = 0; s < sentences.Count(); ++s) {
@@ -86,6 +87,7 @@ TEST_F(XmlSamplesAloudTest, EverySampleIsSpoken) {
 TEST_F(XmlSamplesAloudTest, PhoneNumberIsSpokenAsWords) {
     const MyString document = FormatXmlSentence("0212 245 67 89", XmlTextKindPhoneNumber);
     TNarreloCumles sentences;
+    sentences.OwnsItems = true;
     Client.LoadSentences(document.Text(), 1, sentences);
     ASSERT_EQ(sentences.Count(), 1);
     TDemoAudios audios;
