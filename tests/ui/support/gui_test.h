@@ -12,6 +12,7 @@
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/init.h>
+#include <wx/log.h>
 #include <wx/toplevel.h>
 
 #include "ui/ui_thread.h"
@@ -27,6 +28,10 @@ inline void EnsureWx() {
     // may wait for them while it starts (scripts/test.sh sets the same).
     setenv("NO_AT_BRIDGE", "1", 0);
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    // What wx logs while it starts (a refused X connection before a retry) goes to stderr: the
+    // GUI log target would show it in a modal box that nobody in a test answers.
+    wxLog::DontCreateOnDemand();
+    delete wxLog::SetActiveTarget(new wxLogStderr());
     // A busy X server now and then refuses a connection: try again before giving up, and
     // then end the program, since a failed suite set-up would only count as skipped.
     bool up = false;
