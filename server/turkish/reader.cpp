@@ -13,6 +13,7 @@
 #include "server/turkish/suffix.h"
 #include "server/turkish/units.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace turkish {
@@ -411,21 +412,30 @@ private:
     }
 
     // Whether a web or e-mail address starts here. Only a run of non-space characters can
-    // start one, so each run is looked through once ("a-a-a-..." stays linear).
+    // start one. Every start inside one run shares the run's end, its next "@" and its last
+    // ".", which are found once and kept, so runs like "a-a-a-..." or "(a(a(a..." are looked
+    // through once and the reading stays linear.
     bool AddressAhead(int &end) const {
         if (I > 0 && !IsSpace(At(I - 1)) && At(I - 1) != '"' && At(I - 1) != '(' && At(I - 1) != '<') return false;
-        int j = I;
-        while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
-        while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
-        std::string_view run = T.substr(I, j - I);
-        std::string lower = ToLower(run);
-        bool address = lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 ||
-                       lower.rfind("www.", 0) == 0;
-        std::size_t at = run.find('@');
-        if (!address && at != std::string_view::npos && at > 0 && run.find('.', at) != std::string_view::npos)
-            address = true;
+        if (I >= RunEnd) {
+            int j = I;
+            while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
+            RunEnd = j;
+            while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
+            RunTrimmedEnd = j;
+            RunLastDot = -1;
+            for (int k = j - 1; k >= I; --k)
+                if (At(k) == '.') { RunLastDot = k; break; }
+            RunNextAt = I;
+        }
+        const int j = RunTrimmedEnd;
         end = j;
-        return address;
+        if (j <= I) return false;
+        std::string head = ToLower(T.substr(I, std::min(j - I, 8)));
+        if (head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0 || head.rfind("www.", 0) == 0)
+            return true;
+        while (RunNextAt < j && (RunNextAt < I || At(RunNextAt) != '@')) ++RunNextAt;
+        return RunNextAt < j && RunNextAt > I && RunLastDot > RunNextAt;
     }
 
     void ReadWord() {
@@ -614,6 +624,8 @@ private:
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written
     bool LastWasOrdinal = false;
+    // The non-space run AddressAhead looked through last (see there).
+    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
 };
 
 }  // namespace
