@@ -7,6 +7,7 @@
 #include "foundation/code_page.h"
 #include "server/turkish/abbreviations.h"
 #include "server/turkish/letters.h"
+#include "server/turkish/number_period.h"
 #include "server/turkish/numbers.h"
 #include "server/turkish/roman_numerals.h"
 #include "server/turkish/spelling.h"
@@ -322,6 +323,7 @@ private:
     }
 
     void ReadNumber(std::string_view prefix, const TUnit *currencyBefore = nullptr) {
+        const int start = I;
         TNumber n = ParseNumber();
         std::string words = n.Words;
         bool possessive = false;
@@ -329,16 +331,19 @@ private:
 
         if (currencyBefore && n.Amount) {
             words = MoneyWords(n, *currencyBefore, possessive);
-        } else if (n.Plain && At(I) == '.' && (At(I + 1) == ',' || IsApostrophe(At(I + 1)))) {
-            words = Ordinal(words);  // "2., 3. ve 4. sınıflar", "1.'si"
-            ordinal = true;
-            ++I;
-        } else if (n.Plain && At(I) == '.' && IsSpace(At(I + 1))) {
-            int next = NextLetterAt(I + 1);
-            if (next >= 0 && (IsLower(At(next)) || n.Whole.size() <= 3)) {
-                words = Ordinal(words);
-                ordinal = true;
-                ++I;
+        } else if (At(I) == '.' && T.substr(start, I - start).find_first_not_of("0123456789.") == std::string_view::npos) {
+            // "5. sınıf", "10.000. ziyaretçi", "2.," and "1.'si" are ordinals; "sayısı 250."
+            // ends the sentence; "3.2." is a section number (number_period.h).
+            switch (NumberPeriodAt(T, start, I)) {
+                case TNumberPeriod::Ordinal:
+                    if (n.Plain || (n.Amount && n.Fraction.empty())) {
+                        words = Ordinal(words);
+                        ordinal = true;
+                        ++I;
+                    }
+                    break;
+                case TNumberPeriod::SectionHeading: ++I; break;
+                case TNumberPeriod::SentenceEnd: break;
             }
         }
         std::string suffix = SuffixAt(I);
