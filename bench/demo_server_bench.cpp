@@ -55,7 +55,7 @@ public:
     TBenchServer()
         : synthesiser_(engine_), cache_(256u << 20, "", 0),
           shared_{Options(), TServerKey::FromBytes(std::string(32, 'k')), &synthesiser_, &cache_,
-                  TWebContent("", ""), ""},
+                  TWebContent("", ""), "", {}},
           server_(shared_, 2) {
         const int port = server_.Bind("127.0.0.1", 0);
         shared_.ListenHost = "127.0.0.1:" + std::to_string(port);

@@ -41,9 +41,25 @@ int TDemoServer::Bind(const std::string &address, int port) {
     socklen_t length = sizeof bound;
     if (::getsockname(master_.master, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
         throw std::runtime_error("getsockname failed");
-    if (bound.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port);
-    return ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
+    const int bound_port = bound.ss_family == AF_INET6
+                               ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
+                               : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
+    TServiceShared &shared = master_.Shared();
+    shared.ListenHost = HostForUrl(address, bound_port);
+    shared.AllowedHosts = MakeHostAllowList(address, bound_port, shared.Options.AllowHosts);
+    return bound_port;
+}
+
+std::string HostForUrl(const std::string &address, int port) {
+    const bool ipv6 = address.find(':') != std::string::npos && address.front() != '[';
+    return (ipv6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
+}
+
+bool ListensBeyondLoopback(const std::string &address) {
+    if (address == "localhost" || address == "::1" || address == "[::1]") return false;
+    in_addr v4{};
+    if (inet_pton(AF_INET, address.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) != 127;
+    return true;
 }
 
 void TDemoServer::Run(const std::atomic<bool> &stop) {

@@ -19,6 +19,11 @@
 
 #include "server/demo_service.h"
 
+// "address:port" as a URL names it (an IPv6 address in brackets).
+std::string HostForUrl(const std::string &address, int port);
+// Whether a service bound to `address` can be reached from other machines.
+bool ListensBeyondLoopback(const std::string &address);
+
 class TDemoServer {
 public:
     static constexpr int AcceptPollMicroseconds = 200000;
@@ -28,8 +33,9 @@ public:
     TDemoServer(const TDemoServer &) = delete;
     TDemoServer &operator=(const TDemoServer &) = delete;
 
-    // Binds `address`:`port` (0: a free port) with SO_REUSEADDR; returns the port bound.
-    // Throws std::runtime_error with the runtime's reason when it cannot.
+    // Binds `address`:`port` (0: a free port) with SO_REUSEADDR; returns the port bound and
+    // sets the shared ListenHost and AllowedHosts from them. Throws std::runtime_error with
+    // the runtime's reason when it cannot.
     int Bind(const std::string &address, int port);
     // Serves until `stop` becomes true, then finishes what was accepted and returns.
     void Run(const std::atomic<bool> &stop);

@@ -1,5 +1,7 @@
 #include "server/demo_service.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
@@ -26,7 +28,6 @@
 
 namespace {
 
-constexpr int TransferSeconds = 120;      // a whole request or answer, however it trickles
 constexpr size_t MaxClientIDBytes = 256;
 
 uint64_t Now() { return uint64_t(std::time(nullptr)); }
@@ -94,6 +95,29 @@ std::string SoapFaultEnvelope(const std::string &code, const std::string &text) 
            XmlEscaped(text) + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
+// The address this end of the connection has, as a Host header names it ("127.0.0.1",
+// "[::1]"); "" when it cannot be told.
+std::string LocalAddressOf(int socket) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) != 0) return "";
+    char text[INET6_ADDRSTRLEN] = "";
+    if (address.ss_family == AF_INET) {
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in *>(&address)->sin_addr, text, sizeof text);
+        return text;
+    }
+    if (address.ss_family == AF_INET6) {
+        const in6_addr &v6 = reinterpret_cast<sockaddr_in6 *>(&address)->sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+            inet_ntop(AF_INET, v6.s6_addr + 12, text, sizeof text);
+            return text;
+        }
+        inet_ntop(AF_INET6, &v6, text, sizeof text);
+        return "[" + std::string(text) + "]";
+    }
+    return "";
+}
+
 std::string Serialised(TValtrosaFiles &list) {
     TMemoryStream stream(8192);
     list.SaveToStream(stream);
@@ -106,7 +130,7 @@ TDemoService::TDemoService(TServiceShared &shared)
     : IDemoServerbindingService(0, 0), shared_(shared) {
     recv_timeout = shared.Options.IdleTimeout;  // an idle connection ends
     send_timeout = shared.Options.IdleTimeout;
-    transfer_timeout = TransferSeconds;
+    transfer_timeout = AnswerDeadlineSeconds;
     recv_maxlength = MaxRequestBytes + 64 * 1024;  // the header's share on top (a backstop)
     socket_flags = MSG_NOSIGNAL;  // a client that hangs up never raises SIGPIPE
     InstallHooks();
@@ -127,6 +151,7 @@ void TDemoService::InstallHooks() {
     fsend = CountingSend;
     fparsehdr = ParseHeader;
     fget = HttpGet;
+    fopt = Options;
 }
 
 size_t TDemoService::MemoryRecv(struct soap *soap, char *buffer, size_t length) {
@@ -146,16 +171,22 @@ int TDemoService::CountingSend(struct soap *soap, const char *data, size_t lengt
 
 int TDemoService::ParseHeader(struct soap *soap, const char *key, const char *value) {
     auto *self = static_cast<TDemoService *>(soap);
-    const int result = self->runtimeParseHeader_(soap, key, value);
-    if (result != SOAP_OK) return result;
-    if (strcasecmp(key, "Host") == 0) self->host_ = SaneHost(value ? value : "");
-    return SOAP_OK;
+    // The runtime answers an Origin with Access-Control-* headers of its own: it never
+    // sees one (the request policy has already refused a foreign one).
+    if (strcasecmp(key, "Origin") == 0 || strncasecmp(key, "Access-Control-", 15) == 0)
+        return SOAP_OK;
+    return self->runtimeParseHeader_(soap, key, value);
+}
+
+int TDemoService::Options(struct soap *soap) {
+    // Never reached (the request policy refuses OPTIONS first); a backstop all the same.
+    return soap_send_empty_response(soap, 405);
 }
 
 void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &peer) {
     operation_ = "-";
     result_.clear();
-    host_.clear();
+    listenHost_ = shared_.ListenHost;
     input_.clear();
     inputAt_ = 0;
     bytesIn_ = bytesOut_ = 0;
@@ -165,14 +196,24 @@ void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &pe
     THttpRequest request;
     THttpLimits limits;
     limits.IdleSeconds = shared_.Options.IdleTimeout;
-    limits.TransferSeconds = TransferSeconds;
+    limits.TransferSeconds = RequestDeadlineSeconds;
     limits.MaxBodyBytes = MaxRequestBytes;
     const THttpReadResult read = ReadHttpRequest(connection, limits, request);
     bytesIn_ = request.Bytes.size();
     std::string why;
+    std::optional<TRefusal> refusal;
+    std::string localAddress;
+    if (read == THttpReadResult::Complete) {
+        localAddress = LocalAddressOf(connection);
+        if (!localAddress.empty()) listenHost_ = localAddress + ":" + std::to_string(shared_.AllowedHosts.Port);
+        refusal = PolicyRefusal(request, shared_.AllowedHosts, localAddress);
+    }
     switch (read) {
     case THttpReadResult::Complete:
-        if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
+        if (refusal) {
+            operation_ = request.Method;
+            Refuse(refusal->Status, "SOAP-ENV:Client", refusal->Text, refusal->ExtraHeader);
+        } else if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
             operation_ = "POST";
             Refuse(500, "SOAP-ENV:Client", "The request is not a well-formed SOAP envelope: " + why);
         } else {
@@ -224,10 +265,12 @@ void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &pe
     }
 }
 
-void TDemoService::Refuse(int status, const std::string &faultCode, const std::string &text) {
+void TDemoService::Refuse(int status, const std::string &faultCode, const std::string &text,
+                          const std::string &extraHeader) {
     result_ = std::to_string(status) + " " + text;
     const std::string body = SoapFaultEnvelope(faultCode, text);
-    const std::string response = HttpResponse(status, "text/xml; charset=utf-8", body);
+    const std::string response =
+        HttpResponse(status, "text/xml; charset=utf-8", body, extraHeader);
     if (!SendAll(socket, response, shared_.Options.IdleTimeout)) return;
     bytesOut_ += response.size();
     // A client still sending its body would get a reset instead of this answer if the
@@ -241,7 +284,7 @@ int TDemoService::HttpGet(struct soap *soap) {
 
 int TDemoService::ServeGet() {
     operation_ = std::string("GET ") + path;
-    const TWebAnswer answer = shared_.Web.Get(path, host_, shared_.ListenHost);
+    const TWebAnswer answer = shared_.Web.Get(path, listenHost_);
     http_content = answer.ContentType.c_str();  // read by soap_response below
     const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
     if (soap_response(this, status) != SOAP_OK) return error;
@@ -330,7 +373,7 @@ int TDemoService::Login(int, int, char *, char *, char *ClientID, ns1__LoginResp
 int TDemoService::LastSetupUrl2(char *SessionID, char *&return_) {
     operation_ = "LastSetupUrl2";
     if (const int checked = CheckSessionOf(SessionID); checked != SOAP_OK) return checked;
-    return_ = Duplicate(shared_.Web.InstallerUrl(host_, shared_.ListenHost));
+    return_ = Duplicate(shared_.Web.InstallerUrl(listenHost_));
     return SOAP_OK;
 }
 

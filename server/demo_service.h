@@ -18,13 +18,13 @@
 
 #include "server/audio_file_cache.h"
 #include "server/server_key.h"
+#include "server/request_policy.h"
 #include "server/server_options.h"
+#include "server/service_limits.h"
 #include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
 
-inline constexpr size_t MaxTextBytes = 64 * 1024;
-inline constexpr uint64_t MaxRequestBytes = 1024 * 1024;
 
 // What every connection's service shares; lives longer than all of them.
 struct TServiceShared {
@@ -33,7 +33,8 @@ struct TServiceShared {
     TSpeechSynthesiser *Synthesiser;  // not owned
     TAudioFileCache *Cache;           // not owned
     TWebContent Web;
-    std::string ListenHost;           // "address:port" actually bound, for answers without Host
+    std::string ListenHost;           // "address:port" actually bound
+    THostAllowList AllowedHosts;      // the Host values served (TDemoServer::Bind fills it)
 };
 
 class TDemoService : public IDemoServerbindingService {
@@ -44,6 +45,8 @@ public:
     TDemoService &operator=(const TDemoService &) = delete;
 
     TDemoService *copy() override;
+
+    TServiceShared &Shared() { return shared_; }
 
     // Serves the one request on the accepted socket `socket` from `peer`, closes the
     // connection and writes the log line.
@@ -75,12 +78,14 @@ public:
 private:
     static int HttpGet(struct soap *soap);
     static int ParseHeader(struct soap *soap, const char *key, const char *value);
+    static int Options(struct soap *soap);
     static size_t MemoryRecv(struct soap *soap, char *buffer, size_t length);
     static int CountingSend(struct soap *soap, const char *data, size_t length);
 
     void InstallHooks();
     // Answers a request the runtime never sees; returns the log's result text.
-    void Refuse(int status, const std::string &faultCode, const std::string &text);
+    void Refuse(int status, const std::string &faultCode, const std::string &text,
+                const std::string &extraHeader = "");
     int ServeGet();
     // A fault for the user; records it for the log line. Returns the runtime's code.
     int SenderFault(const std::string &text);
@@ -92,7 +97,6 @@ private:
     static std::string TextOf(const char *xml);
     void SetBinary(xsd__base64Binary &target, const std::string &bytes);
     char *Duplicate(const std::string &text);
-    std::string Host() const { return host_.empty() ? shared_.ListenHost : host_; }
 
     TServiceShared &shared_;
     // The runtime's own hooks, wrapped by ours.
@@ -102,7 +106,7 @@ private:
     // Per request, reset by ServeConnection.
     std::string operation_;
     std::string result_;
-    std::string host_;
+    std::string listenHost_;   // "address:port" the client reached
     std::string input_;        // the request, read by MemoryRecv
     size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;

@@ -42,6 +42,8 @@ bool ParseHead(THttpRequest &request) {
         head.find(" HTTP/", space) > lineEnd)
         return false;
     request.Method = head.substr(0, space);
+    const size_t targetEnd = head.find(' ', space + 1);
+    request.Target = head.substr(space + 1, std::min(targetEnd, lineEnd) - space - 1);
     for (size_t at = lineEnd + 2; at < head.size();) {
         const size_t end = head.find("\r\n", at);
         if (end == std::string::npos || end == at) break;
@@ -52,12 +54,24 @@ bool ParseHead(THttpRequest &request) {
         const std::string name = Trim(line.substr(0, colon));
         const std::string value = Trim(line.substr(colon + 1));
         if (strcasecmp(name.c_str(), "Content-Length") == 0) {
-            char *stop = nullptr;
-            errno = 0;
-            const unsigned long long length = std::strtoull(value.c_str(), &stop, 10);
-            if (value.empty() || *stop != '\0' || errno != 0) return false;
+            // Plain digits only: no sign, no blanks inside, no list; copies must agree.
+            if (value.empty() || value.size() > 18 ||
+                value.find_first_not_of("0123456789") != std::string::npos)
+                return false;
+            const uint64_t length = std::stoull(value);
+            if (request.HasContentLength && length != request.ContentLength) return false;
             request.ContentLength = length;
             request.HasContentLength = true;
+        } else if (strcasecmp(name.c_str(), "Host") == 0) {
+            request.Host = value;
+            ++request.HostCount;
+        } else if (strcasecmp(name.c_str(), "Origin") == 0) {
+            request.Origin = value;
+            request.HasOrigin = true;
+        } else if (strcasecmp(name.c_str(), "Content-Type") == 0) {
+            request.ContentType = value;
+        } else if (strcasecmp(name.c_str(), "SOAPAction") == 0) {
+            request.HasSoapAction = true;
         } else if (strcasecmp(name.c_str(), "Transfer-Encoding") == 0 &&
                    strcasecmp(value.c_str(), "identity") != 0) {
             request.Chunked = true;
@@ -70,9 +84,12 @@ const char *ReasonOf(int status) {
     switch (status) {
     case 200: return "OK";
     case 400: return "Bad Request";
+    case 403: return "Forbidden";
     case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
     case 411: return "Length Required";
     case 413: return "Payload Too Large";
+    case 415: return "Unsupported Media Type";
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     default: return "Error";
@@ -106,9 +123,10 @@ THttpReadResult ReadHttpRequest(int socket, const THttpLimits &limits, THttpRequ
             if (!ParseHead(request)) return THttpReadResult::BadRequest;
             if (request.HasContentLength && request.ContentLength > limits.MaxBodyBytes)
                 return THttpReadResult::TooLarge;
-            const bool bodyExpected = request.Method != "GET" && request.Method != "HEAD";
-            if (bodyExpected && (!request.HasContentLength || request.Chunked))
+            // A POST must announce its body; another method has one only when it says so.
+            if (request.Chunked || (request.Method == "POST" && !request.HasContentLength))
                 return THttpReadResult::LengthRequired;
+            const bool bodyExpected = request.Method != "GET" && request.Method != "HEAD";
             wanted = request.HeaderSize + (bodyExpected ? size_t(request.ContentLength) : 0);
             if (request.Bytes.size() > wanted) request.Bytes.resize(wanted);  // nothing after it is ours
         }
@@ -129,9 +147,11 @@ bool SendAll(int socket, const std::string &bytes, int idleSeconds) {
     return true;
 }
 
-std::string HttpResponse(int status, const std::string &contentType, const std::string &body) {
+std::string HttpResponse(int status, const std::string &contentType, const std::string &body,
+                         const std::string &extraHeader) {
     std::string out = "HTTP/1.1 " + std::to_string(status) + " " + ReasonOf(status) + "\r\n";
     out += "Server: narrelo-demoserver\r\n";
+    out += extraHeader;
     out += "Content-Type: " + contentType + "\r\n";
     out += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     out += "Connection: close\r\n\r\n";

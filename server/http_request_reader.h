@@ -12,10 +12,18 @@
 struct THttpRequest {
     std::string Bytes;      // header and body, as received
     std::string Method;     // "GET", "POST", ...
+    std::string Target;     // the request line's path (and query)
     size_t HeaderSize = 0;  // bytes up to and including the blank line
     uint64_t ContentLength = 0;
     bool HasContentLength = false;
     bool Chunked = false;
+    // The header fields the service's policy looks at (request_policy.h), trimmed.
+    std::string Host;
+    int HostCount = 0;
+    std::string Origin;
+    bool HasOrigin = false;
+    std::string ContentType;
+    bool HasSoapAction = false;
 };
 
 enum class THttpReadResult {
@@ -25,7 +33,8 @@ enum class THttpReadResult {
     TooLarge,       // the announced body exceeds the limit
     HeaderTooLarge, // no end of header within the header limit (431)
     LengthRequired, // a POST without Content-Length (411)
-    BadRequest,     // not an HTTP request line / header (400)
+    BadRequest,     // not an HTTP request line / header, or a Content-Length that is not
+                    // plain digits or differs between its copies (400)
 };
 
 struct THttpLimits {
@@ -40,5 +49,7 @@ THttpReadResult ReadHttpRequest(int socket, const THttpLimits &limits, THttpRequ
 // Sends `bytes` with the idle timeout per wait; false when the client is gone or too slow.
 bool SendAll(int socket, const std::string &bytes, int idleSeconds);
 
-// A complete HTTP/1.1 response that closes the connection.
-std::string HttpResponse(int status, const std::string &contentType, const std::string &body);
+// A complete HTTP/1.1 response that closes the connection; `extraHeader` holds whole header
+// lines ("Allow: GET, POST\r\n").
+std::string HttpResponse(int status, const std::string &contentType, const std::string &body,
+                         const std::string &extraHeader = "");

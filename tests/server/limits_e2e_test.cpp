@@ -68,17 +68,17 @@ TEST_F(LimitsE2ETest, RequestsItCannotServeGetAnAnswerThatSaysWhy) {
         int Status;
         const char *Says;
     } cases[] = {
-        {"body above 1 MiB", SoapPost(big), 500, "larger than 1048576 bytes"},
-        {"not XML", SoapPost("<x"), 500, "not a well-formed SOAP envelope: XML error on line 1"},
-        {"cut-off envelope", SoapPost(UpdateRequest.substr(0, UpdateRequest.size() - 20)), 500,
+        {"body above 1 MiB", SoapPost(server_.Port(), big), 500, "larger than 1048576 bytes"},
+        {"not XML", SoapPost(server_.Port(), "<x"), 500, "not a well-formed SOAP envelope: XML error on line 1"},
+        {"cut-off envelope", SoapPost(server_.Port(), UpdateRequest.substr(0, UpdateRequest.size() - 20)), 500,
          "not a well-formed SOAP envelope"},
         {"no body length", "POST /x HTTP/1.1\r\nHost: h\r\n\r\n", 411, "no Content-Length"},
         {"not HTTP", "HELLO\r\n\r\n", 400, "Not an HTTP request"},
         {"unknown operation",
-         SoapPost("<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+         SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                   "<SOAP-ENV:Body><Yok/></SOAP-ENV:Body></SOAP-ENV:Envelope>"),
          500, "not implemented"},
-        {"a request that is served", SoapPost(UpdateRequest), 200, "<return>true</return>"},
+        {"a request that is served", SoapPost(server_.Port(), UpdateRequest), 200, "<return>true</return>"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Label);
@@ -112,13 +112,13 @@ TEST_F(LimitsE2ETest, IdleAndCutOffConnectionsEndAndHarmNobody) {
     TRawConnection halfHeader(server_.Port());
     halfHeader.Send("POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nContent-Le");
     TRawConnection halfBody(server_.Port());
-    halfBody.Send(SoapPost(UpdateRequest).substr(0, 250));
+    halfBody.Send(SoapPost(server_.Port(), UpdateRequest).substr(0, 250));
     {
         // Gone in the middle of its request, and another before reading its answer.
         TRawConnection gone(server_.Port());
-        gone.Send(SoapPost(UpdateRequest).substr(0, 200));
+        gone.Send(SoapPost(server_.Port(), UpdateRequest).substr(0, 200));
         TRawConnection impatient(server_.Port());
-        impatient.Send(SoapPost(UpdateRequest));
+        impatient.Send(SoapPost(server_.Port(), UpdateRequest));
     }
     EXPECT_EQ(SplitFailure(server_), "") << "served while the others hang";
     EXPECT_TRUE(silent.ClosedWithin(10));
@@ -163,9 +163,9 @@ TEST(StopE2ETest, SigtermFinishesTheRequestsInFlightAndExitsZero) {
     for (int i = 0; i < 8; ++i) text += "Bu uzun metin durdurma sırasında okunuyor. "_cp;
 
     TRawConnection busy(server.Port());
-    ASSERT_TRUE(busy.Send(SoapPost(SynthesiseRequest(std::string(client.SessionID.View()), text))));
+    ASSERT_TRUE(busy.Send(SoapPost(server.Port(), SynthesiseRequest(std::string(client.SessionID.View()), text))));
     TRawConnection waiting(server.Port());
-    ASSERT_TRUE(waiting.Send(SoapPost(UpdateRequest)));
+    ASSERT_TRUE(waiting.Send(SoapPost(server.Port(), UpdateRequest)));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     server.Stop();
 

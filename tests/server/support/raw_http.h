@@ -79,10 +79,10 @@ private:
     int fd_ = -1;
 };
 
-// A POST of `body` to the SOAP path, as a client would send it.
-inline std::string SoapPost(const std::string &body, const std::string &action = "") {
-    return "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-           "Content-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+// A POST of `body` to the SOAP path of the server on `port`, as a client would send it.
+inline std::string SoapPost(int port, const std::string &body, const std::string &action = "") {
+    return "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1:" +
+           std::to_string(port) + "\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
            std::to_string(body.size()) + "\r\nConnection: close\r\nSOAPAction: \"" + action +
            "\"\r\n\r\n" + body;
 }
