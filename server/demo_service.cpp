@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -42,26 +43,6 @@ std::string Printable(std::string_view text, size_t limit) {
     return out;
 }
 
-// Ends the sending side and reads what the client still sends, for at most DrainSeconds and
-// DrainBytes, so that it reads the answer before the connection closes.
-void DrainAfterAnswer(int socket) {
-    constexpr int DrainSeconds = 5;
-    constexpr size_t DrainBytes = 64u << 20;
-    ::shutdown(socket, SHUT_WR);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(DrainSeconds);
-    char buffer[65536];
-    for (size_t drained = 0; drained < DrainBytes;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        pollfd waiting{socket, POLLIN, 0};
-        if (::poll(&waiting, 1, int(left.count())) <= 0) break;
-        const ssize_t got = ::recv(socket, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        drained += size_t(got);
-    }
-}
-
 // Whether `body` is one well-formed XML document; `why` names the line otherwise.
 bool WellFormedXml(const std::string &body, std::string &why) {
     pugi::xml_document document;
@@ -93,29 +74,6 @@ std::string SoapFaultEnvelope(const std::string &code, const std::string &text) 
            "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
            "<SOAP-ENV:Body><SOAP-ENV:Fault><faultcode>" + code + "</faultcode><faultstring>" +
            XmlEscaped(text) + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";
-}
-
-// The address this end of the connection has, as a Host header names it ("127.0.0.1",
-// "[::1]"); "" when it cannot be told.
-std::string LocalAddressOf(int socket) {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) != 0) return "";
-    char text[INET6_ADDRSTRLEN] = "";
-    if (address.ss_family == AF_INET) {
-        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in *>(&address)->sin_addr, text, sizeof text);
-        return text;
-    }
-    if (address.ss_family == AF_INET6) {
-        const in6_addr &v6 = reinterpret_cast<sockaddr_in6 *>(&address)->sin6_addr;
-        if (IN6_IS_ADDR_V4MAPPED(&v6)) {
-            inet_ntop(AF_INET, v6.s6_addr + 12, text, sizeof text);
-            return text;
-        }
-        inet_ntop(AF_INET6, &v6, text, sizeof text);
-        return "[" + std::string(text) + "]";
-    }
-    return "";
 }
 
 std::string Serialised(TValtrosaFiles &list) {
@@ -183,99 +141,77 @@ int TDemoService::Options(struct soap *soap) {
     return soap_send_empty_response(soap, 405);
 }
 
-void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &peer) {
-    operation_ = "-";
-    result_.clear();
-    listenHost_ = shared_.ListenHost;
-    input_.clear();
-    inputAt_ = 0;
-    bytesIn_ = bytesOut_ = 0;
-    const auto started = std::chrono::steady_clock::now();
+std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader) {
+    return HttpResponse(status, "text/xml; charset=utf-8",
+                        SoapFaultEnvelope("SOAP-ENV:Client", text), extraHeader);
+}
 
-    socket = connection;
-    THttpRequest request;
-    THttpLimits limits;
-    limits.IdleSeconds = shared_.Options.IdleTimeout;
-    limits.TransferSeconds = RequestDeadlineSeconds;
-    limits.MaxBodyBytes = MaxRequestBytes;
-    const THttpReadResult read = ReadHttpRequest(connection, limits, request);
-    bytesIn_ = request.Bytes.size();
-    std::string why;
-    std::optional<TRefusal> refusal;
-    std::string localAddress;
-    if (read == THttpReadResult::Complete) {
-        localAddress = LocalAddressOf(connection);
-        if (!localAddress.empty()) listenHost_ = localAddress + ":" + std::to_string(shared_.AllowedHosts.Port);
-        refusal = PolicyRefusal(request, shared_.AllowedHosts, localAddress);
-    }
-    switch (read) {
-    case THttpReadResult::Complete:
-        if (refusal) {
-            operation_ = request.Method;
-            Refuse(refusal->Status, "SOAP-ENV:Client", refusal->Text, refusal->ExtraHeader);
-        } else if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
-            operation_ = "POST";
-            Refuse(500, "SOAP-ENV:Client", "The request is not a well-formed SOAP envelope: " + why);
-        } else {
-            input_ = std::move(request.Bytes);
-            const int code = serve();
-            if (result_.empty()) {
-                if (code == SOAP_OK || code == SOAP_STOP) {
-                    result_ = "ok";
-                } else {
-                    const char *text = ::soap_fault_string(this);
-                    result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
-                }
-            }
-        }
-        break;
-    case THttpReadResult::Closed: result_ = "client closed the connection"; break;
-    case THttpReadResult::TimedOut: result_ = "timed out"; break;
-    case THttpReadResult::TooLarge:
-        operation_ = request.Method;
-        // A fault in HTTP 500 rather than a bare 413: the client reads the fault string of a
-        // 500 answer and shows it, while of any other status it only says "HTTP Error".
-        Refuse(500, "SOAP-ENV:Client",
-               "The request is larger than " + std::to_string(MaxRequestBytes) + " bytes");
-        break;
-    case THttpReadResult::HeaderTooLarge:
-        Refuse(431, "SOAP-ENV:Client", "The request header is too large");
-        break;
-    case THttpReadResult::LengthRequired:
-        operation_ = request.Method;
-        Refuse(411, "SOAP-ENV:Client", "The request has no Content-Length");
-        break;
-    case THttpReadResult::BadRequest: Refuse(400, "SOAP-ENV:Client", "Not an HTTP request"); break;
-    }
-    destroy();
-    if (soap_valid_socket(socket)) soap_force_close_socket();
-
-    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - started);
+void LogRequest(const TServerOptions &options, const std::string &peer,
+                const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
+                double milliseconds, const std::string &result) {
+    if (options.Quiet) return;
     char line[1024];
     const int length = std::snprintf(
         line, sizeof line, "%s %s in=%llu out=%llu %.1fms %s\n", peer.c_str(),
-        Printable(operation_, 200).c_str(), static_cast<unsigned long long>(bytesIn_),
-        static_cast<unsigned long long>(bytesOut_), double(elapsed.count()) / 1000.0,
-        Printable(result_, 300).c_str());
-    if (length > 0 && !shared_.Options.Quiet) {
-        // One write per line, so lines of several workers never interleave.
-        const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
-        (void)ignored;
-    }
+        Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
+        static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
+    if (length <= 0) return;
+    const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
+    (void)ignored;
 }
 
-void TDemoService::Refuse(int status, const std::string &faultCode, const std::string &text,
-                          const std::string &extraHeader) {
+void TDemoService::ServeRequest(int connection, const std::string &peer,
+                                const std::string &localAddress, THttpRequest &&request,
+                                std::chrono::steady_clock::time_point opened) {
+    operation_ = request.Method;
+    result_.clear();
+    listenHost_ = localAddress.empty()
+                      ? shared_.ListenHost
+                      : localAddress + ":" + std::to_string(shared_.AllowedHosts.Port);
+    inputAt_ = 0;
+    bytesIn_ = request.Bytes.size();
+    bytesOut_ = 0;
+    socket = connection;
+    // A refusal's plain send below waits no longer than the runtime's own sends do.
+    const timeval patience{shared_.Options.IdleTimeout, 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
+
+    std::string why;
+    if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
+        Refuse(500, "The request is not a well-formed SOAP envelope: " + why);
+    } else {
+        input_ = std::move(request.Bytes);
+        const int code = serve();
+        if (result_.empty()) {
+            if (code == SOAP_OK || code == SOAP_STOP) {
+                result_ = "ok";
+            } else {
+                const char *text = ::soap_fault_string(this);
+                result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
+            }
+        }
+    }
+    destroy();
+    if (soap_valid_socket(socket)) soap_force_close_socket();
+    input_.clear();
+
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - opened);
+    LogRequest(shared_.Options, peer, operation_, bytesIn_, bytesOut_,
+               double(elapsed.count()) / 1000.0, result_);
+}
+
+void TDemoService::Refuse(int status, const std::string &text) {
     result_ = std::to_string(status) + " " + text;
-    const std::string body = SoapFaultEnvelope(faultCode, text);
-    const std::string response =
-        HttpResponse(status, "text/xml; charset=utf-8", body, extraHeader);
-    if (!SendAll(socket, response, shared_.Options.IdleTimeout)) return;
+    const std::string response = RefusalResponse(status, text);
+    size_t sent = 0;
+    while (sent < response.size()) {
+        const ssize_t put = ::send(socket, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return;
+        sent += size_t(put);
+    }
     bytesOut_ += response.size();
-    // A client still sending its body would get a reset instead of this answer if the
-    // connection closed on unread bytes: let it finish (bounded), then close.
-    DrainAfterAnswer(socket);
 }
 
 int TDemoService::HttpGet(struct soap *soap) {

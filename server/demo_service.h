@@ -7,16 +7,17 @@
 // back into its Windows-1254 bytes with the client's own UnescapeXmlText. Answers are
 // plain char* and base64 that the runtime writes as the client reads them.
 //
-// Each request is read off the socket first (http_request_reader.h: idle and transfer
-// timeouts; a SOAP fault for a body announced above MaxRequestBytes, which is never read,
-// and for a body that is not well-formed XML) and then handed to the runtime from memory. The same port
-// answers HTTP GET (web_content.h) through the runtime's fget hook. ServeConnection writes
-// one log line per request to standard error.
+// Each request arrives complete (TDemoServer reads it, demo_server.h) and is handed to the
+// runtime from memory; a body that is not a well-formed XML document gets a fault without
+// reaching it. The same port answers HTTP GET (web_content.h) through the runtime's fget
+// hook. ServeRequest writes one log line per request to standard error.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "server/audio_file_cache.h"
+#include "server/http_request_reader.h"
 #include "server/server_key.h"
 #include "server/request_policy.h"
 #include "server/server_options.h"
@@ -37,6 +38,16 @@ struct TServiceShared {
     THostAllowList AllowedHosts;      // the Host values served (TDemoServer::Bind fills it)
 };
 
+// A whole HTTP answer that refuses a request with `status`, its body a SOAP fault (Client)
+// saying `text`; `extraHeader` holds whole header lines.
+std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader = "");
+
+// Writes one line of the request log to standard error (unless quiet): client address,
+// operation, bytes in and out, milliseconds, result; one write, so lines never interleave.
+void LogRequest(const TServerOptions &options, const std::string &peer,
+                const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
+                double milliseconds, const std::string &result);
+
 class TDemoService : public IDemoServerbindingService {
 public:
     explicit TDemoService(TServiceShared &shared);
@@ -48,9 +59,11 @@ public:
 
     TServiceShared &Shared() { return shared_; }
 
-    // Serves the one request on the accepted socket `socket` from `peer`, closes the
-    // connection and writes the log line.
-    void ServeConnection(SOAP_SOCKET socket, const std::string &peer);
+    // Answers `request`, read complete from the connected (blocking) `socket` from `peer`;
+    // `localAddress` is the address the client reached ("127.0.0.1", "[::1]"), `opened` when
+    // the connection came. Closes the connection and writes the log line.
+    void ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
+                      THttpRequest &&request, std::chrono::steady_clock::time_point opened);
 
     int UpdateRequired(int AVersion, bool &return_) override;
     int Login4(char *AExistsClientID, int AAplicationID, int AVersion, char *AUserName,
@@ -84,8 +97,7 @@ private:
 
     void InstallHooks();
     // Answers a request the runtime never sees; returns the log's result text.
-    void Refuse(int status, const std::string &faultCode, const std::string &text,
-                const std::string &extraHeader = "");
+    void Refuse(int status, const std::string &text);
     int ServeGet();
     // A fault for the user; records it for the log line. Returns the runtime's code.
     int SenderFault(const std::string &text);
@@ -103,7 +115,7 @@ private:
     int (*runtimeSend_)(struct soap *, const char *, size_t) = nullptr;
     int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
 
-    // Per request, reset by ServeConnection.
+    // Per request, reset by ServeRequest.
     std::string operation_;
     std::string result_;
     std::string listenHost_;   // "address:port" the client reached
