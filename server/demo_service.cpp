@@ -264,6 +264,26 @@ int TDemoService::ReceiverFault(const std::string &text) {
     return soap_receiverfault(Duplicate(text), nullptr);
 }
 
+std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
+    const std::string digest = RequestDigest(request);
+    if (std::optional<std::string> ogg = shared_.Cache->Find(digest)) return *ogg;
+    // A client that hangs up stops its speech: the engine and the workers are for the
+    // clients still waiting.
+    const int connection = socket;
+    const auto hungUp = [connection] {
+        pollfd waiting{connection, POLLRDHUP, 0};
+        return ::poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+    };
+    std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
+    shared_.Cache->Store(digest, ogg);
+    return ogg;
+}
+
+int TDemoService::HungUp() {
+    result_ = "cancelled: the client hung up";
+    return SOAP_EOF;
+}
+
 int TDemoService::NotOffered(const char *operation) {
     operation_ = operation;
     return SenderFault(std::string("The operation ") + operation +
@@ -361,12 +381,9 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
                                " bytes, at most " + std::to_string(MaxTextBytes));
         TSpeechSynthesiser::CheckOffered(request);
         const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
-        const std::string digest = RequestDigest(request);
-        std::optional<std::string> ogg = shared_.Cache->Find(digest);
-        if (!ogg) {
-            ogg = shared_.Synthesiser->Synthesise(request).Ogg;
-            shared_.Cache->Store(digest, *ogg);
-        }
+        TSpeechSynthesiser::CheckSpeakable(spoken);
+        const std::string oggBytes = AudioOf(request);
+        const std::string *ogg = &oggBytes;
 
         TDemoAudios audios;
         TDemoAudio *audio = audios.CreateItem();
@@ -386,6 +403,8 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
         return SenderFault(e.what());
+    } catch (const TSpeechCancelled &) {
+        return HungUp();
     } catch (const std::exception &e) {
         return ReceiverFault(e.what());
     }
@@ -403,18 +422,16 @@ int TDemoService::GetSynthesisedFile(char *SessionID, char *AFileID, xsd__base64
             result_ = "ok unknown file id, empty answer";
             return SOAP_OK;
         }
-        const std::string digest = RequestDigest(*request);
-        std::optional<std::string> ogg = shared_.Cache->Find(digest);
-        if (!ogg) {
-            ogg = shared_.Synthesiser->Synthesise(*request).Ogg;
-            shared_.Cache->Store(digest, *ogg);
-        }
+        const std::string oggBytes = AudioOf(*request);
+        const std::string *ogg = &oggBytes;
         SetBinary(return_, *ogg);
         result_ = "ok " + std::to_string(ogg->size()) + " bytes";
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
         result_ = std::string("ok empty answer: ") + e.what();
         return SOAP_OK;
+    } catch (const TSpeechCancelled &) {
+        return HungUp();
     } catch (const std::exception &e) {
         return ReceiverFault(e.what());
     }

@@ -103,6 +103,11 @@ private:
     int SenderFault(const std::string &text);
     int ReceiverFault(const std::string &text);
     int NotOffered(const char *operation);
+    // The audio file of `request`, from the cache or made now (stopped when the client
+    // hangs up: TSpeechCancelled).
+    std::string AudioOf(const TSynthesisRequest &request);
+    // The request's result when its client hung up during the work.
+    int HungUp();
     // Checks the session; returns SOAP_OK or the fault already set.
     int CheckSessionOf(const char *session);
     // The unescaped text of a text parameter (empty for a missing one).

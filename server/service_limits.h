@@ -22,6 +22,9 @@ inline constexpr size_t MaxTextBytes = 64 * 1024;
 inline constexpr size_t MaxSpokenTextBytes = 16 * 1024;
 // The audio of one item: far more than any sentence needs.
 inline constexpr int MaxAudioSecondsPerItem = 10 * 60;
+// The speech engine is one thread for all: the shortest text waiting goes next, unless one
+// has waited this long.
+inline constexpr int EngineFairnessSeconds = 2;
 
 // The SOAP runtime's reading of an envelope.
 inline constexpr int MaxXmlDepth = 32;         // nested elements
