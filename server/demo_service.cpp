@@ -43,18 +43,76 @@ std::string Printable(std::string_view text, size_t limit) {
     return out;
 }
 
-// Whether `body` is one well-formed XML document; `why` names the line otherwise.
-bool WellFormedXml(const std::string &body, std::string &why) {
+// Whether `body` is a SOAP envelope the runtime may read: UTF-8, well-formed, an Envelope
+// at the top, within the bounds on nesting, elements and attributes (the runtime's own
+// reading grows faster than the envelope beyond them). `why` says what is wrong otherwise.
+bool AcceptableEnvelope(const std::string &body, std::string &why) {
+    const auto lineAt = [&](ptrdiff_t offset) {
+        int line = 1;
+        for (ptrdiff_t i = 0; i < offset && size_t(i) < body.size(); ++i)
+            if (body[size_t(i)] == '\n') ++line;
+        return line;
+    };
+    const bool utf16 = body.size() >= 2 && ((body[0] == '\xFE' && body[1] == '\xFF') ||
+                                            (body[0] == '\xFF' && body[1] == '\xFE'));
+    if (utf16 || body.find('\0') != std::string::npos) {
+        why = "the request must be UTF-8";
+        return false;
+    }
     pugi::xml_document document;
     const pugi::xml_parse_result result =
-        document.load_buffer(body.data(), body.size(), pugi::parse_minimal);
-    if (result && document.document_element()) return true;
-    int line = 1;
-    for (ptrdiff_t i = 0; i < result.offset && size_t(i) < body.size(); ++i)
-        if (body[size_t(i)] == '\n') ++line;
-    why = "XML error on line " + std::to_string(line) + ": " +
-          (result ? "no element" : result.description());
-    return false;
+        document.load_buffer(body.data(), body.size(), pugi::parse_minimal, pugi::encoding_utf8);
+    if (!result || !document.document_element()) {
+        why = "not a well-formed SOAP envelope: XML error on line " +
+              std::to_string(lineAt(result.offset)) + ": " +
+              (result ? "no element" : result.description());
+        return false;
+    }
+    const char *name = document.document_element().name();
+    const char *colon = std::strrchr(name, ':');
+    if (std::strcmp(colon ? colon + 1 : name, "Envelope") != 0) {
+        why = "not a SOAP envelope: its top element is " + std::string(name).substr(0, 64);
+        return false;
+    }
+    // Without recursion: the depth is what is being checked.
+    size_t elements = 0;
+    pugi::xml_node node = document.document_element();
+    int depth = 1;
+    while (node) {
+        if (node.type() == pugi::node_element) {
+            ++elements;
+            size_t attributes = 0;
+            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+                 attribute = attribute.next_attribute())
+                ++attributes;
+            const int line = lineAt(node.offset_debug());
+            if (depth > MaxXmlDepth) {
+                why = "elements nested deeper than " + std::to_string(MaxXmlDepth) +
+                      " (line " + std::to_string(line) + ")";
+                return false;
+            }
+            if (attributes > size_t(MaxXmlAttributes)) {
+                why = "more than " + std::to_string(MaxXmlAttributes) +
+                      " attributes on one element (line " + std::to_string(line) + ")";
+                return false;
+            }
+            if (elements > size_t(MaxXmlElements)) {
+                why = "more than " + std::to_string(MaxXmlElements) + " elements";
+                return false;
+            }
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node) node = node.next_sibling();
+    }
+    return true;
 }
 
 std::string XmlEscaped(const std::string &text) {
@@ -89,7 +147,10 @@ TDemoService::TDemoService(TServiceShared &shared)
     recv_timeout = shared.Options.IdleTimeout;  // an idle connection ends
     send_timeout = shared.Options.IdleTimeout;
     transfer_timeout = AnswerDeadlineSeconds;
-    recv_maxlength = MaxRequestBytes + 64 * 1024;  // the header's share on top (a backstop)
+    recv_maxlength = MaxRequestBytes + MaxHeaderBytes;  // a backstop: requests arrive whole
+    // Backstops too: AcceptableEnvelope has refused anything beyond these already.
+    maxlevel = MaxXmlDepth;
+    maxoccurs = size_t(MaxXmlElements);
     socket_flags = MSG_NOSIGNAL;  // a client that hangs up never raises SIGPIPE
     InstallHooks();
 }
@@ -177,13 +238,17 @@ void TDemoService::ServeRequest(int connection, const std::string &peer,
     ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
 
     std::string why;
-    if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
-        Refuse(500, "The request is not a well-formed SOAP envelope: " + why);
+    if (request.Method == "POST" &&
+        !AcceptableEnvelope(request.Bytes.substr(request.HeaderSize), why)) {
+        Refuse(500, "The request is refused: " + why);
     } else {
         input_ = std::move(request.Bytes);
         const int code = serve();
         if (result_.empty()) {
-            if (code == SOAP_OK || code == SOAP_STOP) {
+            if ((code == SOAP_OK || code == SOAP_STOP) && bytesOut_ == 0) {
+                // The runtime read the request and answered nothing: the client hears why.
+                Refuse(500, "The request was read but not understood");
+            } else if (code == SOAP_OK || code == SOAP_STOP) {
                 result_ = "ok";
             } else {
                 const char *text = ::soap_fault_string(this);
@@ -418,18 +483,15 @@ int TDemoService::GetSynthesisedFile(char *SessionID, char *AFileID, xsd__base64
     try {
         const std::optional<TSynthesisRequest> request =
             ReadFileId(shared_.Key, TextOf(AFileID), MaxTextBytes);
-        if (!request) {
-            result_ = "ok unknown file id, empty answer";
-            return SOAP_OK;
-        }
+        if (!request)
+            return SenderFault("Unknown file identifier: it was not issued by this service");
         const std::string oggBytes = AudioOf(*request);
         const std::string *ogg = &oggBytes;
         SetBinary(return_, *ogg);
         result_ = "ok " + std::to_string(ogg->size()) + " bytes";
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
-        result_ = std::string("ok empty answer: ") + e.what();
-        return SOAP_OK;
+        return SenderFault(e.what());
     } catch (const TSpeechCancelled &) {
         return HungUp();
     } catch (const std::exception &e) {

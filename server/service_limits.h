@@ -26,10 +26,11 @@ inline constexpr int MaxAudioSecondsPerItem = 10 * 60;
 // has waited this long.
 inline constexpr int EngineFairnessSeconds = 2;
 
-// The SOAP runtime's reading of an envelope.
-inline constexpr int MaxXmlDepth = 32;         // nested elements
-inline constexpr int MaxXmlOccurs = 1000;      // items of one array
-inline constexpr int MaxXmlAttributes = 64;    // attributes of one element
+// A SOAP envelope, checked before the runtime reads it (its reading of many attributes
+// grows with their square).
+inline constexpr int MaxXmlDepth = 32;          // nested elements
+inline constexpr int MaxXmlElements = 4096;     // elements in all
+inline constexpr int MaxXmlAttributes = 64;     // attributes of one element
 
 // An XML text (IsXML): nesting of its elements, and what its answer may weigh.
 inline constexpr int MaxXmlTextDepth = 64;

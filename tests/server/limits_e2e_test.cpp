@@ -38,6 +38,35 @@ std::string SynthesiseRequest(const std::string &session, const std::string &tex
            "</SOAP-ENV:Envelope>";
 }
 
+std::string Envelope(const std::string &inside) {
+    return "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body>" + inside + "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+std::string Repeated(const std::string &part, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += part;
+    return out;
+}
+
+std::string Attributes(int count) {
+    std::string element = "<e";
+    for (int i = 0; i < count; ++i) element += " a" + std::to_string(i) + "=\"\"";
+    return element + "/>";
+}
+
+std::string Nested(int depth) { return Repeated("<e>", depth) + Repeated("</e>", depth); }
+
+// `ascii` as UTF-16 little endian with its byte order mark.
+std::string Utf16(const std::string &ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 // Splits a short text through a new client of `server`; "" on success.
 std::string SplitFailure(const TDemoServerProcess &server) {
     const std::string endpoint = server.Endpoint();
@@ -78,6 +107,15 @@ TEST_F(LimitsE2ETest, RequestsItCannotServeGetAnAnswerThatSaysWhy) {
          SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                   "<SOAP-ENV:Body><Yok/></SOAP-ENV:Body></SOAP-ENV:Envelope>"),
          500, "not implemented"},
+        {"well-formed, but no envelope", SoapPost(server_.Port(), "<a><b/></a>"), 500,
+         "not a SOAP envelope: its top element is a"},
+        {"UTF-16", SoapPost(server_.Port(), Utf16(UpdateRequest)), 500, "must be UTF-8"},
+        {"80,000 attributes", SoapPost(server_.Port(), Envelope(Attributes(80000))), 500,
+         "more than 64 attributes on one element"},
+        {"9,300 nested elements", SoapPost(server_.Port(), Envelope(Nested(9300))), 500,
+         "elements nested deeper than 32"},
+        {"5,000 elements", SoapPost(server_.Port(), Envelope(Repeated("<e/>", 5000))), 500,
+         "more than 4096 elements"},
         {"a request that is served", SoapPost(server_.Port(), UpdateRequest), 200, "<return>true</return>"},
     };
     for (const auto &c : cases) {
@@ -129,6 +167,11 @@ TEST_F(LimitsE2ETest, IdleAndCutOffConnectionsEndAndHarmNobody) {
 
 TEST_F(LimitsE2ETest, EveryRequestLeavesOneLogLine) {
     ASSERT_EQ(SplitFailure(server_), "");
+    {
+        TRawConnection connection(server_.Port());
+        connection.Send(SoapPost(server_.Port(), "<a/>"));
+        connection.ReadAll();
+    }
     HttpGet(server_.Port(), "/demoserver.txt");
     // The line is written when the connection is already closed: wait for it (bounded).
     std::string log;
@@ -143,6 +186,8 @@ TEST_F(LimitsE2ETest, EveryRequestLeavesOneLogLine) {
         {"login", R"(127\.0\.0\.1 Login in=\d+ out=\d+ [0-9.]+ms ok\n)"},
         {"split", R"(127\.0\.0\.1 ParseSentences in=\d+ out=\d+ [0-9.]+ms ok 2 sentences\n)"},
         {"page", R"(127\.0\.0\.1 GET /demoserver\.txt in=\d+ out=\d+ [0-9.]+ms 200\n)"},
+        {"no envelope",
+         R"(127\.0\.0\.1 POST in=\d+ out=\d+ [0-9.]+ms 500 The request is refused: not a SOAP envelope)"},
     };
     for (const auto &line : lines) {
         SCOPED_TRACE(line.Label);
