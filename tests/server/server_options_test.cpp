@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "server/demo_server.h"
 #include "server/server_options.h"
 #include "server/web_content.h"
 #include "tests/support/temp_config_home.h"
@@ -46,6 +47,27 @@ TEST(ServerOptionsTest, ReadsEveryOptionAndRefusesNonsense) {
     for (const auto &arguments : refused) {
         SCOPED_TRACE(arguments.front());
         EXPECT_THROW(ParseServerOptions(arguments), std::invalid_argument);
+    }
+}
+
+TEST(ServerOptionsTest, TheListeningAddressIsSaidAsItIsAndBeyondLoopbackWarned) {
+    const struct {
+        const char *Bind;
+        const char *Url;     // what the listening line names, with port 8081
+        bool Beyond;         // the warning is printed
+    } cases[] = {
+        {"127.0.0.1", "127.0.0.1:8081", false},
+        {"127.0.0.2", "127.0.0.2:8081", false},
+        {"localhost", "localhost:8081", false},
+        {"::1", "[::1]:8081", false},
+        {"0.0.0.0", "0.0.0.0:8081", true},  // not "127.0.0.1": every interface
+        {"::", "[::]:8081", true},
+        {"192.168.1.5", "192.168.1.5:8081", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Bind);
+        EXPECT_EQ(HostForUrl(c.Bind, 8081), c.Url);
+        EXPECT_EQ(ListensBeyondLoopback(c.Bind), c.Beyond);
     }
 }
 
