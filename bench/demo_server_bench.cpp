@@ -9,9 +9,17 @@
 // Reported: milliseconds per 15-word sentence from the request to the finished audio file,
 // through SOAP (Synthesise, then GetSynthesisedFile) and for the synthesis alone, split
 // into its stages; "xRT", seconds of audio made per second of real time, with one and with
-// two clients at once. The summary compares them with their targets.
+// two clients at once; and milliseconds for a short request (UpdateRequired2) alone and
+// while 40 slow clients (each from an address of its own, half of them having sent part of a
+// request head, half nothing) hold connections open. The summary compares them with their
+// targets.
 
 #include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -55,11 +63,10 @@ public:
     TBenchServer()
         : synthesiser_(engine_), cache_(256u << 20, "", 0),
           shared_{Options(), TServerKey::FromBytes(std::string(32, 'k')), &synthesiser_, &cache_,
-                  TWebContent("", ""), ""},
+                  TWebContent("", ""), "", {}},
           server_(shared_, 2) {
-        const int port = server_.Bind("127.0.0.1", 0);
-        shared_.ListenHost = "127.0.0.1:" + std::to_string(port);
-        endpoint_ = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+        port_ = server_.Bind("127.0.0.1", 0);
+        endpoint_ = "http://127.0.0.1:" + std::to_string(port_) + SoapPath;
         thread_ = std::thread([this] { server_.Run(stop_); });
     }
     ~TBenchServer() {
@@ -67,6 +74,7 @@ public:
         thread_.join();
     }
     const std::string &Endpoint() const { return endpoint_; }
+    int Port() const { return port_; }
     TSpeechSynthesiser &Synthesiser() { return synthesiser_; }
     TSpeechEngine &Engine() { return engine_; }
 
@@ -84,6 +92,7 @@ private:
     TDemoServer server_;
     std::atomic<bool> stop_{false};
     std::string endpoint_;
+    int port_ = 0;
     std::thread thread_;
 };
 
@@ -199,12 +208,63 @@ void BM_Clients(benchmark::State &state) {
     ReportXRT(state, audio);
 }
 
+// A connection from 127.0.0.`host` to the server that sends `bytes` and then nothing more;
+// -1 when it cannot be made.
+int SlowConnection(int host, const std::string &bytes) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(0x7F000000u | uint32_t(host));
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    server.sin_port = htons(uint16_t(Server().Port()));
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
+        ::connect(fd, reinterpret_cast<sockaddr *>(&server), sizeof server) != 0) {
+        if (fd >= 0) ::close(fd);
+        return -1;
+    }
+    if (!bytes.empty() && ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) < 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A short request while state.range(0) slow clients hold connections open (for less than
+// their 10 s deadline).
+void BM_ShortRequestBesideSlowClients(benchmark::State &state) {
+    const std::string partial = "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                std::to_string(Server().Port()) + "\r\nContent-Le";
+    std::vector<int> slow;
+    for (int i = 0; i < state.range(0); ++i) {
+        const int fd = SlowConnection(2 + i, i % 2 == 0 ? partial : "");
+        if (fd < 0) {
+            state.SkipWithError("cannot open the slow connections");
+            break;
+        }
+        slow.push_back(fd);
+    }
+    const std::string endpoint = Server().Endpoint();
+    IDemoServerbindingProxy client;
+    for (auto _ : state) {
+        bool required = false;
+        if (client.UpdateRequired2(endpoint.c_str(), nullptr, -1, 12, required) != SOAP_OK) {
+            state.SkipWithError("the request failed");
+            break;
+        }
+        client.destroy();
+    }
+    for (int fd : slow) ::close(fd);
+}
+
 BENCHMARK(BM_SentenceOverSoap)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(BM_SynthesiseOnly)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(BM_Stage_Espeak)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Stage_Resample)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Stage_Encode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Clients)->Threads(1)->Threads(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_ShortRequestBesideSlowClients)->Arg(0)->Arg(40)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 // Console output as usual; each benchmark's time and xRT kept for the summary (the median
 // when repetitions were asked for).
@@ -253,6 +313,13 @@ int main(int argc, char **argv) {
     if (one > 0 && two > 0)
         std::printf("%-48s %8.2fx    (target >= 1.6)    %s\n", "two clients vs one", two / one,
                     two / one >= 1.6 ? "met" : "MISSED");
+    const double alone = find(reporter.milliseconds, "BM_ShortRequestBesideSlowClients/0/");
+    const double beside = find(reporter.milliseconds, "BM_ShortRequestBesideSlowClients/40/");
+    if (alone > 0 && beside > 0) {
+        std::printf("%-48s %8.2f ms\n", "short request, no slow clients", alone);
+        std::printf("%-48s %8.2f ms  (target <= 1000 ms) %s\n", "short request beside 40 slow clients",
+                    beside, beside <= 1000 ? "met" : "MISSED");
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -32,11 +32,17 @@ if listening; then
   echo "A speech service already listens on 127.0.0.1:${port}; using it."
 else
   log_dir="${XDG_STATE_HOME:-$HOME/.local/state}/narrelo"
+  # The log names the texts' sizes and the clients: for this user only (folder 0700, files 0600).
   mkdir -p "$log_dir"
+  chmod 0700 "$log_dir"
   echo "Starting the local speech service on 127.0.0.1:${port} (log: $log_dir/demoserver.log)"
+  old_umask=$(umask)
+  umask 077
   build/server/narrelo-demoserver --bind 127.0.0.1 --port "$port" \
     >"$log_dir/demoserver.out" 2>"$log_dir/demoserver.log" &
   server_pid=$!
+  umask "$old_umask"
+  chmod 0600 "$log_dir/demoserver.out" "$log_dir/demoserver.log"
   for _ in $(seq 1 200); do  # at most 20 s
     listening && break
     kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start:" >&2; tail -n 5 "$server_log" >&2; exit 1; }

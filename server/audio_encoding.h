@@ -10,8 +10,11 @@
 
 inline constexpr int OutputSampleRate = 16000;
 
-// Mono 16-bit samples at `inputRate` resampled to `outputRate`. Throws std::runtime_error
-// when libsoxr fails.
+// The most samples one Resample call takes: an hour at 22,050 Hz, far beyond any item.
+inline constexpr size_t MaxResampleSamples = size_t(3600) * 22050;
+
+// Mono 16-bit samples at `inputRate` resampled to `outputRate`, in blocks. Throws
+// std::runtime_error when libsoxr fails or the input is beyond MaxResampleSamples.
 std::vector<int16_t> Resample(const std::vector<int16_t> &input, int inputRate, int outputRate);
 
 // A complete Ogg Vorbis file (one logical stream with serial number `serial`) of the mono

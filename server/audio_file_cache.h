@@ -2,11 +2,13 @@
 // TAudioFileCache: finished audio files by request digest, bounded in memory and on disk.
 //
 // The most recently used files stay in memory up to MemoryBytes; the least recently used
-// spill into the folder (one file "<digest>.ogg" each, written under a private name and
-// renamed, so a reader never sees half a file), which is trimmed to DiskBytes, oldest
-// first. Files already in the folder at start count towards its bound, so the cache
-// survives a restart and may be shared by several processes (each trims what it knows).
-// Everything here is only a cache: a miss means synthesising again.
+// spill into the folder (one file "<digest>.ogg" each, mode 0600, written under a private
+// name and renamed, so a reader never sees half a file). The folder (mode 0700: other users
+// of the machine see nothing) is bounded to DiskBytes for all processes that share it: its
+// lock file ".lock" records the bytes it holds; each process adds what it writes while it
+// holds the lock (flock), and the one that takes it past the bound trims the folder by what
+// is on disk, oldest first, to nine tenths of the bound. Files already in the folder at start
+// count. Everything here is only a cache: a miss means synthesising again.
 //
 // Thread-safe; files are read and written outside the lock.
 
@@ -22,13 +24,14 @@ public:
     // An empty folder keeps the cache in memory only. A folder that cannot be created is
     // not an error: the cache then stays in memory.
     TAudioFileCache(uint64_t memoryBytes, std::string folder, uint64_t diskBytes);
+    ~TAudioFileCache();
     TAudioFileCache(const TAudioFileCache &) = delete;
     TAudioFileCache &operator=(const TAudioFileCache &) = delete;
 
     std::optional<std::string> Find(const std::string &digest);
     void Store(const std::string &digest, const std::string &bytes);
 
-    // Bytes held in memory and in the folder (as this process knows it).
+    // Bytes held in memory, and in the folder (by every process sharing it).
     uint64_t MemoryBytes() const;
     uint64_t DiskBytes() const;
 
@@ -40,22 +43,24 @@ private:
     using TLru = std::list<TEntry>;
 
     // Moves entries beyond the memory bound out; returns them for writing to disk.
-    std::list<TEntry> TrimMemory();  // lock held
+    std::list<TEntry> TrimMemory();  // lock_ held
     void Spill(const std::list<TEntry> &entries);
     std::string PathOf(const std::string &digest) const;
-    void ScanFolder();
+    void OpenFolder();
+    // Adds `added` to the folder's recorded bytes and trims it when past the bound (or
+    // always, with `rescan`); returns the bytes it holds then.
+    uint64_t Account(uint64_t added, bool rescan) const;
+    uint64_t Trim(uint64_t target) const;  // the folder's lock held
 
     const uint64_t memoryLimit_;
-    const std::string folder_;
+    std::string folder_;
     const uint64_t diskLimit_;
+    int lockFile_ = -1;             // the folder's ".lock"; -1: memory only
 
-    mutable std::mutex lock_;  // guards everything below
-    TLru memory_;              // front: most recently used
+    mutable std::mutex lock_;       // guards the memory part below
+    TLru memory_;                   // front: most recently used
     std::unordered_map<std::string, TLru::iterator> memoryIndex_;
     uint64_t memoryBytes_ = 0;
-    std::list<std::pair<std::string, uint64_t>> disk_;  // front: newest
-    std::unordered_map<std::string, std::list<std::pair<std::string, uint64_t>>::iterator>
-        diskIndex_;
-    uint64_t diskBytes_ = 0;
-    uint64_t counter_ = 0;     // private file names
+    uint64_t counter_ = 0;          // private file names
+    mutable std::mutex diskLock_;   // one thread of this process at a time on the folder's lock
 };

@@ -1,35 +1,85 @@
 #include "server/demo_server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <stdexcept>
+
+#include "server/request_policy.h"
+#include "server/service_limits.h"
 
 namespace {
 
-std::string PeerOf(SOAP_SOCKET socket) {
+// Bytes a refused client may still send after its answer, and for how long, before the
+// connection is closed: enough for it to read the answer rather than a reset.
+constexpr uint64_t DrainBytes = 2 * MaxRequestBytes;
+constexpr int DrainSeconds = 5;
+
+std::string AddressText(const sockaddr_storage &address) {
+    char text[INET6_ADDRSTRLEN] = "?";
+    if (address.ss_family == AF_INET) {
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in *>(&address)->sin_addr, text,
+                  sizeof text);
+    } else if (address.ss_family == AF_INET6) {
+        const in6_addr &v6 = reinterpret_cast<const sockaddr_in6 *>(&address)->sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&v6)) inet_ntop(AF_INET, v6.s6_addr + 12, text, sizeof text);
+        else inet_ntop(AF_INET6, &v6, text, sizeof text);
+    }
+    return text;
+}
+
+std::string PeerOf(int socket) {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getpeername(socket, reinterpret_cast<sockaddr *>(&address), &length) != 0) return "?";
-    char text[INET6_ADDRSTRLEN] = "?";
-    if (address.ss_family == AF_INET)
-        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in *>(&address)->sin_addr, text, sizeof text);
-    else if (address.ss_family == AF_INET6)
-        inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6 *>(&address)->sin6_addr, text,
-                  sizeof text);
-    return text;
+    return AddressText(address);
+}
+
+// This end's address as a Host header names it ("127.0.0.1", "[::1]"); "" when unknown.
+std::string LocalAddressOf(int socket) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) != 0) return "";
+    const std::string text = AddressText(address);
+    return text.find(':') != std::string::npos ? "[" + text + "]" : text;
+}
+
+int64_t NowNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
 
-TDemoServer::TDemoServer(TServiceShared &shared, int workers, size_t queueLimit)
-    : master_(shared), workerCount_(workers < 1 ? 1 : workers), queueLimit_(queueLimit) {
-    master_.accept_timeout = -AcceptPollMicroseconds;
+std::string HostForUrl(const std::string &address, int port) {
+    const bool ipv6 = address.find(':') != std::string::npos && address.front() != '[';
+    return (ipv6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
+}
+
+bool ListensBeyondLoopback(const std::string &address) {
+    if (address == "localhost" || address == "::1" || address == "[::1]") return false;
+    in_addr v4{};
+    if (inet_pton(AF_INET, address.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) != 127;
+    return true;
+}
+
+TDemoServer::TDemoServer(TServiceShared &shared, int workers)
+    : master_(shared), workerCount_(workers < 1 ? 1 : workers), lastBusy_(NowNanoseconds()) {
     master_.bind_flags = SO_REUSEADDR;
 }
 
-TDemoServer::~TDemoServer() = default;
+TDemoServer::~TDemoServer() {
+    for (auto &pending : pending_) ::close(pending->Socket);
+    if (listener_ >= 0) ::close(listener_);
+}
 
 int TDemoServer::Bind(const std::string &address, int port) {
     if (!soap_valid_socket(master_.bind(address.c_str(), port, 128))) {
@@ -37,18 +87,44 @@ int TDemoServer::Bind(const std::string &address, int port) {
         throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) +
                                  (reason ? std::string(": ") + reason : std::string()));
     }
-    sockaddr_storage bound{};
-    socklen_t length = sizeof bound;
-    if (::getsockname(master_.master, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
-        throw std::runtime_error("getsockname failed");
-    if (bound.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port);
-    return ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
+    const int socket = master_.master;
+    master_.master = SOAP_INVALID_SOCKET;  // ours now
+    return Finish(socket, address);
 }
 
+int TDemoServer::Adopt(int socket, const std::string &address) { return Finish(socket, address); }
+
+int TDemoServer::Finish(int socket, const std::string &address) {
+    listener_ = socket;
+    ::fcntl(listener_, F_SETFL, ::fcntl(listener_, F_GETFL) | O_NONBLOCK);
+    ::fcntl(listener_, F_SETFD, FD_CLOEXEC);
+    sockaddr_storage bound{};
+    socklen_t length = sizeof bound;
+    if (::getsockname(listener_, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
+        throw std::runtime_error("getsockname failed");
+    const int port = bound.ss_family == AF_INET6
+                         ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
+                         : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
+    TServiceShared &shared = master_.Shared();
+    shared.ListenHost = HostForUrl(address, port);
+    shared.AllowedHosts = MakeHostAllowList(address, port, shared.Options.AllowHosts);
+    return port;
+}
+
+double TDemoServer::IdleSeconds() const {
+    {
+        std::lock_guard<std::mutex> guard(const_cast<std::mutex &>(lock_));
+        if (openTotal_ > 0 || inHand_ > 0) return 0;
+    }
+    return double(NowNanoseconds() - lastBusy_.load()) / 1e9;
+}
+
+void TDemoServer::Touch() { lastBusy_.store(NowNanoseconds()); }
+
 void TDemoServer::Run(const std::atomic<bool> &stop) {
-    // Each worker's service is a copy of the master made before any accept, so no copy
-    // ever holds the listening socket's state.
+    if (listener_ < 0) throw std::logic_error("TDemoServer::Run before Bind");
+    // Each worker's service is a copy of the master made before any request, so no copy
+    // ever holds another's socket.
     std::vector<std::unique_ptr<TDemoService>> services;
     std::vector<std::thread> workers;
     for (int i = 0; i < workerCount_; ++i) {
@@ -58,24 +134,51 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
     }
     for (auto &service : services) workers.emplace_back([this, &service] { Work(service.get()); });
 
-    const auto enqueue = [this](SOAP_SOCKET connection) {
-        master_.socket = SOAP_INVALID_SOCKET;  // the worker owns it now
-        std::unique_lock<std::mutex> guard(lock_);
-        space_.wait(guard, [this] { return queue_.size() < queueLimit_; });
-        queue_.push_back({connection, PeerOf(connection)});
-        guard.unlock();
-        ready_.notify_one();
-    };
-    while (!stop.load()) {
-        const SOAP_SOCKET connection = master_.accept();
-        if (soap_valid_socket(connection)) enqueue(connection);
-        // else: the poll timed out, a signal came, or an accept failed; look at `stop` again
+    bool stopping = false;
+    std::vector<pollfd> waiting;
+    for (;;) {
+        if (!stopping && stop.load()) {
+            // Clients that connected before the stop have sent their requests: take them too.
+            stopping = true;
+            AcceptAll();
+            ::close(listener_);
+            listener_ = -1;
+        }
+        if (stopping && pending_.empty()) break;
+
+        waiting.clear();
+        Clock::time_point next = Clock::now() + std::chrono::milliseconds(StopPollMilliseconds);
+        if (!stopping) waiting.push_back({listener_, POLLIN, 0});
+        for (const auto &pending : pending_) {
+            short events = POLLIN;
+            if (!pending->Answer.empty() && !pending->Draining) events = POLLOUT;
+            waiting.push_back({pending->Socket, events, 0});
+            next = std::min(next, pending->Deadline);
+        }
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now());
+        const int ready = ::poll(waiting.data(), waiting.size(), int(std::max<int64_t>(0, wait.count() + 1)));
+        if (ready < 0 && errno != EINTR) break;
+
+        const size_t first = stopping ? 0 : 1;
+        // The connections as they were polled; the new ones come after them.
+        std::vector<std::unique_ptr<TPending>> polled;
+        for (auto &pending : pending_) polled.push_back(std::move(pending));
+        pending_.clear();
+        const Clock::time_point now = Clock::now();
+        for (size_t i = 0; i < polled.size(); ++i) {
+            TPending &pending = *polled[i];
+            const short got = ready > 0 ? waiting[first + i].revents : 0;
+            bool keep = true;
+            if (got != 0) keep = Advance(pending);
+            if (keep && now >= pending.Deadline) {
+                if (pending.Result.empty()) pending.Result = "timed out";
+                Close(pending);
+                keep = false;
+            }
+            if (keep) pending_.push_back(std::move(polled[i]));
+        }
+        if (!stopping && ready > 0 && (waiting[0].revents & POLLIN)) AcceptAll();
     }
-    // Clients that connected before the stop have sent their requests: serve them too.
-    master_.accept_timeout = -1000;
-    for (SOAP_SOCKET connection = master_.accept(); soap_valid_socket(connection);
-         connection = master_.accept())
-        enqueue(connection);
 
     {
         std::lock_guard<std::mutex> guard(lock_);
@@ -83,20 +186,201 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
     }
     ready_.notify_all();
     for (std::thread &worker : workers) worker.join();
-    master_.soap_close_socket();
+    if (listener_ >= 0) ::close(listener_);
+    listener_ = -1;
+}
+
+void TDemoServer::AcceptAll() {
+    for (int taken = 0; taken < 256; ++taken) {
+        const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (socket < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;  // EAGAIN: the backlog is empty (or out of descriptors: try again later)
+        }
+        const int one = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        auto pending = std::make_unique<TPending>(socket, PeerOf(socket), Clock::now(),
+                                                  THttpLimits{MaxHeaderBytes, MaxRequestBytes});
+        pending->Deadline = pending->Opened + std::chrono::seconds(std::min(
+                                                  RequestDeadlineSeconds,
+                                                  master_.Shared().Options.IdleTimeout));
+        // Room for it: the oldest connection of the same client still sending its request
+        // goes first, then (all clients over their bound together) the oldest of any.
+        bool room = true;
+        {
+            std::unique_lock<std::mutex> guard(lock_);
+            const bool addressFull = open_[pending->Peer] >= MaxConnectionsPerAddress;
+            const bool allFull = openTotal_ >= MaxOpenConnections;
+            guard.unlock();
+            if (addressFull) Evict(pending->Peer, false);
+            else if (allFull) Evict("", true);
+            guard.lock();
+            room = open_[pending->Peer] < MaxConnectionsPerAddress && openTotal_ < MaxOpenConnections;
+            if (room) {
+                ++open_[pending->Peer];
+                ++openTotal_;
+            }
+        }
+        Touch();
+        if (!room) {
+            // Every connection of this client is being served: it must wait for one of them.
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                ++open_[pending->Peer];
+                ++openTotal_;
+            }
+            StartRefusal(*pending, 503, "Too many connections from this address");
+        }
+        pending_.push_back(std::move(pending));
+    }
+}
+
+void TDemoServer::Evict(const std::string &peer, bool anyPeer) {
+    for (auto at = pending_.begin(); at != pending_.end(); ++at) {
+        TPending &pending = **at;
+        if (!pending.Answer.empty() || (!anyPeer && pending.Peer != peer)) continue;
+        pending.Result = "closed to make room for a newer connection";
+        Close(pending);
+        pending_.erase(at);
+        return;
+    }
+}
+
+bool TDemoServer::Advance(TPending &pending) {
+    if (!pending.Answer.empty() && !pending.Draining) return SendRefusal(pending);
+    char buffer[65536];
+    for (;;) {
+        const size_t ask = pending.Draining ? sizeof buffer
+                                            : std::min(sizeof buffer, pending.Reader.Wanted());
+        const ssize_t got = ::recv(pending.Socket, buffer, ask, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Silent between bytes for longer than the idle timeout: that is the deadline too.
+            return true;
+        }
+        if (got <= 0) {
+            if (pending.Result.empty()) pending.Result = "client closed the connection";
+            Close(pending);
+            return false;
+        }
+        if (pending.Draining) {
+            pending.Drained += uint64_t(got);
+            if (pending.Drained > DrainBytes) {
+                Close(pending);
+                return false;
+            }
+            continue;
+        }
+        pending.BytesIn += uint64_t(got);
+        pending.Deadline = std::min(
+            pending.Opened + std::chrono::seconds(RequestDeadlineSeconds),
+            Clock::now() + std::chrono::seconds(master_.Shared().Options.IdleTimeout));
+        const std::optional<THttpReadResult> read = pending.Reader.Add(buffer, size_t(got));
+        if (!read) continue;
+        THttpRequest &request = pending.Reader.Request();
+        pending.Operation = request.Method;
+        switch (*read) {
+        case THttpReadResult::Complete: break;
+        case THttpReadResult::TooLarge:
+            // A fault in HTTP 500 rather than a bare 413: the client reads the fault string
+            // of a 500 answer and shows it, while of any other status it only says "HTTP Error".
+            StartRefusal(pending, 500,
+                         "The request is larger than " + std::to_string(MaxRequestBytes) + " bytes");
+            return SendRefusal(pending);
+        case THttpReadResult::HeaderTooLarge:
+            pending.Operation = "-";
+            StartRefusal(pending, 431, "The request header is too large");
+            return SendRefusal(pending);
+        case THttpReadResult::LengthRequired:
+            StartRefusal(pending, 411, "The request has no Content-Length");
+            return SendRefusal(pending);
+        case THttpReadResult::BadRequest:
+            pending.Operation = "-";
+            StartRefusal(pending, 400, "Not an HTTP request");
+            return SendRefusal(pending);
+        default: break;
+        }
+        const std::string local = LocalAddressOf(pending.Socket);
+        if (const std::optional<TRefusal> refusal =
+                PolicyRefusal(request, master_.Shared().AllowedHosts, local)) {
+            StartRefusal(pending, refusal->Status, refusal->Text, refusal->ExtraHeader);
+            return SendRefusal(pending);
+        }
+        // Complete and acceptable: a worker serves it, on a blocking socket.
+        ::fcntl(pending.Socket, F_SETFL, ::fcntl(pending.Socket, F_GETFL) & ~O_NONBLOCK);
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            queue_.push_back(TReady{pending.Socket, pending.Peer, local, std::move(request),
+                                    pending.Opened});
+            ++inHand_;
+        }
+        ready_.notify_one();
+        return false;
+    }
+}
+
+void TDemoServer::StartRefusal(TPending &pending, int status, const std::string &text,
+                               const std::string &extraHeader) {
+    pending.Result = std::to_string(status) + " " + text;
+    pending.Answer = RefusalResponse(status, text, extraHeader);
+    pending.AnswerSent = 0;
+    pending.Deadline = Clock::now() + std::chrono::seconds(DrainSeconds);
+}
+
+bool TDemoServer::SendRefusal(TPending &pending) {
+    while (pending.AnswerSent < pending.Answer.size()) {
+        const ssize_t put = ::send(pending.Socket, pending.Answer.data() + pending.AnswerSent,
+                                   pending.Answer.size() - pending.AnswerSent, MSG_NOSIGNAL);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (put <= 0) {
+            Close(pending);
+            return false;
+        }
+        pending.AnswerSent += size_t(put);
+    }
+    // A client still sending its body would get a reset instead of this answer if the
+    // connection closed on unread bytes: let it finish (bounded), then close.
+    ::shutdown(pending.Socket, SHUT_WR);
+    pending.Draining = true;
+    return true;
+}
+
+void TDemoServer::Close(TPending &pending) {
+    ::close(pending.Socket);
+    pending.Socket = -1;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - pending.Opened);
+    LogRequest(master_.Shared().Options, pending.Peer,
+               pending.Operation.empty() ? "-" : pending.Operation, pending.BytesIn,
+               pending.AnswerSent, double(elapsed.count()) / 1000.0, pending.Result);
+    Released(pending.Peer);
+}
+
+void TDemoServer::Released(const std::string &peer) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (--open_[peer] <= 0) open_.erase(peer);
+        --openTotal_;
+    }
+    Touch();
 }
 
 void TDemoServer::Work(TDemoService *service) {
     for (;;) {
-        TConnection connection;
+        TReady ready;
         {
             std::unique_lock<std::mutex> guard(lock_);
             ready_.wait(guard, [this] { return closing_ || !queue_.empty(); });
             if (queue_.empty()) return;  // closing, and everything accepted was served
-            connection = std::move(queue_.front());
+            ready = std::move(queue_.front());
             queue_.pop_front();
         }
-        space_.notify_one();
-        service->ServeConnection(connection.Socket, connection.Peer);
+        service->ServeRequest(ready.Socket, ready.Peer, ready.LocalAddress,
+                              std::move(ready.Request), ready.Opened);
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            --inHand_;
+        }
+        Released(ready.Peer);
     }
 }

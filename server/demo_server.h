@@ -1,16 +1,27 @@
 #pragma once
-// TDemoServer: the listening socket and the workers behind it.
+// TDemoServer: the listening socket, the thread that reads requests, and the workers.
 //
-// One thread accepts (with a short accept timeout, so a stop request is noticed within
-// AcceptPollMicroseconds) and hands each connection to a bounded queue; a fixed pool of
-// worker threads, each with its own copy of the service, serves them. When the queue is
-// full the accepting thread waits and new connections wait in the kernel's backlog. Stop:
-// the connections already waiting in the backlog are taken, then no more; every one taken
-// is served to its end.
+// One thread (the caller of Run) accepts connections and reads every one of them at once with
+// poll, without blocking on any: a request goes to the workers only once it is complete, so a
+// client that sends slowly, or not at all, never holds a worker. Each connection has
+// RequestDeadlineSeconds for its whole head and body and the idle timeout between bytes;
+// one client address may hold MaxConnectionsPerAddress connections, all clients together
+// MaxOpenConnections (at a bound, the oldest connection still sending its request makes room,
+// or the new one is refused with 503 when none is). Requests the service refuses outright
+// (too large, malformed, the request policy of request_policy.h) are answered by this thread
+// too, which then reads what the client still sends (bounded) before closing, so the client
+// sees the answer rather than a reset.
+//
+// A fixed pool of worker threads, each with its own copy of the service, serves the complete
+// requests in the order they were completed. Stop: the connections waiting in the kernel's
+// backlog are taken, then no more; every one taken is read to its end (or its deadline) and
+// served.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,36 +29,89 @@
 #include <vector>
 
 #include "server/demo_service.h"
+#include "server/http_request_reader.h"
+
+// "address:port" as a URL names it (an IPv6 address in brackets).
+std::string HostForUrl(const std::string &address, int port);
+// Whether a service bound to `address` can be reached from other machines.
+bool ListensBeyondLoopback(const std::string &address);
 
 class TDemoServer {
 public:
-    static constexpr int AcceptPollMicroseconds = 200000;
+    static constexpr int StopPollMilliseconds = 200;  // how soon a stop request is noticed
 
-    TDemoServer(TServiceShared &shared, int workers, size_t queueLimit = 64);
+    TDemoServer(TServiceShared &shared, int workers);
     ~TDemoServer();
     TDemoServer(const TDemoServer &) = delete;
     TDemoServer &operator=(const TDemoServer &) = delete;
 
-    // Binds `address`:`port` (0: a free port) with SO_REUSEADDR; returns the port bound.
-    // Throws std::runtime_error with the runtime's reason when it cannot.
+    // Binds `address`:`port` (0: a free port) with SO_REUSEADDR; returns the port bound and
+    // sets the shared ListenHost and AllowedHosts from them. Throws std::runtime_error with
+    // the runtime's reason when it cannot.
     int Bind(const std::string &address, int port);
+    // Serves on `socket`, already bound and listening (handed over by a service manager);
+    // owns it from now on. `address` is what it was bound to, for the Host names allowed.
+    // Returns its port.
+    int Adopt(int socket, const std::string &address);
     // Serves until `stop` becomes true, then finishes what was accepted and returns.
     void Run(const std::atomic<bool> &stop);
+    // Seconds since the server last had a connection open or a request in hand; 0 while it
+    // has one.
+    double IdleSeconds() const;
 
 private:
-    struct TConnection {
-        SOAP_SOCKET Socket;
+    using Clock = std::chrono::steady_clock;
+
+    // A connection whose request is still arriving, or whose refusal is being sent.
+    struct TPending {
+        TPending(int socket, std::string peer, Clock::time_point opened, const THttpLimits &limits)
+            : Socket(socket), Peer(std::move(peer)), Opened(opened), Reader(limits) {}
+
+        int Socket = -1;
         std::string Peer;
+        Clock::time_point Opened;
+        Clock::time_point Deadline;
+        THttpRequestReader Reader;
+        std::string Operation;  // for the log line of a refusal
+        std::string Answer;     // a refusal still to send
+        size_t AnswerSent = 0;
+        bool Draining = false;  // the answer is out: reading what the client still sends
+        uint64_t Drained = 0;
+        uint64_t BytesIn = 0;
+        std::string Result;     // the log line's result
+    };
+    struct TReady {
+        int Socket;
+        std::string Peer;
+        std::string LocalAddress;
+        THttpRequest Request;
+        Clock::time_point Opened;
     };
 
+    int Finish(int socket, const std::string &address);
     void Work(TDemoService *service);
+    void AcceptAll();
+    // Reads what `pending` has to give; false when it is done (closed, or handed over).
+    bool Advance(TPending &pending);
+    void StartRefusal(TPending &pending, int status, const std::string &text,
+                      const std::string &extraHeader = "");
+    bool SendRefusal(TPending &pending);
+    void Close(TPending &pending);
+    void Evict(const std::string &peer, bool anyPeer);
+    void Released(const std::string &peer);
+    void Touch();
 
     TDemoService master_;
     const int workerCount_;
-    const size_t queueLimit_;
-    std::mutex lock_;                 // guards queue_ and closing_
-    std::condition_variable ready_;   // a connection was queued, or closing
-    std::condition_variable space_;   // a connection was taken off the queue
-    std::deque<TConnection> queue_;
+    int listener_ = -1;
+    std::deque<std::unique_ptr<TPending>> pending_;  // oldest first; the reading thread's
+
+    std::mutex lock_;                 // guards the members below
+    std::condition_variable ready_;   // a request was queued, or closing
+    std::deque<TReady> queue_;
+    std::map<std::string, int> open_; // connections open per client address
+    int openTotal_ = 0;
+    int inHand_ = 0;                  // requests queued or being served
     bool closing_ = false;
+    std::atomic<int64_t> lastBusy_;   // steady clock, nanoseconds
 };

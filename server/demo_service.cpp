@@ -1,10 +1,13 @@
 #include "server/demo_service.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +29,6 @@
 
 namespace {
 
-constexpr int TransferSeconds = 120;      // a whole request or answer, however it trickles
 constexpr size_t MaxClientIDBytes = 256;
 
 uint64_t Now() { return uint64_t(std::time(nullptr)); }
@@ -41,38 +43,76 @@ std::string Printable(std::string_view text, size_t limit) {
     return out;
 }
 
-// Ends the sending side and reads what the client still sends, for at most DrainSeconds and
-// DrainBytes, so that it reads the answer before the connection closes.
-void DrainAfterAnswer(int socket) {
-    constexpr int DrainSeconds = 5;
-    constexpr size_t DrainBytes = 64u << 20;
-    ::shutdown(socket, SHUT_WR);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(DrainSeconds);
-    char buffer[65536];
-    for (size_t drained = 0; drained < DrainBytes;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        pollfd waiting{socket, POLLIN, 0};
-        if (::poll(&waiting, 1, int(left.count())) <= 0) break;
-        const ssize_t got = ::recv(socket, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        drained += size_t(got);
+// Whether `body` is a SOAP envelope the runtime may read: UTF-8, well-formed, an Envelope
+// at the top, within the bounds on nesting, elements and attributes (the runtime's own
+// reading grows faster than the envelope beyond them). `why` says what is wrong otherwise.
+bool AcceptableEnvelope(const std::string &body, std::string &why) {
+    const auto lineAt = [&](ptrdiff_t offset) {
+        int line = 1;
+        for (ptrdiff_t i = 0; i < offset && size_t(i) < body.size(); ++i)
+            if (body[size_t(i)] == '\n') ++line;
+        return line;
+    };
+    const bool utf16 = body.size() >= 2 && ((body[0] == '\xFE' && body[1] == '\xFF') ||
+                                            (body[0] == '\xFF' && body[1] == '\xFE'));
+    if (utf16 || body.find('\0') != std::string::npos) {
+        why = "the request must be UTF-8";
+        return false;
     }
-}
-
-// Whether `body` is one well-formed XML document; `why` names the line otherwise.
-bool WellFormedXml(const std::string &body, std::string &why) {
     pugi::xml_document document;
     const pugi::xml_parse_result result =
-        document.load_buffer(body.data(), body.size(), pugi::parse_minimal);
-    if (result && document.document_element()) return true;
-    int line = 1;
-    for (ptrdiff_t i = 0; i < result.offset && size_t(i) < body.size(); ++i)
-        if (body[size_t(i)] == '\n') ++line;
-    why = "XML error on line " + std::to_string(line) + ": " +
-          (result ? "no element" : result.description());
-    return false;
+        document.load_buffer(body.data(), body.size(), pugi::parse_minimal, pugi::encoding_utf8);
+    if (!result || !document.document_element()) {
+        why = "not a well-formed SOAP envelope: XML error on line " +
+              std::to_string(lineAt(result.offset)) + ": " +
+              (result ? "no element" : result.description());
+        return false;
+    }
+    const char *name = document.document_element().name();
+    const char *colon = std::strrchr(name, ':');
+    if (std::strcmp(colon ? colon + 1 : name, "Envelope") != 0) {
+        why = "not a SOAP envelope: its top element is " + std::string(name).substr(0, 64);
+        return false;
+    }
+    // Without recursion: the depth is what is being checked.
+    size_t elements = 0;
+    pugi::xml_node node = document.document_element();
+    int depth = 1;
+    while (node) {
+        if (node.type() == pugi::node_element) {
+            ++elements;
+            size_t attributes = 0;
+            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+                 attribute = attribute.next_attribute())
+                ++attributes;
+            const int line = lineAt(node.offset_debug());
+            if (depth > MaxXmlDepth) {
+                why = "elements nested deeper than " + std::to_string(MaxXmlDepth) +
+                      " (line " + std::to_string(line) + ")";
+                return false;
+            }
+            if (attributes > size_t(MaxXmlAttributes)) {
+                why = "more than " + std::to_string(MaxXmlAttributes) +
+                      " attributes on one element (line " + std::to_string(line) + ")";
+                return false;
+            }
+            if (elements > size_t(MaxXmlElements)) {
+                why = "more than " + std::to_string(MaxXmlElements) + " elements";
+                return false;
+            }
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node) node = node.next_sibling();
+    }
+    return true;
 }
 
 std::string XmlEscaped(const std::string &text) {
@@ -106,8 +146,11 @@ TDemoService::TDemoService(TServiceShared &shared)
     : IDemoServerbindingService(0, 0), shared_(shared) {
     recv_timeout = shared.Options.IdleTimeout;  // an idle connection ends
     send_timeout = shared.Options.IdleTimeout;
-    transfer_timeout = TransferSeconds;
-    recv_maxlength = MaxRequestBytes + 64 * 1024;  // the header's share on top (a backstop)
+    transfer_timeout = AnswerDeadlineSeconds;
+    recv_maxlength = MaxRequestBytes + MaxHeaderBytes;  // a backstop: requests arrive whole
+    // Backstops too: AcceptableEnvelope has refused anything beyond these already.
+    maxlevel = MaxXmlDepth;
+    maxoccurs = size_t(MaxXmlElements);
     socket_flags = MSG_NOSIGNAL;  // a client that hangs up never raises SIGPIPE
     InstallHooks();
 }
@@ -127,6 +170,7 @@ void TDemoService::InstallHooks() {
     fsend = CountingSend;
     fparsehdr = ParseHeader;
     fget = HttpGet;
+    fopt = Options;
 }
 
 size_t TDemoService::MemoryRecv(struct soap *soap, char *buffer, size_t length) {
@@ -146,93 +190,93 @@ int TDemoService::CountingSend(struct soap *soap, const char *data, size_t lengt
 
 int TDemoService::ParseHeader(struct soap *soap, const char *key, const char *value) {
     auto *self = static_cast<TDemoService *>(soap);
-    const int result = self->runtimeParseHeader_(soap, key, value);
-    if (result != SOAP_OK) return result;
-    if (strcasecmp(key, "Host") == 0) self->host_ = SaneHost(value ? value : "");
-    return SOAP_OK;
+    // The runtime answers an Origin with Access-Control-* headers of its own: it never
+    // sees one (the request policy has already refused a foreign one).
+    if (strcasecmp(key, "Origin") == 0 || strncasecmp(key, "Access-Control-", 15) == 0)
+        return SOAP_OK;
+    return self->runtimeParseHeader_(soap, key, value);
 }
 
-void TDemoService::ServeConnection(SOAP_SOCKET connection, const std::string &peer) {
-    operation_ = "-";
-    result_.clear();
-    host_.clear();
-    input_.clear();
-    inputAt_ = 0;
-    bytesIn_ = bytesOut_ = 0;
-    const auto started = std::chrono::steady_clock::now();
+int TDemoService::Options(struct soap *soap) {
+    // Never reached (the request policy refuses OPTIONS first); a backstop all the same.
+    return soap_send_empty_response(soap, 405);
+}
 
-    socket = connection;
-    THttpRequest request;
-    THttpLimits limits;
-    limits.IdleSeconds = shared_.Options.IdleTimeout;
-    limits.TransferSeconds = TransferSeconds;
-    limits.MaxBodyBytes = MaxRequestBytes;
-    const THttpReadResult read = ReadHttpRequest(connection, limits, request);
-    bytesIn_ = request.Bytes.size();
-    std::string why;
-    switch (read) {
-    case THttpReadResult::Complete:
-        if (request.Method == "POST" && !WellFormedXml(request.Bytes.substr(request.HeaderSize), why)) {
-            operation_ = "POST";
-            Refuse(500, "SOAP-ENV:Client", "The request is not a well-formed SOAP envelope: " + why);
-        } else {
-            input_ = std::move(request.Bytes);
-            const int code = serve();
-            if (result_.empty()) {
-                if (code == SOAP_OK || code == SOAP_STOP) {
-                    result_ = "ok";
-                } else {
-                    const char *text = ::soap_fault_string(this);
-                    result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
-                }
-            }
-        }
-        break;
-    case THttpReadResult::Closed: result_ = "client closed the connection"; break;
-    case THttpReadResult::TimedOut: result_ = "timed out"; break;
-    case THttpReadResult::TooLarge:
-        operation_ = request.Method;
-        // A fault in HTTP 500 rather than a bare 413: the client reads the fault string of a
-        // 500 answer and shows it, while of any other status it only says "HTTP Error".
-        Refuse(500, "SOAP-ENV:Client",
-               "The request is larger than " + std::to_string(MaxRequestBytes) + " bytes");
-        break;
-    case THttpReadResult::HeaderTooLarge:
-        Refuse(431, "SOAP-ENV:Client", "The request header is too large");
-        break;
-    case THttpReadResult::LengthRequired:
-        operation_ = request.Method;
-        Refuse(411, "SOAP-ENV:Client", "The request has no Content-Length");
-        break;
-    case THttpReadResult::BadRequest: Refuse(400, "SOAP-ENV:Client", "Not an HTTP request"); break;
-    }
-    destroy();
-    if (soap_valid_socket(socket)) soap_force_close_socket();
+std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader) {
+    return HttpResponse(status, "text/xml; charset=utf-8",
+                        SoapFaultEnvelope("SOAP-ENV:Client", text), extraHeader);
+}
 
-    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - started);
+void LogRequest(const TServerOptions &options, const std::string &peer,
+                const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
+                double milliseconds, const std::string &result) {
+    if (options.Quiet) return;
     char line[1024];
     const int length = std::snprintf(
         line, sizeof line, "%s %s in=%llu out=%llu %.1fms %s\n", peer.c_str(),
-        Printable(operation_, 200).c_str(), static_cast<unsigned long long>(bytesIn_),
-        static_cast<unsigned long long>(bytesOut_), double(elapsed.count()) / 1000.0,
-        Printable(result_, 300).c_str());
-    if (length > 0 && !shared_.Options.Quiet) {
-        // One write per line, so lines of several workers never interleave.
-        const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
-        (void)ignored;
-    }
+        Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
+        static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
+    if (length <= 0) return;
+    const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
+    (void)ignored;
 }
 
-void TDemoService::Refuse(int status, const std::string &faultCode, const std::string &text) {
+void TDemoService::ServeRequest(int connection, const std::string &peer,
+                                const std::string &localAddress, THttpRequest &&request,
+                                std::chrono::steady_clock::time_point opened) {
+    operation_ = request.Method;
+    result_.clear();
+    listenHost_ = localAddress.empty()
+                      ? shared_.ListenHost
+                      : localAddress + ":" + std::to_string(shared_.AllowedHosts.Port);
+    inputAt_ = 0;
+    bytesIn_ = request.Bytes.size();
+    bytesOut_ = 0;
+    socket = connection;
+    // A refusal's plain send below waits no longer than the runtime's own sends do.
+    const timeval patience{shared_.Options.IdleTimeout, 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
+
+    std::string why;
+    if (request.Method == "POST" &&
+        !AcceptableEnvelope(request.Bytes.substr(request.HeaderSize), why)) {
+        Refuse(500, "The request is refused: " + why);
+    } else {
+        input_ = std::move(request.Bytes);
+        const int code = serve();
+        if (result_.empty()) {
+            if ((code == SOAP_OK || code == SOAP_STOP) && bytesOut_ == 0) {
+                // The runtime read the request and answered nothing: the client hears why.
+                Refuse(500, "The request was read but not understood");
+            } else if (code == SOAP_OK || code == SOAP_STOP) {
+                result_ = "ok";
+            } else {
+                const char *text = ::soap_fault_string(this);
+                result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
+            }
+        }
+    }
+    destroy();
+    if (soap_valid_socket(socket)) soap_force_close_socket();
+    input_.clear();
+
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - opened);
+    LogRequest(shared_.Options, peer, operation_, bytesIn_, bytesOut_,
+               double(elapsed.count()) / 1000.0, result_);
+}
+
+void TDemoService::Refuse(int status, const std::string &text) {
     result_ = std::to_string(status) + " " + text;
-    const std::string body = SoapFaultEnvelope(faultCode, text);
-    const std::string response = HttpResponse(status, "text/xml; charset=utf-8", body);
-    if (!SendAll(socket, response, shared_.Options.IdleTimeout)) return;
+    const std::string response = RefusalResponse(status, text);
+    size_t sent = 0;
+    while (sent < response.size()) {
+        const ssize_t put = ::send(socket, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return;
+        sent += size_t(put);
+    }
     bytesOut_ += response.size();
-    // A client still sending its body would get a reset instead of this answer if the
-    // connection closed on unread bytes: let it finish (bounded), then close.
-    DrainAfterAnswer(socket);
 }
 
 int TDemoService::HttpGet(struct soap *soap) {
@@ -241,7 +285,7 @@ int TDemoService::HttpGet(struct soap *soap) {
 
 int TDemoService::ServeGet() {
     operation_ = std::string("GET ") + path;
-    const TWebAnswer answer = shared_.Web.Get(path, host_, shared_.ListenHost);
+    const TWebAnswer answer = shared_.Web.Get(path, listenHost_);
     http_content = answer.ContentType.c_str();  // read by soap_response below
     const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
     if (soap_response(this, status) != SOAP_OK) return error;
@@ -283,6 +327,26 @@ int TDemoService::SenderFault(const std::string &text) {
 int TDemoService::ReceiverFault(const std::string &text) {
     result_ = "fault: " + text;
     return soap_receiverfault(Duplicate(text), nullptr);
+}
+
+std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
+    const std::string digest = RequestDigest(request);
+    if (std::optional<std::string> ogg = shared_.Cache->Find(digest)) return *ogg;
+    // A client that hangs up stops its speech: the engine and the workers are for the
+    // clients still waiting.
+    const int connection = socket;
+    const auto hungUp = [connection] {
+        pollfd waiting{connection, POLLRDHUP, 0};
+        return ::poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+    };
+    std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
+    shared_.Cache->Store(digest, ogg);
+    return ogg;
+}
+
+int TDemoService::HungUp() {
+    result_ = "cancelled: the client hung up";
+    return SOAP_EOF;
 }
 
 int TDemoService::NotOffered(const char *operation) {
@@ -330,7 +394,7 @@ int TDemoService::Login(int, int, char *, char *, char *ClientID, ns1__LoginResp
 int TDemoService::LastSetupUrl2(char *SessionID, char *&return_) {
     operation_ = "LastSetupUrl2";
     if (const int checked = CheckSessionOf(SessionID); checked != SOAP_OK) return checked;
-    return_ = Duplicate(shared_.Web.InstallerUrl(host_, shared_.ListenHost));
+    return_ = Duplicate(shared_.Web.InstallerUrl(listenHost_));
     return SOAP_OK;
 }
 
@@ -382,12 +446,9 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
                                " bytes, at most " + std::to_string(MaxTextBytes));
         TSpeechSynthesiser::CheckOffered(request);
         const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
-        const std::string digest = RequestDigest(request);
-        std::optional<std::string> ogg = shared_.Cache->Find(digest);
-        if (!ogg) {
-            ogg = shared_.Synthesiser->Synthesise(request).Ogg;
-            shared_.Cache->Store(digest, *ogg);
-        }
+        TSpeechSynthesiser::CheckSpeakable(spoken);
+        const std::string oggBytes = AudioOf(request);
+        const std::string *ogg = &oggBytes;
 
         TDemoAudios audios;
         TDemoAudio *audio = audios.CreateItem();
@@ -407,6 +468,8 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
         return SenderFault(e.what());
+    } catch (const TSpeechCancelled &) {
+        return HungUp();
     } catch (const std::exception &e) {
         return ReceiverFault(e.what());
     }
@@ -420,22 +483,17 @@ int TDemoService::GetSynthesisedFile(char *SessionID, char *AFileID, xsd__base64
     try {
         const std::optional<TSynthesisRequest> request =
             ReadFileId(shared_.Key, TextOf(AFileID), MaxTextBytes);
-        if (!request) {
-            result_ = "ok unknown file id, empty answer";
-            return SOAP_OK;
-        }
-        const std::string digest = RequestDigest(*request);
-        std::optional<std::string> ogg = shared_.Cache->Find(digest);
-        if (!ogg) {
-            ogg = shared_.Synthesiser->Synthesise(*request).Ogg;
-            shared_.Cache->Store(digest, *ogg);
-        }
+        if (!request)
+            return SenderFault("Unknown file identifier: it was not issued by this service");
+        const std::string oggBytes = AudioOf(*request);
+        const std::string *ogg = &oggBytes;
         SetBinary(return_, *ogg);
         result_ = "ok " + std::to_string(ogg->size()) + " bytes";
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
-        result_ = std::string("ok empty answer: ") + e.what();
-        return SOAP_OK;
+        return SenderFault(e.what());
+    } catch (const TSpeechCancelled &) {
+        return HungUp();
     } catch (const std::exception &e) {
         return ReceiverFault(e.what());
     }

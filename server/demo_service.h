@@ -7,24 +7,25 @@
 // back into its Windows-1254 bytes with the client's own UnescapeXmlText. Answers are
 // plain char* and base64 that the runtime writes as the client reads them.
 //
-// Each request is read off the socket first (http_request_reader.h: idle and transfer
-// timeouts; a SOAP fault for a body announced above MaxRequestBytes, which is never read,
-// and for a body that is not well-formed XML) and then handed to the runtime from memory. The same port
-// answers HTTP GET (web_content.h) through the runtime's fget hook. ServeConnection writes
-// one log line per request to standard error.
+// Each request arrives complete (TDemoServer reads it, demo_server.h) and is handed to the
+// runtime from memory; a body that is not a well-formed XML document gets a fault without
+// reaching it. The same port answers HTTP GET (web_content.h) through the runtime's fget
+// hook. ServeRequest writes one log line per request to standard error.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "server/audio_file_cache.h"
+#include "server/http_request_reader.h"
 #include "server/server_key.h"
+#include "server/request_policy.h"
 #include "server/server_options.h"
+#include "server/service_limits.h"
 #include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
 
-inline constexpr size_t MaxTextBytes = 64 * 1024;
-inline constexpr uint64_t MaxRequestBytes = 1024 * 1024;
 
 // What every connection's service shares; lives longer than all of them.
 struct TServiceShared {
@@ -33,8 +34,19 @@ struct TServiceShared {
     TSpeechSynthesiser *Synthesiser;  // not owned
     TAudioFileCache *Cache;           // not owned
     TWebContent Web;
-    std::string ListenHost;           // "address:port" actually bound, for answers without Host
+    std::string ListenHost;           // "address:port" actually bound
+    THostAllowList AllowedHosts;      // the Host values served (TDemoServer::Bind fills it)
 };
+
+// A whole HTTP answer that refuses a request with `status`, its body a SOAP fault (Client)
+// saying `text`; `extraHeader` holds whole header lines.
+std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader = "");
+
+// Writes one line of the request log to standard error (unless quiet): client address,
+// operation, bytes in and out, milliseconds, result; one write, so lines never interleave.
+void LogRequest(const TServerOptions &options, const std::string &peer,
+                const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
+                double milliseconds, const std::string &result);
 
 class TDemoService : public IDemoServerbindingService {
 public:
@@ -45,9 +57,13 @@ public:
 
     TDemoService *copy() override;
 
-    // Serves the one request on the accepted socket `socket` from `peer`, closes the
-    // connection and writes the log line.
-    void ServeConnection(SOAP_SOCKET socket, const std::string &peer);
+    TServiceShared &Shared() { return shared_; }
+
+    // Answers `request`, read complete from the connected (blocking) `socket` from `peer`;
+    // `localAddress` is the address the client reached ("127.0.0.1", "[::1]"), `opened` when
+    // the connection came. Closes the connection and writes the log line.
+    void ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
+                      THttpRequest &&request, std::chrono::steady_clock::time_point opened);
 
     int UpdateRequired(int AVersion, bool &return_) override;
     int Login4(char *AExistsClientID, int AAplicationID, int AVersion, char *AUserName,
@@ -75,34 +91,39 @@ public:
 private:
     static int HttpGet(struct soap *soap);
     static int ParseHeader(struct soap *soap, const char *key, const char *value);
+    static int Options(struct soap *soap);
     static size_t MemoryRecv(struct soap *soap, char *buffer, size_t length);
     static int CountingSend(struct soap *soap, const char *data, size_t length);
 
     void InstallHooks();
     // Answers a request the runtime never sees; returns the log's result text.
-    void Refuse(int status, const std::string &faultCode, const std::string &text);
+    void Refuse(int status, const std::string &text);
     int ServeGet();
     // A fault for the user; records it for the log line. Returns the runtime's code.
     int SenderFault(const std::string &text);
     int ReceiverFault(const std::string &text);
     int NotOffered(const char *operation);
+    // The audio file of `request`, from the cache or made now (stopped when the client
+    // hangs up: TSpeechCancelled).
+    std::string AudioOf(const TSynthesisRequest &request);
+    // The request's result when its client hung up during the work.
+    int HungUp();
     // Checks the session; returns SOAP_OK or the fault already set.
     int CheckSessionOf(const char *session);
     // The unescaped text of a text parameter (empty for a missing one).
     static std::string TextOf(const char *xml);
     void SetBinary(xsd__base64Binary &target, const std::string &bytes);
     char *Duplicate(const std::string &text);
-    std::string Host() const { return host_.empty() ? shared_.ListenHost : host_; }
 
     TServiceShared &shared_;
     // The runtime's own hooks, wrapped by ours.
     int (*runtimeSend_)(struct soap *, const char *, size_t) = nullptr;
     int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
 
-    // Per request, reset by ServeConnection.
+    // Per request, reset by ServeRequest.
     std::string operation_;
     std::string result_;
-    std::string host_;
+    std::string listenHost_;   // "address:port" the client reached
     std::string input_;        // the request, read by MemoryRecv
     size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;

@@ -19,12 +19,19 @@ std::runtime_error KeyFileError(const std::string &what, const std::string &path
     return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
 }
 
-// Reads the whole key file; false when it does not exist.
+// Reads the whole key file; false when it does not exist. Opened without waiting (a FIFO
+// put there would hang the start) and read only when it is a regular file of this user.
 bool ReadKeyFile(const std::string &path, std::string &bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT) return false;
         throw KeyFileError("cannot open key file", path);
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        throw std::runtime_error("key file " + path +
+                                 " is not a regular file of this user: refused");
     }
     bytes.clear();
     char buffer[256];

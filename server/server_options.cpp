@@ -53,6 +53,14 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         else if (option == "--inline") options.Inline = true;
         else if (option == "--quiet") options.Quiet = true;
         else if (option == "--bind") options.Bind = next();
+        else if (option == "--allow-host") {
+            std::string name = next();
+            if (name.empty() || name.size() > 255 ||
+                name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                       "0123456789.-:[]") != std::string::npos)
+                throw std::invalid_argument("--allow-host wants a host name, not \"" + name + "\"");
+            options.AllowHosts.push_back(std::move(name));
+        }
         else if (option == "--port") options.Port = int(ParseNumber(option, next(), 0, 65535));
         else if (option == "--min-version")
             options.MinVersion = int32_t(ParseNumber(option, next(), INT32_MIN, INT32_MAX));
@@ -128,6 +136,9 @@ std::string ServerUsage() {
         "\n"
         "  --bind ADDR            address to listen on (default 127.0.0.1)\n"
         "  --port N               port (default 8081; 0 picks a free one)\n"
+        "  --allow-host NAME      also answer requests whose Host is NAME (NAME:PORT: only\n"
+        "                         that port); repeatable. Without it only 127.0.0.1, [::1],\n"
+        "                         localhost and the --bind address, with the port, are served\n"
         "  --min-version N        clients below this version must update (default 13)\n"
         "  --installer [FILE]     installer offered at /download (default: none; without FILE:\n"
         "                         the Debian package this build tree made)\n"
@@ -145,7 +156,8 @@ std::string ServerUsage() {
         "  --help                 this text\n"
         "  --version              the program's version\n"
         "\n"
-        "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\".\n"
+        "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\"; bound\n"
+        "beyond loopback it also warns that anyone who can reach the machine can use it.\n"
         "SIGINT or SIGTERM: finishes the requests in flight and exits.\n"
         "\n"
         "Looking at the Turkish text processing without a client (UTF-8 on standard input):\n"

@@ -1,17 +1,40 @@
 #include "server/speech_engine.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <espeak-ng/speak_lib.h>
 
+#include "server/service_limits.h"
+
 namespace {
 
+// What one espeak_Synth call collects, and why it stopped early.
+struct TCollecting {
+    std::vector<int16_t> Samples;
+    size_t MaxSamples;
+    const std::function<bool()> *Cancelled;
+    unsigned Calls = 0;
+    bool TooLong = false;
+    bool WasCancelled = false;
+};
+
 // espeak-ng hands the samples to this callback during espeak_Synth (synchronous mode); the
-// job's sample vector travels in the event's user data.
+// job's collection travels in the event's user data. Returning 1 stops the speech.
 int CollectSamples(short *samples, int count, espeak_EVENT *events) {
-    if (samples != nullptr && count > 0 && events != nullptr && events->user_data != nullptr) {
-        auto *out = static_cast<std::vector<int16_t> *>(events->user_data);
-        out->insert(out->end(), samples, samples + count);
+    if (events == nullptr || events->user_data == nullptr) return 0;
+    auto &collecting = *static_cast<TCollecting *>(events->user_data);
+    if (samples != nullptr && count > 0) {
+        if (collecting.Samples.size() + size_t(count) > collecting.MaxSamples) {
+            collecting.TooLong = true;
+            return 1;
+        }
+        collecting.Samples.insert(collecting.Samples.end(), samples, samples + count);
+    }
+    // Asking costs a system call: every few blocks is soon enough.
+    if (*collecting.Cancelled && ++collecting.Calls % 8 == 0 && (*collecting.Cancelled)()) {
+        collecting.WasCancelled = true;
+        return 1;
     }
     return 0;  // go on
 }
@@ -39,16 +62,29 @@ TSpeechEngine::~TSpeechEngine() {
     thread_.join();
 }
 
-std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceSettings &voice) {
+std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceSettings &voice,
+                                          size_t maxSamples, std::function<bool()> cancelled) {
     std::future<std::vector<int16_t>> result;
     {
         std::lock_guard<std::mutex> guard(lock_);
         if (stop_) throw std::runtime_error("the speech engine has stopped");
-        jobs_.push_back(TJob{utf8, voice, {}});
+        jobs_.push_back(TJob{utf8, voice, maxSamples, std::move(cancelled),
+                             std::chrono::steady_clock::now(), {}});
         result = jobs_.back().Result.get_future();
     }
     wake_.notify_one();
     return result.get();
+}
+
+std::deque<TSpeechEngine::TJob>::iterator TSpeechEngine::NextJob() {
+    // The oldest first once it has waited long enough; otherwise the shortest text, so a
+    // sentence never waits long behind a long one.
+    const auto oldest = jobs_.begin();
+    if (std::chrono::steady_clock::now() - oldest->Queued >= std::chrono::seconds(EngineFairnessSeconds))
+        return oldest;
+    return std::min_element(jobs_.begin(), jobs_.end(), [](const TJob &a, const TJob &b) {
+        return a.Text.size() < b.Text.size();
+    });
 }
 
 void TSpeechEngine::Apply(const TVoiceSettings &voice) {
@@ -92,18 +128,23 @@ void TSpeechEngine::Run(std::promise<void> &started) {
             std::unique_lock<std::mutex> guard(lock_);
             wake_.wait(guard, [this] { return stop_ || !jobs_.empty(); });
             if (jobs_.empty()) break;  // stopping, and nothing left
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
+            const auto next = NextJob();
+            job = std::move(*next);
+            jobs_.erase(next);
         }
         try {
+            if (job.Cancelled && job.Cancelled()) throw TSpeechCancelled("the speech is no longer wanted");
             Apply(job.Voice);
-            std::vector<int16_t> samples;
-            samples.reserve(job.Text.size() * 1200);
+            TCollecting collecting{{}, job.MaxSamples, &job.Cancelled};
+            // About what a text's speech takes (some 600 samples a byte), within its bound.
+            collecting.Samples.reserve(std::min(job.Text.size() * 600, job.MaxSamples));
             const espeak_ERROR error =
                 espeak_Synth(job.Text.c_str(), job.Text.size() + 1, 0, POS_CHARACTER, 0,
-                             espeakCHARS_UTF8, nullptr, &samples);
+                             espeakCHARS_UTF8, nullptr, &collecting);
+            if (collecting.TooLong) throw TSpeechTooLong("the speech is longer than its bound");
+            if (collecting.WasCancelled) throw TSpeechCancelled("the speech is no longer wanted");
             if (error != EE_OK) throw std::runtime_error("espeak-ng refused the text");
-            job.Result.set_value(std::move(samples));
+            job.Result.set_value(std::move(collecting.Samples));
         } catch (...) {
             job.Result.set_exception(std::current_exception());
         }

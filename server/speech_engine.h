@@ -5,11 +5,19 @@
 // so it is only ever called from the one thread this object owns: Speak hands the text
 // over and waits for the samples. Everything else (resampling, encoding) runs on the
 // callers' threads, in parallel. At most one TSpeechEngine may exist in a process.
+//
+// The engine is shared fairly: of the texts waiting, the shortest is spoken next, unless one
+// has waited EngineFairnessSeconds, which then goes first; a text's speech stops at its
+// bound of samples, and when its caller says it is no longer wanted (a client that hung up).
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <future>
+#include <limits>
+#include <stdexcept>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -28,6 +36,18 @@ struct TVoiceSettings {
     bool operator==(const TVoiceSettings &) const = default;
 };
 
+// The speech would run past the caller's bound of samples.
+class TSpeechTooLong : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The caller said, before or during the speech, that it is no longer wanted.
+class TSpeechCancelled : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class TSpeechEngine {
 public:
     static constexpr int SampleRate = 22050;
@@ -41,15 +61,25 @@ public:
     TSpeechEngine &operator=(const TSpeechEngine &) = delete;
 
     // The speech of `utf8` (plain text, not SSML). Thread-safe; blocks until done. Throws
-    // std::runtime_error when espeak-ng refuses the text.
-    std::vector<int16_t> Speak(const std::string &utf8, const TVoiceSettings &voice);
+    // std::runtime_error when espeak-ng refuses the text, TSpeechTooLong when the speech
+    // would pass `maxSamples`, TSpeechCancelled when `cancelled` (asked on the engine's
+    // thread, now and then while speaking) says so.
+    std::vector<int16_t> Speak(const std::string &utf8, const TVoiceSettings &voice,
+                               size_t maxSamples = std::numeric_limits<size_t>::max(),
+                               std::function<bool()> cancelled = {});
 
 private:
     struct TJob {
         std::string Text;
         TVoiceSettings Voice;
+        size_t MaxSamples;
+        std::function<bool()> Cancelled;
+        std::chrono::steady_clock::time_point Queued;
         std::promise<std::vector<int16_t>> Result;
     };
+
+    // The next job to speak (jobs_ not empty; lock_ held).
+    std::deque<TJob>::iterator NextJob();
 
     void Run(std::promise<void> &started);
     void Apply(const TVoiceSettings &voice);  // engine thread only

@@ -5,6 +5,7 @@
 
 #include "foundation/code_page.h"
 #include "server/audio_encoding.h"
+#include "server/service_limits.h"
 #include "server/turkish/turkish_text.h"
 #include "server/xml_sentences.h"
 
@@ -51,14 +52,36 @@ std::string TSpeechSynthesiser::SpokenTextOf(const TSynthesisRequest &request) {
     return spoken;
 }
 
-TSynthesisResult TSpeechSynthesiser::Synthesise(const TSynthesisRequest &request) const {
+void TSpeechSynthesiser::CheckSpeakable(const std::string &spoken) {
+    if (spoken.size() > MaxSpokenTextBytes)
+        throw TSynthesisError("The text is too long to be spoken as one item: " +
+                              std::to_string(spoken.size()) + " bytes of words to say, at most " +
+                              std::to_string(MaxSpokenTextBytes) + "; split it into sentences");
+}
+
+TSynthesisResult TSpeechSynthesiser::Synthesise(const TSynthesisRequest &request,
+                                                const std::function<bool()> &cancelled) const {
     CheckOffered(request);
     TSynthesisResult result;
     result.SpokenText = SpokenTextOf(request);
-    const std::vector<int16_t> speech =
-        engine_.Speak(cp1254::ToUtf8(result.SpokenText), VoiceOf(request));
+    CheckSpeakable(result.SpokenText);
+    const auto stillWanted = [&] {
+        if (cancelled && cancelled()) throw TSpeechCancelled("the speech is no longer wanted");
+    };
+    std::vector<int16_t> speech;
+    try {
+        speech = engine_.Speak(cp1254::ToUtf8(result.SpokenText), VoiceOf(request),
+                               size_t(MaxAudioSecondsPerItem) * TSpeechEngine::SampleRate, cancelled);
+    } catch (const TSpeechTooLong &) {
+        throw TSynthesisError("The speech of this text would be longer than " +
+                              std::to_string(MaxAudioSecondsPerItem / 60) +
+                              " minutes, the most one item may have; split it into sentences");
+    }
+    stillWanted();
     const std::vector<int16_t> samples =
         Resample(speech, TSpeechEngine::SampleRate, OutputSampleRate);
+    speech = {};
+    stillWanted();
     // The serial number comes from the request, so the same request gives the same bytes.
     const std::string digest = RequestDigest(request);
     const int serial = int(std::stoul(digest.substr(0, 7), nullptr, 16));

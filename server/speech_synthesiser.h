@@ -5,6 +5,7 @@
 //   speaker 2 "Belirgin Okuma"  slower, with pauses between the words and a calmer pitch.
 // Only the speech engine is serialised; resampling and encoding run on the caller's thread.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -27,13 +28,19 @@ class TSpeechSynthesiser {
 public:
     explicit TSpeechSynthesiser(TSpeechEngine &engine) : engine_(engine) {}
 
-    // Same request, same bytes. Throws TSynthesisError for a request it does not offer.
-    TSynthesisResult Synthesise(const TSynthesisRequest &request) const;
+    // Same request, same bytes. Throws TSynthesisError for a request it does not offer or
+    // whose speech is beyond the bounds (MaxSpokenTextBytes, refused before any speaking,
+    // and MaxAudioSecondsPerItem), TSpeechCancelled once `cancelled` (asked now and then,
+    // also on the engine's thread) says the result is no longer wanted.
+    TSynthesisResult Synthesise(const TSynthesisRequest &request,
+                                const std::function<bool()> &cancelled = {}) const;
 
     // What Synthesise would speak, without speaking it (Windows-1254).
     static std::string SpokenTextOf(const TSynthesisRequest &request);
     // Throws TSynthesisError unless the speaker and file type are offered.
     static void CheckOffered(const TSynthesisRequest &request);
+    // Throws TSynthesisError when `spoken` (SpokenTextOf) is more than one item may say.
+    static void CheckSpeakable(const std::string &spoken);
     static TVoiceSettings VoiceOf(const TSynthesisRequest &request);
 
 private:

@@ -1,8 +1,7 @@
 #include "server/web_content.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -19,23 +18,59 @@ std::string ContentTypeOf(const fs::path &path) {
     return "application/octet-stream";
 }
 
-bool SafePath(std::string_view path) {
-    if (path.empty() || path.front() != '/') return false;
-    if (path.find('\\') != std::string_view::npos || path.find('\0') != std::string_view::npos)
-        return false;
-    // No segment may start with a dot: no "..", no hidden files.
-    return path.find("/.") == std::string_view::npos;
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
-bool ReadWhole(const fs::path &path, std::string &bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// One segment of a request path with its percent escapes decoded; "" when it is not a plain
+// name below its folder: empty, "." or "..", hidden (a leading dot), or holding a slash,
+// backslash, NUL or a broken escape once decoded.
+std::string SegmentName(std::string_view segment) {
+    std::string name;
+    for (size_t i = 0; i < segment.size(); ++i) {
+        char c = segment[i];
+        if (c == '%') {
+            const int high = i + 1 < segment.size() ? HexValue(segment[i + 1]) : -1;
+            const int low = i + 2 < segment.size() ? HexValue(segment[i + 2]) : -1;
+            if (high < 0 || low < 0) return "";
+            c = char(high * 16 + low);
+            i += 2;
+        }
+        if (c == '/' || c == '\\' || c == '\0') return "";
+        name += c;
+    }
+    if (name.empty() || name.front() == '.') return "";
+    return name;
 }
 
-std::string HostOr(std::string_view host, std::string_view fallbackHost) {
-    return std::string(host.empty() ? fallbackHost : host);
+// The file below `root` that `path` names, built one checked segment at a time; "" when
+// a segment is refused. A trailing slash names the folder itself.
+std::optional<fs::path> PathBelow(const fs::path &root, std::string_view path) {
+    if (path.empty() || path.front() != '/') return std::nullopt;
+    fs::path file = root;
+    path.remove_prefix(1);
+    while (!path.empty()) {
+        const size_t slash = path.find('/');
+        const std::string name = SegmentName(path.substr(0, slash));
+        if (name.empty()) return std::nullopt;
+        file /= name;
+        if (slash == std::string_view::npos) break;
+        path.remove_prefix(slash + 1);
+    }
+    return file;
+}
+
+// Whether `inside` is `folder` or lies below it (both canonical).
+bool Contains(const fs::path &folder, const fs::path &inside) {
+    auto at = inside.begin();
+    for (const fs::path &part : folder) {
+        if (at == inside.end() || *at != part) return false;
+        ++at;
+    }
+    return true;
 }
 
 std::string InstallerName(const std::string &installer) {
@@ -66,35 +101,24 @@ std::string DownloadPage(const std::string &installerPath) {
 
 }  // namespace
 
-std::string SaneHost(std::string_view host) {
-    if (host.size() > 255) return "";
-    for (char c : host) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
-        if (!ok) return "";
-    }
-    return std::string(host);
-}
-
 TWebContent::TWebContent(std::string webRoot, std::string installer)
     : webRoot_(std::move(webRoot)), installer_(std::move(installer)) {
     if (!installer_.empty()) installerPath_ = "/download/" + InstallerName(installer_);
 }
 
-std::string TWebContent::InstallerUrl(std::string_view host, std::string_view fallbackHost) const {
+std::string TWebContent::InstallerUrl(std::string_view listenHost) const {
     if (installerPath_.empty()) return "";
-    return "http://" + HostOr(host, fallbackHost) + installerPath_;
+    return "http://" + std::string(listenHost) + installerPath_;
 }
 
-TWebAnswer TWebContent::Get(std::string_view path, std::string_view host,
-                            std::string_view fallbackHost) const {
+TWebAnswer TWebContent::Get(std::string_view path, std::string_view listenHost) const {
     TWebAnswer answer;
     // The query part plays no role.
     if (const size_t query = path.find('?'); query != std::string_view::npos)
         path = path.substr(0, query);
     if (path == "/demoserver.txt") {
         answer.Status = 200;
-        answer.Body = "http://" + HostOr(host, fallbackHost) + SoapPath + "\r\n";
+        answer.Body = "http://" + std::string(listenHost) + SoapPath + "\r\n";
         return answer;
     }
     if (path == "/download" || path == "/download/") {
@@ -114,14 +138,21 @@ TWebAnswer TWebContent::Get(std::string_view path, std::string_view host,
         return answer;
     }
     answer.Body = "Not Found\n";
-    if (!SafePath(path) || webRoot_.empty()) return answer;
-    fs::path file = fs::path(webRoot_) / fs::path(std::string(path.substr(1)));
+    if (webRoot_.empty()) return answer;
     std::error_code error;
+    const fs::path root = fs::canonical(webRoot_, error);
+    if (error) return answer;
+    const std::optional<fs::path> named = PathBelow(root, path);
+    if (!named) return answer;
+    // The canonical file must still lie below the canonical root: a symbolic link in the
+    // web folder that points out of it is not followed.
+    fs::path file = fs::canonical(*named, error);
+    if (error || !Contains(root, file)) return answer;
     if (fs::is_directory(file, error)) file /= "index.html";
-    std::string bytes;
-    if (!fs::is_regular_file(file, error) || !ReadWhole(file, bytes)) return answer;
+    if (!fs::is_regular_file(fs::symlink_status(file, error))) return answer;
     answer.Status = 200;
     answer.ContentType = ContentTypeOf(file);
-    answer.Body = std::move(bytes);
+    answer.Body.clear();
+    answer.FilePath = file.string();
     return answer;
 }

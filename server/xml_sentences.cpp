@@ -5,6 +5,8 @@
 
 #include <pugixml.hpp>
 
+#include "server/service_limits.h"
+
 namespace {
 
 // Bytes are taken as they are: no encoding guess, no conversion.
@@ -19,9 +21,9 @@ int LineOf(std::string_view text, ptrdiff_t offset) {
     return line;
 }
 
-void Parse(pugi::xml_document &xml, std::string_view document) {
+void Parse(pugi::xml_document &xml, std::string_view document, unsigned options = ParseOptions) {
     const pugi::xml_parse_result result =
-        xml.load_buffer(document.data(), document.size(), ParseOptions, pugi::encoding_utf8);
+        xml.load_buffer(document.data(), document.size(), options, pugi::encoding_utf8);
     if (!result)
         throw TXmlSentenceError("XML error on line " +
                                 std::to_string(LineOf(document, result.offset)) + ": " +
@@ -35,61 +37,119 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The position of the ">" that ends the first "</SENTENCE>" after `from` (not a
-// "</SENTENCEPART>"), or npos.
-size_t EndTagEnd(std::string_view document, size_t from) {
-    static constexpr std::string_view Tag = "</SENTENCE";
-    for (size_t at = document.find(Tag, from); at != std::string_view::npos;
-         at = document.find(Tag, at + 1)) {
-        size_t i = at + Tag.size();
-        while (i < document.size() && (document[i] == ' ' || document[i] == '\t' ||
-                                       document[i] == '\r' || document[i] == '\n'))
-            ++i;
-        if (i < document.size() && document[i] == '>') return i;
+// Visits the nodes below `root` in document order, without recursion (a text may nest
+// deeply); `visit(node, depth)` (the root's children have depth 1) returns whether to go
+// into the node's children.
+template <typename Visit>
+void Walk(const pugi::xml_node &root, Visit visit) {
+    pugi::xml_node node = root.first_child();
+    int depth = 1;
+    while (node) {
+        if (visit(node, depth) && node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (!node.next_sibling()) {
+            node = node.parent();
+            --depth;
+            if (!node || node == root) return;
+        }
+        node = node.next_sibling();
     }
-    return std::string_view::npos;
 }
 
-void CollectParts(const pugi::xml_node &node, int32_t kind, std::vector<TXmlTextPart> &parts) {
-    for (const pugi::xml_node &child : node.children()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-            const std::string_view text = Trim(child.value());
-            if (!text.empty()) parts.push_back({kind, std::string(text)});
-        } else if (child.type() == pugi::node_element) {
-            int32_t childKind = kind;
-            if (std::strcmp(child.name(), "SENTENCEPART") == 0)
-                childKind = int32_t(std::strtol(child.attribute("TEXTKIND").value(), nullptr, 10));
-            CollectParts(child, childKind, parts);
-        }
+void CheckDepth(std::string_view document, const pugi::xml_node &node, int depth) {
+    if (depth > MaxXmlTextDepth)
+        throw TXmlSentenceError("XML error on line " +
+                                std::to_string(LineOf(document, node.offset_debug())) +
+                                ": elements nested deeper than " + std::to_string(MaxXmlTextDepth));
+}
+
+// Where `node` begins in the document: its "<", or its first byte for text.
+ptrdiff_t StartOf(const pugi::xml_node &node) {
+    const ptrdiff_t at = node.offset_debug();  // a name's or a value's first byte
+    switch (node.type()) {
+    case pugi::node_element: return at - 1;               // "<"
+    case pugi::node_pi:
+    case pugi::node_declaration: return at - 2;           // "<?"
+    case pugi::node_comment: return at - 4;               // "<!--"
+    case pugi::node_cdata: return at - 9;                 // "<![CDATA["
+    default: return at;
     }
+}
+
+// The end (one past its last byte) of `element` at `depth`, from the parser's offsets: every
+// byte of the document belongs to a node (white space, comments and processing instructions
+// included) except the end tags, so the element ends where the next node after it begins,
+// less the end tags of the ancestors it closes on the way there.
+size_t EndOf(std::string_view document, const pugi::xml_node &element, int depth) {
+    pugi::xml_node next = element;
+    int closed = 0;  // ancestors whose end tags stand between the element and `next`
+    while (next && next.type() != pugi::node_document && !next.next_sibling()) {
+        next = next.parent();
+        ++closed;
+    }
+    size_t limit = document.size();
+    if (next && next.type() != pugi::node_document)
+        limit = size_t(StartOf(next.next_sibling()));
+    else
+        closed = depth - 1;  // the element's subtree ends the document: every ancestor closes
+    // White space there is outside every element (inside one it would be a node).
+    while (limit > 0 && std::string_view(" \t\r\n").find(document[limit - 1]) != std::string_view::npos)
+        --limit;
+    for (int i = 0; i < closed && limit > 0; ++i) {
+        const size_t tag = document.rfind("</", limit - 1);
+        if (tag == std::string_view::npos) break;
+        limit = tag;
+    }
+    return limit;
 }
 
 }  // namespace
 
 std::vector<TXmlSentence> ParseXmlSentences(std::string_view document) {
     pugi::xml_document xml;
-    Parse(xml, document);
+    // Every kind of node, so that the parser accounts for every byte (see EndOf).
+    Parse(xml, document,
+          ParseOptions | pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata |
+              pugi::parse_declaration | pugi::parse_doctype);
     std::vector<TXmlSentence> sentences;
-    const pugi::xpath_node_set found = xml.select_nodes("//SENTENCE");
-    for (const pugi::xpath_node &item : found) {
-        const pugi::xml_node node = item.node();
-        // offset_debug is the position of the element's name; its "<" stands just before.
-        const ptrdiff_t name = node.offset_debug();
-        if (name < 1) continue;
-        const size_t from = size_t(name - 1);
-        // A self-closing element ends at its first ">"; any other at its end tag's.
-        size_t end = document.find('>', from);
-        if (end != std::string_view::npos && document[end - 1] != '/') end = EndTagEnd(document, from);
-        if (end == std::string_view::npos)
-            throw TXmlSentenceError("XML error on line " + std::to_string(LineOf(document, name)) +
-                                    ": SENTENCE without end tag");
+    size_t answerBytes = 0;
+    Walk(xml, [&](const pugi::xml_node &node, int depth) {
+        CheckDepth(document, node, depth);
+        if (node.type() != pugi::node_element || std::strcmp(node.name(), "SENTENCE") != 0)
+            return true;
+        const auto lineOf = [&] { return std::to_string(LineOf(document, node.offset_debug())); };
+        // A sentence holds no sentence: the answer would repeat the inner ones.
+        for (pugi::xml_node inner = node.first_child(); inner;) {
+            if (inner.type() == pugi::node_element && std::strcmp(inner.name(), "SENTENCE") == 0)
+                throw TXmlSentenceError("XML error on line " + lineOf() +
+                                        ": a SENTENCE inside another SENTENCE");
+            if (inner.first_child()) {
+                inner = inner.first_child();
+                continue;
+            }
+            while (inner && !inner.next_sibling()) {
+                inner = inner.parent();
+                if (inner == node) inner = pugi::xml_node();
+            }
+            if (inner) inner = inner.next_sibling();
+        }
+        const size_t from = size_t(StartOf(node));
+        const size_t end = EndOf(document, node, depth);
         TXmlSentence sentence;
-        sentence.Range = {int32_t(from), int32_t(end + 1 - from)};
+        sentence.Range = {int32_t(from), int32_t(end - from)};
         sentence.Document = "<xml>\r\n";
-        sentence.Document.append(document.substr(from, end + 1 - from));
+        sentence.Document.append(document.substr(from, end - from));
         sentence.Document += "\r\n</xml>\r\n";
+        answerBytes += sentence.Document.size();
+        if (answerBytes > MaxSentenceAnswerBytes)
+            throw TXmlSentenceError("The sentences of this text are more than " +
+                                    std::to_string(MaxSentenceAnswerBytes) + " bytes");
         sentences.push_back(std::move(sentence));
-    }
+        return false;
+    });
     return sentences;
 }
 
@@ -97,6 +157,23 @@ std::vector<TXmlTextPart> XmlTextParts(std::string_view document) {
     pugi::xml_document xml;
     Parse(xml, document);
     std::vector<TXmlTextPart> parts;
-    CollectParts(xml, 0, parts);
+    // kinds[d]: the text kind inside the element at depth d (0: running text).
+    std::vector<int32_t> kinds{0};
+    Walk(xml, [&](const pugi::xml_node &node, int depth) {
+        CheckDepth(document, node, depth);
+        const int32_t kind = kinds[size_t(depth - 1)];
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+            const std::string_view text = Trim(node.value());
+            if (!text.empty()) parts.push_back({kind, std::string(text)});
+            return false;
+        }
+        if (node.type() != pugi::node_element) return false;
+        kinds.resize(size_t(depth) + 1);
+        kinds[size_t(depth)] =
+            std::strcmp(node.name(), "SENTENCEPART") == 0
+                ? int32_t(std::strtol(node.attribute("TEXTKIND").value(), nullptr, 10))
+                : kind;
+        return true;
+    });
     return parts;
 }

@@ -39,11 +39,6 @@ void InstallSignalHandlers() {
     signal(SIGPIPE, SIG_IGN);  // a client that hangs up is an error of that request only
 }
 
-std::string HostForUrl(const std::string &address, int port) {
-    const bool ipv6 = address.find(':') != std::string::npos;
-    return (ipv6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -74,16 +69,17 @@ int main(int argc, char **argv) {
         TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
                               uint64_t(options.DiskCacheBytes));
         TServiceShared shared{options, TServerKey::LoadOrCreate(options.KeyFile), &synthesiser,
-                              &cache, TWebContent(options.WebRoot, options.Installer), ""};
+                              &cache, TWebContent(options.WebRoot, options.Installer), "", {}};
         TDemoServer server(shared, options.Workers);
-        const int port = server.Bind(options.Bind, options.Port);
-        const std::string listenHost =
-            HostForUrl(options.Bind == "0.0.0.0" || options.Bind == "::" ? "127.0.0.1"
-                                                                        : options.Bind,
-                       port);
-        shared.ListenHost = listenHost;
-        std::printf("narrelo-demoserver listening on http://%s\n", listenHost.c_str());
+        server.Bind(options.Bind, options.Port);
+        std::printf("narrelo-demoserver listening on http://%s\n", shared.ListenHost.c_str());
         std::fflush(stdout);
+        if (ListensBeyondLoopback(options.Bind))
+            std::fprintf(stderr,
+                         "narrelo-demoserver: warning: listening on %s, beyond this machine's "
+                         "loopback: anyone who can reach this machine over the network can use "
+                         "this service\n",
+                         options.Bind.c_str());
         server.Run(StopRequested);
         std::fprintf(stderr, "narrelo-demoserver: stopped\n");
         return 0;

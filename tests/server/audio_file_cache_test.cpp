@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -45,9 +48,49 @@ TEST(AudioFileCacheTest, AnotherCacheOnTheSameFolderFindsWhatWasSpilled) {
     TAudioFileCache second(0, folder, 1 << 20);
     EXPECT_EQ(second.DiskBytes(), 9u) << "counted at start";
     EXPECT_EQ(second.Find(Digest('1')), "OggS eins");
-    // Nothing but finished files stands in the folder.
+    // Nothing but finished files (and the folder's lock) stands in the folder.
     for (const auto &entry : std::filesystem::directory_iterator(folder))
-        EXPECT_EQ(entry.path().extension(), ".ogg") << entry.path();
+        if (entry.path().filename() != ".lock") {
+            EXPECT_EQ(entry.path().extension(), ".ogg") << entry.path();
+        }
+}
+
+TEST(AudioFileCacheTest, OtherUsersSeeNothing) {
+    TempConfigHome home;
+    const std::string made = home.Folder() + "/made";
+    const std::string older = home.Folder() + "/older";  // as an earlier version left it
+    std::filesystem::create_directory(older);
+    ::chmod(older.c_str(), 0755);
+    const mode_t umask = ::umask(0);  // the most permissive a user could have
+    for (const std::string &folder : {made, older}) {
+        SCOPED_TRACE(folder);
+        TAudioFileCache cache(0, folder, 1 << 20);
+        cache.Store(Digest('a'), "OggS");
+        struct stat info {};
+        ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+            ASSERT_EQ(::stat(entry.path().c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << entry.path();
+        }
+    }
+    ::umask(umask);
+}
+
+TEST(AudioFileCacheTest, ProcessesSharingAFolderHoldItsBoundTogether) {
+    TempConfigHome home;
+    const std::string folder = home.Folder() + "/cache";
+    // Two caches, each with its own lock file descriptor, as two processes have.
+    TAudioFileCache first(0, folder, 3000), second(0, folder, 3000);
+    for (char c = '0'; c <= '9'; ++c) (c % 2 ? first : second).Store(Digest(c), std::string(1000, c));
+    uint64_t onDisk = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".ogg") onDisk += entry.file_size();
+    EXPECT_LE(onDisk, 3000u);
+    EXPECT_EQ(first.DiskBytes(), onDisk);
+    EXPECT_EQ(second.DiskBytes(), onDisk);
+    EXPECT_EQ(first.Find(Digest('9')), std::string(1000, '9')) << "the newest stay";
+    EXPECT_FALSE(first.Find(Digest('0')).has_value()) << "the oldest go";
 }
 
 TEST(AudioFileCacheTest, WithoutAFolderItIsAMemoryCache) {

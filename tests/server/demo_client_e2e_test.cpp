@@ -236,7 +236,7 @@ TEST_F(DemoClientE2ETest, RefusesWhatItCannotServeWithAMessage) {
     EXPECT_EQ(audios.Count(), 0);
 }
 
-TEST_F(DemoClientE2ETest, AForgedOrMalformedFileIdGivesAnEmptyAnswer) {
+TEST_F(DemoClientE2ETest, AForgedOrMalformedFileIdGetsAFaultThatSaysSo) {
     client_.EnsureSession("", "");
     TDemoAudios audios;
     client_.SynthesiseSentence("Merhaba.", 0, 1, 10, 10, 1, audios);
@@ -246,7 +246,8 @@ TEST_F(DemoClientE2ETest, AForgedOrMalformedFileIdGivesAnEmptyAnswer) {
     for (const std::string &id : {forged, std::string("bozuk"), std::string("")}) {
         SCOPED_TRACE(id);
         TMemoryStream data(8192);
-        EXPECT_EQ(client_.LoadSynthesisedFile(data, id.c_str()), 0);
+        const std::string failure = FailureOf([&] { client_.LoadSynthesisedFile(data, id.c_str()); });
+        EXPECT_NE(failure.find("Unknown file identifier"), std::string::npos) << failure;
         EXPECT_EQ(data.DataSize(), 0);
     }
 }

@@ -30,8 +30,8 @@ TEST(DemoServerThreadsTest, WorkersServeSeveralClientsAndStopWhenAsked) {
     TServerOptions options;
     options.Quiet = true;
     TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 's')), &synthesiser,
-                          &cache, TWebContent("", ""), ""};
-    TDemoServer server(shared, 2, 2);
+                          &cache, TWebContent("", ""), "", {}};
+    TDemoServer server(shared, 2);
     const int port = server.Bind("127.0.0.1", 0);
     shared.ListenHost = "127.0.0.1:" + std::to_string(port);
     const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;

@@ -38,6 +38,35 @@ std::string SynthesiseRequest(const std::string &session, const std::string &tex
            "</SOAP-ENV:Envelope>";
 }
 
+std::string Envelope(const std::string &inside) {
+    return "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body>" + inside + "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+std::string Repeated(const std::string &part, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += part;
+    return out;
+}
+
+std::string Attributes(int count) {
+    std::string element = "<e";
+    for (int i = 0; i < count; ++i) element += " a" + std::to_string(i) + "=\"\"";
+    return element + "/>";
+}
+
+std::string Nested(int depth) { return Repeated("<e>", depth) + Repeated("</e>", depth); }
+
+// `ascii` as UTF-16 little endian with its byte order mark.
+std::string Utf16(const std::string &ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 // Splits a short text through a new client of `server`; "" on success.
 std::string SplitFailure(const TDemoServerProcess &server) {
     const std::string endpoint = server.Endpoint();
@@ -68,17 +97,26 @@ TEST_F(LimitsE2ETest, RequestsItCannotServeGetAnAnswerThatSaysWhy) {
         int Status;
         const char *Says;
     } cases[] = {
-        {"body above 1 MiB", SoapPost(big), 500, "larger than 1048576 bytes"},
-        {"not XML", SoapPost("<x"), 500, "not a well-formed SOAP envelope: XML error on line 1"},
-        {"cut-off envelope", SoapPost(UpdateRequest.substr(0, UpdateRequest.size() - 20)), 500,
+        {"body above 1 MiB", SoapPost(server_.Port(), big), 500, "larger than 1048576 bytes"},
+        {"not XML", SoapPost(server_.Port(), "<x"), 500, "not a well-formed SOAP envelope: XML error on line 1"},
+        {"cut-off envelope", SoapPost(server_.Port(), UpdateRequest.substr(0, UpdateRequest.size() - 20)), 500,
          "not a well-formed SOAP envelope"},
         {"no body length", "POST /x HTTP/1.1\r\nHost: h\r\n\r\n", 411, "no Content-Length"},
         {"not HTTP", "HELLO\r\n\r\n", 400, "Not an HTTP request"},
         {"unknown operation",
-         SoapPost("<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+         SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                   "<SOAP-ENV:Body><Yok/></SOAP-ENV:Body></SOAP-ENV:Envelope>"),
          500, "not implemented"},
-        {"a request that is served", SoapPost(UpdateRequest), 200, "<return>true</return>"},
+        {"well-formed, but no envelope", SoapPost(server_.Port(), "<a><b/></a>"), 500,
+         "not a SOAP envelope: its top element is a"},
+        {"UTF-16", SoapPost(server_.Port(), Utf16(UpdateRequest)), 500, "must be UTF-8"},
+        {"80,000 attributes", SoapPost(server_.Port(), Envelope(Attributes(80000))), 500,
+         "more than 64 attributes on one element"},
+        {"9,300 nested elements", SoapPost(server_.Port(), Envelope(Nested(9300))), 500,
+         "elements nested deeper than 32"},
+        {"5,000 elements", SoapPost(server_.Port(), Envelope(Repeated("<e/>", 5000))), 500,
+         "more than 4096 elements"},
+        {"a request that is served", SoapPost(server_.Port(), UpdateRequest), 200, "<return>true</return>"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Label);
@@ -112,13 +150,13 @@ TEST_F(LimitsE2ETest, IdleAndCutOffConnectionsEndAndHarmNobody) {
     TRawConnection halfHeader(server_.Port());
     halfHeader.Send("POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nContent-Le");
     TRawConnection halfBody(server_.Port());
-    halfBody.Send(SoapPost(UpdateRequest).substr(0, 250));
+    halfBody.Send(SoapPost(server_.Port(), UpdateRequest).substr(0, 250));
     {
         // Gone in the middle of its request, and another before reading its answer.
         TRawConnection gone(server_.Port());
-        gone.Send(SoapPost(UpdateRequest).substr(0, 200));
+        gone.Send(SoapPost(server_.Port(), UpdateRequest).substr(0, 200));
         TRawConnection impatient(server_.Port());
-        impatient.Send(SoapPost(UpdateRequest));
+        impatient.Send(SoapPost(server_.Port(), UpdateRequest));
     }
     EXPECT_EQ(SplitFailure(server_), "") << "served while the others hang";
     EXPECT_TRUE(silent.ClosedWithin(10));
@@ -129,6 +167,11 @@ TEST_F(LimitsE2ETest, IdleAndCutOffConnectionsEndAndHarmNobody) {
 
 TEST_F(LimitsE2ETest, EveryRequestLeavesOneLogLine) {
     ASSERT_EQ(SplitFailure(server_), "");
+    {
+        TRawConnection connection(server_.Port());
+        connection.Send(SoapPost(server_.Port(), "<a/>"));
+        connection.ReadAll();
+    }
     HttpGet(server_.Port(), "/demoserver.txt");
     // The line is written when the connection is already closed: wait for it (bounded).
     std::string log;
@@ -143,6 +186,8 @@ TEST_F(LimitsE2ETest, EveryRequestLeavesOneLogLine) {
         {"login", R"(127\.0\.0\.1 Login in=\d+ out=\d+ [0-9.]+ms ok\n)"},
         {"split", R"(127\.0\.0\.1 ParseSentences in=\d+ out=\d+ [0-9.]+ms ok 2 sentences\n)"},
         {"page", R"(127\.0\.0\.1 GET /demoserver\.txt in=\d+ out=\d+ [0-9.]+ms 200\n)"},
+        {"no envelope",
+         R"(127\.0\.0\.1 POST in=\d+ out=\d+ [0-9.]+ms 500 The request is refused: not a SOAP envelope)"},
     };
     for (const auto &line : lines) {
         SCOPED_TRACE(line.Label);
@@ -163,9 +208,9 @@ TEST(StopE2ETest, SigtermFinishesTheRequestsInFlightAndExitsZero) {
     for (int i = 0; i < 8; ++i) text += "Bu uzun metin durdurma sırasında okunuyor. "_cp;
 
     TRawConnection busy(server.Port());
-    ASSERT_TRUE(busy.Send(SoapPost(SynthesiseRequest(std::string(client.SessionID.View()), text))));
+    ASSERT_TRUE(busy.Send(SoapPost(server.Port(), SynthesiseRequest(std::string(client.SessionID.View()), text))));
     TRawConnection waiting(server.Port());
-    ASSERT_TRUE(waiting.Send(SoapPost(UpdateRequest)));
+    ASSERT_TRUE(waiting.Send(SoapPost(server.Port(), UpdateRequest)));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     server.Stop();
 

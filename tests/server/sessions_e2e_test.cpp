@@ -128,7 +128,13 @@ TEST(SessionsE2ETest, TwoProcessesSharingAKeyFileServeEachOthersClients) {
     TDemoClient fresh;
     fresh.soap_endpoint = endpointC.c_str();
     TMemoryStream data(8192);
-    EXPECT_EQ(fresh.LoadSynthesisedFile(data, audio.FileId.Text()), 0);
+    try {
+        fresh.LoadSynthesisedFile(data, audio.FileId.Text());
+        ADD_FAILURE() << "a file of another key was served";
+    } catch (const TCustomException &e) {
+        EXPECT_NE(std::string(e.Message()).find("Unknown file identifier"), std::string::npos);
+    }
+    EXPECT_EQ(data.DataSize(), 0);
 }
 
 }  // namespace

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,6 +97,9 @@ TEST(SpeechSynthesiserTest, RefusesWhatItDoesNotOffer) {
         {"speaker 3", {"a", false, 3, 10, 10, 1}, "Speaker 3 is not offered"},
         {"file type 2", {"a", false, 1, 10, 10, 2}, "File type 2 is not offered"},
         {"broken XML", {"<xml><SENTENCE>", true, 1, 10, 10, 1}, "XML error on line 1"},
+        // Numbers spelled out make many more words than digits: refused before speaking.
+        {"too much to say", {std::string(6000, '7') + " " + std::string(6000, '3'), false, 1, 10, 10, 1},
+         "too long to be spoken as one item"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Label);
@@ -102,6 +110,77 @@ TEST(SpeechSynthesiserTest, RefusesWhatItDoesNotOffer) {
             EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
         }
     }
+}
+
+// Words enough for `seconds` of fluent speech, give or take.
+std::string WordsFor(int seconds) {
+    std::string text;
+    while (text.size() < size_t(seconds) * 14) text += "bugün hava çok güzel "_cp;
+    return text;
+}
+
+TEST(SpeechEngineTest, SpeechStopsAtItsBoundAndWhenNoLongerWanted) {
+    const TVoiceSettings voice;
+    const std::string utf8 = cp1254::ToUtf8(WordsFor(20));
+    EXPECT_THROW(Engine().Speak(utf8, voice, TSpeechEngine::SampleRate * 2), TSpeechTooLong);
+    int asked = 0;
+    EXPECT_THROW(Engine().Speak(utf8, voice, SIZE_MAX, [&] { return ++asked > 3; }), TSpeechCancelled);
+    EXPECT_THROW(Engine().Speak(utf8, voice, SIZE_MAX, [] { return true; }), TSpeechCancelled)
+        << "gone before its turn";
+    // The engine goes on speaking for the others.
+    EXPECT_GT(Engine().Speak(cp1254::ToUtf8(Sentence), voice).size(), size_t(TSpeechEngine::SampleRate));
+}
+
+TEST(SpeechEngineTest, TheShortestTextWaitingIsSpokenNext) {
+    const TVoiceSettings voice;
+    // The first text holds the engine (in its cancel question) until the two others wait.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool speaking = false, release = false;
+    std::vector<std::string> finished;
+    const auto done = [&](const std::string &name) {
+        std::lock_guard<std::mutex> guard(lock);
+        finished.push_back(name);
+    };
+    std::thread first([&] {
+        Engine().Speak(cp1254::ToUtf8(Sentence), voice, SIZE_MAX, [&] {
+            std::unique_lock<std::mutex> guard(lock);
+            speaking = true;
+            changed.notify_all();
+            changed.wait_for(guard, std::chrono::seconds(10), [&] { return release; });
+            return false;
+        });
+        done("first");
+    });
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(10), [&] { return speaking; }));
+    }
+    std::thread longer([&] {
+        Engine().Speak(cp1254::ToUtf8(WordsFor(30)), voice);
+        done("long");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the long one queues first
+    std::thread shorter([&] {
+        Engine().Speak(cp1254::ToUtf8("Kısa."_cp), voice);
+        done("short");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        release = true;
+    }
+    changed.notify_all();
+    first.join();
+    longer.join();
+    shorter.join();
+    // (The first one's thread may note its end after the short one's: only the two that
+    // waited are compared.)
+    const auto position = [&](const char *name) {
+        return std::find(finished.begin(), finished.end(), name) - finished.begin();
+    };
+    ASSERT_EQ(finished.size(), 3u);
+    EXPECT_LT(position("short"), position("long"));
 }
 
 }  // namespace

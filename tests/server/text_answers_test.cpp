@@ -72,6 +72,77 @@ TEST(XmlSentencesTest, EachSentenceElementIsADocumentOfItsOwn) {
               (std::vector<TXmlTextPart>{{0, "Bir"}, {5, "0 212 555 00 00"}}));
 }
 
+TEST(XmlSentencesTest, RangesComeFromTheParserNotFromTheText) {
+    const struct {
+        const char *Label;
+        std::string Document;
+        std::vector<std::string> Sentences;
+    } cases[] = {
+        {"a \"/>\" in an attribute value",
+         "<xml><SENTENCE NOTE=\"a/>b\">Bir</SENTENCE><SENTENCE>İki</SENTENCE></xml>"_cp,
+         {"<SENTENCE NOTE=\"a/>b\">Bir</SENTENCE>", "<SENTENCE>İki</SENTENCE>"_cp}},
+        {"an end tag in a comment",
+         "<xml><SENTENCE>Bir<!-- </SENTENCE> --> son</SENTENCE>\n</xml>",
+         {"<SENTENCE>Bir<!-- </SENTENCE> --> son</SENTENCE>"}},
+        {"an end tag in CDATA",
+         "<xml><SENTENCE><![CDATA[</SENTENCE>]]></SENTENCE></xml>",
+         {"<SENTENCE><![CDATA[</SENTENCE>]]></SENTENCE>"}},
+        {"blanks inside the end tag, a sentence deep inside",
+         "<xml><a><b><SENTENCE>x</SENTENCE  ></b></a><!-- c --></xml>",
+         {"<SENTENCE>x</SENTENCE  >"}},
+        {"the last element of the document",
+         "<xml>\r\n<SENTENCE>x</SENTENCE></xml>\r\n",
+         {"<SENTENCE>x</SENTENCE>"}},
+        {"self-closing with \">\" in an attribute",
+         "<xml><SENTENCE A=\"1>2\"/><SENTENCE/></xml>",
+         {"<SENTENCE A=\"1>2\"/>", "<SENTENCE/>"}},
+        {"the document is the sentence", "  <SENTENCE>x</SENTENCE>\n<!-- c -->\n",
+         {"<SENTENCE>x</SENTENCE>"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        const std::vector<TXmlSentence> sentences = ParseXmlSentences(c.Document);
+        std::vector<std::string> texts;
+        for (const TXmlSentence &sentence : sentences)
+            texts.push_back(c.Document.substr(size_t(sentence.Range.Start), size_t(sentence.Range.Length)));
+        EXPECT_EQ(texts, c.Sentences);
+    }
+}
+
+TEST(XmlSentencesTest, NestingIsBounded) {
+    const auto nested = [](const std::string &name, int depth) {
+        std::string document;
+        for (int i = 0; i < depth; ++i) document += "<" + name + ">";
+        document += "x";
+        for (int i = 0; i < depth; ++i) document += "</" + name + ">";
+        return document;
+    };
+    const struct {
+        const char *Label;
+        std::string Document;
+        const char *Says;
+    } cases[] = {
+        {"a sentence in a sentence", "<xml><SENTENCE>a<SENTENCE>b</SENTENCE></SENTENCE></xml>",
+         "a SENTENCE inside another SENTENCE"},
+        {"deep inside a sentence",
+         "<xml><SENTENCE>" + nested("b", 5) + nested("SENTENCE", 2) + "</SENTENCE></xml>",
+         "a SENTENCE inside another SENTENCE"},
+        // Some 9,000 levels once overflowed the stack.
+        {"9,000 levels", nested("a", 9000), "nested deeper than"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        try {
+            ParseXmlSentences(c.Document);
+            ADD_FAILURE() << "no error";
+        } catch (const TXmlSentenceError &e) {
+            EXPECT_NE(std::string(e.what()).find(c.Says), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_THROW(XmlTextParts(nested("SENTENCEPART", 9000)), TXmlSentenceError);
+    EXPECT_EQ(XmlTextParts(nested("SENTENCEPART", 20)), (std::vector<TXmlTextPart>{{0, "x"}}));
+}
+
 TEST(XmlSentencesTest, TheBuildersDocumentGivesItsValueInWindows1254) {
     const std::vector<TXmlSentence> sentences = ParseXmlSentences(BuiltSentence);
     ASSERT_EQ(sentences.size(), 1u);

@@ -142,11 +142,33 @@ TEST(ServerKeyTest, KeyFileIsCreatedPrivateOnceAndReadBack) {
     EXPECT_EQ(entries, 0);
 }
 
-TEST(ServerKeyTest, RefusesAKeyFileOfTheWrongSize) {
+TEST(ServerKeyTest, RefusesAKeyFileThatIsNotAPrivateRegularFileOfTheRightSize) {
     TempConfigHome home;
-    const std::string path = home.Folder() + "/short.key";
-    TempConfigHome::WriteFile(path, "too short");
-    EXPECT_THROW(TServerKey::LoadOrCreate(path), std::runtime_error);
+    const std::string shortKey = home.Folder() + "/short.key";
+    TempConfigHome::WriteFile(shortKey, "too short");
+    const std::string fifo = home.Folder() + "/fifo.key";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = home.Folder() + "/folder.key";
+    std::filesystem::create_directory(folder);
+    const struct {
+        const char *Label;
+        std::string Path;
+        const char *Says;
+    } cases[] = {
+        {"wrong size", shortKey, "does not hold a key of 32 bytes"},
+        {"a FIFO (which would hang the start)", fifo, "not a regular file"},
+        {"a folder", folder, "not a regular file"},
+        {"a device", "/dev/null", "not a regular file"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        try {
+            TServerKey::LoadOrCreate(c.Path);
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error &e) {
+            EXPECT_NE(std::string(e.what()).find(c.Says), std::string::npos) << e.what();
+        }
+    }
 }
 
 }  // namespace

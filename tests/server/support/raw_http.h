@@ -8,7 +8,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -57,16 +59,16 @@ public:
         }
         return out;
     }
-    // Whether the peer closed the connection within `seconds` (reading and dropping data).
+    // Whether the peer closed the connection within `seconds` (reading and dropping data);
+    // 0 seconds: whether it is closed now.
     bool ClosedWithin(int seconds) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         char buffer[4096];
         for (;;) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) return false;
-            pollfd waiting{fd_, POLLIN, 0};
-            if (::poll(&waiting, 1, int(left.count())) <= 0) return false;
+            pollfd waiting{fd_, POLLIN, 0};  // once at least, so 0 seconds asks "closed now?"
+            if (::poll(&waiting, 1, int(std::max<int64_t>(0, left.count()))) <= 0) return false;
             if (::recv(fd_, buffer, sizeof buffer, 0) <= 0) return true;
         }
     }
@@ -79,10 +81,10 @@ private:
     int fd_ = -1;
 };
 
-// A POST of `body` to the SOAP path, as a client would send it.
-inline std::string SoapPost(const std::string &body, const std::string &action = "") {
-    return "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-           "Content-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+// A POST of `body` to the SOAP path of the server on `port`, as a client would send it.
+inline std::string SoapPost(int port, const std::string &body, const std::string &action = "") {
+    return "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1:" +
+           std::to_string(port) + "\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
            std::to_string(body.size()) + "\r\nConnection: close\r\nSOAPAction: \"" + action +
            "\"\r\n\r\n" + body;
 }

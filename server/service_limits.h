@@ -1,0 +1,37 @@
+#pragma once
+// Every bound the speech service puts on what one client may ask of it, in one place. A
+// request beyond a bound is refused with an answer that names it, before the work starts.
+
+#include <cstddef>
+#include <cstdint>
+
+// One request as it arrives.
+inline constexpr uint64_t MaxRequestBytes = 1024 * 1024;   // the body
+inline constexpr size_t MaxHeaderBytes = 64 * 1024;        // request line and header fields
+inline constexpr int RequestDeadlineSeconds = 10;          // whole head and body, however it trickles
+inline constexpr int AnswerDeadlineSeconds = 120;          // a whole answer, however slowly it is read
+
+// Connections held open at once: by one client address, and in all.
+inline constexpr int MaxConnectionsPerAddress = 16;
+inline constexpr int MaxOpenConnections = 512;
+
+// The text of one call (ParseSentences, Synthesise), in bytes as submitted.
+inline constexpr size_t MaxTextBytes = 64 * 1024;
+// The words one Synthesise may have spoken (after numbers, dates and the like are spelled
+// out): about 20 minutes of speech at the slow reading style.
+inline constexpr size_t MaxSpokenTextBytes = 16 * 1024;
+// The audio of one item: far more than any sentence needs.
+inline constexpr int MaxAudioSecondsPerItem = 10 * 60;
+// The speech engine is one thread for all: the shortest text waiting goes next, unless one
+// has waited this long.
+inline constexpr int EngineFairnessSeconds = 2;
+
+// A SOAP envelope, checked before the runtime reads it (its reading of many attributes
+// grows with their square).
+inline constexpr int MaxXmlDepth = 32;          // nested elements
+inline constexpr int MaxXmlElements = 4096;     // elements in all
+inline constexpr int MaxXmlAttributes = 64;     // attributes of one element
+
+// An XML text (IsXML): nesting of its elements, and what its answer may weigh.
+inline constexpr int MaxXmlTextDepth = 64;
+inline constexpr size_t MaxSentenceAnswerBytes = 4 * 1024 * 1024;

@@ -1,0 +1,99 @@
+// Clients that send their requests slowly, or not at all, hold no worker: a normal request is
+// answered while they are still open, one address holds a bounded number of connections,
+// and a request that trickles ends at its deadline.
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/service_limits.h"
+#include "tests/server/support/raw_http.h"
+#include "tests/support/demo_server_process.h"
+#include "tests/support/temp_config_home.h"
+
+namespace {
+
+const std::string UpdateRequest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
+    "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+    "xmlns:ns1=\"urn:DemoServerIntf-IDemoServer\"><SOAP-ENV:Body><ns1:UpdateRequired2>"
+    "<AAplicationID>-1</AAplicationID><AVersion>12</AVersion></ns1:UpdateRequired2>"
+    "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+
+// How many of `connections` the server has closed, waiting up to `seconds` for `expected`.
+size_t ClosedCount(std::vector<std::unique_ptr<TRawConnection>> &connections, size_t expected,
+                   int seconds) {
+    std::vector<bool> closed(connections.size(), false);
+    size_t count = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    do {
+        for (size_t i = 0; i < connections.size(); ++i)
+            if (!closed[i] && connections[i]->ClosedWithin(0)) {
+                closed[i] = true;
+                ++count;
+            }
+        if (count >= expected) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return count;
+}
+
+TEST(SlowClientsE2ETest, ANormalRequestIsServedWhileSlowAndIdleClientsHoldConnections) {
+    TempConfigHome home;
+    TDemoServerProcess server({"--workers", "2"});
+    const std::string partial = "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                std::to_string(server.Port()) + "\r\nContent-Le";
+    std::vector<std::unique_ptr<TRawConnection>> slow;
+    constexpr size_t SlowCount = 40;
+    for (size_t i = 0; i < SlowCount; ++i) {
+        slow.push_back(std::make_unique<TRawConnection>(server.Port()));
+        if (i % 10 != 0) slow.back()->Send(partial);  // every tenth sends nothing at all
+    }
+    TRawConnection normal(server.Port());
+    ASSERT_TRUE(normal.Send(SoapPost(server.Port(), UpdateRequest)));
+    const std::string answer = normal.ReadAll();
+    EXPECT_EQ(StatusOf(answer), 200);
+    EXPECT_NE(answer.find("<return>true</return>"), std::string::npos);
+
+    // One address keeps at most its bound open: the oldest of the slow ones made room for the
+    // newer ones and for the normal request; the others are still open (their deadline has
+    // not come), so the answer did not wait for them.
+    const size_t evicted = SlowCount + 1 - size_t(MaxConnectionsPerAddress);
+    EXPECT_EQ(ClosedCount(slow, evicted, 3), evicted);
+    for (size_t i = 0; i < evicted; ++i) EXPECT_TRUE(slow[i]->ClosedWithin(0)) << "the oldest go first: " << i;
+}
+
+TEST(SlowClientsE2ETest, ARequestThatTricklesEndsAtItsDeadline) {
+    TempConfigHome home;
+    TDemoServerProcess server;
+    const std::string request = SoapPost(server.Port(), UpdateRequest);
+    TRawConnection trickle(server.Port());
+    const auto started = std::chrono::steady_clock::now();
+    // One byte every 200 ms: never idle, never complete within the deadline. Bounded by
+    // twice the deadline.
+    bool closed = false;
+    for (size_t i = 0; i < request.size() && !closed; ++i) {
+        if (std::chrono::steady_clock::now() - started > std::chrono::seconds(2 * RequestDeadlineSeconds)) break;
+        closed = !trickle.Send(request.substr(i, 1)) || trickle.ClosedWithin(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(RequestDeadlineSeconds - 1))
+        << "closed before its deadline";
+    // It left a log line that says why.
+    std::string log;
+    for (int i = 0; i < 200 && log.find("timed out") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        log = server.Log();
+    }
+    EXPECT_NE(log.find("timed out"), std::string::npos) << log;
+}
+
+}  // namespace
