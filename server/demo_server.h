@@ -13,9 +13,10 @@
 // sees the answer rather than a reset.
 //
 // A fixed pool of worker threads, each with its own copy of the service, serves the complete
-// requests in the order they were completed. Stop: the connections waiting in the kernel's
-// backlog are taken, then no more; every one taken is read to its end (or its deadline) and
-// served.
+// requests in the order they were completed and hands each answer back to the reading
+// thread, which sends it (within AnswerDeadlineSeconds), so a client that reads slowly holds
+// no worker either. Stop: the connections waiting in the kernel's backlog are taken, then no
+// more; every one taken is read to its end (or its deadline), served and answered.
 
 #include <atomic>
 #include <chrono>
@@ -79,6 +80,7 @@ private:
         uint64_t Drained = 0;
         uint64_t BytesIn = 0;
         std::string Result;     // the log line's result
+        bool Logged = false;    // a served request: its worker wrote the line
     };
     struct TReady {
         int Socket;
@@ -100,6 +102,8 @@ private:
     void Evict(const std::string &peer, bool anyPeer);
     void Released(const std::string &peer);
     void Touch();
+    // Whether a connection may be closed to make room for a newer one.
+    static bool Evictable(const TPending &pending);
 
     TDemoService master_;
     const int workerCount_;
@@ -109,6 +113,8 @@ private:
     std::mutex lock_;                 // guards the members below
     std::condition_variable ready_;   // a request was queued, or closing
     std::deque<TReady> queue_;
+    std::vector<std::unique_ptr<TPending>> answers_;  // served, for the reading thread to send
+    int wake_ = -1;                   // eventfd: an answer is waiting
     std::map<std::string, int> open_; // connections open per client address
     int openTotal_ = 0;
     int inHand_ = 0;                  // requests queued or being served

@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <pugixml.hpp>
 
@@ -168,6 +170,7 @@ void TDemoService::InstallHooks() {
     runtimeParseHeader_ = fparsehdr;
     frecv = MemoryRecv;
     fsend = CountingSend;
+    fclose = KeepOpen;
     fparsehdr = ParseHeader;
     fget = HttpGet;
     fopt = Options;
@@ -181,8 +184,17 @@ size_t TDemoService::MemoryRecv(struct soap *soap, char *buffer, size_t length) 
     return count;
 }
 
+int TDemoService::KeepOpen(struct soap *) {
+    return SOAP_OK;  // the connection is the server's to close (or to finish sending on)
+}
+
 int TDemoService::CountingSend(struct soap *soap, const char *data, size_t length) {
     auto *self = static_cast<TDemoService *>(soap);
+    if (self->buffering_) {
+        self->output_.append(data, length);
+        self->bytesOut_ += length;
+        return SOAP_OK;
+    }
     const int result = self->runtimeSend_(soap, data, length);
     if (result == SOAP_OK) self->bytesOut_ += length;
     return result;
@@ -221,9 +233,9 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
     (void)ignored;
 }
 
-void TDemoService::ServeRequest(int connection, const std::string &peer,
-                                const std::string &localAddress, THttpRequest &&request,
-                                std::chrono::steady_clock::time_point opened) {
+std::string TDemoService::ServeRequest(int connection, const std::string &peer,
+                                       const std::string &localAddress, THttpRequest &&request,
+                                       std::chrono::steady_clock::time_point opened) {
     operation_ = request.Method;
     result_.clear();
     listenHost_ = localAddress.empty()
@@ -232,10 +244,9 @@ void TDemoService::ServeRequest(int connection, const std::string &peer,
     inputAt_ = 0;
     bytesIn_ = request.Bytes.size();
     bytesOut_ = 0;
+    output_.clear();
+    buffering_ = true;
     socket = connection;
-    // A refusal's plain send below waits no longer than the runtime's own sends do.
-    const timeval patience{shared_.Options.IdleTimeout, 0};
-    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
 
     std::string why;
     if (request.Method == "POST" &&
@@ -257,26 +268,22 @@ void TDemoService::ServeRequest(int connection, const std::string &peer,
         }
     }
     destroy();
-    if (soap_valid_socket(socket)) soap_force_close_socket();
+    socket = SOAP_INVALID_SOCKET;  // the caller's
     input_.clear();
 
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - opened);
     LogRequest(shared_.Options, peer, operation_, bytesIn_, bytesOut_,
                double(elapsed.count()) / 1000.0, result_);
+    std::string answer = std::move(output_);
+    output_ = std::string();
+    return answer;
 }
 
 void TDemoService::Refuse(int status, const std::string &text) {
     result_ = std::to_string(status) + " " + text;
-    const std::string response = RefusalResponse(status, text);
-    size_t sent = 0;
-    while (sent < response.size()) {
-        const ssize_t put = ::send(socket, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return;
-        sent += size_t(put);
-    }
-    bytesOut_ += response.size();
+    output_ = RefusalResponse(status, text);  // in place of anything the runtime wrote
+    bytesOut_ = output_.size();
 }
 
 int TDemoService::HttpGet(struct soap *soap) {
@@ -285,7 +292,18 @@ int TDemoService::HttpGet(struct soap *soap) {
 
 int TDemoService::ServeGet() {
     operation_ = std::string("GET ") + path;
-    const TWebAnswer answer = shared_.Web.Get(path, listenHost_);
+    TWebAnswer answer = shared_.Web.Get(path, listenHost_);
+    // A small file is answered from memory like everything else; a large one (the
+    // installer) is sent from here in blocks, the only answer a worker sends itself.
+    std::error_code sizeError;
+    if (!answer.FilePath.empty() &&
+        std::filesystem::file_size(answer.FilePath, sizeError) <= MaxBufferedFileBytes && !sizeError) {
+        std::ifstream in(answer.FilePath, std::ios::binary);
+        answer.Body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) answer.Body.clear();
+        else answer.FilePath.clear();
+    }
+    buffering_ = answer.FilePath.empty();
     http_content = answer.ContentType.c_str();  // read by soap_response below
     const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
     if (soap_response(this, status) != SOAP_OK) return error;

@@ -61,9 +61,11 @@ public:
 
     // Answers `request`, read complete from the connected (blocking) `socket` from `peer`;
     // `localAddress` is the address the client reached ("127.0.0.1", "[::1]"), `opened` when
-    // the connection came. Closes the connection and writes the log line.
-    void ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
-                      THttpRequest &&request, std::chrono::steady_clock::time_point opened);
+    // the connection came. Returns the whole answer for the caller to send (a client that
+    // reads slowly then holds no worker); a large file over GET is sent here, in blocks, and
+    // "" returned. Leaves the connection open and writes the log line.
+    std::string ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
+                             THttpRequest &&request, std::chrono::steady_clock::time_point opened);
 
     int UpdateRequired(int AVersion, bool &return_) override;
     int Login4(char *AExistsClientID, int AAplicationID, int AVersion, char *AUserName,
@@ -94,6 +96,7 @@ private:
     static int Options(struct soap *soap);
     static size_t MemoryRecv(struct soap *soap, char *buffer, size_t length);
     static int CountingSend(struct soap *soap, const char *data, size_t length);
+    static int KeepOpen(struct soap *soap);
 
     void InstallHooks();
     // Answers a request the runtime never sees; returns the log's result text.
@@ -125,6 +128,8 @@ private:
     std::string result_;
     std::string listenHost_;   // "address:port" the client reached
     std::string input_;        // the request, read by MemoryRecv
+    std::string output_;       // the answer, while buffering_
+    bool buffering_ = true;
     size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;
     uint64_t bytesOut_ = 0;

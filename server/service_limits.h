@@ -10,6 +10,9 @@ inline constexpr uint64_t MaxRequestBytes = 1024 * 1024;   // the body
 inline constexpr size_t MaxHeaderBytes = 64 * 1024;        // request line and header fields
 inline constexpr int RequestDeadlineSeconds = 10;          // whole head and body, however it trickles
 inline constexpr int AnswerDeadlineSeconds = 120;          // a whole answer, however slowly it is read
+// A file served over GET up to this size is answered from memory (the reading thread sends
+// it, so a slow reader holds no worker); a larger one is sent by the worker in blocks.
+inline constexpr uint64_t MaxBufferedFileBytes = 1024 * 1024;
 
 // Connections held open at once: by one client address, and in all.
 inline constexpr int MaxConnectionsPerAddress = 16;
