@@ -118,7 +118,7 @@ int TDemoServer::Finish(int socket, const std::string &address) {
 
 double TDemoServer::IdleSeconds() const {
     {
-        std::lock_guard<std::mutex> guard(const_cast<std::mutex &>(lock_));
+        std::lock_guard<std::mutex> guard(lock_);
         if (openTotal_ > 0 || inHand_ > 0) return 0;
     }
     return double(NowNanoseconds() - lastBusy_.load()) / 1e9;

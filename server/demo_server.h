@@ -110,7 +110,7 @@ private:
     int listener_ = -1;
     std::deque<std::unique_ptr<TPending>> pending_;  // oldest first; the reading thread's
 
-    std::mutex lock_;                 // guards the members below
+    mutable std::mutex lock_;         // guards the members below
     std::condition_variable ready_;   // a request was queued, or closing
     std::deque<TReady> queue_;
     std::vector<std::unique_ptr<TPending>> answers_;  // served, for the reading thread to send

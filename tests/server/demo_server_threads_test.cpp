@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,9 +27,15 @@
 
 namespace {
 
+// One engine per process (espeak-ng is process-global).
+TSpeechEngine &Engine() {
+    static TSpeechEngine engine;
+    return engine;
+}
+
 TEST(DemoServerThreadsTest, WorkersServeSeveralClientsAndStopWhenAsked) {
     TempConfigHome home;
-    TSpeechEngine engine;
+    TSpeechEngine &engine = Engine();
     TSpeechSynthesiser synthesiser(engine);
     TAudioFileCache cache(1 << 20, home.Folder() + "/cache", 1 << 20);
     TServerOptions options;
@@ -68,6 +79,46 @@ TEST(DemoServerThreadsTest, WorkersServeSeveralClientsAndStopWhenAsked) {
         EXPECT_EQ(failures[c], "");
         EXPECT_GT(audioBytes[c], 1000);
     }
+}
+
+// A service manager may hand over a socket already listening; the server tells how long it
+// has had nothing to do.
+TEST(DemoServerThreadsTest, ServesAnAdoptedSocketAndTellsHowLongItHasBeenIdle) {
+    TempConfigHome home;
+    TSpeechEngine &engine = Engine();
+    TSpeechSynthesiser synthesiser(engine);
+    TAudioFileCache cache(1 << 20, "", 0);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 's')), &synthesiser,
+                          &cache, TWebContent("", ""), "", {}};
+    const int listening = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 16), 0);
+    TDemoServer server(shared, 1);
+    const int port = server.Adopt(listening, "127.0.0.1");
+    EXPECT_GT(port, 0);
+    EXPECT_EQ(shared.ListenHost, "127.0.0.1:" + std::to_string(port));
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    TDemoClient client;
+    client.soap_endpoint = endpoint.c_str();
+    client.ClientID = "adopted";
+    EXPECT_NO_THROW(client.EnsureSession("", ""));
+    // Idle once the connection is closed (bounded wait), and the idle time grows.
+    double idle = 0;
+    for (int i = 0; i < 500 && (idle = server.IdleSeconds()) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_GT(idle, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GT(server.IdleSeconds(), idle);
+    stop = true;
+    serving.join();
 }
 
 }  // namespace
