@@ -12,8 +12,10 @@
 // pressed (--no-pause: never). Progress and messages go to standard error.
 //
 // Exit status: 0 everything was read; 1 the reading failed (the message is shown and the
-// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C, which stops at once.
+// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C and 143 SIGTERM, which
+// stop at once.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -55,11 +57,35 @@ namespace {
 constexpr int ExitRead = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
-constexpr int ExitInterrupted = 130;
+constexpr int ExitInterrupted = 130;   // 128 + SIGINT
+constexpr int ExitTerminated = 143;    // 128 + SIGTERM
 
-std::atomic<bool> interrupted{false};  // set by the SIGINT handler, read by the main thread
+// Set by the SIGINT and SIGTERM handlers, read by the main thread. Both stop the reading the
+// same way (whole sentences kept, a WAVE header that matches its data); only the exit status
+// tells them apart.
+std::atomic<bool> interrupted{false};
+std::atomic<int> stopSignal{SIGINT};
 
-extern "C" void OnInterrupt(int) { interrupted = true; }
+extern "C" void OnInterrupt(int signal) {
+    stopSignal = signal;
+    interrupted = true;
+}
+
+int StopExitStatus() { return stopSignal == SIGTERM ? ExitTerminated : ExitInterrupted; }
+
+// Descriptors 0-2 closed by the caller (`2>&-`) would be handed to the first files the
+// program opens, so progress lines would land in the WAVE file: keep them taken by /dev/null.
+void KeepStandardDescriptorsOpen() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened < 0) std::_Exit(ExitFailed);
+        if (opened != fd) {  // cannot happen while lower descriptors are open; be sure anyway
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
+}
 
 void InstallSignals() {
     struct sigaction action {};
@@ -67,6 +93,7 @@ void InstallSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocking read returns and sees the flag
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     // A service that hangs up mid-request is a failed call, not the end of the program.
     signal(SIGPIPE, SIG_IGN);
 }
@@ -185,7 +212,7 @@ int Read(const TSayOptions &options, const std::string &text) {
         reading.ClearProgress();
         std::fprintf(stderr, "narrelo-say: stopped\n");
         std::fflush(stderr);
-        std::_Exit(ExitInterrupted);
+        std::_Exit(StopExitStatus());
     }
 
     thread->WaitFor();
@@ -216,6 +243,7 @@ int Read(const TSayOptions &options, const std::string &text) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    KeepStandardDescriptorsOpen();
     InstallSignals();
     InitCmdParameters(argc, argv);
     SetMainThreadId(std::this_thread::get_id());
@@ -242,7 +270,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "narrelo-say: %s\n", cp1254::ToUtf8(e.Message()).c_str());
         return ExitFailed;
     }
-    if (interrupted) return ExitInterrupted;
+    if (interrupted) return StopExitStatus();
 
     int32_t replaced = 0;
     const std::string text = ReadingText(utf8, replaced);

@@ -166,21 +166,51 @@ TEST_F(NarreloSayTest, FailureMidReadingGivesTheMessageExitOneAndTheSoundBefore)
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
 }
 
+// Ctrl-C and SIGTERM stop the same way: at once, even during a service call, with the WAVE
+// file closed properly around the whole sentences written before; only the status differs.
 TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
+    const struct {
+        const char *label;
+        int signal;
+        int status;
+    } cases[] = {
+        {"Ctrl-C", SIGINT, 130},
+        {"SIGTERM", SIGTERM, 143},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({"Bir.", "Iki."}));
+        local.AddReply(OneAudio("Bir.", "", ogg));
+        local.AddSilence();  // the second sentence is never answered
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", local.Endpoint(), "--wav", Wav(), "Bir. Iki."},
+                            "", Environment());
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (local.RequestCount() < 4 && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(local.RequestCount(), 4u);
+        child.Signal(c.signal);
+        const TChildResult run = child.Wait(std::chrono::seconds(20));
+        EXPECT_EQ(run.Status, c.status) << run.Err;
+        const TWavPcm wav = ReadWavPcm(Wav());
+        ASSERT_TRUE(wav.Valid);
+        EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+    }
+}
+
+// Started with standard error closed, the first file the program opens would take
+// descriptor 2 and receive the progress lines: the WAVE file must hold the sound only.
+TEST_F(NarreloSayTest, WithStandardErrorClosedTheWaveFileHoldsOnlyTheSound) {
     server.AddReply(LoginReply("c1", "s1"));
-    server.AddReply(SentencesReply({"Bir.", "Iki."}));
+    server.AddReply(SentencesReply({"Bir."}));
     server.AddReply(OneAudio("Bir.", "", ogg));
-    server.AddSilence();  // the second sentence is never answered
-    TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "--wav", Wav(), "Bir. Iki."},
+    TChildProcess child("/bin/sh",
+                        {"-c", "exec \"$0\" \"$@\" 2>&-", NARRELO_SAY_EXE, "--server",
+                         server.Endpoint(), "--wav", Wav(), "Bir."},
                         "", Environment());
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (server.RequestCount() < 4 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_EQ(server.RequestCount(), 4u);
-    child.Signal(SIGINT);
-    const TChildResult run = child.Wait(std::chrono::seconds(20));
-    EXPECT_EQ(run.Status, 130) << run.Err;
-    // The WAVE file is closed properly, with the sound written before.
+    const TChildResult run = child.Wait();
+    EXPECT_EQ(run.Status, 0) << run.Out;
     const TWavPcm wav = ReadWavPcm(Wav());
     ASSERT_TRUE(wav.Valid);
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
