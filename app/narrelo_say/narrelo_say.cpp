@@ -41,6 +41,7 @@
 #include "foundation/process_messages.h"
 #include "foundation/thread.h"
 #include "pipeline/demo_synthesise_thread.h"
+#include "pipeline/ogg_vorbis_decoder.h"
 #include "pipeline/wave_out.h"
 #include "platform/audio_device_wav.h"
 #include "platform/ui_queue.h"
@@ -139,6 +140,7 @@ int Read(const TSayOptions &options, const std::string &text) {
     }
     const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
     const bool inPlace = isatty(STDERR_FILENO);
+    SetDecoderWarningsShown(!options.Quiet);
 
     TWaveOut waveOut;
     TSayReading reading(waveOut, options.Speed, !askToGoOn, !options.Quiet, inPlace);

@@ -216,6 +216,26 @@ TEST_F(NarreloSayTest, WithStandardErrorClosedTheWaveFileHoldsOnlyTheSound) {
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
 }
 
+// The progress lines and the service's messages carry the text's control characters and
+// escape sequences as blanks: nothing the text or the service holds can drive the terminal.
+TEST_F(NarreloSayTest, ControlCharactersOfTheTextNeverReachTheTerminal) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir\x1B[2J\x07.", "Iki\x81\x1B]0;x\x07.", "Uc."}));
+    server.AddReply(OneAudio("Bir.", "", ogg));
+    server.AddReply(OneAudio("Iki.", "", ogg));
+    server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "yok\x1B[31m")), 500);
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav(), "Bir. Iki. Uc."});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("[1/3] Bir [2J ."), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("yok [31m"), std::string::npos) << run.Err;
+    for (size_t i = 0; i < run.Err.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(run.Err[i]);
+        EXPECT_FALSE(c < 0x20 && c != '\n' && c != '\r') << "control byte " << int(c) << " at " << i;
+        if (c == 0xC2 && i + 1 < run.Err.size())
+            EXPECT_FALSE(static_cast<unsigned char>(run.Err[i + 1]) < 0xA0) << "C1 control at " << i;
+    }
+}
+
 TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {
     TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
                         {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
