@@ -7,6 +7,11 @@
 // The file is created by Open (truncating an existing one) with the format it was opened
 // with; Close fills in the chunk sizes. A file cut short by a crash keeps its samples but
 // states sizes of 0.
+//
+// The path "-" is standard output. There the header is written once, up front, as a stream's
+// header (chunk sizes 0xFFFFFFFF: "as long as the data goes on", which players of a pipe
+// read to the end); Close puts in the real sizes only when standard output can seek (a
+// regular file).
 
 #include <atomic>
 #include <cstdio>
@@ -45,7 +50,8 @@ private:
 
     // Writes the buffer's bytes and marks it done; the lock is held.
     bool Emit(TAudioBuffer &buffer);
-    bool WriteHeader(uint32_t dataBytes);
+    bool WriteHeader(uint32_t dataBytes, bool rewind);
+    bool ToStandardOutput() const { return path_ == "-"; }
 
     const std::string path_;
     std::atomic<bool> open_{false};  // mirrors file_ for IsOpen, which takes no lock

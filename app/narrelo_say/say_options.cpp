@@ -16,7 +16,7 @@ const char *const SayUsage =
     "  --xml               the text is XML-marked\n"
     "  --file FILE         read the text from FILE (\"-\": standard input)\n"
     "  --wav FILE          write the sound to FILE (WAVE, 16 kHz mono 16-bit) instead of\n"
-    "                      playing it\n"
+    "                      playing it; \"-\" is standard output (narrelo-say --wav - | aplay)\n"
     "  --no-pause          never stop after 50 new words to ask for Enter\n"
     "  --quiet             no progress and no warnings on standard error\n"
     "  --help              this text\n"

@@ -236,6 +236,35 @@ TEST_F(NarreloSayTest, ControlCharactersOfTheTextNeverReachTheTerminal) {
     }
 }
 
+// --wav - writes the WAVE to standard output: into a pipe with a stream's header (sizes
+// 0xFFFFFFFF, what players of a pipe read to the end), into a file with the real sizes.
+TEST_F(NarreloSayTest, WavDashWritesToStandardOutput) {
+    const std::string expected = Pipeline(ogg, 10);
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "into a pipe" : "into a file");
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({"Bir."}));
+        local.AddReply(OneAudio("Bir.", "", ogg));
+        const std::string script = pipe ? "\"$0\" \"$@\" | cat > \"$OUT\"" : "exec \"$0\" \"$@\" > \"$OUT\"";
+        TStrings environment = Environment();
+        environment.push_back("OUT=" + Wav());
+        TChildProcess child("/bin/sh",
+                            {"-c", script, NARRELO_SAY_EXE, "--server", local.Endpoint(), "--wav", "-", "Bir."},
+                            "", environment);
+        const TChildResult run = child.Wait();
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const std::string file = TChildProcess::Read(Wav());
+        ASSERT_EQ(file.size(), 44 + expected.size());
+        EXPECT_EQ(file.compare(0, 4, "RIFF"), 0);
+        EXPECT_EQ(file.compare(36, 4, "data"), 0);
+        const uint32_t dataSize = uint8_t(file[40]) | uint8_t(file[41]) << 8 | uint8_t(file[42]) << 16 |
+                                  uint32_t(uint8_t(file[43])) << 24;
+        EXPECT_EQ(dataSize, pipe ? 0xFFFFFFFFu : uint32_t(expected.size()));
+        EXPECT_TRUE(file.compare(44, std::string::npos, expected) == 0);
+    }
+}
+
 TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {
     TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
                         {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
