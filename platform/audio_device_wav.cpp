@@ -48,6 +48,22 @@ bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes, bool rewind) {
     return std::fwrite(header, sizeof header, 1, file_.get()) == 1;
 }
 
+bool TWavFileAudioDevice::BeginFile(std::FILE *, const TAudioFormat &) {
+    return WriteHeader(ToStandardOutput() ? 0xFFFFFFFFu : 0, false);
+}
+
+bool TWavFileAudioDevice::PutSamples(std::FILE *file, const uint8_t *data, int32_t length) {
+    return std::fwrite(data, static_cast<size_t>(length), 1, file) == 1;
+}
+
+bool TWavFileAudioDevice::EndFile(std::FILE *file) {
+    if (!ToStandardOutput()) return WriteHeader(dataBytes_, true);
+    // The stream's header stands unless the output is a file that can take the sizes.
+    if (std::fflush(file) != 0) return false;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return true;
+    return WriteHeader(dataBytes_, false);
+}
+
 int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) {
     std::lock_guard<std::mutex> guard(lock_);
     if (file_) return AudioAllocated;
@@ -69,7 +85,7 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
     format_ = format;
     dataBytes_ = 0;
     paused_ = false;
-    if (!WriteHeader(ToStandardOutput() ? 0xFFFFFFFFu : 0, false)) {
+    if (!BeginFile(file_.get(), format_)) {
         error_ = path_ + ": " + std::strerror(errno);
         file_.reset();
         return AudioError;
@@ -80,8 +96,8 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
 }
 
 bool TWavFileAudioDevice::Emit(TAudioBuffer &buffer) {
-    const bool written = buffer.Length <= 0 ||
-                         std::fwrite(buffer.Data, static_cast<size_t>(buffer.Length), 1, file_.get()) == 1;
+    const bool written =
+        buffer.Length <= 0 || PutSamples(file_.get(), static_cast<const uint8_t *>(buffer.Data), buffer.Length);
     if (written) dataBytes_ += static_cast<uint32_t>(buffer.Length > 0 ? buffer.Length : 0);
     else error_ = path_ + ": " + std::strerror(errno);
     buffer.Flags.fetch_and(~AudioBufferInQueue);
@@ -151,15 +167,7 @@ int32_t TWavFileAudioDevice::Close() {
     std::lock_guard<std::mutex> guard(lock_);
     if (!file_) return AudioInvalidHandle;
     if (!held_.empty()) return AudioStillPlaying;
-    bool sealed;
-    if (ToStandardOutput()) {
-        // The stream's header stands unless the output is a file that can take the sizes.
-        sealed = std::fflush(file_.get()) == 0;
-        if (sealed && std::fseek(file_.get(), 0, SEEK_SET) == 0)
-            sealed = WriteHeader(dataBytes_, false) && std::fflush(file_.get()) == 0;
-    } else {
-        sealed = WriteHeader(dataBytes_, true) && std::fflush(file_.get()) == 0;
-    }
+    const bool sealed = EndFile(file_.get()) && std::fflush(file_.get()) == 0;
     if (!sealed) error_ = path_ + ": " + std::strerror(errno);
     const bool closed = std::fclose(file_.release()) == 0;
     if (sealed && !closed) error_ = path_ + ": " + std::strerror(errno);

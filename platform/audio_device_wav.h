@@ -43,6 +43,16 @@ public:
     int32_t Close() override;
     std::string ErrorText(int32_t code) const override;
 
+protected:
+    // The three steps a file format of its own replaces (an encoded file, say); each runs
+    // with the lock held and true means success (errno then tells the cause of a failure).
+    // BeginFile: the file has just been opened at its start with `format`.
+    virtual bool BeginFile(std::FILE *file, const TAudioFormat &format);
+    // PutSamples: `length` > 0 bytes of PCM in the opened format.
+    virtual bool PutSamples(std::FILE *file, const uint8_t *data, int32_t length);
+    // EndFile: after the last samples; the file is flushed and closed afterwards.
+    virtual bool EndFile(std::FILE *file);
+
 private:
     struct TFileCloser {
         void operator()(std::FILE *file) const noexcept { std::fclose(file); }

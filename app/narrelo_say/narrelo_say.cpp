@@ -7,8 +7,8 @@
 // settings, the server list, the built-in address). The text comes as UTF-8 (arguments, --file or standard input) and is read as
 // Windows-1254; characters it has no byte for become "?" and a warning says how many. The
 // sound goes to the sound device, or with --wav to a WAVE file (exactly the PCM that would
-// be played, written as fast as the service answers). When standard input is a terminal
-// and the sound is played, the reading stops after every 50 new words until Enter is
+// be played, written as fast as the service answers), or with --ogg to an Ogg Vorbis
+// file. When standard input is a terminal and the sound is played, the reading stops after every 50 new words until Enter is
 // pressed (--no-pause: never). Progress and messages go to standard error.
 //
 // Exit status: 0 everything was read; 1 the reading failed (the message is shown and the
@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/narrelo_say/ogg_file_device.h"
 #include "app/narrelo_say/say_input.h"
 #include "app/narrelo_say/say_options.h"
 #include "app/narrelo_say/say_reading.h"
@@ -133,10 +134,13 @@ bool WaitForEnter(const TDemoSynthesiseThread &thread) {
 
 // The reading itself, after the options are known. Returns the exit status.
 int Read(const TSayOptions &options, const std::string &text) {
-    const bool toFile = options.WavFile.has_value();
-    if (toFile) {
+    const bool toFile = options.WavFile || options.OggFile;
+    if (options.WavFile) {
         const std::string path = *options.WavFile;
         SetAudioDeviceFactory([path] { return std::make_unique<TWavFileAudioDevice>(path); });
+    } else if (options.OggFile) {
+        const std::string path = *options.OggFile;
+        SetAudioDeviceFactory([path] { return std::make_unique<TOggFileAudioDevice>(path); });
     }
     const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
     const bool inPlace = isatty(STDERR_FILENO);

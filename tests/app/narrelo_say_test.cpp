@@ -265,6 +265,29 @@ TEST_F(NarreloSayTest, WavDashWritesToStandardOutput) {
     }
 }
 
+// --ogg writes the same sound as Ogg Vorbis: decoded back it has the length of the PCM a
+// --wav reading gives (the speed change applied), and it is far smaller.
+TEST_F(NarreloSayTest, OggFileDecodesBackToTheSameLength) {
+    for (const int speed : {10, 4}) {
+        SCOPED_TRACE(speed);
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({"Bir.", "Iki."}));
+        local.AddReply(OneAudio("Bir.", "", ogg));
+        local.AddReply(OneAudio("Iki.", "", ogg));
+        const std::string out = home.Folder() + "/out.ogg";
+        const TChildResult run = Say({"--server", local.Endpoint(), "--speed", std::to_string(speed),
+                                      "--ogg", out, "Bir. Iki."});
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const std::string file = TChildProcess::Read(out);
+        TMemoryStream pcm;
+        DecodeOggVorbis(reinterpret_cast<const uint8_t *>(file.data()), int32_t(file.size()), pcm);
+        const size_t expected = 2 * Pipeline(ogg, speed).size();
+        EXPECT_EQ(size_t(pcm.DataSize()), expected);
+        EXPECT_LT(file.size(), expected / 4);
+    }
+}
+
 TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {
     TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
                         {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
