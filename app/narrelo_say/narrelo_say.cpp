@@ -4,8 +4,10 @@
 //   narrelo-say [options] [TEXT...]      (narrelo-say --help lists the options)
 //
 // The server is --server URL, or found as the window finds it (DemoServer=URL, the
-// settings, the server list, the built-in address). The text comes as UTF-8 (arguments, --file or standard input) and is read as
-// Windows-1254; characters it has no byte for become "?" and a warning says how many. The
+// settings, the server list, the built-in address). The text comes as UTF-8 (arguments,
+// --file or standard input) and is read as Windows-1254 the way the service reads it
+// (currency signs by name, symbols and emoji dropped); letters of other scripts are left out
+// and a warning says how many. The
 // sound goes to the sound device, or with --wav to a WAVE file (exactly the PCM that would
 // be played, written as fast as the service answers), or with --ogg to an Ogg Vorbis
 // file. When standard input is a terminal and the sound is played, the reading stops after every 50 new words until Enter is
@@ -278,14 +280,14 @@ int main(int argc, char **argv) {
     }
     if (interrupted) return StopExitStatus();
 
-    int32_t replaced = 0;
-    const std::string text = ReadingText(utf8, replaced);
+    int32_t leftOut = 0;
+    const std::string text = ReadingText(utf8, leftOut);
     if (text.find_first_not_of(" \t\r\n\f\v") == std::string::npos)
         return UsageError("no text to read");
-    if (replaced > 0 && !options.Quiet)
+    if (leftOut > 0 && !options.Quiet)
         std::fprintf(stderr,
                      "narrelo-say: warning: %d character%s without a Windows-1254 form "
-                     "read as \"?\"\n",
-                     replaced, replaced == 1 ? "" : "s");
+                     "left out\n",
+                     leftOut, leftOut == 1 ? "" : "s");
     return Read(options, text);
 }

@@ -138,18 +138,32 @@ TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
     }
 }
 
+// Symbols without a Windows-1254 byte are dropped and letters of other scripts left out as
+// blanks, with a warning that counts them: never "?", which the speech reads as a question.
 TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
     server.AddReply(LoginReply("c1", "s1"));
     server.AddReply(SentencesReply({}));
-    const TChildResult run =
-        Say({"--server", server.Endpoint(), "--wav", Wav()}, "\xEF\xBB\xBF\xC3\x87" "ay \xE2\x9C\x93 \xE2\x98\x95.\n");
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav()},
+                                 "\xEF\xBB\xBF\xC3\x87" "ay \xE2\x9C\x93 \xE2\x98\x95 \xD0\xB4\xD0\xB0 \xE2\x82\xBA" "5.\n");
     EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_NE(run.Err.find("warning: 2 characters without a Windows-1254 form read as \"?\""),
+    EXPECT_NE(run.Err.find("warning: 2 characters without a Windows-1254 form left out"),
               std::string::npos) << run.Err;
     const TStrings parse = Requests("ParseSentences");
     ASSERT_EQ(parse.size(), 1u);
     // gSOAP sends bytes 80-FF as UTF-8: Ç is C7, sent as C3 87.
-    EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay ? ?.&#xA;</AText>"), std::string::npos) << parse[0];
+    EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay      TL5.&#xA;</AText>"), std::string::npos) << parse[0];
+}
+
+// A NUL in the text is a blank: the text after it is read, never dropped.
+TEST_F(NarreloSayTest, ANulByteDropsNoText) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({}));
+    const TChildResult run =
+        Say({"--server", server.Endpoint(), "--wav", Wav()}, std::string("\0Bir\0iki.", 9));
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const TStrings parse = Requests("ParseSentences");
+    ASSERT_EQ(parse.size(), 1u);
+    EXPECT_NE(parse[0].find("<AText> Bir iki.</AText>"), std::string::npos) << parse[0];
 }
 
 TEST_F(NarreloSayTest, FailureMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
