@@ -362,6 +362,26 @@ TEST_F(NarreloSayTest, AnEndlessInputIsRefusedPastItsBound) {
     EXPECT_EQ(server.RequestCount(), 0u);
 }
 
+// The runtime's own words for two failures mislead; the message names the real cause.
+TEST_F(NarreloSayTest, MessagesNameTheRealCause) {
+    {
+        SCOPED_TRACE("an answer that is not SOAP");
+        TSoapTestServer local;
+        local.AddReply("<html><body>Merhaba</body></html>");
+        const TChildResult run = Say({"--server", local.Endpoint(), "--wav", Wav(), "Bir."});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("The answer is not a SOAP message (HTTP 200)"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("an address too long");
+        const TChildResult run =
+            Say({"--server", server.Endpoint() + "/" + std::string(3000, 'a'), "--wav", Wav(), "Bir."});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("The service address is too long"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("Out of memory"), std::string::npos) << run.Err;
+    }
+}
+
 TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {
     TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "Bir."}, "",
                         {"XDG_CONFIG_HOME=" + home.Folder(), "SDL_AUDIODRIVER=narrelo-no-such-driver"});
