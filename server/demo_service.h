@@ -22,6 +22,7 @@
 #include "server/request_policy.h"
 #include "server/server_options.h"
 #include "server/service_limits.h"
+#include "server/audio_maker.h"
 #include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
@@ -36,6 +37,9 @@ struct TServiceShared {
     TWebContent Web;
     std::string ListenHost;           // "address:port" actually bound
     THostAllowList AllowedHosts;      // the Host values served (TDemoServer::Bind fills it)
+    // Makes the files and the next ones of a reading ahead; not owned. Without one, each
+    // file is made by the worker that is asked for it.
+    TAudioMaker *Maker = nullptr;
 };
 
 // A whole HTTP answer that refuses a request with `status`, its body a SOAP fault (Client)

@@ -70,6 +70,8 @@ int main(int argc, char **argv) {
                               uint64_t(options.DiskCacheBytes));
         TServiceShared shared{options, TServerKey::LoadOrCreate(options.KeyFile), &synthesiser,
                               &cache, TWebContent(options.WebRoot, options.Installer), "", {}};
+        TAudioMaker maker(synthesiser, cache);
+        shared.Maker = &maker;
         TDemoServer server(shared, options.Workers);
         server.Bind(options.Bind, options.Port);
         std::printf("narrelo-demoserver listening on http://%s\n", shared.ListenHost.c_str());
