@@ -225,8 +225,11 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
                 double milliseconds, const std::string &result) {
     if (options.Quiet) return;
     char line[1024];
+    // With several processes serving, each line names its process.
+    const std::string process =
+        options.Processes > 1 ? "[pid " + std::to_string(::getpid()) + "] " : std::string();
     const int length = std::snprintf(
-        line, sizeof line, "%s %s in=%llu out=%llu %.1fms %s\n", peer.c_str(),
+        line, sizeof line, "%s%s %s in=%llu out=%llu %.1fms %s\n", process.c_str(), peer.c_str(),
         Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
         static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
     if (length <= 0) return;

@@ -47,7 +47,8 @@ struct TServiceShared {
 std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader = "");
 
 // Writes one line of the request log to standard error (unless quiet): client address,
-// operation, bytes in and out, milliseconds, result; one write, so lines never interleave.
+// operation, bytes in and out, milliseconds, result (and the process id when several serve);
+// one write, so lines never interleave.
 void LogRequest(const TServerOptions &options, const std::string &peer,
                 const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
                 double milliseconds, const std::string &result);
