@@ -4,16 +4,20 @@
 //   narrelo-say [options] [TEXT...]      (narrelo-say --help lists the options)
 //
 // The server is --server URL, or found as the window finds it (DemoServer=URL, the
-// settings, the server list, the built-in address). The text comes as UTF-8 (arguments, --file or standard input) and is read as
-// Windows-1254; characters it has no byte for become "?" and a warning says how many. The
+// settings, the server list, the built-in address). The text comes as UTF-8 (arguments,
+// --file or standard input) and is read as Windows-1254 the way the service reads it
+// (currency signs by name, symbols and emoji dropped); letters of other scripts are left out
+// and a warning says how many. The
 // sound goes to the sound device, or with --wav to a WAVE file (exactly the PCM that would
-// be played, written as fast as the service answers). When standard input is a terminal
-// and the sound is played, the reading stops after every 50 new words until Enter is
+// be played, written as fast as the service answers), or with --ogg to an Ogg Vorbis
+// file. When standard input is a terminal and the sound is played, the reading stops after every 50 new words until Enter is
 // pressed (--no-pause: never). Progress and messages go to standard error.
 //
 // Exit status: 0 everything was read; 1 the reading failed (the message is shown and the
-// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C, which stops at once.
+// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C and 143 SIGTERM, which
+// stop at once.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -29,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/narrelo_say/ogg_file_device.h"
 #include "app/narrelo_say/say_input.h"
 #include "app/narrelo_say/say_options.h"
 #include "app/narrelo_say/say_reading.h"
@@ -39,6 +44,7 @@
 #include "foundation/process_messages.h"
 #include "foundation/thread.h"
 #include "pipeline/demo_synthesise_thread.h"
+#include "pipeline/ogg_vorbis_decoder.h"
 #include "pipeline/wave_out.h"
 #include "platform/audio_device_wav.h"
 #include "platform/ui_queue.h"
@@ -55,11 +61,35 @@ namespace {
 constexpr int ExitRead = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
-constexpr int ExitInterrupted = 130;
+constexpr int ExitInterrupted = 130;   // 128 + SIGINT
+constexpr int ExitTerminated = 143;    // 128 + SIGTERM
 
-std::atomic<bool> interrupted{false};  // set by the SIGINT handler, read by the main thread
+// Set by the SIGINT and SIGTERM handlers, read by the main thread. Both stop the reading the
+// same way (whole sentences kept, a WAVE header that matches its data); only the exit status
+// tells them apart.
+std::atomic<bool> interrupted{false};
+std::atomic<int> stopSignal{SIGINT};
 
-extern "C" void OnInterrupt(int) { interrupted = true; }
+extern "C" void OnInterrupt(int signal) {
+    stopSignal = signal;
+    interrupted = true;
+}
+
+int StopExitStatus() { return stopSignal == SIGTERM ? ExitTerminated : ExitInterrupted; }
+
+// Descriptors 0-2 closed by the caller (`2>&-`) would be handed to the first files the
+// program opens, so progress lines would land in the WAVE file: keep them taken by /dev/null.
+void KeepStandardDescriptorsOpen() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened < 0) std::_Exit(ExitFailed);
+        if (opened != fd) {  // cannot happen while lower descriptors are open; be sure anyway
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
+}
 
 void InstallSignals() {
     struct sigaction action {};
@@ -67,6 +97,7 @@ void InstallSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocking read returns and sees the flag
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     // A service that hangs up mid-request is a failed call, not the end of the program.
     signal(SIGPIPE, SIG_IGN);
 }
@@ -105,13 +136,17 @@ bool WaitForEnter(const TDemoSynthesiseThread &thread) {
 
 // The reading itself, after the options are known. Returns the exit status.
 int Read(const TSayOptions &options, const std::string &text) {
-    const bool toFile = options.WavFile.has_value();
-    if (toFile) {
+    const bool toFile = options.WavFile || options.OggFile;
+    if (options.WavFile) {
         const std::string path = *options.WavFile;
         SetAudioDeviceFactory([path] { return std::make_unique<TWavFileAudioDevice>(path); });
+    } else if (options.OggFile) {
+        const std::string path = *options.OggFile;
+        SetAudioDeviceFactory([path] { return std::make_unique<TOggFileAudioDevice>(path); });
     }
     const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
     const bool inPlace = isatty(STDERR_FILENO);
+    SetDecoderWarningsShown(!options.Quiet);
 
     TWaveOut waveOut;
     TSayReading reading(waveOut, options.Speed, !askToGoOn, !options.Quiet, inPlace);
@@ -185,7 +220,7 @@ int Read(const TSayOptions &options, const std::string &text) {
         reading.ClearProgress();
         std::fprintf(stderr, "narrelo-say: stopped\n");
         std::fflush(stderr);
-        std::_Exit(ExitInterrupted);
+        std::_Exit(StopExitStatus());
     }
 
     thread->WaitFor();
@@ -216,6 +251,7 @@ int Read(const TSayOptions &options, const std::string &text) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    KeepStandardDescriptorsOpen();
     InstallSignals();
     InitCmdParameters(argc, argv);
     SetMainThreadId(std::this_thread::get_id());
@@ -242,16 +278,16 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "narrelo-say: %s\n", cp1254::ToUtf8(e.Message()).c_str());
         return ExitFailed;
     }
-    if (interrupted) return ExitInterrupted;
+    if (interrupted) return StopExitStatus();
 
-    int32_t replaced = 0;
-    const std::string text = ReadingText(utf8, replaced);
+    int32_t leftOut = 0;
+    const std::string text = ReadingText(utf8, leftOut);
     if (text.find_first_not_of(" \t\r\n\f\v") == std::string::npos)
         return UsageError("no text to read");
-    if (replaced > 0 && !options.Quiet)
+    if (leftOut > 0 && !options.Quiet)
         std::fprintf(stderr,
                      "narrelo-say: warning: %d character%s without a Windows-1254 form "
-                     "read as \"?\"\n",
-                     replaced, replaced == 1 ? "" : "s");
+                     "left out\n",
+                     leftOut, leftOut == 1 ? "" : "s");
     return Read(options, text);
 }

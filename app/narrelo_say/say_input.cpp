@@ -8,15 +8,12 @@
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "foundation/speech_text.h"
 
-std::string ReadingText(std::string_view text, int32_t &replaced) {
+std::string ReadingText(std::string_view text, int32_t &leftOut) {
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (text.substr(0, bom.size()) == bom) text.remove_prefix(bom.size());
-    std::string converted = cp1254::FromUtf8(text);
-    // '?' is ASCII and stays itself, and each character without a byte becomes one '?'.
-    replaced = int32_t(std::count(converted.begin(), converted.end(), '?') -
-                       std::count(text.begin(), text.end(), '?'));
-    return converted;
+    return cp1254::FromUtf8ForSpeech(text, leftOut);
 }
 
 std::string ReadAllInput(const std::string &path, const std::atomic<bool> &interrupted) {

@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-// Windows-1254 bytes of the UTF-8 `text`, without a leading byte order mark. Every
-// character Windows-1254 has no byte for, and every invalid sequence, becomes "?";
-// `replaced` says how many.
-std::string ReadingText(std::string_view text, int32_t &replaced);
+// Windows-1254 bytes of the UTF-8 `text` as they are read aloud (cp1254::FromUtf8ForSpeech),
+// without a leading byte order mark; `leftOut` counts the characters left out as blanks.
+std::string ReadingText(std::string_view text, int32_t &leftOut);
 
 // All bytes of the file (UTF-8 name), or of standard input for "-". Raises TException
 // "File Not Opened %s" or "File Not Readed %s". Returns early, with what was read, when
