@@ -1,6 +1,7 @@
 #include "service/demo_client_base.h"
 
 #include <chrono>
+#include <cstring>
 #include <string>
 
 #include "foundation/code_page.h"
@@ -17,6 +18,9 @@ namespace {
 constexpr const char16_t *ClientIDKey = u"Software\\Valtrosa\\Quellar\\Narrelo";
 constexpr const char16_t *ClientIDValue = u"ClientID";
 constexpr int32_t ResultGranularity = 8192;
+// The runtime writes the request line into a buffer of SOAP_TMPLEN bytes; an address near
+// that long fails there, as "out of memory".
+constexpr size_t EndpointLengthLimit = SOAP_TMPLEN - 32;
 
 // Releases what the runtime allocated for one call (its answer, its fault record) when the
 // call's scope ends, whether it returns or raises. Results are copied out before that.
@@ -227,6 +231,18 @@ void TDemoClientBase::RaiseServiceError(int result) {
         soap_set_fault(this);
     }
     const char *text = fault != nullptr ? soap_fault_string() : nullptr;
+    // Two of the runtime's words mislead: an address whose path does not fit its request
+    // line is "Out of memory", and an answer of another kind than SOAP (a web page) is
+    // "Error 200: HTTP 200 OK". Say what happened instead.
+    MyString own;
+    if (result == SOAP_EOM && soap_endpoint != nullptr &&
+        std::strlen(soap_endpoint) >= EndpointLengthLimit) {
+        own = MyString::MakeStr("The service address is too long (%d characters)",
+                                int(std::strlen(soap_endpoint)));
+    } else if (stop == TStop::None && result >= 200 && result < 300) {
+        own = MyString::MakeStr("The answer is not a SOAP message (HTTP %d)", result);
+    }
+    if (own.Text() != nullptr) text = own.Text();
     if (text != nullptr) message.Append(text);
     else message.Append(MyString::MakeStr("HataKodu: %d", result).Text());
     throw TException(message.Text(), size_t(message.Length()));

@@ -134,8 +134,13 @@ bool WaitForEnter(const TDemoSynthesiseThread &thread) {
     }
 }
 
-// The reading itself, after the options are known. Returns the exit status.
-int Read(const TSayOptions &options, const std::string &text) {
+bool IsBlankText(const std::string &text) {
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
+}
+
+// The reading itself, after the options are known: `text` first, then every further part
+// of `parts`, one after the other on the same wave output. Returns the exit status.
+int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     const bool toFile = options.WavFile || options.OggFile;
     if (options.WavFile) {
         const std::string path = *options.WavFile;
@@ -177,61 +182,80 @@ int Read(const TSayOptions &options, const std::string &text) {
     }
     TDemoClient client;
     client.soap_endpoint = endpoint.c_str();
-    TDemoAudios audioCache;
 
-    auto thread = std::make_unique<TDemoSynthesiseThread>();
-    thread->WaveOut = &waveOut;
-    thread->Listeners().InsertFirst(&reading);
-    thread->FileType = 1;
-    thread->Text = text.c_str();
-    thread->Volume = 10;
-    thread->Speed = 10;
-    thread->IsXml = options.IsXml;
-    thread->Speaker = options.Speaker;
-    thread->Client = &client;
-    thread->AudioCache = &audioCache;
-    thread->Resume();
+    bool complete = true;
+    for (;;) {
+        // One part's audio is kept only while that part is read: a book streamed for hours
+        // holds the sound of one part at a time.
+        TDemoAudios audioCache;
+        auto thread = std::make_unique<TDemoSynthesiseThread>();
+        thread->WaveOut = &waveOut;
+        thread->Listeners().InsertFirst(&reading);
+        thread->FileType = 1;
+        thread->Text = text.c_str();
+        thread->Volume = 10;
+        thread->Speed = 10;
+        thread->IsXml = options.IsXml;
+        thread->Speaker = options.Speaker;
+        thread->Client = &client;
+        thread->AudioCache = &audioCache;
+        thread->Resume();
 
-    while (!thread->Finished()) {
-        if (interrupted) break;
-        if (askToGoOn && thread->WordLimitReached) {
-            reading.DrawProgress();
-            reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
-            if (WaitForEnter(*thread)) {
-                thread->WordCount = 0;
-                thread->WordLimitReached = false;
+        while (!thread->Finished()) {
+            if (interrupted) break;
+            if (askToGoOn && thread->WordLimitReached) {
+                reading.DrawProgress();
+                reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
+                if (WaitForEnter(*thread)) {
+                    thread->WordCount = 0;
+                    thread->WordLimitReached = false;
+                }
+                continue;
             }
-            continue;
+            reading.DrawProgress();
+            UiQueue().Wait(std::chrono::milliseconds(50), [&] { return thread->Finished(); });
+            ProcessMessages();
         }
-        reading.DrawProgress();
-        UiQueue().Wait(std::chrono::milliseconds(50), [&] { return thread->Finished(); });
-        ProcessMessages();
-    }
 
-    if (interrupted) {
-        // At once: no more sound is queued, what is queued is dropped, and a service call in
-        // progress is not waited for (the process ends around it).
-        thread->Terminate();
+        if (interrupted) {
+            // At once: no more sound is queued, what is queued is dropped, and a service
+            // call in progress is not waited for (the process ends around it).
+            thread->Terminate();
+            try {
+                reading.StopOutput();
+            } catch (const TCustomException &) {
+                // Ending anyway: the process takes the device with it.
+            }
+            reading.ClearProgress();
+            std::fprintf(stderr, "narrelo-say: stopped\n");
+            std::fflush(stderr);
+            std::_Exit(StopExitStatus());
+        }
+
+        thread->WaitFor();
+        if (reading.SentenceCount() >= 0) {
+            reading.DrawProgress();
+            if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+        } else {
+            reading.ClearProgress();
+        }
+        const bool partComplete = !messageShown && reading.SentenceCount() >= 0 &&
+                                  thread->SentenceIndex == reading.SentenceCount();
+        thread.reset();
+        if (!partComplete) {
+            complete = false;
+            break;
+        }
+        bool more = false;
         try {
-            reading.StopOutput();
-        } catch (const TCustomException &) {
-            // Ending anyway: the process takes the device with it.
+            while (!more && parts.Next(text)) more = !IsBlankText(text);
+        } catch (const TCustomException &e) {
+            reading.Print("narrelo-say: " + cp1254::ToUtf8(e.Message()));
+            complete = false;
         }
-        reading.ClearProgress();
-        std::fprintf(stderr, "narrelo-say: stopped\n");
-        std::fflush(stderr);
-        std::_Exit(StopExitStatus());
+        if (!more) break;
     }
 
-    thread->WaitFor();
-    if (reading.SentenceCount() >= 0) {
-        reading.DrawProgress();
-        if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
-    } else {
-        reading.ClearProgress();
-    }
-    const bool complete = !messageShown && reading.SentenceCount() >= 0 &&
-                          thread->SentenceIndex == reading.SentenceCount();
     // The device has taken the last samples but may not have sounded them yet.
     if (!toFile && reading.Queued() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
@@ -239,12 +263,15 @@ int Read(const TSayOptions &options, const std::string &text) {
         waveOut.SetActive(false);
     } catch (const TCustomException &e) {
         reading.Print(cp1254::ToUtf8(e.Message()));
-        thread.reset();
         SetMessageBoxHandler(nullptr);
         return ExitFailed;
     }
-    thread.reset();
     SetMessageBoxHandler(nullptr);
+    if (parts.LeftOut() > 0 && !options.Quiet)
+        std::fprintf(stderr,
+                     "narrelo-say: warning: %d character%s without a Windows-1254 form "
+                     "left out\n",
+                     parts.LeftOut(), parts.LeftOut() == 1 ? "" : "s");
     return complete ? ExitRead : ExitFailed;
 }
 
@@ -271,23 +298,19 @@ int main(int argc, char **argv) {
         return ExitRead;
     }
 
-    std::string utf8;
+    std::unique_ptr<TTextParts> parts;
+    std::string first;
     try {
-        utf8 = options.Text ? *options.Text : ReadAllInput(options.File.value_or("-"), interrupted);
+        parts = options.Text ? std::make_unique<TTextParts>(*options.Text)
+                             : std::make_unique<TTextParts>(options.File.value_or("-"), interrupted);
+        // Blank parts (a text of spaces, NULs read as blanks) ask the service nothing.
+        bool found = false;
+        while (!found && !interrupted && parts->Next(first)) found = !IsBlankText(first);
+        if (interrupted) return StopExitStatus();
+        if (!found) return UsageError("no text to read");
     } catch (const TCustomException &e) {
         std::fprintf(stderr, "narrelo-say: %s\n", cp1254::ToUtf8(e.Message()).c_str());
         return ExitFailed;
     }
-    if (interrupted) return StopExitStatus();
-
-    int32_t leftOut = 0;
-    const std::string text = ReadingText(utf8, leftOut);
-    if (text.find_first_not_of(" \t\r\n\f\v") == std::string::npos)
-        return UsageError("no text to read");
-    if (leftOut > 0 && !options.Quiet)
-        std::fprintf(stderr,
-                     "narrelo-say: warning: %d character%s without a Windows-1254 form "
-                     "left out\n",
-                     leftOut, leftOut == 1 ? "" : "s");
-    return Read(options, text);
+    return Read(options, *parts, std::move(first));
 }

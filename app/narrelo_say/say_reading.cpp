@@ -72,8 +72,11 @@ void TSayReading::OnTextReady(TDemoSynthesiseThread *thread) {
     for (int32_t i = 0; i < text->Sentences.Count(); ++i)
         sentences.push_back(TerminalSafe(text->Sentences.Get(i)->Text.ToUtf8(), false));
     {
+        // A new part of a long text: its sentences are counted and shown from the first.
         std::lock_guard<std::mutex> guard(lock_);
         sentences_ = std::move(sentences);
+        heard_ = -1;
+        printed_ = -1;
     }
     sentenceCount_ = text->Sentences.Count();
 }

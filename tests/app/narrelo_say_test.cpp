@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -299,6 +300,85 @@ TEST_F(NarreloSayTest, OggFileDecodesBackToTheSameLength) {
         const size_t expected = 2 * Pipeline(ogg, speed).size();
         EXPECT_EQ(size_t(pcm.DataSize()), expected);
         EXPECT_LT(file.size(), expected / 4);
+    }
+}
+
+// A text past the service's limit for one text is read in parts of at most 60,000 bytes cut
+// after paragraphs, one after the other: the parts put together give the whole text, and
+// the WAVE file holds the readings of all parts in order. From a file (1 MB) and streamed
+// through standard input (200 KB) alike.
+TEST_F(NarreloSayTest, ALongTextIsReadInPartsCutAfterParagraphs) {
+    for (const bool fromStandardInput : {false, true}) {
+        SCOPED_TRACE(fromStandardInput ? "standard input" : "file");
+        const size_t size = fromStandardInput ? 200000 : 1000000;
+        std::string text;
+        for (int line = 0; text.size() < size; ++line)
+            text += "Satir " + std::to_string(line) + " burada biter." + (line % 20 == 19 ? "\n\n" : "\n");
+        const size_t parts = (text.size() + 59999) / 60000 + 1;  // an upper bound
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        for (size_t i = 0; i < parts; ++i) {
+            const std::string sentence = "P" + std::to_string(i) + ".";
+            local.AddReply(SentencesReply({sentence}));
+            local.AddReply(OneAudio(sentence.c_str(), "", ogg));
+        }
+        const std::string file = home.Folder() + "/long.txt";
+        std::ofstream(file, std::ios::binary) << text;
+        TStrings args{"--server", local.Endpoint(), "--wav", Wav()};
+        if (!fromStandardInput) args.insert(args.end(), {"--file", file});
+        TChildProcess child(NARRELO_SAY_EXE, args, fromStandardInput ? text : "", Environment());
+        const TChildResult run = child.Wait(std::chrono::seconds(60));
+        ASSERT_EQ(run.Status, 0) << run.Err;
+
+        std::string joined;
+        size_t count = 0;
+        for (const std::string &request : local.Requests()) {
+            if (Operations({request})[0] != "ParseSentences") continue;
+            const std::string element = RequestElement(request);
+            const size_t from = element.find("<AText>") + 7, to = element.find("</AText>");
+            std::string part = element.substr(from, to - from);
+            for (size_t at; (at = part.find("&#xA;")) != std::string::npos;) part.replace(at, 5, "\n");
+            EXPECT_LE(part.size(), 60000u);
+            if (joined.size() + part.size() < text.size()) EXPECT_EQ(part.substr(part.size() - 2), "\n\n");
+            joined += part;
+            ++count;
+        }
+        EXPECT_TRUE(joined == text);
+        EXPECT_GE(count, text.size() / 60000 + 1);
+        std::string expected;
+        for (size_t i = 0; i < count; ++i) expected += Pipeline(ogg, 10);
+        const TWavPcm wav = ReadWavPcm(Wav());
+        ASSERT_TRUE(wav.Valid);
+        EXPECT_TRUE(wav.Data == expected);
+    }
+}
+
+// An input past 64 MiB is refused with a clear message, also an endless one, never taken
+// into memory whole.
+TEST_F(NarreloSayTest, AnEndlessInputIsRefusedPastItsBound) {
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav(), "--file", "/dev/zero"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("longer than 64 MiB"), std::string::npos) << run.Err;
+    EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+// The runtime's own words for two failures mislead; the message names the real cause.
+TEST_F(NarreloSayTest, MessagesNameTheRealCause) {
+    {
+        SCOPED_TRACE("an answer that is not SOAP");
+        TSoapTestServer local;
+        local.AddReply("<html><body>Merhaba</body></html>");
+        const TChildResult run = Say({"--server", local.Endpoint(), "--wav", Wav(), "Bir."});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("The answer is not a SOAP message (HTTP 200)"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("an address too long");
+        const TChildResult run =
+            Say({"--server", server.Endpoint() + "/" + std::string(3000, 'a'), "--wav", Wav(), "Bir."});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("The service address is too long"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("Out of memory"), std::string::npos) << run.Err;
     }
 }
 
