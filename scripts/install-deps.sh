@@ -32,6 +32,8 @@ packages=(
   libicu-dev
   # XML sentence documents (the samples' test)
   libpugixml-dev
+  # the load balancer the scale-out test puts in front of two services
+  haproxy
 )
 
 missing=()

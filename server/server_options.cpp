@@ -1,7 +1,9 @@
 #include "server/server_options.h"
 
 #include <charconv>
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -76,6 +78,7 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         else if (option == "--cache-dir") options.CacheDir = next();
         else if (option == "--web-root") options.WebRoot = next();
         else if (option == "--workers") options.Workers = int(ParseNumber(option, next(), 1, 64));
+        else if (option == "--processes") options.Processes = int(ParseNumber(option, next(), 1, 64));
         else if (option == "--idle-timeout")
             options.IdleTimeout = int(ParseNumber(option, next(), 1, 3600));
         else if (option == "--session-lifetime")
@@ -107,6 +110,8 @@ std::string BuiltPackagePath(const std::string &executable) {
 }
 
 void ResolveDefaults(TServerOptions &options) {
+    if (options.Processes == 0)
+        options.Processes = int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
     if (options.InstallerIsBuiltPackage && options.Installer.empty()) {
         std::error_code error;
         options.Installer = BuiltPackagePath(std::filesystem::read_symlink("/proc/self/exe", error));
@@ -147,7 +152,9 @@ std::string ServerUsage() {
         "                         created with mode 0600 on first start)\n"
         "  --cache-dir PATH       audio file cache (default $XDG_CACHE_HOME/narrelo-demoserver)\n"
         "  --web-root DIR         web pages (default: <data root>/narrelo-demoserver/web)\n"
-        "  --workers N            requests served at once (default 4)\n"
+        "  --workers N            requests served at once by each process (default 4)\n"
+        "  --processes N          processes serving the port together, each with its own\n"
+        "                         speech engine (default: one per core)\n"
         "  --idle-timeout S       seconds a connection may stay silent (default 30)\n"
         "  --session-lifetime S   seconds a session stays valid (default 30 days)\n"
         "  --memory-cache-mb N    audio kept in memory (default 64)\n"

@@ -2,6 +2,9 @@
 // server/CMakeLists.txt for what it is made of, and --help for how to run it).
 
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "server/audio_file_cache.h"
+#include "server/audio_maker.h"
 #include "server/demo_server.h"
 #include "server/demo_service.h"
 #include "server/server_key.h"
@@ -64,24 +68,53 @@ int main(int argc, char **argv) {
     try {
         ResolveDefaults(options);
         InstallSignalHandlers();
+        // One listening socket and one key for all the processes, made before the first
+        // process starts a thread: the others are forked from it.
+        const int listening = ListeningSocket(options.Bind, options.Port);
+        const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
+        std::fflush(nullptr);
+        const pid_t parent = ::getpid();
+        std::vector<pid_t> others;
+        for (int i = 1; i < options.Processes; ++i) {
+            const pid_t child = ::fork();
+            if (child < 0) {
+                std::perror("narrelo-demoserver: fork");
+                break;
+            }
+            if (child == 0) {
+                // Stops with the first process, however that ends.
+                ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+                if (::getppid() != parent) return 0;
+                others.clear();
+                break;
+            }
+            others.push_back(child);
+        }
+        const bool first = ::getpid() == parent;
         TSpeechEngine engine;
         TSpeechSynthesiser synthesiser(engine);
         TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
                               uint64_t(options.DiskCacheBytes));
-        TServiceShared shared{options, TServerKey::LoadOrCreate(options.KeyFile), &synthesiser,
-                              &cache, TWebContent(options.WebRoot, options.Installer), "", {}};
+        TServiceShared shared{options, key, &synthesiser, &cache,
+                              TWebContent(options.WebRoot, options.Installer), "", {}};
+        TAudioMaker maker(synthesiser, cache);
+        shared.Maker = &maker;
         TDemoServer server(shared, options.Workers);
-        server.Bind(options.Bind, options.Port);
-        std::printf("narrelo-demoserver listening on http://%s\n", shared.ListenHost.c_str());
-        std::fflush(stdout);
-        if (ListensBeyondLoopback(options.Bind))
-            std::fprintf(stderr,
-                         "narrelo-demoserver: warning: listening on %s, beyond this machine's "
-                         "loopback: anyone who can reach this machine over the network can use "
-                         "this service\n",
-                         options.Bind.c_str());
+        server.Adopt(listening, options.Bind);
+        if (first) {
+            std::printf("narrelo-demoserver listening on http://%s\n", shared.ListenHost.c_str());
+            std::fflush(stdout);
+            if (ListensBeyondLoopback(options.Bind))
+                std::fprintf(stderr,
+                             "narrelo-demoserver: warning: listening on %s, beyond this machine's "
+                             "loopback: anyone who can reach this machine over the network can use "
+                             "this service\n",
+                             options.Bind.c_str());
+        }
         server.Run(StopRequested);
-        std::fprintf(stderr, "narrelo-demoserver: stopped\n");
+        for (const pid_t other : others) ::kill(other, SIGTERM);
+        for (const pid_t other : others) ::waitpid(other, nullptr, 0);
+        if (first) std::fprintf(stderr, "narrelo-demoserver: stopped\n");
         return 0;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "narrelo-demoserver: %s\n", e.what());
