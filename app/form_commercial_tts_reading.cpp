@@ -20,6 +20,7 @@
 #include "platform/ui_queue.h"
 #include "records/demo_audio.h"
 #include "records/narrelo_text.h"
+#include "service/local_service.h"
 #include "service/update_check.h"
 
 // --- state
@@ -109,6 +110,9 @@ void TFormCommercialTTS::StartReading() {
         WarningShown = true;
         ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
     }
+    // Where no service manager starts the local speech service, the built-in address gets
+    // one started now (the first time only; later readings find it running).
+    EnsureLocalService();
     FindServerAndCheckForUpdate(Client, ServerAddress);
     {
         TRegistry key(HKEY_CURRENT_USER, u"Software\\Valtrosa\\Quellar\\Narrelo");
