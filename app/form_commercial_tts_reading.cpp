@@ -187,8 +187,15 @@ void TFormCommercialTTS::ContinueClicked() {
     if (ListeningPauseShown()) HideListeningPause();
 }
 
+// The text box is TextBoxHeight high while the row is hidden and ListeningRowHeight less
+// while it shows, set from that height rather than from the box's present one, and taken as
+// the box's anchored place, so that neither a resize of the form (which puts anchored
+// controls back) nor events in an unexpected order leave the row's button under the text
+// box or the text box over the buttons below it.
 void TFormCommercialTTS::ShowListeningPause() {
-    TextBox.SetHeight(TextBox.GetHeight() - ListeningRowHeight, true);
+    if (TextBoxHeight <= 0) TextBoxHeight = TextBox.GetHeight();
+    TextBox.SetHeight(TextBoxHeight - ListeningRowHeight, true);
+    RecaptureAnchor(TextBox);
     ContinueButton.SetTop(TextBox.GetBottom() + 5, true);
     ContinueButton.SetLeft(ReadButton.GetRight() + 40, true);
     ContinueButton.SetVisible(true);
@@ -200,7 +207,10 @@ void TFormCommercialTTS::ShowListeningPause() {
 void TFormCommercialTTS::HideListeningPause() {
     ContinueButton.SetVisible(false);
     AttentionText.SetVisible(false);
-    TextBox.SetHeight(TextBox.GetHeight() + ListeningRowHeight, true);
+    if (TextBoxHeight > 0) {
+        TextBox.SetHeight(TextBoxHeight, true);
+        RecaptureAnchor(TextBox);
+    }
 }
 
 void TFormCommercialTTS::Highlight(const TTextRange &range) {

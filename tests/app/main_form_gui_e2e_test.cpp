@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/uiaction.h>
 #include <wx/textctrl.h>
 
 #include "../support/demo_server_process.h"
@@ -215,6 +216,40 @@ TEST_F(MainFormReadingTest, StoppingDuringTheListeningPauseHidesTheRowAndGivesTh
     EXPECT_EQ(ReadLabel(), "Oku");
     Pump();
     EXPECT_EQ(form_->TextBox.GetHeight(), height) << "no late event brings the row back";
+}
+
+// The listening row is reached and left with the mouse, with real pointer events: a resize
+// of the form in between (a window manager, a theme) neither puts the text box back over the
+// row's button nor, once the row is hidden, over the buttons below it.
+TEST_F(MainFormReadingTest, TheListeningRowIsLeftWithTheMouseAndTheButtonsBelowStayReachable) {
+    Form();
+    Type(Paragraph(7));
+    const int32_t height = form_->TextBox.GetHeight();
+    form_->Dialog()->Raise();
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ListeningPauseShown(); }, 30));
+    form_->Dialog()->SendSizeEvent();
+    Pump();
+    EXPECT_EQ(form_->TextBox.GetHeight(), height - 40) << "a resize gave the text box its height back";
+    EXPECT_GE(form_->ContinueButton.GetTop(true), form_->TextBox.GetBottom());
+
+    wxUIActionSimulator mouse;
+    const wxRect button = form_->ContinueButton.Window()->GetScreenRect();
+    mouse.MouseMove(button.GetPosition() + wxPoint(button.width / 2, button.height / 2));
+    Pump();
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return !form_->ListeningPauseShown(); }, 10)) << "the click did not reach the button";
+    EXPECT_TRUE(form_->ReadingRuns()) << "the reading goes on";
+    form_->Dialog()->SendSizeEvent();
+    Pump();
+    EXPECT_EQ(form_->TextBox.GetHeight(), height);
+
+    const wxRect read = form_->ReadButton.Window()->GetScreenRect();
+    mouse.MouseMove(read.GetPosition() + wxPoint(read.width / 2, read.height / 2));
+    Pump();
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ReadingThread == nullptr; }, 10)) << "Dur was not reached";
+    EXPECT_EQ(ReadLabel(), "Oku");
 }
 
 TEST_F(MainFormReadingTest, ASpeedChangedDuringAReadingAppliesFromTheNextSentence) {
