@@ -126,6 +126,7 @@ void TFormCommercialTTS::StartReading() {
     const TReadingText taken = TakeReadingText(whole.View(), selFrom, selTo);
     if (taken.Text.empty()) RaiseError(MainFormTexts::EmptyText(InterfaceIsEnglish));
 
+    TextBox.ClearMark();
     PlayingQueue.Clear();
     ReadButton.SetEnabled(false);
     PauseButton.SetEnabled(false);
@@ -213,8 +214,10 @@ void TFormCommercialTTS::HideListeningPause() {
     }
 }
 
+// The sentence being heard is marked, not selected: Read after a reading reads the whole
+// text (or what the user selected) again, and typing never replaces the marked sentence.
 void TFormCommercialTTS::Highlight(const TTextRange &range) {
-    if (TextBox.HasWindow()) TextBox.Select(range.From, range.To);
+    if (TextBox.HasWindow()) TextBox.Mark(range.From, range.To);
 }
 
 // --- the synthesis thread's events (on the synthesis thread)
