@@ -60,6 +60,9 @@ public:
     static constexpr int32_t TextLimit = 4096;
     // How much the listening-pause row takes from the text box, in pixels.
     static constexpr int32_t ListeningRowHeight = 40;
+    // The text box's height while the listening row is hidden, in pixels; taken when the
+    // row first shows (0 before).
+    int32_t TextBoxHeight = 0;
     // Width of the continue button, in pixels.
     static constexpr int32_t ContinueButtonWidth = 240;
 

@@ -97,6 +97,23 @@ int TDemoServer::Bind(const std::string &address, int port) {
     return Finish(socket, address);
 }
 
+int ListeningSocket(const std::string &address, int port) {
+    struct soap binder;
+    soap_init(&binder);
+    binder.bind_flags = SO_REUSEADDR;
+    const SOAP_SOCKET socket = soap_bind(&binder, address.c_str(), port, 128);
+    if (!soap_valid_socket(socket)) {
+        const char *reason = ::soap_fault_string(&binder);
+        const std::string why = "cannot listen on " + address + ":" + std::to_string(port) +
+                                (reason ? std::string(": ") + reason : std::string());
+        soap_done(&binder);
+        throw std::runtime_error(why);
+    }
+    binder.master = SOAP_INVALID_SOCKET;  // the caller's now
+    soap_done(&binder);
+    return socket;
+}
+
 int TDemoServer::Adopt(int socket, const std::string &address) { return Finish(socket, address); }
 
 int TDemoServer::Finish(int socket, const std::string &address) {

@@ -37,6 +37,11 @@ std::string HostForUrl(const std::string &address, int port);
 // Whether a service bound to `address` can be reached from other machines.
 bool ListensBeyondLoopback(const std::string &address);
 
+// A socket bound to `address`:`port` (0: a free port) with SO_REUSEADDR and listening, as
+// Bind makes it, for Adopt: one socket several processes serve. Throws std::runtime_error
+// with the runtime's reason when it cannot.
+int ListeningSocket(const std::string &address, int port);
+
 class TDemoServer {
 public:
     static constexpr int StopPollMilliseconds = 200;  // how soon a stop request is noticed

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -224,8 +225,11 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
                 double milliseconds, const std::string &result) {
     if (options.Quiet) return;
     char line[1024];
+    // With several processes serving, each line names its process.
+    const std::string process =
+        options.Processes > 1 ? "[pid " + std::to_string(::getpid()) + "] " : std::string();
     const int length = std::snprintf(
-        line, sizeof line, "%s %s in=%llu out=%llu %.1fms %s\n", peer.c_str(),
+        line, sizeof line, "%s%s %s in=%llu out=%llu %.1fms %s\n", process.c_str(), peer.c_str(),
         Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
         static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
     if (length <= 0) return;
@@ -357,6 +361,7 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
         pollfd waiting{connection, POLLRDHUP, 0};
         return ::poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
     };
+    if (shared_.Maker) return shared_.Maker->Get(request, hungUp);
     std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
     shared_.Cache->Store(digest, ogg);
     return ogg;
@@ -465,24 +470,50 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
         TSpeechSynthesiser::CheckOffered(request);
         const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
         TSpeechSynthesiser::CheckSpeakable(spoken);
-        const std::string oggBytes = AudioOf(request);
-        const std::string *ogg = &oggBytes;
+        // The answer names the files; each is made when it is fetched (its identifier holds
+        // its whole request), so the answer comes at once. A sentence with more to say than
+        // one item holds is answered as pieces, each its words as spoken.
+        const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(spoken);
+        std::vector<TSynthesisRequest> items;
+        if (pieces.size() == 1) {
+            items.push_back(request);
+        } else {
+            for (const std::string &piece : pieces) {
+                TSynthesisRequest item = request;
+                item.Text = piece;
+                item.IsXml = false;
+                item.IsSpoken = true;
+                items.push_back(std::move(item));
+            }
+        }
+        for (size_t i = 0; shared_.Maker && i + 1 < items.size(); ++i)
+            shared_.Maker->Link(items[i], items[i + 1]);
 
         TDemoAudios audios;
-        TDemoAudio *audio = audios.CreateItem();
-        audios.Add(audio);
-        audio->FileType = request.FileType;
-        audio->Text.Assign(request.Text.data(), int32_t(request.Text.size()));
-        audio->SpokenText.Assign(spoken.data(), int32_t(spoken.size()));
-        audio->Volume = request.Volume;
-        audio->Speed = request.Speed;
-        audio->IsXml = request.IsXml;
-        audio->Speaker = request.Speaker;
-        const std::string fileId = MakeFileId(shared_.Key, request);
-        audio->FileId.Assign(fileId.data(), int32_t(fileId.size()));
-        if (shared_.Options.Inline) audio->Data.Write(ogg->data(), int32_t(ogg->size()));
+        uint64_t inlineBytes = 0;
+        for (size_t i = 0; i < items.size(); ++i) {
+            const TSynthesisRequest &item = items[i];
+            TDemoAudio *audio = audios.CreateItem();
+            audios.Add(audio);
+            audio->FileType = item.FileType;
+            const std::string &text = pieces.size() == 1 ? request.Text : item.Text;
+            audio->Text.Assign(text.data(), int32_t(text.size()));
+            audio->SpokenText.Assign(pieces[i].data(), int32_t(pieces[i].size()));
+            audio->Volume = item.Volume;
+            audio->Speed = item.Speed;
+            audio->IsXml = pieces.size() == 1 && request.IsXml;
+            audio->Speaker = item.Speaker;
+            const std::string fileId = MakeFileId(shared_.Key, item);
+            audio->FileId.Assign(fileId.data(), int32_t(fileId.size()));
+            if (shared_.Options.Inline) {
+                const std::string ogg = AudioOf(item);
+                audio->Data.Write(ogg.data(), int32_t(ogg.size()));
+                inlineBytes += ogg.size();
+            }
+        }
         SetBinary(return_, Serialised(audios));
-        result_ = "ok " + std::to_string(ogg->size()) + " audio bytes";
+        result_ = "ok " + std::to_string(items.size()) + " items" +
+                  (shared_.Options.Inline ? ", " + std::to_string(inlineBytes) + " audio bytes" : "");
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
         return SenderFault(e.what());

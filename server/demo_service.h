@@ -22,6 +22,7 @@
 #include "server/request_policy.h"
 #include "server/server_options.h"
 #include "server/service_limits.h"
+#include "server/audio_maker.h"
 #include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
@@ -36,6 +37,9 @@ struct TServiceShared {
     TWebContent Web;
     std::string ListenHost;           // "address:port" actually bound
     THostAllowList AllowedHosts;      // the Host values served (TDemoServer::Bind fills it)
+    // Makes the files and the next ones of a reading ahead; not owned. Without one, each
+    // file is made by the worker that is asked for it.
+    TAudioMaker *Maker = nullptr;
 };
 
 // A whole HTTP answer that refuses a request with `status`, its body a SOAP fault (Client)
@@ -43,7 +47,8 @@ struct TServiceShared {
 std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader = "");
 
 // Writes one line of the request log to standard error (unless quiet): client address,
-// operation, bytes in and out, milliseconds, result; one write, so lines never interleave.
+// operation, bytes in and out, milliseconds, result (and the process id when several serve);
+// one write, so lines never interleave.
 void LogRequest(const TServerOptions &options, const std::string &peer,
                 const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
                 double milliseconds, const std::string &result);

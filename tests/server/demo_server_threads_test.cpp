@@ -18,6 +18,7 @@
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/audio_file_cache.h"
+#include "server/audio_maker.h"
 #include "server/demo_server.h"
 #include "server/demo_service.h"
 #include "server/speech_engine.h"
@@ -119,6 +120,60 @@ TEST(DemoServerThreadsTest, ServesAnAdoptedSocketAndTellsHowLongItHasBeenIdle) {
     EXPECT_GT(server.IdleSeconds(), idle);
     stop = true;
     serving.join();
+}
+
+// Synthesise only names the files; each is made when fetched, and fetching one piece of a
+// long sentence starts the next. The pieces say the whole sentence.
+TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
+    TempConfigHome home;
+    TSpeechSynthesiser synthesiser(Engine());
+    TAudioFileCache cache(16 << 20, "", 0);
+    TAudioMaker maker(synthesiser, cache);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 'm')), &synthesiser,
+                          &cache, TWebContent("", ""), "", {}, &maker};
+    TDemoServer server(shared, 2);
+    const int port = server.Bind("127.0.0.1", 0);
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    std::string failure;
+    try {
+        TDemoClient client;
+        client.soap_endpoint = endpoint.c_str();
+        client.ClientID = "lazy";
+        TDemoAudios one;
+        client.SynthesiseSentence("Bugün hava çok güzel."_cp, 0, 1, 10, 10, 1, one);
+        EXPECT_EQ(one.Count(), 1);
+        EXPECT_EQ(maker.Made(), size_t(0)) << "Synthesise made audio";
+        EXPECT_GT(client.LoadSynthesisedFile(one.Get(0)->Data, one.Get(0)->FileId.Text()), 1000);
+        EXPECT_EQ(maker.Made(), size_t(1));
+
+        // A list of numbers with no full stop: far more than one item says.
+        std::string list;
+        for (int i = 0; i < 300; ++i) list += std::to_string(1000 + i * 37) + ", ";
+        TDemoAudios pieces;
+        client.SynthesiseSentence(list.c_str(), 0, 1, 10, 10, 1, pieces);
+        ASSERT_GT(pieces.Count(), 1);
+        EXPECT_EQ(maker.Made(), size_t(1));
+        std::string said;
+        for (int i = 0; i < pieces.Count(); ++i) {
+            said += (said.empty() ? "" : " ") + std::string(pieces.Get(i)->SpokenText.View());
+            EXPECT_GT(client.LoadSynthesisedFile(pieces.Get(i)->Data, pieces.Get(i)->FileId.Text()), 1000);
+        }
+        TSynthesisRequest whole;
+        whole.Text = list;
+        EXPECT_EQ(said, TSpeechSynthesiser::SpokenTextOf(whole));
+        // Each piece made once, whether ahead or when fetched.
+        EXPECT_EQ(maker.Made(), size_t(1 + pieces.Count()));
+    } catch (const TCustomException &e) {
+        failure = e.Message();
+    }
+    stop = true;
+    serving.join();
+    EXPECT_EQ(failure, "");
 }
 
 }  // namespace
