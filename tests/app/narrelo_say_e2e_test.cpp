@@ -88,6 +88,19 @@ TEST_F(NarreloSayE2eTest, ParagraphAtNormalAndSlowerSpeedHasPlausibleLength) {
     EXPECT_NE(normal.Err.find("[4/4] Çay bahçelerinde"), std::string::npos) << normal.Err;
 }
 
+// One sentence far too long to speak as one item (a list of numbers with no full stop) is
+// read whole: the service answers it in pieces and the reading never fails for its length.
+TEST_F(NarreloSayE2eTest, AnOverLongSentenceIsReadWhole) {
+    std::string list;
+    for (int i = 0; i < 120; ++i) list += (i ? ", " : "") + std::to_string(100000 + i * 7919);
+    const TChildResult run = SayToWav(Path("list.wav"), "10", list);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const TWavPcm wav = ReadWavPcm(Path("list.wav"));
+    ASSERT_TRUE(wav.Valid);
+    // 120 six-digit numbers take well over two seconds each to say.
+    EXPECT_GT(Seconds(wav), 120 * 2.0);
+}
+
 TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
     // A text long enough that the reading is still going when the server goes.
     std::string text;
