@@ -6,3 +6,14 @@ if(TARGET server)
   add_executable(bench_demo_server ${CMAKE_CURRENT_LIST_DIR}/demo_server_bench.cpp)
   target_link_libraries(bench_demo_server PRIVATE server service pipeline benchmark::benchmark)
 endif()
+
+# bench_first_sound: the real service process against espeak-ng, interleaved: the first
+# sample of a new sentence against espeak-ng's first audio byte, and throughput with one and
+# two clients against one and two service processes, with CPU per second of audio.
+if(TARGET server AND TARGET narrelo-demoserver)
+  add_executable(bench_first_sound ${CMAKE_CURRENT_LIST_DIR}/first_sound_bench.cpp)
+  target_link_libraries(bench_first_sound PRIVATE service pipeline records foundation)
+  target_include_directories(bench_first_sound PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(bench_first_sound PRIVATE NARRELO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  add_dependencies(bench_first_sound narrelo-demoserver)
+endif()

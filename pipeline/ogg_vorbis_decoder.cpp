@@ -1,5 +1,6 @@
 #include "pipeline/ogg_vorbis_decoder.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,9 @@
 #include "pipeline/pcm_convert.h"
 
 namespace {
+
+// Written by SetDecoderWarningsShown on any thread, read by every decoding.
+std::atomic<bool> warningsShown{true};
 
 // The file is handed to the sync state in pieces of this many bytes.
 constexpr int32_t PieceSize = 4096;
@@ -95,6 +99,8 @@ int64_t AnnouncedPcmBytes(const uint8_t *data, int32_t size, long serial, int ch
 
 }  // namespace
 
+void SetDecoderWarningsShown(bool shown) { warningsShown = shown; }
+
 void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output) {
     DecodeOggVorbis(data, size, output, DecodedSizeBudget);
 }
@@ -174,7 +180,7 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t
             continue;
         }
         if (result < 0) {
-            std::fprintf(stderr, "Corrupt or missing data in bitstream; continuing...\n");
+            if (warningsShown) std::fprintf(stderr, "Corrupt or missing data in bitstream; continuing...\n");
             continue;
         }
         ogg_stream_pagein(stream.Get(), &page);
@@ -188,7 +194,7 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t
             int frames;
             while ((frames = vorbis_synthesis_pcmout(dsp.Get(), &pcm)) > 0) {
                 const int bout = frames < convSize ? frames : convSize;
-                if (ConvertFloatToPcm16(pcm, channels, bout, convBuffer))
+                if (ConvertFloatToPcm16(pcm, channels, bout, convBuffer) && warningsShown)
                     std::fprintf(stderr, "Clipping in frame %ld\n", static_cast<long>(dsp.Get()->sequence));
                 decodedBytes += frameBytes * bout;
                 if (decodedBytes > budget) BudgetFault();

@@ -34,5 +34,10 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output);
 // otherwise ask for gigabytes.
 inline constexpr int64_t DecodedSizeBudget = int64_t(64) << 20;
 
+// Whether the two warnings that do not stop decoding ("Corrupt or missing data in
+// bitstream; continuing..." and "Clipping in frame %ld") are written; true unless a program
+// was asked to be quiet. Errors are always written. Any thread may call it.
+void SetDecoderWarningsShown(bool shown);
+
 // The same with another budget (bytes of PCM), so that tests can reach it with small files.
 void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t budget);

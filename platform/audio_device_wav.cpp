@@ -1,5 +1,7 @@
 #include "platform/audio_device_wav.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -25,10 +27,13 @@ TWavFileAudioDevice::~TWavFileAudioDevice() {
     }
 }
 
-bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes) {
+// dataBytes 0xFFFFFFFF: a stream's header, whose sizes say "to the end of the data".
+// rewind: go back to the start first (a file's Close); a file just opened is there already,
+// and a pipe could not.
+bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes, bool rewind) {
     uint8_t header[44];
     std::memcpy(header, "RIFF", 4);
-    Put32(header + 4, 36 + dataBytes);
+    Put32(header + 4, dataBytes == 0xFFFFFFFFu ? dataBytes : 36 + dataBytes);
     std::memcpy(header + 8, "WAVEfmt ", 8);
     Put32(header + 16, 16);
     Put16(header + 20, format_.FormatTag);
@@ -39,7 +44,24 @@ bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes) {
     Put16(header + 34, format_.BitsPerSample);
     std::memcpy(header + 36, "data", 4);
     Put32(header + 40, dataBytes);
-    return std::fseek(file_.get(), 0, SEEK_SET) == 0 && std::fwrite(header, sizeof header, 1, file_.get()) == 1;
+    if (rewind && std::fseek(file_.get(), 0, SEEK_SET) != 0) return false;
+    return std::fwrite(header, sizeof header, 1, file_.get()) == 1;
+}
+
+bool TWavFileAudioDevice::BeginFile(std::FILE *, const TAudioFormat &) {
+    return WriteHeader(ToStandardOutput() ? 0xFFFFFFFFu : 0, false);
+}
+
+bool TWavFileAudioDevice::PutSamples(std::FILE *file, const uint8_t *data, int32_t length) {
+    return std::fwrite(data, static_cast<size_t>(length), 1, file) == 1;
+}
+
+bool TWavFileAudioDevice::EndFile(std::FILE *file) {
+    if (!ToStandardOutput()) return WriteHeader(dataBytes_, true);
+    // The stream's header stands unless the output is a file that can take the sizes.
+    if (std::fflush(file) != 0) return false;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return true;
+    return WriteHeader(dataBytes_, false);
 }
 
 int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) {
@@ -47,7 +69,14 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
     if (file_) return AudioAllocated;
     if (format.FormatTag != 1 || format.Channels < 1 || format.BitsPerSample == 0) return AudioBadFormat;
     if (queryOnly) return AudioOk;
-    std::FILE *file = std::fopen(path_.c_str(), "wb");
+    std::FILE *file = nullptr;
+    if (ToStandardOutput()) {
+        const int fd = dup(STDOUT_FILENO);
+        file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+        if (!file && fd >= 0) close(fd);
+    } else {
+        file = std::fopen(path_.c_str(), "wb");
+    }
     if (!file) {
         error_ = path_ + ": " + std::strerror(errno);
         return AudioError;
@@ -56,7 +85,7 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
     format_ = format;
     dataBytes_ = 0;
     paused_ = false;
-    if (!WriteHeader(0)) {
+    if (!BeginFile(file_.get(), format_)) {
         error_ = path_ + ": " + std::strerror(errno);
         file_.reset();
         return AudioError;
@@ -67,8 +96,8 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
 }
 
 bool TWavFileAudioDevice::Emit(TAudioBuffer &buffer) {
-    const bool written = buffer.Length <= 0 ||
-                         std::fwrite(buffer.Data, static_cast<size_t>(buffer.Length), 1, file_.get()) == 1;
+    const bool written =
+        buffer.Length <= 0 || PutSamples(file_.get(), static_cast<const uint8_t *>(buffer.Data), buffer.Length);
     if (written) dataBytes_ += static_cast<uint32_t>(buffer.Length > 0 ? buffer.Length : 0);
     else error_ = path_ + ": " + std::strerror(errno);
     buffer.Flags.fetch_and(~AudioBufferInQueue);
@@ -138,7 +167,7 @@ int32_t TWavFileAudioDevice::Close() {
     std::lock_guard<std::mutex> guard(lock_);
     if (!file_) return AudioInvalidHandle;
     if (!held_.empty()) return AudioStillPlaying;
-    const bool sealed = WriteHeader(dataBytes_) && std::fflush(file_.get()) == 0;
+    const bool sealed = EndFile(file_.get()) && std::fflush(file_.get()) == 0;
     if (!sealed) error_ = path_ + ": " + std::strerror(errno);
     const bool closed = std::fclose(file_.release()) == 0;
     if (sealed && !closed) error_ = path_ + ": " + std::strerror(errno);

@@ -7,6 +7,11 @@
 // The file is created by Open (truncating an existing one) with the format it was opened
 // with; Close fills in the chunk sizes. A file cut short by a crash keeps its samples but
 // states sizes of 0.
+//
+// The path "-" is standard output. There the header is written once, up front, as a stream's
+// header (chunk sizes 0xFFFFFFFF: "as long as the data goes on", which players of a pipe
+// read to the end); Close puts in the real sizes only when standard output can seek (a
+// regular file).
 
 #include <atomic>
 #include <cstdio>
@@ -38,6 +43,16 @@ public:
     int32_t Close() override;
     std::string ErrorText(int32_t code) const override;
 
+protected:
+    // The three steps a file format of its own replaces (an encoded file, say); each runs
+    // with the lock held and true means success (errno then tells the cause of a failure).
+    // BeginFile: the file has just been opened at its start with `format`.
+    virtual bool BeginFile(std::FILE *file, const TAudioFormat &format);
+    // PutSamples: `length` > 0 bytes of PCM in the opened format.
+    virtual bool PutSamples(std::FILE *file, const uint8_t *data, int32_t length);
+    // EndFile: after the last samples; the file is flushed and closed afterwards.
+    virtual bool EndFile(std::FILE *file);
+
 private:
     struct TFileCloser {
         void operator()(std::FILE *file) const noexcept { std::fclose(file); }
@@ -45,7 +60,8 @@ private:
 
     // Writes the buffer's bytes and marks it done; the lock is held.
     bool Emit(TAudioBuffer &buffer);
-    bool WriteHeader(uint32_t dataBytes);
+    bool WriteHeader(uint32_t dataBytes, bool rewind);
+    bool ToStandardOutput() const { return path_ == "-"; }
 
     const std::string path_;
     std::atomic<bool> open_{false};  // mirrors file_ for IsOpen, which takes no lock

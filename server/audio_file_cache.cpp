@@ -110,16 +110,17 @@ std::optional<std::string> TAudioFileCache::Find(const std::string &digest) {
 }
 
 void TAudioFileCache::Store(const std::string &digest, const std::string &bytes) {
-    std::list<TEntry> evicted;
     {
         std::lock_guard<std::mutex> guard(lock_);
         if (memoryIndex_.count(digest) != 0) return;
         memory_.push_front({digest, bytes});
         memoryIndex_[digest] = memory_.begin();
         memoryBytes_ += bytes.size();
-        evicted = TrimMemory();
+        TrimMemory();  // what leaves memory is in the folder already
     }
-    Spill(evicted);
+    // Written through at once: another process sharing the folder answers the same request
+    // with these bytes rather than its own synthesis of it.
+    Spill({TEntry{digest, bytes}});
 }
 
 std::list<TAudioFileCache::TEntry> TAudioFileCache::TrimMemory() {

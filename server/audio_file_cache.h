@@ -1,9 +1,10 @@
 #pragma once
 // TAudioFileCache: finished audio files by request digest, bounded in memory and on disk.
 //
-// The most recently used files stay in memory up to MemoryBytes; the least recently used
-// spill into the folder (one file "<digest>.ogg" each, mode 0600, written under a private
-// name and renamed, so a reader never sees half a file). The folder (mode 0700: other users
+// Every file stored is written into the folder at once (one file "<digest>.ogg" each, mode
+// 0600, written under a private name and renamed, so a reader never sees half a file), so
+// every process sharing the folder answers a request with the same bytes; the most recently
+// used also stay in memory up to MemoryBytes. The folder (mode 0700: other users
 // of the machine see nothing) is bounded to DiskBytes for all processes that share it: its
 // lock file ".lock" records the bytes it holds; each process adds what it writes while it
 // holds the lock (flock), and the one that takes it past the bound trims the folder by what

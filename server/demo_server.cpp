@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -74,11 +75,15 @@ bool ListensBeyondLoopback(const std::string &address) {
 TDemoServer::TDemoServer(TServiceShared &shared, int workers)
     : master_(shared), workerCount_(workers < 1 ? 1 : workers), lastBusy_(NowNanoseconds()) {
     master_.bind_flags = SO_REUSEADDR;
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake_ < 0) throw std::runtime_error("eventfd failed");
 }
 
 TDemoServer::~TDemoServer() {
     for (auto &pending : pending_) ::close(pending->Socket);
+    for (auto &pending : answers_) ::close(pending->Socket);
     if (listener_ >= 0) ::close(listener_);
+    ::close(wake_);
 }
 
 int TDemoServer::Bind(const std::string &address, int port) {
@@ -90,6 +95,23 @@ int TDemoServer::Bind(const std::string &address, int port) {
     const int socket = master_.master;
     master_.master = SOAP_INVALID_SOCKET;  // ours now
     return Finish(socket, address);
+}
+
+int ListeningSocket(const std::string &address, int port) {
+    struct soap binder;
+    soap_init(&binder);
+    binder.bind_flags = SO_REUSEADDR;
+    const SOAP_SOCKET socket = soap_bind(&binder, address.c_str(), port, 128);
+    if (!soap_valid_socket(socket)) {
+        const char *reason = ::soap_fault_string(&binder);
+        const std::string why = "cannot listen on " + address + ":" + std::to_string(port) +
+                                (reason ? std::string(": ") + reason : std::string());
+        soap_done(&binder);
+        throw std::runtime_error(why);
+    }
+    binder.master = SOAP_INVALID_SOCKET;  // the caller's now
+    soap_done(&binder);
+    return socket;
 }
 
 int TDemoServer::Adopt(int socket, const std::string &address) { return Finish(socket, address); }
@@ -113,7 +135,7 @@ int TDemoServer::Finish(int socket, const std::string &address) {
 
 double TDemoServer::IdleSeconds() const {
     {
-        std::lock_guard<std::mutex> guard(const_cast<std::mutex &>(lock_));
+        std::lock_guard<std::mutex> guard(lock_);
         if (openTotal_ > 0 || inHand_ > 0) return 0;
     }
     return double(NowNanoseconds() - lastBusy_.load()) / 1e9;
@@ -144,10 +166,14 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
             ::close(listener_);
             listener_ = -1;
         }
-        if (stopping && pending_.empty()) break;
+        if (stopping && pending_.empty()) {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (inHand_ == 0 && answers_.empty()) break;  // everything taken is answered
+        }
 
         waiting.clear();
         Clock::time_point next = Clock::now() + std::chrono::milliseconds(StopPollMilliseconds);
+        waiting.push_back({wake_, POLLIN, 0});
         if (!stopping) waiting.push_back({listener_, POLLIN, 0});
         for (const auto &pending : pending_) {
             short events = POLLIN;
@@ -159,7 +185,7 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
         const int ready = ::poll(waiting.data(), waiting.size(), int(std::max<int64_t>(0, wait.count() + 1)));
         if (ready < 0 && errno != EINTR) break;
 
-        const size_t first = stopping ? 0 : 1;
+        const size_t first = stopping ? 1 : 2;
         // The connections as they were polled; the new ones come after them.
         std::vector<std::unique_ptr<TPending>> polled;
         for (auto &pending : pending_) polled.push_back(std::move(pending));
@@ -171,13 +197,29 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
             bool keep = true;
             if (got != 0) keep = Advance(pending);
             if (keep && now >= pending.Deadline) {
+                if (pending.Logged && !pending.Draining) {
+                    // Its worker logged the request served: this line says the answer was not.
+                    pending.Logged = false;
+                    pending.Result = "the client did not take its answer in time";
+                }
                 if (pending.Result.empty()) pending.Result = "timed out";
                 Close(pending);
                 keep = false;
             }
             if (keep) pending_.push_back(std::move(polled[i]));
         }
-        if (!stopping && ready > 0 && (waiting[0].revents & POLLIN)) AcceptAll();
+        if (ready > 0 && (waiting[0].revents & POLLIN)) {
+            uint64_t count = 0;
+            (void)::read(wake_, &count, sizeof count);
+        }
+        {
+            // Served answers join the connections being written (their deadline counts from
+            // here).
+            std::lock_guard<std::mutex> guard(lock_);
+            for (auto &answer : answers_) pending_.push_back(std::move(answer));
+            answers_.clear();
+        }
+        if (!stopping && ready > 0 && (waiting[1].revents & POLLIN)) AcceptAll();
     }
 
     {
@@ -235,10 +277,15 @@ void TDemoServer::AcceptAll() {
     }
 }
 
+bool TDemoServer::Evictable(const TPending &pending) {
+    // Still sending its request, or answered in full and only not yet closed by the client.
+    return pending.Draining || (pending.Answer.empty() && !pending.Logged);
+}
+
 void TDemoServer::Evict(const std::string &peer, bool anyPeer) {
     for (auto at = pending_.begin(); at != pending_.end(); ++at) {
         TPending &pending = **at;
-        if (!pending.Answer.empty() || (!anyPeer && pending.Peer != peer)) continue;
+        if (!Evictable(pending) || (!anyPeer && pending.Peer != peer)) continue;
         pending.Result = "closed to make room for a newer connection";
         Close(pending);
         pending_.erase(at);
@@ -343,6 +390,7 @@ bool TDemoServer::SendRefusal(TPending &pending) {
     // connection closed on unread bytes: let it finish (bounded), then close.
     ::shutdown(pending.Socket, SHUT_WR);
     pending.Draining = true;
+    pending.Deadline = std::min(pending.Deadline, Clock::now() + std::chrono::seconds(DrainSeconds));
     return true;
 }
 
@@ -350,9 +398,10 @@ void TDemoServer::Close(TPending &pending) {
     ::close(pending.Socket);
     pending.Socket = -1;
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - pending.Opened);
-    LogRequest(master_.Shared().Options, pending.Peer,
-               pending.Operation.empty() ? "-" : pending.Operation, pending.BytesIn,
-               pending.AnswerSent, double(elapsed.count()) / 1000.0, pending.Result);
+    if (!pending.Logged)
+        LogRequest(master_.Shared().Options, pending.Peer,
+                   pending.Operation.empty() ? "-" : pending.Operation, pending.BytesIn,
+                   pending.AnswerSent, double(elapsed.count()) / 1000.0, pending.Result);
     Released(pending.Peer);
 }
 
@@ -375,12 +424,27 @@ void TDemoServer::Work(TDemoService *service) {
             ready = std::move(queue_.front());
             queue_.pop_front();
         }
-        service->ServeRequest(ready.Socket, ready.Peer, ready.LocalAddress,
-                              std::move(ready.Request), ready.Opened);
+        std::string answer = service->ServeRequest(ready.Socket, ready.Peer, ready.LocalAddress,
+                                                   std::move(ready.Request), ready.Opened);
+        // The reading thread sends the answer and closes the connection.
+        auto pending = std::make_unique<TPending>(ready.Socket, ready.Peer, ready.Opened,
+                                                  THttpLimits{MaxHeaderBytes, MaxRequestBytes});
+        ::fcntl(pending->Socket, F_SETFL, ::fcntl(pending->Socket, F_GETFL) | O_NONBLOCK);
+        pending->Logged = true;
+        pending->Deadline = Clock::now() + std::chrono::seconds(AnswerDeadlineSeconds);
+        pending->Answer = std::move(answer);
+        if (pending->Answer.empty()) {
+            // Sent already (a large file), or nothing to send: only the closing is left.
+            ::shutdown(pending->Socket, SHUT_WR);
+            pending->Draining = true;
+            pending->Deadline = Clock::now() + std::chrono::seconds(DrainSeconds);
+        }
         {
             std::lock_guard<std::mutex> guard(lock_);
+            answers_.push_back(std::move(pending));
             --inHand_;
         }
-        Released(ready.Peer);
+        const uint64_t one = 1;
+        (void)::write(wake_, &one, sizeof one);
     }
 }

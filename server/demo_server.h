@@ -13,9 +13,10 @@
 // sees the answer rather than a reset.
 //
 // A fixed pool of worker threads, each with its own copy of the service, serves the complete
-// requests in the order they were completed. Stop: the connections waiting in the kernel's
-// backlog are taken, then no more; every one taken is read to its end (or its deadline) and
-// served.
+// requests in the order they were completed and hands each answer back to the reading
+// thread, which sends it (within AnswerDeadlineSeconds), so a client that reads slowly holds
+// no worker either. Stop: the connections waiting in the kernel's backlog are taken, then no
+// more; every one taken is read to its end (or its deadline), served and answered.
 
 #include <atomic>
 #include <chrono>
@@ -35,6 +36,11 @@
 std::string HostForUrl(const std::string &address, int port);
 // Whether a service bound to `address` can be reached from other machines.
 bool ListensBeyondLoopback(const std::string &address);
+
+// A socket bound to `address`:`port` (0: a free port) with SO_REUSEADDR and listening, as
+// Bind makes it, for Adopt: one socket several processes serve. Throws std::runtime_error
+// with the runtime's reason when it cannot.
+int ListeningSocket(const std::string &address, int port);
 
 class TDemoServer {
 public:
@@ -79,6 +85,7 @@ private:
         uint64_t Drained = 0;
         uint64_t BytesIn = 0;
         std::string Result;     // the log line's result
+        bool Logged = false;    // a served request: its worker wrote the line
     };
     struct TReady {
         int Socket;
@@ -100,15 +107,19 @@ private:
     void Evict(const std::string &peer, bool anyPeer);
     void Released(const std::string &peer);
     void Touch();
+    // Whether a connection may be closed to make room for a newer one.
+    static bool Evictable(const TPending &pending);
 
     TDemoService master_;
     const int workerCount_;
     int listener_ = -1;
     std::deque<std::unique_ptr<TPending>> pending_;  // oldest first; the reading thread's
 
-    std::mutex lock_;                 // guards the members below
+    mutable std::mutex lock_;         // guards the members below
     std::condition_variable ready_;   // a request was queued, or closing
     std::deque<TReady> queue_;
+    std::vector<std::unique_ptr<TPending>> answers_;  // served, for the reading thread to send
+    int wake_ = -1;                   // eventfd: an answer is waiting
     std::map<std::string, int> open_; // connections open per client address
     int openTotal_ = 0;
     int inHand_ = 0;                  // requests queued or being served

@@ -12,7 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -168,6 +171,7 @@ void TDemoService::InstallHooks() {
     runtimeParseHeader_ = fparsehdr;
     frecv = MemoryRecv;
     fsend = CountingSend;
+    fclose = KeepOpen;
     fparsehdr = ParseHeader;
     fget = HttpGet;
     fopt = Options;
@@ -181,8 +185,17 @@ size_t TDemoService::MemoryRecv(struct soap *soap, char *buffer, size_t length) 
     return count;
 }
 
+int TDemoService::KeepOpen(struct soap *) {
+    return SOAP_OK;  // the connection is the server's to close (or to finish sending on)
+}
+
 int TDemoService::CountingSend(struct soap *soap, const char *data, size_t length) {
     auto *self = static_cast<TDemoService *>(soap);
+    if (self->buffering_) {
+        self->output_.append(data, length);
+        self->bytesOut_ += length;
+        return SOAP_OK;
+    }
     const int result = self->runtimeSend_(soap, data, length);
     if (result == SOAP_OK) self->bytesOut_ += length;
     return result;
@@ -212,8 +225,11 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
                 double milliseconds, const std::string &result) {
     if (options.Quiet) return;
     char line[1024];
+    // With several processes serving, each line names its process.
+    const std::string process =
+        options.Processes > 1 ? "[pid " + std::to_string(::getpid()) + "] " : std::string();
     const int length = std::snprintf(
-        line, sizeof line, "%s %s in=%llu out=%llu %.1fms %s\n", peer.c_str(),
+        line, sizeof line, "%s%s %s in=%llu out=%llu %.1fms %s\n", process.c_str(), peer.c_str(),
         Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
         static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
     if (length <= 0) return;
@@ -221,9 +237,9 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
     (void)ignored;
 }
 
-void TDemoService::ServeRequest(int connection, const std::string &peer,
-                                const std::string &localAddress, THttpRequest &&request,
-                                std::chrono::steady_clock::time_point opened) {
+std::string TDemoService::ServeRequest(int connection, const std::string &peer,
+                                       const std::string &localAddress, THttpRequest &&request,
+                                       std::chrono::steady_clock::time_point opened) {
     operation_ = request.Method;
     result_.clear();
     listenHost_ = localAddress.empty()
@@ -232,10 +248,9 @@ void TDemoService::ServeRequest(int connection, const std::string &peer,
     inputAt_ = 0;
     bytesIn_ = request.Bytes.size();
     bytesOut_ = 0;
+    output_.clear();
+    buffering_ = true;
     socket = connection;
-    // A refusal's plain send below waits no longer than the runtime's own sends do.
-    const timeval patience{shared_.Options.IdleTimeout, 0};
-    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
 
     std::string why;
     if (request.Method == "POST" &&
@@ -257,26 +272,22 @@ void TDemoService::ServeRequest(int connection, const std::string &peer,
         }
     }
     destroy();
-    if (soap_valid_socket(socket)) soap_force_close_socket();
+    socket = SOAP_INVALID_SOCKET;  // the caller's
     input_.clear();
 
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - opened);
     LogRequest(shared_.Options, peer, operation_, bytesIn_, bytesOut_,
                double(elapsed.count()) / 1000.0, result_);
+    std::string answer = std::move(output_);
+    output_ = std::string();
+    return answer;
 }
 
 void TDemoService::Refuse(int status, const std::string &text) {
     result_ = std::to_string(status) + " " + text;
-    const std::string response = RefusalResponse(status, text);
-    size_t sent = 0;
-    while (sent < response.size()) {
-        const ssize_t put = ::send(socket, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return;
-        sent += size_t(put);
-    }
-    bytesOut_ += response.size();
+    output_ = RefusalResponse(status, text);  // in place of anything the runtime wrote
+    bytesOut_ = output_.size();
 }
 
 int TDemoService::HttpGet(struct soap *soap) {
@@ -285,7 +296,18 @@ int TDemoService::HttpGet(struct soap *soap) {
 
 int TDemoService::ServeGet() {
     operation_ = std::string("GET ") + path;
-    const TWebAnswer answer = shared_.Web.Get(path, listenHost_);
+    TWebAnswer answer = shared_.Web.Get(path, listenHost_);
+    // A small file is answered from memory like everything else; a large one (the
+    // installer) is sent from here in blocks, the only answer a worker sends itself.
+    std::error_code sizeError;
+    if (!answer.FilePath.empty() &&
+        std::filesystem::file_size(answer.FilePath, sizeError) <= MaxBufferedFileBytes && !sizeError) {
+        std::ifstream in(answer.FilePath, std::ios::binary);
+        answer.Body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) answer.Body.clear();
+        else answer.FilePath.clear();
+    }
+    buffering_ = answer.FilePath.empty();
     http_content = answer.ContentType.c_str();  // read by soap_response below
     const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
     if (soap_response(this, status) != SOAP_OK) return error;
@@ -339,6 +361,7 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
         pollfd waiting{connection, POLLRDHUP, 0};
         return ::poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
     };
+    if (shared_.Maker) return shared_.Maker->Get(request, hungUp);
     std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
     shared_.Cache->Store(digest, ogg);
     return ogg;
@@ -347,7 +370,7 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
 std::string TDemoService::SpokenTextOf(const TSynthesisRequest &request) {
     // Kept beside the audio under the digest of the text alone (speaker, volume, speed and
     // file type 0, which no request has), so every voice of one text shares it.
-    const std::string digest = RequestDigest({request.Text, request.IsXml, 0, 0, 0, 0});
+    const std::string digest = RequestDigest({request.Text, request.IsXml, 0, 0, 0, 0, false});
     if (std::optional<std::string> spoken = shared_.Cache->Find(digest)) return *spoken;
     std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
     TSpeechSynthesiser::CheckSpeakable(spoken);
@@ -457,24 +480,50 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
                                " bytes, at most " + std::to_string(MaxTextBytes));
         TSpeechSynthesiser::CheckOffered(request);
         const std::string spoken = SpokenTextOf(request);
-        const std::string oggBytes = AudioOf(request);
-        const std::string *ogg = &oggBytes;
+        // The answer names the files; each is made when it is fetched (its identifier holds
+        // its whole request), so the answer comes at once. A sentence with more to say than
+        // one item holds is answered as pieces, each its words as spoken.
+        const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(spoken);
+        std::vector<TSynthesisRequest> items;
+        if (pieces.size() == 1) {
+            items.push_back(request);
+        } else {
+            for (const std::string &piece : pieces) {
+                TSynthesisRequest item = request;
+                item.Text = piece;
+                item.IsXml = false;
+                item.IsSpoken = true;
+                items.push_back(std::move(item));
+            }
+        }
+        for (size_t i = 0; shared_.Maker && i + 1 < items.size(); ++i)
+            shared_.Maker->Link(items[i], items[i + 1]);
 
         TDemoAudios audios;
-        TDemoAudio *audio = audios.CreateItem();
-        audios.Add(audio);
-        audio->FileType = request.FileType;
-        audio->Text.Assign(request.Text.data(), int32_t(request.Text.size()));
-        audio->SpokenText.Assign(spoken.data(), int32_t(spoken.size()));
-        audio->Volume = request.Volume;
-        audio->Speed = request.Speed;
-        audio->IsXml = request.IsXml;
-        audio->Speaker = request.Speaker;
-        const std::string fileId = MakeFileId(shared_.Key, request);
-        audio->FileId.Assign(fileId.data(), int32_t(fileId.size()));
-        if (shared_.Options.Inline) audio->Data.Write(ogg->data(), int32_t(ogg->size()));
+        uint64_t inlineBytes = 0;
+        for (size_t i = 0; i < items.size(); ++i) {
+            const TSynthesisRequest &item = items[i];
+            TDemoAudio *audio = audios.CreateItem();
+            audios.Add(audio);
+            audio->FileType = item.FileType;
+            const std::string &text = pieces.size() == 1 ? request.Text : item.Text;
+            audio->Text.Assign(text.data(), int32_t(text.size()));
+            audio->SpokenText.Assign(pieces[i].data(), int32_t(pieces[i].size()));
+            audio->Volume = item.Volume;
+            audio->Speed = item.Speed;
+            audio->IsXml = pieces.size() == 1 && request.IsXml;
+            audio->Speaker = item.Speaker;
+            const std::string fileId = MakeFileId(shared_.Key, item);
+            audio->FileId.Assign(fileId.data(), int32_t(fileId.size()));
+            if (shared_.Options.Inline) {
+                const std::string ogg = AudioOf(item);
+                audio->Data.Write(ogg.data(), int32_t(ogg.size()));
+                inlineBytes += ogg.size();
+            }
+        }
         SetBinary(return_, Serialised(audios));
-        result_ = "ok " + std::to_string(ogg->size()) + " audio bytes";
+        result_ = "ok " + std::to_string(items.size()) + " items" +
+                  (shared_.Options.Inline ? ", " + std::to_string(inlineBytes) + " audio bytes" : "");
         return SOAP_OK;
     } catch (const TSynthesisError &e) {
         return SenderFault(e.what());

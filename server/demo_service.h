@@ -22,6 +22,7 @@
 #include "server/request_policy.h"
 #include "server/server_options.h"
 #include "server/service_limits.h"
+#include "server/audio_maker.h"
 #include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
@@ -36,6 +37,9 @@ struct TServiceShared {
     TWebContent Web;
     std::string ListenHost;           // "address:port" actually bound
     THostAllowList AllowedHosts;      // the Host values served (TDemoServer::Bind fills it)
+    // Makes the files and the next ones of a reading ahead; not owned. Without one, each
+    // file is made by the worker that is asked for it.
+    TAudioMaker *Maker = nullptr;
 };
 
 // A whole HTTP answer that refuses a request with `status`, its body a SOAP fault (Client)
@@ -43,7 +47,8 @@ struct TServiceShared {
 std::string RefusalResponse(int status, const std::string &text, const std::string &extraHeader = "");
 
 // Writes one line of the request log to standard error (unless quiet): client address,
-// operation, bytes in and out, milliseconds, result; one write, so lines never interleave.
+// operation, bytes in and out, milliseconds, result (and the process id when several serve);
+// one write, so lines never interleave.
 void LogRequest(const TServerOptions &options, const std::string &peer,
                 const std::string &operation, uint64_t bytesIn, uint64_t bytesOut,
                 double milliseconds, const std::string &result);
@@ -61,9 +66,11 @@ public:
 
     // Answers `request`, read complete from the connected (blocking) `socket` from `peer`;
     // `localAddress` is the address the client reached ("127.0.0.1", "[::1]"), `opened` when
-    // the connection came. Closes the connection and writes the log line.
-    void ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
-                      THttpRequest &&request, std::chrono::steady_clock::time_point opened);
+    // the connection came. Returns the whole answer for the caller to send (a client that
+    // reads slowly then holds no worker); a large file over GET is sent here, in blocks, and
+    // "" returned. Leaves the connection open and writes the log line.
+    std::string ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
+                             THttpRequest &&request, std::chrono::steady_clock::time_point opened);
 
     int UpdateRequired(int AVersion, bool &return_) override;
     int Login4(char *AExistsClientID, int AAplicationID, int AVersion, char *AUserName,
@@ -94,6 +101,7 @@ private:
     static int Options(struct soap *soap);
     static size_t MemoryRecv(struct soap *soap, char *buffer, size_t length);
     static int CountingSend(struct soap *soap, const char *data, size_t length);
+    static int KeepOpen(struct soap *soap);
 
     void InstallHooks();
     // Answers a request the runtime never sees; returns the log's result text.
@@ -128,6 +136,8 @@ private:
     std::string result_;
     std::string listenHost_;   // "address:port" the client reached
     std::string input_;        // the request, read by MemoryRecv
+    std::string output_;       // the answer, while buffering_
+    bool buffering_ = true;
     size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;
     uint64_t bytesOut_ = 0;

@@ -11,10 +11,12 @@
 namespace {
 
 constexpr std::string_view Purpose = "narrelo-file";
-constexpr uint8_t Format = 1;
+// 1: a sentence as submitted; 2: a piece of one, its words as spoken.
+constexpr uint8_t SubmittedFormat = 1;
+constexpr uint8_t SpokenFormat = 2;
 
 std::string Fields(const TSynthesisRequest &request) {
-    std::string out(1, char(Format));
+    std::string out(1, char(request.IsSpoken ? SpokenFormat : SubmittedFormat));
     out += char(request.IsXml ? 1 : 0);
     PutInt32(out, request.Speaker);
     PutInt32(out, request.Volume);
@@ -59,12 +61,14 @@ std::optional<TSynthesisRequest> ReadFileId(const TServerKey &key, std::string_v
     uint8_t format = 0, isXml = 0;
     int32_t length = 0;
     TSynthesisRequest request;
-    if (!reader.Byte(format) || format != Format || !reader.Byte(isXml) || isXml > 1 ||
+    if (!reader.Byte(format) || (format != SubmittedFormat && format != SpokenFormat) ||
+        !reader.Byte(isXml) || isXml > 1 || (format == SpokenFormat && isXml != 0) ||
         !reader.Int32(request.Speaker) || !reader.Int32(request.Volume) ||
         !reader.Int32(request.Speed) || !reader.Int32(request.FileType) ||
         !reader.Int32(length) || length < 0 || size_t(length) > maxTextBytes)
         return std::nullopt;
     request.IsXml = isXml != 0;
+    request.IsSpoken = format == SpokenFormat;
     request.Text.assign(size_t(length), '\0');
     uLongf size = uLongf(length);
     const std::string_view compressed = reader.Rest();

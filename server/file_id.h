@@ -3,7 +3,7 @@
 // its text zlib-compressed, so that any server process with the key can answer a file
 // request from its cache or by synthesising again: the cache is only a cache.
 //
-// Payload: byte 1 (format), byte IsXml, Int32 Speaker, Volume, Speed, FileType, Int32 text
+// Payload: byte 1 (format; 2 for a piece whose text is its words as spoken), byte IsXml, Int32 Speaker, Volume, Speed, FileType, Int32 text
 // length, then the zlib stream of the text.
 
 #include <optional>

@@ -94,7 +94,10 @@ std::optional<TRefusal> PolicyRefusal(const THttpRequest &request, const THostAl
                         "--allow-host NAME adds one)",
                         ""};
     // The service's own pages may send their origin; any other page may not use it.
-    if (request.HasOrigin && Lower(request.Origin) != "http://" + Lower(request.Host))
+    // (https: the same pages behind a proxy that ends TLS, named with --allow-host.)
+    const std::string origin = Lower(request.Origin);
+    if (request.HasOrigin && origin != "http://" + Lower(request.Host) &&
+        origin != "https://" + Lower(request.Host))
         return TRefusal{403, "Requests from web pages of another origin are refused", ""};
     if (request.Method == "POST") {
         if (MediaType(request.ContentType) != "text/xml")

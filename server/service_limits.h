@@ -10,6 +10,9 @@ inline constexpr uint64_t MaxRequestBytes = 1024 * 1024;   // the body
 inline constexpr size_t MaxHeaderBytes = 64 * 1024;        // request line and header fields
 inline constexpr int RequestDeadlineSeconds = 10;          // whole head and body, however it trickles
 inline constexpr int AnswerDeadlineSeconds = 120;          // a whole answer, however slowly it is read
+// A file served over GET up to this size is answered from memory (the reading thread sends
+// it, so a slow reader holds no worker); a larger one is sent by the worker in blocks.
+inline constexpr uint64_t MaxBufferedFileBytes = 1024 * 1024;
 
 // Connections held open at once: by one client address, and in all.
 inline constexpr int MaxConnectionsPerAddress = 16;
@@ -18,8 +21,12 @@ inline constexpr int MaxOpenConnections = 512;
 // The text of one call (ParseSentences, Synthesise), in bytes as submitted.
 inline constexpr size_t MaxTextBytes = 64 * 1024;
 // The words one Synthesise may have spoken (after numbers, dates and the like are spelled
-// out): about 20 minutes of speech at the slow reading style.
-inline constexpr size_t MaxSpokenTextBytes = 16 * 1024;
+// out): about an hour of speech at the slow reading style.
+inline constexpr size_t MaxSpokenTextBytes = 48 * 1024;
+// The words of one audio item: a sentence with more to say is answered as several items,
+// cut at clause boundaries, or word boundaries where a clause is longer (about a minute of
+// speech at the slow reading style, well within MaxAudioSecondsPerItem).
+inline constexpr size_t MaxPieceSpokenBytes = 1000;
 // The audio of one item: far more than any sentence needs.
 inline constexpr int MaxAudioSecondsPerItem = 10 * 60;
 // The speech engine is one thread for all: the shortest text waiting goes next, unless one

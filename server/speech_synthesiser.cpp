@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "foundation/code_page.h"
 #include "server/audio_encoding.h"
@@ -31,6 +32,7 @@ void TSpeechSynthesiser::CheckOffered(const TSynthesisRequest &request) {
 }
 
 std::string TSpeechSynthesiser::SpokenTextOf(const TSynthesisRequest &request) {
+    if (request.IsSpoken) return request.Text;
     // The words as a Turkish listener hears them (numbers, abbreviations, acronyms spelled
     // out); each XML part is read by its text kind.
     if (!request.IsXml) return NormaliseForSpeech(request.Text);
@@ -52,9 +54,77 @@ std::string TSpeechSynthesiser::SpokenTextOf(const TSynthesisRequest &request) {
     return spoken;
 }
 
+namespace {
+
+// Windows-1254 words before which a clause may begin: "ve", "veya", "ama", "fakat", "ancak",
+// "çünkü", "ya da", "ki" and their like.
+bool BeginsClause(std::string_view word) {
+    static constexpr std::string_view Conjunctions[] = {
+        "ve", "veya", "yahut", "ama", "fakat", "ancak", "lakin", "\xE7\xFCnk\xFC", "oysa",
+        "ise", "halbuki", "yani", "ya"};
+    for (std::string_view conjunction : Conjunctions)
+        if (word == conjunction) return true;
+    return false;
+}
+
+bool EndsClause(std::string_view word) {
+    return !word.empty() && std::string_view(",;:").find(word.back()) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::vector<std::string> TSpeechSynthesiser::SpeechPieces(const std::string &spoken,
+                                                          size_t maxBytes) {
+    if (spoken.size() <= maxBytes || maxBytes == 0) return {spoken};
+    std::vector<std::string_view> words;
+    for (size_t at = 0; at < spoken.size();) {
+        const size_t start = spoken.find_first_not_of(' ', at);
+        if (start == std::string::npos) break;
+        const size_t end = std::min(spoken.find(' ', start), spoken.size());
+        // A word longer than a piece is cut in its own pieces.
+        for (size_t from = start; from < end; from += maxBytes)
+            words.push_back(std::string_view(spoken).substr(from, std::min(maxBytes, end - from)));
+        at = end;
+    }
+    // Clauses: runs of words ending after a clause mark or before a conjunction.
+    std::vector<std::string> clauses;
+    std::string clause;
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!clause.empty() && BeginsClause(words[i])) clauses.push_back(std::move(clause)), clause.clear();
+        if (!clause.empty()) clause += ' ';
+        clause += words[i];
+        if (EndsClause(words[i])) clauses.push_back(std::move(clause)), clause.clear();
+    }
+    if (!clause.empty()) clauses.push_back(std::move(clause));
+    // Whole clauses while they fit; a clause longer than a piece by its words.
+    std::vector<std::string> pieces;
+    std::string piece;
+    const auto add = [&](std::string_view part) {
+        if (!piece.empty() && piece.size() + 1 + part.size() > maxBytes) {
+            pieces.push_back(std::move(piece));
+            piece.clear();
+        }
+        if (!piece.empty()) piece += ' ';
+        piece += part;
+    };
+    for (const std::string &whole : clauses) {
+        if (whole.size() <= maxBytes) {
+            add(whole);
+            continue;
+        }
+        for (size_t at = 0; at < whole.size();) {
+            const size_t end = std::min(whole.find(' ', at), whole.size());
+            add(std::string_view(whole).substr(at, end - at));
+            at = end + 1;
+        }
+    }
+    if (!piece.empty()) pieces.push_back(std::move(piece));
+    return pieces;
+}
+
 void TSpeechSynthesiser::CheckSpeakable(const std::string &spoken) {
     if (spoken.size() > MaxSpokenTextBytes)
-        throw TSynthesisError("The text is too long to be spoken as one item: " +
+        throw TSynthesisError("The text is too long to be spoken: " +
                               std::to_string(spoken.size()) + " bytes of words to say, at most " +
                               std::to_string(MaxSpokenTextBytes) + "; split it into sentences");
 }

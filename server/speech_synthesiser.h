@@ -1,6 +1,7 @@
 #pragma once
 // TSpeechSynthesiser: one synthesis request to one Ogg Vorbis file (16,000 Hz mono) and the
-// text a listener hears. The reading styles:
+// text a listener hears. A request whose IsSpoken is set is one piece of a longer sentence
+// (SpeechPieces): its text is spoken as it is. The reading styles:
 //   speaker 1 "Akıcı Okuma"     natural pace;
 //   speaker 2 "Belirgin Okuma"  slower, with pauses between the words and a calmer pitch.
 // Only the speech engine is serialised; resampling and encoding run on the caller's thread.
@@ -8,7 +9,9 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "server/service_limits.h"
 #include "server/speech_engine.h"
 #include "server/synthesis_request.h"
 
@@ -37,9 +40,17 @@ public:
 
     // What Synthesise would speak, without speaking it (Windows-1254).
     static std::string SpokenTextOf(const TSynthesisRequest &request);
+    // `spoken` cut into pieces of at most `maxBytes`, to be spoken one after the other:
+    // at clause boundaries (after ",", ";", ":" and before a conjunction), at word
+    // boundaries within a longer clause, and inside a word only when one word is longer.
+    // The pieces joined with single spaces give `spoken` back (its runs of spaces as one; a
+    // word longer than a piece stays cut).
+    // One piece, `spoken` itself, when it fits.
+    static std::vector<std::string> SpeechPieces(const std::string &spoken,
+                                                 size_t maxBytes = MaxPieceSpokenBytes);
     // Throws TSynthesisError unless the speaker and file type are offered.
     static void CheckOffered(const TSynthesisRequest &request);
-    // Throws TSynthesisError when `spoken` (SpokenTextOf) is more than one item may say.
+    // Throws TSynthesisError when `spoken` (SpokenTextOf) is more than one request may say.
     static void CheckSpeakable(const std::string &spoken);
     static TVoiceSettings VoiceOf(const TSynthesisRequest &request);
 

@@ -13,6 +13,9 @@ struct TSynthesisRequest {
     int32_t Volume = 10;  // 10 is normal
     int32_t Speed = 10;   // recorded only: the client changes the tempo on its side
     int32_t FileType = 1; // 1: Ogg Vorbis, the only type offered
+    // A piece of a sentence too long to speak as one: Text is then the words to say as they
+    // are (Windows-1254, already read by the Turkish rules), never read again.
+    bool IsSpoken = false;
 
     bool operator==(const TSynthesisRequest &) const = default;
 };

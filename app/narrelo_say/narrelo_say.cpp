@@ -4,16 +4,20 @@
 //   narrelo-say [options] [TEXT...]      (narrelo-say --help lists the options)
 //
 // The server is --server URL, or found as the window finds it (DemoServer=URL, the
-// settings, the server list, the built-in address). The text comes as UTF-8 (arguments, --file or standard input) and is read as
-// Windows-1254; characters it has no byte for become "?" and a warning says how many. The
+// settings, the server list, the built-in address). The text comes as UTF-8 (arguments,
+// --file or standard input) and is read as Windows-1254 the way the service reads it
+// (currency signs by name, symbols and emoji dropped); letters of other scripts are left out
+// and a warning says how many. The
 // sound goes to the sound device, or with --wav to a WAVE file (exactly the PCM that would
-// be played, written as fast as the service answers). When standard input is a terminal
-// and the sound is played, the reading stops after every 50 new words until Enter is
+// be played, written as fast as the service answers), or with --ogg to an Ogg Vorbis
+// file. When standard input is a terminal and the sound is played, the reading stops after every 50 new words until Enter is
 // pressed (--no-pause: never). Progress and messages go to standard error.
 //
 // Exit status: 0 everything was read; 1 the reading failed (the message is shown and the
-// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C, which stops at once.
+// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C and 143 SIGTERM, which
+// stop at once.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -29,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/narrelo_say/ogg_file_device.h"
 #include "app/narrelo_say/say_input.h"
 #include "app/narrelo_say/say_options.h"
 #include "app/narrelo_say/say_reading.h"
@@ -39,11 +44,13 @@
 #include "foundation/process_messages.h"
 #include "foundation/thread.h"
 #include "pipeline/demo_synthesise_thread.h"
+#include "pipeline/ogg_vorbis_decoder.h"
 #include "pipeline/wave_out.h"
 #include "platform/audio_device_wav.h"
 #include "platform/ui_queue.h"
 #include "records/demo_audios.h"
 #include "service/demo_client.h"
+#include "service/local_service.h"
 #include "service/server_discovery.h"
 
 #ifndef NARRELO_VERSION
@@ -55,11 +62,35 @@ namespace {
 constexpr int ExitRead = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
-constexpr int ExitInterrupted = 130;
+constexpr int ExitInterrupted = 130;   // 128 + SIGINT
+constexpr int ExitTerminated = 143;    // 128 + SIGTERM
 
-std::atomic<bool> interrupted{false};  // set by the SIGINT handler, read by the main thread
+// Set by the SIGINT and SIGTERM handlers, read by the main thread. Both stop the reading the
+// same way (whole sentences kept, a WAVE header that matches its data); only the exit status
+// tells them apart.
+std::atomic<bool> interrupted{false};
+std::atomic<int> stopSignal{SIGINT};
 
-extern "C" void OnInterrupt(int) { interrupted = true; }
+extern "C" void OnInterrupt(int signal) {
+    stopSignal = signal;
+    interrupted = true;
+}
+
+int StopExitStatus() { return stopSignal == SIGTERM ? ExitTerminated : ExitInterrupted; }
+
+// Descriptors 0-2 closed by the caller (`2>&-`) would be handed to the first files the
+// program opens, so progress lines would land in the WAVE file: keep them taken by /dev/null.
+void KeepStandardDescriptorsOpen() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened < 0) std::_Exit(ExitFailed);
+        if (opened != fd) {  // cannot happen while lower descriptors are open; be sure anyway
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
+}
 
 void InstallSignals() {
     struct sigaction action {};
@@ -67,6 +98,7 @@ void InstallSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocking read returns and sees the flag
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     // A service that hangs up mid-request is a failed call, not the end of the program.
     signal(SIGPIPE, SIG_IGN);
 }
@@ -80,6 +112,14 @@ int UsageError(const std::string &text) {
 // settings, the server list, the built-in address). Raises what the settings store raises.
 std::string ServerAddress(const TSayOptions &options) {
     if (!options.Server.empty()) return options.Server;
+    // The built-in local service is started when nothing answers there (and no other
+    // server is named).
+    const TLocalService local = EnsureLocalService();
+    if (local.State == TLocalServiceState::Started && !options.Quiet)
+        std::fprintf(stderr, "narrelo-say: started the local speech service (%s, process %d)\n",
+                     local.Program.c_str(), int(local.Pid));
+    if (local.State == TLocalServiceState::Missing || local.State == TLocalServiceState::Failed)
+        std::fprintf(stderr, "narrelo-say: %s\n", LocalServiceAdvice(true).c_str());
     ServerAddressLookup lookup;
     MyString address;
     FindServerAddress(lookup, address);
@@ -103,15 +143,24 @@ bool WaitForEnter(const TDemoSynthesiseThread &thread) {
     }
 }
 
-// The reading itself, after the options are known. Returns the exit status.
-int Read(const TSayOptions &options, const std::string &text) {
-    const bool toFile = options.WavFile.has_value();
-    if (toFile) {
+bool IsBlankText(const std::string &text) {
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
+}
+
+// The reading itself, after the options are known: `text` first, then every further part
+// of `parts`, one after the other on the same wave output. Returns the exit status.
+int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
+    const bool toFile = options.WavFile || options.OggFile;
+    if (options.WavFile) {
         const std::string path = *options.WavFile;
         SetAudioDeviceFactory([path] { return std::make_unique<TWavFileAudioDevice>(path); });
+    } else if (options.OggFile) {
+        const std::string path = *options.OggFile;
+        SetAudioDeviceFactory([path] { return std::make_unique<TOggFileAudioDevice>(path); });
     }
     const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
     const bool inPlace = isatty(STDERR_FILENO);
+    SetDecoderWarningsShown(!options.Quiet);
 
     TWaveOut waveOut;
     TSayReading reading(waveOut, options.Speed, !askToGoOn, !options.Quiet, inPlace);
@@ -142,61 +191,80 @@ int Read(const TSayOptions &options, const std::string &text) {
     }
     TDemoClient client;
     client.soap_endpoint = endpoint.c_str();
-    TDemoAudios audioCache;
 
-    auto thread = std::make_unique<TDemoSynthesiseThread>();
-    thread->WaveOut = &waveOut;
-    thread->Listeners().InsertFirst(&reading);
-    thread->FileType = 1;
-    thread->Text = text.c_str();
-    thread->Volume = 10;
-    thread->Speed = 10;
-    thread->IsXml = options.IsXml;
-    thread->Speaker = options.Speaker;
-    thread->Client = &client;
-    thread->AudioCache = &audioCache;
-    thread->Resume();
+    bool complete = true;
+    for (;;) {
+        // One part's audio is kept only while that part is read: a book streamed for hours
+        // holds the sound of one part at a time.
+        TDemoAudios audioCache;
+        auto thread = std::make_unique<TDemoSynthesiseThread>();
+        thread->WaveOut = &waveOut;
+        thread->Listeners().InsertFirst(&reading);
+        thread->FileType = 1;
+        thread->Text = text.c_str();
+        thread->Volume = 10;
+        thread->Speed = 10;
+        thread->IsXml = options.IsXml;
+        thread->Speaker = options.Speaker;
+        thread->Client = &client;
+        thread->AudioCache = &audioCache;
+        thread->Resume();
 
-    while (!thread->Finished()) {
-        if (interrupted) break;
-        if (askToGoOn && thread->WordLimitReached) {
-            reading.DrawProgress();
-            reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
-            if (WaitForEnter(*thread)) {
-                thread->WordCount = 0;
-                thread->WordLimitReached = false;
+        while (!thread->Finished()) {
+            if (interrupted) break;
+            if (askToGoOn && thread->WordLimitReached) {
+                reading.DrawProgress();
+                reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
+                if (WaitForEnter(*thread)) {
+                    thread->WordCount = 0;
+                    thread->WordLimitReached = false;
+                }
+                continue;
             }
-            continue;
+            reading.DrawProgress();
+            UiQueue().Wait(std::chrono::milliseconds(50), [&] { return thread->Finished(); });
+            ProcessMessages();
         }
-        reading.DrawProgress();
-        UiQueue().Wait(std::chrono::milliseconds(50), [&] { return thread->Finished(); });
-        ProcessMessages();
-    }
 
-    if (interrupted) {
-        // At once: no more sound is queued, what is queued is dropped, and a service call in
-        // progress is not waited for (the process ends around it).
-        thread->Terminate();
+        if (interrupted) {
+            // At once: no more sound is queued, what is queued is dropped, and a service
+            // call in progress is not waited for (the process ends around it).
+            thread->Terminate();
+            try {
+                reading.StopOutput();
+            } catch (const TCustomException &) {
+                // Ending anyway: the process takes the device with it.
+            }
+            reading.ClearProgress();
+            std::fprintf(stderr, "narrelo-say: stopped\n");
+            std::fflush(stderr);
+            std::_Exit(StopExitStatus());
+        }
+
+        thread->WaitFor();
+        if (reading.SentenceCount() >= 0) {
+            reading.DrawProgress();
+            if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+        } else {
+            reading.ClearProgress();
+        }
+        const bool partComplete = !messageShown && reading.SentenceCount() >= 0 &&
+                                  thread->SentenceIndex == reading.SentenceCount();
+        thread.reset();
+        if (!partComplete) {
+            complete = false;
+            break;
+        }
+        bool more = false;
         try {
-            reading.StopOutput();
-        } catch (const TCustomException &) {
-            // Ending anyway: the process takes the device with it.
+            while (!more && parts.Next(text)) more = !IsBlankText(text);
+        } catch (const TCustomException &e) {
+            reading.Print("narrelo-say: " + cp1254::ToUtf8(e.Message()));
+            complete = false;
         }
-        reading.ClearProgress();
-        std::fprintf(stderr, "narrelo-say: stopped\n");
-        std::fflush(stderr);
-        std::_Exit(ExitInterrupted);
+        if (!more) break;
     }
 
-    thread->WaitFor();
-    if (reading.SentenceCount() >= 0) {
-        reading.DrawProgress();
-        if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
-    } else {
-        reading.ClearProgress();
-    }
-    const bool complete = !messageShown && reading.SentenceCount() >= 0 &&
-                          thread->SentenceIndex == reading.SentenceCount();
     // The device has taken the last samples but may not have sounded them yet.
     if (!toFile && reading.Queued() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
@@ -204,18 +272,22 @@ int Read(const TSayOptions &options, const std::string &text) {
         waveOut.SetActive(false);
     } catch (const TCustomException &e) {
         reading.Print(cp1254::ToUtf8(e.Message()));
-        thread.reset();
         SetMessageBoxHandler(nullptr);
         return ExitFailed;
     }
-    thread.reset();
     SetMessageBoxHandler(nullptr);
+    if (parts.LeftOut() > 0 && !options.Quiet)
+        std::fprintf(stderr,
+                     "narrelo-say: warning: %d character%s without a Windows-1254 form "
+                     "left out\n",
+                     parts.LeftOut(), parts.LeftOut() == 1 ? "" : "s");
     return complete ? ExitRead : ExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
+    KeepStandardDescriptorsOpen();
     InstallSignals();
     InitCmdParameters(argc, argv);
     SetMainThreadId(std::this_thread::get_id());
@@ -235,23 +307,19 @@ int main(int argc, char **argv) {
         return ExitRead;
     }
 
-    std::string utf8;
+    std::unique_ptr<TTextParts> parts;
+    std::string first;
     try {
-        utf8 = options.Text ? *options.Text : ReadAllInput(options.File.value_or("-"), interrupted);
+        parts = options.Text ? std::make_unique<TTextParts>(*options.Text)
+                             : std::make_unique<TTextParts>(options.File.value_or("-"), interrupted);
+        // Blank parts (a text of spaces, NULs read as blanks) ask the service nothing.
+        bool found = false;
+        while (!found && !interrupted && parts->Next(first)) found = !IsBlankText(first);
+        if (interrupted) return StopExitStatus();
+        if (!found) return UsageError("no text to read");
     } catch (const TCustomException &e) {
         std::fprintf(stderr, "narrelo-say: %s\n", cp1254::ToUtf8(e.Message()).c_str());
         return ExitFailed;
     }
-    if (interrupted) return ExitInterrupted;
-
-    int32_t replaced = 0;
-    const std::string text = ReadingText(utf8, replaced);
-    if (text.find_first_not_of(" \t\r\n\f\v") == std::string::npos)
-        return UsageError("no text to read");
-    if (replaced > 0 && !options.Quiet)
-        std::fprintf(stderr,
-                     "narrelo-say: warning: %d character%s without a Windows-1254 form "
-                     "read as \"?\"\n",
-                     replaced, replaced == 1 ? "" : "s");
-    return Read(options, text);
+    return Read(options, *parts, std::move(first));
 }

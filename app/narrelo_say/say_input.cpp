@@ -3,40 +3,130 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "foundation/speech_text.h"
 
-std::string ReadingText(std::string_view text, int32_t &replaced) {
+std::string ReadingText(std::string_view text, int32_t &leftOut) {
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (text.substr(0, bom.size()) == bom) text.remove_prefix(bom.size());
-    std::string converted = cp1254::FromUtf8(text);
-    // '?' is ASCII and stays itself, and each character without a byte becomes one '?'.
-    replaced = int32_t(std::count(converted.begin(), converted.end(), '?') -
-                       std::count(text.begin(), text.end(), '?'));
-    return converted;
+    return cp1254::FromUtf8ForSpeech(text, leftOut);
 }
 
-std::string ReadAllInput(const std::string &path, const std::atomic<bool> &interrupted) {
-    const bool standardInput = path == "-";
-    const int fd = standardInput ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) RaiseError("File Not Opened %s", path.c_str());
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            bytes.append(buffer, size_t(n));
-            continue;
-        }
-        if (n == 0) break;
-        if (errno == EINTR && !interrupted) continue;
-        if (errno == EINTR) break;
-        if (!standardInput) close(fd);
-        RaiseError("File Not Readed %s", path.c_str());
+namespace {
+
+// The length of the longest prefix of `bytes` that ends on a whole UTF-8 character (a
+// sequence cut off at the end waits for the next read; anything else is whole enough).
+size_t WholeCharacters(const std::string &bytes) {
+    const size_t n = bytes.size();
+    for (size_t back = 1; back <= 4 && back <= n; ++back) {
+        const unsigned char c = static_cast<unsigned char>(bytes[n - back]);
+        if ((c & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > back ? n - back : n;
     }
-    if (!standardInput) close(fd);
-    return bytes;
+    return n;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+// Where to cut `text` (longer than limit): the end of the last paragraph, sentence, line
+// or word that ends within the limit, the later the better, but not in its first half when
+// a later kind of place exists; at the limit itself when the text has none.
+size_t CutPlace(const std::string &text, size_t limit) {
+    const size_t half = limit / 2;
+    size_t paragraph = 0, sentence = 0, line = 0, word = 0;
+    for (size_t i = 1; i < limit; ++i) {
+        const char c = text[i];
+        if (!IsBlank(c)) continue;
+        const char before = text[i - 1];
+        if (c == '\n' && before == '\n') paragraph = i + 1;
+        else if (c == '\n' && i >= 2 && before == '\r' && text[i - 2] == '\n') paragraph = i + 1;
+        if (before == '.' || before == '!' || before == '?' || before == '\x85' /* ellipsis */ ||
+            before == ':' || before == ';')
+            sentence = i + 1;
+        if (c == '\n') line = i + 1;
+        word = i + 1;
+    }
+    for (size_t place : {paragraph, sentence, line})
+        if (place > half) return place;
+    if (word > 0) return word;
+    return limit;
+}
+
+}  // namespace
+
+TTextParts::TTextParts(std::string text) : opened_(true), ended_(true) {
+    if (int64_t(text.size()) > InputLimit)
+        RaiseError("The text is longer than 64 MiB; give it in smaller files");
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    std::string_view view = text;
+    if (view.substr(0, bom.size()) == bom) view.remove_prefix(bom.size());
+    buffer_ = cp1254::FromUtf8ForSpeech(view, leftOut_);
+    started_ = true;
+}
+
+TTextParts::TTextParts(std::string path, const std::atomic<bool> &interrupted)
+    : path_(std::move(path)), interrupted_(&interrupted) {}
+
+TTextParts::~TTextParts() {
+    if (fd_ > STDERR_FILENO) close(fd_);
+}
+
+void TTextParts::Fill() {
+    if (!opened_) {
+        opened_ = true;
+        fd_ = path_ == "-" ? STDIN_FILENO : open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) RaiseError("File Not Opened %s", path_.c_str());
+        struct stat info {};
+        if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > InputLimit)
+            RaiseError("%s: the text is longer than 64 MiB; give it in smaller files", path_.c_str());
+    }
+    char block[65536];
+    while (!ended_ && buffer_.size() <= PartLimit) {
+        const ssize_t n = read(fd_, block, sizeof block);
+        if (n < 0 && errno == EINTR && !*interrupted_) continue;
+        if (n < 0 && errno == EINTR) {
+            ended_ = true;
+            break;
+        }
+        if (n < 0) RaiseError("File Not Readed %s", path_.c_str());
+        if (n == 0) {
+            ended_ = true;
+        } else {
+            readBytes_ += n;
+            if (readBytes_ > InputLimit)
+                RaiseError("The text is longer than 64 MiB; give it in smaller files");
+            pending_.append(block, size_t(n));
+        }
+        std::string_view whole(pending_.data(), ended_ ? pending_.size() : WholeCharacters(pending_));
+        if (!started_ && (whole.size() >= 3 || ended_)) {
+            if (whole.substr(0, 3) == "\xEF\xBB\xBF") whole.remove_prefix(3);
+            started_ = true;
+        }
+        if (!started_) continue;
+        int32_t leftOut = 0;
+        buffer_ += cp1254::FromUtf8ForSpeech(whole, leftOut);
+        leftOut_ += leftOut;
+        pending_.erase(0, size_t(whole.data() + whole.size() - pending_.data()));
+    }
+}
+
+bool TTextParts::Next(std::string &part) {
+    Fill();
+    if (buffer_.empty()) return false;
+    if (buffer_.size() <= PartLimit) {
+        part = std::move(buffer_);
+        buffer_.clear();
+        return true;
+    }
+    const size_t cut = CutPlace(buffer_, PartLimit);
+    part = buffer_.substr(0, cut);
+    buffer_.erase(0, cut);
+    return true;
 }

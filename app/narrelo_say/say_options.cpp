@@ -16,13 +16,15 @@ const char *const SayUsage =
     "  --xml               the text is XML-marked\n"
     "  --file FILE         read the text from FILE (\"-\": standard input)\n"
     "  --wav FILE          write the sound to FILE (WAVE, 16 kHz mono 16-bit) instead of\n"
-    "                      playing it\n"
+    "                      playing it; \"-\" is standard output (narrelo-say --wav - | aplay)\n"
+    "  --ogg FILE          the same as Ogg Vorbis (16 kHz mono, about 4.5 kB a second)\n"
     "  --no-pause          never stop after 50 new words to ask for Enter\n"
     "  --quiet             no progress and no warnings on standard error\n"
     "  --help              this text\n"
     "  --version           the program's version\n"
     "\n"
-    "Exit status: 0 read, 1 the reading failed, 2 wrong usage, 130 stopped with Ctrl-C.\n";
+    "Exit status: 0 read, 1 the reading failed, 2 wrong usage, 130 stopped with Ctrl-C,\n"
+    "143 ended by SIGTERM.\n";
 
 namespace {
 
@@ -93,6 +95,9 @@ TSayOptions ParseSayOptions(const std::vector<std::string> &args) {
         } else if (name == "--wav") {
             options.WavFile = takeValue();
             if (options.WavFile->empty()) throw TUsageError{"--wav wants a file name"};
+        } else if (name == "--ogg") {
+            options.OggFile = takeValue();
+            if (options.OggFile->empty()) throw TUsageError{"--ogg wants a file name"};
         } else if (name == "--xml") {
             noValue();
             options.IsXml = true;
@@ -118,5 +123,6 @@ TSayOptions ParseSayOptions(const std::vector<std::string> &args) {
         options.Text = text;
     }
     if (options.Text && options.File) throw TUsageError{"give the text or --file, not both"};
+    if (options.WavFile && options.OggFile) throw TUsageError{"give --wav or --ogg, not both"};
     return options;
 }

@@ -14,6 +14,7 @@ struct TSayOptions {
     int32_t Speed = 10;                  // --speed 0..20: 10 normal, 0 fastest, 20 slowest
     bool IsXml = false;                  // --xml
     std::optional<std::string> WavFile;  // --wav: write the PCM there instead of playing it
+    std::optional<std::string> OggFile;  // --ogg: write it there as Ogg Vorbis instead
     bool NoPause = false;                // --no-pause
     bool Quiet = false;                  // --quiet
     bool Help = false;

@@ -40,6 +40,27 @@ std::string Fit(const std::string &text, int32_t columns) {
 
 }  // namespace
 
+std::string TerminalSafe(const std::string &utf8, bool keepLineBreaks) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (keepLineBreaks && (c == '\n' || c == '\r' || c == '\t')) {
+            out += char(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            out += ' ';
+        } else if (c == 0xC2 && i + 1 < utf8.size() &&
+                   static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+            out += ' ';  // U+0080..U+009F: the C1 controls, CSI among them
+            ++i;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
 TSayReading::TSayReading(TWaveOut &waveOut, int32_t speed, bool autoContinue, bool showProgress,
                          bool inPlace)
     : waveOut_(waveOut), speed_(speed), autoContinue_(autoContinue), showProgress_(showProgress),
@@ -49,10 +70,13 @@ void TSayReading::OnTextReady(TDemoSynthesiseThread *thread) {
     const TNarreloText *text = thread->CurrentText;
     std::vector<std::string> sentences;
     for (int32_t i = 0; i < text->Sentences.Count(); ++i)
-        sentences.push_back(text->Sentences.Get(i)->Text.ToUtf8());
+        sentences.push_back(TerminalSafe(text->Sentences.Get(i)->Text.ToUtf8(), false));
     {
+        // A new part of a long text: its sentences are counted and shown from the first.
         std::lock_guard<std::mutex> guard(lock_);
         sentences_ = std::move(sentences);
+        heard_ = -1;
+        printed_ = -1;
     }
     sentenceCount_ = text->Sentences.Count();
 }
@@ -64,6 +88,10 @@ void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
     }
     TMemoryStream pcm;
     DecodeOggVorbis(audio->Data.Memory(), audio->Data.DataSize(), pcm);
+    // narrelo-say reads its text once: an item's file is not kept once it is decoded, so a
+    // reading of hours holds no more sound than what is queued (a sentence heard again is
+    // fetched again).
+    audio->Data.Clear();
     TMemoryStream changed;
     const TMemoryStream *play = &pcm;
     if (speed_ != 10 && pcm.DataSize() > 0) {
@@ -150,6 +178,6 @@ void TSayReading::ClearProgress() {
 
 void TSayReading::Print(const std::string &text) {
     ClearProgress();
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", TerminalSafe(text, true).c_str());
     std::fflush(stderr);
 }

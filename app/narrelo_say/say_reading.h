@@ -20,6 +20,11 @@
 
 class TWaveOut;
 
+// `utf8` with every control character a blank, so that a text's escape sequences never reach
+// the terminal: C0 controls and DEL, and the C1 controls U+0080..U+009F. keepLineBreaks
+// keeps line feed, carriage return and tab (a message's own layout).
+std::string TerminalSafe(const std::string &utf8, bool keepLineBreaks);
+
 class TSayReading : public TEventHandler_DemoSynthesiseThread, public TEventHandler_WaveOut {
 public:
     // speed: 0..20, 10 normal. autoContinue: clear the listening pause at once (no one is

@@ -1,6 +1,7 @@
 #include "server/turkish/turkish_commands.h"
 
 #include "foundation/code_page.h"
+#include "foundation/speech_text.h"
 #include "server/turkish/turkish_text.h"
 
 #include <cstdio>
@@ -32,18 +33,8 @@ int Normalise(std::istream &in, std::ostream &out, int kind) {
 }  // namespace
 
 std::string Windows1254ForSpeech(std::string_view utf8) {
-    static constexpr std::string_view lira = "\xE2\x82\xBA";  // ₺
-    std::string replaced;
-    replaced.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        if (utf8.substr(i, lira.size()) == lira) {
-            replaced += "TL";
-            i += lira.size();
-        } else {
-            replaced += utf8[i++];
-        }
-    }
-    return cp1254::FromUtf8(replaced);
+    int32_t leftOut = 0;
+    return cp1254::FromUtf8ForSpeech(utf8, leftOut);
 }
 
 std::string JsonString(std::string_view utf8) {

@@ -15,9 +15,10 @@
 // touches nothing, when args[1] is neither.
 int RunTurkishCommand(int argc, const char *const *argv, std::istream &in, std::ostream &out, std::ostream &err);
 
-// UTF-8 to the Windows-1254 text the library reads. The lira sign "₺", which Windows-1254
-// lacks, becomes "TL" so that amounts written with it are read as amounts; any other
-// character without a byte becomes "?".
+// UTF-8 to the Windows-1254 text the library reads, by the same table the clients use
+// (cp1254::FromUtf8ForSpeech): the lira sign "₺", which Windows-1254 lacks, becomes "TL" so
+// that amounts written with it are read as amounts, emoji and symbols are dropped, and no
+// character becomes "?".
 std::string Windows1254ForSpeech(std::string_view utf8);
 
 // `utf8` as a JSON string literal, quotes included.

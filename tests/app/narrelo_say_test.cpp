@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -138,18 +139,32 @@ TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
     }
 }
 
+// Symbols without a Windows-1254 byte are dropped and letters of other scripts left out as
+// blanks, with a warning that counts them: never "?", which the speech reads as a question.
 TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
     server.AddReply(LoginReply("c1", "s1"));
     server.AddReply(SentencesReply({}));
-    const TChildResult run =
-        Say({"--server", server.Endpoint(), "--wav", Wav()}, "\xEF\xBB\xBF\xC3\x87" "ay \xE2\x9C\x93 \xE2\x98\x95.\n");
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav()},
+                                 "\xEF\xBB\xBF\xC3\x87" "ay \xE2\x9C\x93 \xE2\x98\x95 \xD0\xB4\xD0\xB0 \xE2\x82\xBA" "5.\n");
     EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_NE(run.Err.find("warning: 2 characters without a Windows-1254 form read as \"?\""),
+    EXPECT_NE(run.Err.find("warning: 2 characters without a Windows-1254 form left out"),
               std::string::npos) << run.Err;
     const TStrings parse = Requests("ParseSentences");
     ASSERT_EQ(parse.size(), 1u);
     // gSOAP sends bytes 80-FF as UTF-8: Ç is C7, sent as C3 87.
-    EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay ? ?.&#xA;</AText>"), std::string::npos) << parse[0];
+    EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay      TL5.&#xA;</AText>"), std::string::npos) << parse[0];
+}
+
+// A NUL in the text is a blank: the text after it is read, never dropped.
+TEST_F(NarreloSayTest, ANulByteDropsNoText) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({}));
+    const TChildResult run =
+        Say({"--server", server.Endpoint(), "--wav", Wav()}, std::string("\0Bir\0iki.", 9));
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const TStrings parse = Requests("ParseSentences");
+    ASSERT_EQ(parse.size(), 1u);
+    EXPECT_NE(parse[0].find("<AText> Bir iki.</AText>"), std::string::npos) << parse[0];
 }
 
 TEST_F(NarreloSayTest, FailureMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
@@ -166,24 +181,205 @@ TEST_F(NarreloSayTest, FailureMidReadingGivesTheMessageExitOneAndTheSoundBefore)
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
 }
 
+// Ctrl-C and SIGTERM stop the same way: at once, even during a service call, with the WAVE
+// file closed properly around the whole sentences written before; only the status differs.
 TEST_F(NarreloSayTest, CtrlCStopsAtOnceEvenDuringAServiceCall) {
+    const struct {
+        const char *label;
+        int signal;
+        int status;
+    } cases[] = {
+        {"Ctrl-C", SIGINT, 130},
+        {"SIGTERM", SIGTERM, 143},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({"Bir.", "Iki."}));
+        local.AddReply(OneAudio("Bir.", "", ogg));
+        local.AddSilence();  // the second sentence is never answered
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", local.Endpoint(), "--wav", Wav(), "Bir. Iki."},
+                            "", Environment());
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (local.RequestCount() < 4 && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(local.RequestCount(), 4u);
+        child.Signal(c.signal);
+        const TChildResult run = child.Wait(std::chrono::seconds(20));
+        EXPECT_EQ(run.Status, c.status) << run.Err;
+        const TWavPcm wav = ReadWavPcm(Wav());
+        ASSERT_TRUE(wav.Valid);
+        EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+    }
+}
+
+// Started with standard error closed, the first file the program opens would take
+// descriptor 2 and receive the progress lines: the WAVE file must hold the sound only.
+TEST_F(NarreloSayTest, WithStandardErrorClosedTheWaveFileHoldsOnlyTheSound) {
     server.AddReply(LoginReply("c1", "s1"));
-    server.AddReply(SentencesReply({"Bir.", "Iki."}));
+    server.AddReply(SentencesReply({"Bir."}));
     server.AddReply(OneAudio("Bir.", "", ogg));
-    server.AddSilence();  // the second sentence is never answered
-    TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "--wav", Wav(), "Bir. Iki."},
+    TChildProcess child("/bin/sh",
+                        {"-c", "exec \"$0\" \"$@\" 2>&-", NARRELO_SAY_EXE, "--server",
+                         server.Endpoint(), "--wav", Wav(), "Bir."},
                         "", Environment());
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (server.RequestCount() < 4 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_EQ(server.RequestCount(), 4u);
-    child.Signal(SIGINT);
-    const TChildResult run = child.Wait(std::chrono::seconds(20));
-    EXPECT_EQ(run.Status, 130) << run.Err;
-    // The WAVE file is closed properly, with the sound written before.
+    const TChildResult run = child.Wait();
+    EXPECT_EQ(run.Status, 0) << run.Out;
     const TWavPcm wav = ReadWavPcm(Wav());
     ASSERT_TRUE(wav.Valid);
     EXPECT_TRUE(wav.Data == Pipeline(ogg, 10));
+}
+
+// The progress lines and the service's messages carry the text's control characters and
+// escape sequences as blanks: nothing the text or the service holds can drive the terminal.
+TEST_F(NarreloSayTest, ControlCharactersOfTheTextNeverReachTheTerminal) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir\x1B[2J\x07.", "Iki\x81\x1B]0;x\x07.", "Uc."}));
+    server.AddReply(OneAudio("Bir.", "", ogg));
+    server.AddReply(OneAudio("Iki.", "", ogg));
+    server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Server", "yok\x1B[31m")), 500);
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav(), "Bir. Iki. Uc."});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("[1/3] Bir [2J ."), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("yok [31m"), std::string::npos) << run.Err;
+    for (size_t i = 0; i < run.Err.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(run.Err[i]);
+        EXPECT_FALSE(c < 0x20 && c != '\n' && c != '\r') << "control byte " << int(c) << " at " << i;
+        if (c == 0xC2 && i + 1 < run.Err.size())
+            EXPECT_FALSE(static_cast<unsigned char>(run.Err[i + 1]) < 0xA0) << "C1 control at " << i;
+    }
+}
+
+// --wav - writes the WAVE to standard output: into a pipe with a stream's header (sizes
+// 0xFFFFFFFF, what players of a pipe read to the end), into a file with the real sizes.
+TEST_F(NarreloSayTest, WavDashWritesToStandardOutput) {
+    const std::string expected = Pipeline(ogg, 10);
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "into a pipe" : "into a file");
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({"Bir."}));
+        local.AddReply(OneAudio("Bir.", "", ogg));
+        const std::string script = pipe ? "\"$0\" \"$@\" | cat > \"$OUT\"" : "exec \"$0\" \"$@\" > \"$OUT\"";
+        TStrings environment = Environment();
+        environment.push_back("OUT=" + Wav());
+        TChildProcess child("/bin/sh",
+                            {"-c", script, NARRELO_SAY_EXE, "--server", local.Endpoint(), "--wav", "-", "Bir."},
+                            "", environment);
+        const TChildResult run = child.Wait();
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const std::string file = TChildProcess::Read(Wav());
+        ASSERT_EQ(file.size(), 44 + expected.size());
+        EXPECT_EQ(file.compare(0, 4, "RIFF"), 0);
+        EXPECT_EQ(file.compare(36, 4, "data"), 0);
+        const uint32_t dataSize = uint8_t(file[40]) | uint8_t(file[41]) << 8 | uint8_t(file[42]) << 16 |
+                                  uint32_t(uint8_t(file[43])) << 24;
+        EXPECT_EQ(dataSize, pipe ? 0xFFFFFFFFu : uint32_t(expected.size()));
+        EXPECT_TRUE(file.compare(44, std::string::npos, expected) == 0);
+    }
+}
+
+// --ogg writes the same sound as Ogg Vorbis: decoded back it has the length of the PCM a
+// --wav reading gives (the speed change applied), and it is far smaller.
+TEST_F(NarreloSayTest, OggFileDecodesBackToTheSameLength) {
+    for (const int speed : {10, 4}) {
+        SCOPED_TRACE(speed);
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({"Bir.", "Iki."}));
+        local.AddReply(OneAudio("Bir.", "", ogg));
+        local.AddReply(OneAudio("Iki.", "", ogg));
+        const std::string out = home.Folder() + "/out.ogg";
+        const TChildResult run = Say({"--server", local.Endpoint(), "--speed", std::to_string(speed),
+                                      "--ogg", out, "Bir. Iki."});
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const std::string file = TChildProcess::Read(out);
+        TMemoryStream pcm;
+        DecodeOggVorbis(reinterpret_cast<const uint8_t *>(file.data()), int32_t(file.size()), pcm);
+        const size_t expected = 2 * Pipeline(ogg, speed).size();
+        EXPECT_EQ(size_t(pcm.DataSize()), expected);
+        EXPECT_LT(file.size(), expected / 4);
+    }
+}
+
+// A text past the service's limit for one text is read in parts of at most 60,000 bytes cut
+// after paragraphs, one after the other: the parts put together give the whole text, and
+// the WAVE file holds the readings of all parts in order. From a file (1 MB) and streamed
+// through standard input (200 KB) alike.
+TEST_F(NarreloSayTest, ALongTextIsReadInPartsCutAfterParagraphs) {
+    for (const bool fromStandardInput : {false, true}) {
+        SCOPED_TRACE(fromStandardInput ? "standard input" : "file");
+        const size_t size = fromStandardInput ? 200000 : 1000000;
+        std::string text;
+        for (int line = 0; text.size() < size; ++line)
+            text += "Satir " + std::to_string(line) + " burada biter." + (line % 20 == 19 ? "\n\n" : "\n");
+        const size_t parts = (text.size() + 59999) / 60000 + 1;  // an upper bound
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        for (size_t i = 0; i < parts; ++i) {
+            const std::string sentence = "P" + std::to_string(i) + ".";
+            local.AddReply(SentencesReply({sentence}));
+            local.AddReply(OneAudio(sentence.c_str(), "", ogg));
+        }
+        const std::string file = home.Folder() + "/long.txt";
+        std::ofstream(file, std::ios::binary) << text;
+        TStrings args{"--server", local.Endpoint(), "--wav", Wav()};
+        if (!fromStandardInput) args.insert(args.end(), {"--file", file});
+        TChildProcess child(NARRELO_SAY_EXE, args, fromStandardInput ? text : "", Environment());
+        const TChildResult run = child.Wait(std::chrono::seconds(60));
+        ASSERT_EQ(run.Status, 0) << run.Err;
+
+        std::string joined;
+        size_t count = 0;
+        for (const std::string &request : local.Requests()) {
+            if (Operations({request})[0] != "ParseSentences") continue;
+            const std::string element = RequestElement(request);
+            const size_t from = element.find("<AText>") + 7, to = element.find("</AText>");
+            std::string part = element.substr(from, to - from);
+            for (size_t at; (at = part.find("&#xA;")) != std::string::npos;) part.replace(at, 5, "\n");
+            EXPECT_LE(part.size(), 60000u);
+            if (joined.size() + part.size() < text.size()) EXPECT_EQ(part.substr(part.size() - 2), "\n\n");
+            joined += part;
+            ++count;
+        }
+        EXPECT_TRUE(joined == text);
+        EXPECT_GE(count, text.size() / 60000 + 1);
+        std::string expected;
+        for (size_t i = 0; i < count; ++i) expected += Pipeline(ogg, 10);
+        const TWavPcm wav = ReadWavPcm(Wav());
+        ASSERT_TRUE(wav.Valid);
+        EXPECT_TRUE(wav.Data == expected);
+    }
+}
+
+// An input past 64 MiB is refused with a clear message, also an endless one, never taken
+// into memory whole.
+TEST_F(NarreloSayTest, AnEndlessInputIsRefusedPastItsBound) {
+    const TChildResult run = Say({"--server", server.Endpoint(), "--wav", Wav(), "--file", "/dev/zero"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("longer than 64 MiB"), std::string::npos) << run.Err;
+    EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+// The runtime's own words for two failures mislead; the message names the real cause.
+TEST_F(NarreloSayTest, MessagesNameTheRealCause) {
+    {
+        SCOPED_TRACE("an answer that is not SOAP");
+        TSoapTestServer local;
+        local.AddReply("<html><body>Merhaba</body></html>");
+        const TChildResult run = Say({"--server", local.Endpoint(), "--wav", Wav(), "Bir."});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("The answer is not a SOAP message (HTTP 200)"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("an address too long");
+        const TChildResult run =
+            Say({"--server", server.Endpoint() + "/" + std::string(3000, 'a'), "--wav", Wav(), "Bir."});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("The service address is too long"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("Out of memory"), std::string::npos) << run.Err;
+    }
 }
 
 TEST_F(NarreloSayTest, WithoutASoundDeviceTheReadingFailsBeforeTheServiceIsAsked) {

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +18,7 @@
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/audio_file_cache.h"
+#include "server/audio_maker.h"
 #include "server/demo_server.h"
 #include "server/demo_service.h"
 #include "server/speech_engine.h"
@@ -32,7 +38,8 @@ TSpeechEngine &Engine() {
 
 TEST(DemoServerThreadsTest, WorkersServeSeveralClientsAndStopWhenAsked) {
     TempConfigHome home;
-    TSpeechSynthesiser synthesiser(Engine());
+    TSpeechEngine &engine = Engine();
+    TSpeechSynthesiser synthesiser(engine);
     TAudioFileCache cache(1 << 20, home.Folder() + "/cache", 1 << 20);
     TServerOptions options;
     options.Quiet = true;
@@ -77,6 +84,100 @@ TEST(DemoServerThreadsTest, WorkersServeSeveralClientsAndStopWhenAsked) {
     }
 }
 
+// A service manager may hand over a socket already listening; the server tells how long it
+// has had nothing to do.
+TEST(DemoServerThreadsTest, ServesAnAdoptedSocketAndTellsHowLongItHasBeenIdle) {
+    TempConfigHome home;
+    TSpeechEngine &engine = Engine();
+    TSpeechSynthesiser synthesiser(engine);
+    TAudioFileCache cache(1 << 20, "", 0);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 's')), &synthesiser,
+                          &cache, TWebContent("", ""), "", {}};
+    const int listening = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 16), 0);
+    TDemoServer server(shared, 1);
+    const int port = server.Adopt(listening, "127.0.0.1");
+    EXPECT_GT(port, 0);
+    EXPECT_EQ(shared.ListenHost, "127.0.0.1:" + std::to_string(port));
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    TDemoClient client;
+    client.soap_endpoint = endpoint.c_str();
+    client.ClientID = "adopted";
+    EXPECT_NO_THROW(client.EnsureSession("", ""));
+    // Idle once the connection is closed (bounded wait), and the idle time grows.
+    double idle = 0;
+    for (int i = 0; i < 500 && (idle = server.IdleSeconds()) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_GT(idle, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GT(server.IdleSeconds(), idle);
+    stop = true;
+    serving.join();
+}
+
+// Synthesise only names the files; each is made when fetched, and fetching one piece of a
+// long sentence starts the next. The pieces say the whole sentence.
+TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
+    TempConfigHome home;
+    TSpeechSynthesiser synthesiser(Engine());
+    TAudioFileCache cache(16 << 20, "", 0);
+    TAudioMaker maker(synthesiser, cache);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 'm')), &synthesiser,
+                          &cache, TWebContent("", ""), "", {}, &maker};
+    TDemoServer server(shared, 2);
+    const int port = server.Bind("127.0.0.1", 0);
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    std::string failure;
+    try {
+        TDemoClient client;
+        client.soap_endpoint = endpoint.c_str();
+        client.ClientID = "lazy";
+        TDemoAudios one;
+        client.SynthesiseSentence("Bugün hava çok güzel."_cp, 0, 1, 10, 10, 1, one);
+        EXPECT_EQ(one.Count(), 1);
+        EXPECT_EQ(maker.Made(), size_t(0)) << "Synthesise made audio";
+        EXPECT_GT(client.LoadSynthesisedFile(one.Get(0)->Data, one.Get(0)->FileId.Text()), 1000);
+        EXPECT_EQ(maker.Made(), size_t(1));
+
+        // A list of numbers with no full stop: far more than one item says.
+        std::string list;
+        for (int i = 0; i < 300; ++i) list += std::to_string(1000 + i * 37) + ", ";
+        TDemoAudios pieces;
+        client.SynthesiseSentence(list.c_str(), 0, 1, 10, 10, 1, pieces);
+        ASSERT_GT(pieces.Count(), 1);
+        EXPECT_EQ(maker.Made(), size_t(1));
+        std::string said;
+        for (int i = 0; i < pieces.Count(); ++i) {
+            said += (said.empty() ? "" : " ") + std::string(pieces.Get(i)->SpokenText.View());
+            EXPECT_GT(client.LoadSynthesisedFile(pieces.Get(i)->Data, pieces.Get(i)->FileId.Text()), 1000);
+        }
+        TSynthesisRequest whole;
+        whole.Text = list;
+        EXPECT_EQ(said, TSpeechSynthesiser::SpokenTextOf(whole));
+        // Each piece made once, whether ahead or when fetched.
+        EXPECT_EQ(maker.Made(), size_t(1 + pieces.Count()));
+    } catch (const TCustomException &e) {
+        failure = e.Message();
+    }
+    stop = true;
+    serving.join();
+    EXPECT_EQ(failure, "");
+}
+
 // A request whose text was read before takes the reading from the cache instead of reading
 // the text again: a reading planted there (speaker, volume, speed and file type 0 in the
 // key) is what the answer carries, and a new text's reading is kept there for every voice.
@@ -96,7 +197,7 @@ TEST(DemoServerThreadsTest, TheReadingOfACachedTextComesFromTheCache) {
     std::thread serving([&] { server.Run(stop); });
 
     const std::string planted = "Bir cümle."_cp, fresh = "Dr. Ali 5. kata çıktı."_cp;
-    cache.Store(RequestDigest({planted, false, 0, 0, 0, 0}), "bir önbellek cümlesi."_cp);
+    cache.Store(RequestDigest({planted, false, 0, 0, 0, 0, false}), "bir önbellek cümlesi."_cp);
     std::vector<std::string> spoken;
     std::string failure;
     try {
@@ -116,7 +217,7 @@ TEST(DemoServerThreadsTest, TheReadingOfACachedTextComesFromTheCache) {
 
     EXPECT_EQ(failure, "");
     EXPECT_EQ(spoken, (std::vector<std::string>{"bir önbellek cümlesi."_cp, "doktor ali beşinci kata çıktı."_cp}));
-    EXPECT_EQ(cache.Find(RequestDigest({fresh, false, 0, 0, 0, 0})), "doktor ali beşinci kata çıktı."_cp);
+    EXPECT_EQ(cache.Find(RequestDigest({fresh, false, 0, 0, 0, 0, false})), "doktor ali beşinci kata çıktı."_cp);
 }
 
 }  // namespace

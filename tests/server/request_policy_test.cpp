@@ -60,7 +60,7 @@ TEST(RequestPolicyTest, HostMustNameThisServiceWithItsPort) {
 }
 
 TEST(RequestPolicyTest, WhatABrowserCouldSendIsRefused) {
-    const THostAllowList allowed = MakeHostAllowList("127.0.0.1", 8081, {});
+    const THostAllowList allowed = MakeHostAllowList("127.0.0.1", 8081, {"konus.example"});
     const auto with = [](THttpRequest request, auto change) {
         change(request);
         return request;
@@ -78,6 +78,8 @@ TEST(RequestPolicyTest, WhatABrowserCouldSendIsRefused) {
          with(post, [](THttpRequest &r) { r.ContentType = "Text/XML"; }), 0},
         {"a page of its own origin",
          with(get, [](THttpRequest &r) { r.HasOrigin = true, r.Origin = "http://127.0.0.1:8081"; }), 0},
+        {"its own origin behind a proxy that ends TLS",
+         with(Request("POST", "konus.example"), [](THttpRequest &r) { r.HasOrigin = true, r.Origin = "https://konus.example"; }), 0},
         {"a preflight", Request("OPTIONS", "127.0.0.1:8081"), 405},
         {"HEAD", Request("HEAD", "127.0.0.1:8081"), 405},
         {"PUT", Request("PUT", "127.0.0.1:8081"), 405},

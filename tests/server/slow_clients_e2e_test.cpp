@@ -1,6 +1,6 @@
-// Clients that send their requests slowly, or not at all, hold no worker: a normal request is
-// answered while they are still open, one address holds a bounded number of connections,
-// and a request that trickles ends at its deadline.
+// Clients that send their requests slowly, or not at all, or do not read their answers, hold
+// no worker: a normal request is answered while they are still open, one address holds a
+// bounded number of connections, and a request that trickles ends at its deadline.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/code_page.h"
 #include "server/service_limits.h"
+#include "service/demo_client.h"
+#include "service/xml_text.h"
 #include "tests/server/support/raw_http.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/temp_config_home.h"
@@ -26,6 +29,16 @@ const std::string UpdateRequest =
     "xmlns:ns1=\"urn:DemoServerIntf-IDemoServer\"><SOAP-ENV:Body><ns1:UpdateRequired2>"
     "<AAplicationID>-1</AAplicationID><AVersion>12</AVersion></ns1:UpdateRequired2>"
     "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+
+std::string SynthesiseRequest(const std::string &session, const std::string &text) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
+           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+           "xmlns:ns1=\"urn:DemoServerIntf-IDemoServer\"><SOAP-ENV:Body><ns1:Synthesise>"
+           "<SessionID>" + EscapeXmlText(session) + "</SessionID><AText>" + EscapeXmlText(text) +
+           "</AText><IsXML>false</IsXML><ASpeaker>1</ASpeaker><AVolume>10</AVolume>"
+           "<ASpeed>10</ASpeed><AFileType>1</AFileType></ns1:Synthesise></SOAP-ENV:Body>"
+           "</SOAP-ENV:Envelope>";
+}
 
 // How many of `connections` the server has closed, waiting up to `seconds` for `expected`.
 size_t ClosedCount(std::vector<std::unique_ptr<TRawConnection>> &connections, size_t expected,
@@ -68,6 +81,39 @@ TEST(SlowClientsE2ETest, ANormalRequestIsServedWhileSlowAndIdleClientsHoldConnec
     const size_t evicted = SlowCount + 1 - size_t(MaxConnectionsPerAddress);
     EXPECT_EQ(ClosedCount(slow, evicted, 3), evicted);
     for (size_t i = 0; i < evicted; ++i) EXPECT_TRUE(slow[i]->ClosedWithin(0)) << "the oldest go first: " << i;
+}
+
+TEST(SlowClientsE2ETest, AClientThatDoesNotReadItsAnswerHoldsNoWorker) {
+    TempConfigHome home;
+    TDemoServerProcess server({"--workers", "1", "--inline"});
+    const std::string endpoint = server.Endpoint();
+    TDemoClient client;
+    client.soap_endpoint = endpoint.c_str();
+    client.ClientID = "slow-reader";
+    client.EnsureSession("", "");
+    // Some nine minutes of speech inside the answer: megabytes, far more than the sockets
+    // hold while the client reads nothing.
+    std::string text;
+    while (text.size() < 8000) text += "bugün hava çok güzel "_cp;
+    TRawConnection reader(server.Port(), 4096);
+    ASSERT_TRUE(reader.Send(SoapPost(server.Port(), SynthesiseRequest(std::string(client.SessionID.View()), text))));
+    // Its answer is made (the log says so) and waits to be taken; the one worker is free.
+    std::string log;
+    for (int i = 0; i < 1000 && log.find("audio bytes") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        log = server.Log();
+    }
+    ASSERT_NE(log.find("Synthesise in="), std::string::npos) << log;
+    TRawConnection normal(server.Port());
+    ASSERT_TRUE(normal.Send(SoapPost(server.Port(), UpdateRequest)));
+    const std::string answer = normal.ReadAll(10);
+    EXPECT_EQ(StatusOf(answer), 200);
+    EXPECT_NE(answer.find("<return>true</return>"), std::string::npos);
+    // The slow reader still gets all of its answer when it reads.
+    const std::string whole = reader.ReadAll(20);
+    EXPECT_EQ(StatusOf(whole), 200);
+    EXPECT_GT(whole.size(), size_t(1) << 20);
+    EXPECT_NE(whole.find("</SOAP-ENV:Envelope>"), std::string::npos);
 }
 
 TEST(SlowClientsE2ETest, ARequestThatTricklesEndsAtItsDeadline) {

@@ -17,8 +17,12 @@
 // A connected loopback socket, closed by the destructor.
 class TRawConnection {
 public:
-    explicit TRawConnection(int port) {
+    // `receiveBuffer` > 0 makes the socket's receive buffer that small (a client that reads
+    // slowly: the server cannot send much ahead).
+    explicit TRawConnection(int port, int receiveBuffer = 0) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ >= 0 && receiveBuffer > 0)
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

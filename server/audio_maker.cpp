@@ -1,0 +1,113 @@
+#include "server/audio_maker.h"
+
+#include <exception>
+
+namespace {
+
+constexpr size_t MaxLinks = 4096;
+
+}  // namespace
+
+TAudioMaker::TAudioMaker(TSpeechSynthesiser &synthesiser, TAudioFileCache &cache)
+    : synthesiser_(synthesiser), cache_(cache), worker_([this] { Work(); }) {}
+
+TAudioMaker::~TAudioMaker() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        stopping_ = true;
+        waiting_.clear();
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+std::string TAudioMaker::Get(const TSynthesisRequest &request,
+                             const std::function<bool()> &cancelled) {
+    return Make(request, cancelled, true);
+}
+
+std::string TAudioMaker::Make(const TSynthesisRequest &request,
+                              const std::function<bool()> &cancelled, bool asked) {
+    const std::string digest = RequestDigest(request);
+    std::promise<std::string> promise;
+    TFile file;
+    bool mine = false;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        // Only an item a client asked for starts the next: what is made ahead stays one
+        // item ahead of the reading.
+        if (const auto next = next_.find(digest); asked && next != next_.end()) {
+            if (waiting_.size() < MaxWaiting) waiting_.push_back(next->second);
+            wake_.notify_one();
+        }
+        if (const auto found = inHand_.find(digest); found != inHand_.end()) {
+            file = found->second;
+        } else {
+            file = promise.get_future().share();
+            inHand_.emplace(digest, file);
+            mine = true;
+        }
+    }
+    if (!mine) return file.get();
+    try {
+        std::optional<std::string> ogg = cache_.Find(digest);
+        if (!ogg) {
+            ogg = synthesiser_.Synthesise(request, cancelled).Ogg;
+            cache_.Store(digest, *ogg);
+            std::lock_guard<std::mutex> hold(lock_);
+            ++made_;
+        }
+        promise.set_value(*ogg);
+    } catch (...) {
+        promise.set_exception(std::current_exception());
+    }
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        inHand_.erase(digest);
+    }
+    return file.get();
+}
+
+void TAudioMaker::Ahead(const TSynthesisRequest &request) {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (stopping_ || waiting_.size() >= MaxWaiting) return;
+        waiting_.push_back(request);
+    }
+    wake_.notify_one();
+}
+
+void TAudioMaker::Link(const TSynthesisRequest &request, const TSynthesisRequest &next) {
+    const std::string digest = RequestDigest(request);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (next_.insert_or_assign(digest, next).second) linkOrder_.push_back(digest);
+    while (linkOrder_.size() > MaxLinks) {
+        next_.erase(linkOrder_.front());
+        linkOrder_.pop_front();
+    }
+}
+
+size_t TAudioMaker::Made() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return made_;
+}
+
+void TAudioMaker::Work() {
+    for (;;) {
+        TSynthesisRequest request;
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            wake_.wait(hold, [this] { return stopping_ || !waiting_.empty(); });
+            if (stopping_) return;
+            request = std::move(waiting_.front());
+            waiting_.pop_front();
+            const std::string digest = RequestDigest(request);
+            if (inHand_.count(digest) != 0) continue;
+        }
+        try {
+            Make(request, {}, false);
+        } catch (const std::exception &) {
+            // Asked for again, the item says what is wrong with it.
+        }
+    }
+}

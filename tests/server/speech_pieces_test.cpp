@@ -1,0 +1,56 @@
+// A sentence with more to say than one item holds is cut into pieces that say it all, at the
+// most natural boundary each piece allows.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "server/speech_synthesiser.h"
+
+namespace {
+
+std::string Joined(const std::vector<std::string> &pieces) {
+    std::string out;
+    for (const std::string &piece : pieces) out += (out.empty() ? "" : " ") + piece;
+    return out;
+}
+
+TEST(SpeechPiecesTest, CutsAtClausesThenWordsAndSaysEverything) {
+    const struct {
+        const char *Label;
+        std::string Spoken;
+        size_t MaxBytes;
+        std::vector<std::string> Pieces;
+    } cases[] = {
+        {"fits: itself", "bir iki, üç", 20, {"bir iki, üç"}},
+        {"after a comma", "bir iki, üç dört", 10, {"bir iki,", "üç dört"}},
+        {"clauses joined while they fit", "a b, c d; e f: g h", 10, {"a b, c d;", "e f: g h"}},
+        {"before a conjunction", "elma armut ve kiraz erik", 12, {"elma armut", "ve kiraz", "erik"}},
+        {"a long clause by its words", "bir iki uc dort bes alti", 9, {"bir iki", "uc dort", "bes alti"}},
+        {"a word longer than a piece", "abcdefghij kl", 4, {"abcd", "efgh", "ij", "kl"}},
+        {"runs of spaces as one", "a  b   c d e", 3, {"a b", "c d", "e"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(c.Spoken, c.MaxBytes);
+        EXPECT_EQ(pieces, c.Pieces);
+        for (const std::string &piece : pieces) EXPECT_LE(piece.size(), c.MaxBytes);
+    }
+}
+
+TEST(SpeechPiecesTest, AListOfNumbersIsSaidWholeInBoundedPieces) {
+    TSynthesisRequest request;
+    for (int i = 0; i < 400; ++i) request.Text += std::to_string(1000 + i * 37) + ", ";
+    const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
+    ASSERT_GT(spoken.size(), MaxPieceSpokenBytes);
+    const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(spoken);
+    EXPECT_GT(pieces.size(), size_t(1));
+    for (const std::string &piece : pieces) {
+        EXPECT_LE(piece.size(), MaxPieceSpokenBytes);
+        EXPECT_EQ(piece.back(), ',') << "cut inside a clause: " << piece;
+    }
+    EXPECT_EQ(Joined(pieces), spoken);
+}
+
+}  // namespace
