@@ -8,11 +8,15 @@
 #include "app/speed_texts.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include <wx/dialog.h>
+#include <wx/textctrl.h>
 
 #include <wx/utils.h>
 
+#include "app/kept_text.h"
 #include "app/main_form_template.h"
 #include "app/main_form_texts.h"
 #include "app/process_end.h"
@@ -57,6 +61,7 @@ TFormCommercialTTS::~TFormCommercialTTS() {
     // From here on nothing the reading posted may touch the form: its OnFinished finds no
     // window to change.
     *alive_ = false;
+    if (textUnkept_) SaveKeptText(keptText_);
     StopReading();
     try {
         WaveOut.SetActive(false);
@@ -92,6 +97,13 @@ bool TFormCommercialTTS::OnInitDialog() {
         BelirginButton.SetChecked(true);
         if (InTestMode()) ShowMessageBox(MainFormTexts::InTestMode, MB_OK);
         ApplyTexts(InterfaceIsEnglish);
+        // What was typed in the last run comes back (within the text box's limit).
+        if (const std::optional<std::string> kept = LoadKeptText(); kept && TextBox.HasWindow()) {
+            wxString text = wxString::FromUTF8(kept->data(), kept->size());
+            if (text.length() > size_t(TextLimit)) text.Truncate(size_t(TextLimit));
+            TextBox.Ctrl()->ChangeValue(text);
+            keptText_ = *kept;
+        }
         UpdateWordCount();
     });
 }
@@ -110,7 +122,17 @@ bool TFormCommercialTTS::OnCommand(int32_t id, int32_t code) {
     case IDC_XML_SWITCH: OnXmlSwitch(); return true;
     case IDC_XML_MENU: OnXmlMenu(); return true;
     case IDC_TEXT:
-        if (code == EN_CHANGE) UpdateWordCount();
+        if (code == EN_CHANGE) {
+            UpdateWordCount();
+            if (TextBox.HasWindow()) {
+                // The string outlives the buffer, which may point into it.
+                const wxString value = TextBox.Ctrl()->GetValue();
+                const wxScopedCharBuffer utf8 = value.utf8_str();
+                keptText_.assign(utf8.data(), utf8.length());
+                textUnkept_ = true;
+                SetTimer(KeepTextTimerId, KeepTextDelayMs);  // (again) from this change on
+            }
+        }
         return true;
     default: return TForm::OnCommand(id, code);
     }
@@ -134,7 +156,16 @@ void TFormCommercialTTS::UpdateWordCount() {
     StatusBar.SetText(0, line);
 }
 
+void TFormCommercialTTS::KeepText() {
+    if (textUnkept_ && SaveKeptText(keptText_)) textUnkept_ = false;
+}
+
 void TFormCommercialTTS::OnTimer(int32_t id) {
+    if (id == KeepTextTimerId) {
+        KillTimer(KeepTextTimerId);
+        KeepText();
+        return;
+    }
     if (id != BlinkTimerId) return TForm::OnTimer(id);
     AttentionColor = AttentionColor == AttentionRed ? AttentionSilver : AttentionRed;
     if (AttentionText.HasWindow()) AttentionText.Repaint();

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/form_speed.h"
 #include "app/playing_queue.h"
@@ -52,6 +53,9 @@ class TFormCommercialTTS : public TForm,
 public:
     // The blink timer and its period.
     static constexpr int32_t BlinkTimerId = 1500;
+    // The text is kept (see kept_text.h) this long after the last change.
+    static constexpr int32_t KeepTextTimerId = 1501;
+    static constexpr int32_t KeepTextDelayMs = 1000;
     static constexpr int32_t BlinkPeriodMs = 500;
     // Attention colours (red in the low byte): red and silver.
     static constexpr uint32_t AttentionRed = 255;
@@ -60,6 +64,9 @@ public:
     static constexpr int32_t TextLimit = 4096;
     // How much the listening-pause row takes from the text box, in pixels.
     static constexpr int32_t ListeningRowHeight = 40;
+    // The text box's height while the listening row is hidden, in pixels; taken when the
+    // row first shows (0 before).
+    int32_t TextBoxHeight = 0;
     // Width of the continue button, in pixels.
     static constexpr int32_t ContinueButtonWidth = 240;
 
@@ -166,6 +173,10 @@ private:
     void StopAndClose();
     // Word count of the whole text into the status bar.
     void UpdateWordCount();
+    // Keeps the text box's text now (see kept_text.h).
+    void KeepText();
+    std::string keptText_;      // UI thread: the text box's text as last changed, UTF-8
+    bool textUnkept_ = false;   // UI thread: changed since it was last kept
     void SetReadText(TReadText state);
     // Enables or disables the speed button and both reading-style buttons.
     void SetChoicesEnabled(bool enabled);

@@ -20,6 +20,7 @@
 #include "platform/ui_queue.h"
 #include "records/demo_audio.h"
 #include "records/narrelo_text.h"
+#include "service/local_service.h"
 #include "service/update_check.h"
 
 // --- state
@@ -109,6 +110,9 @@ void TFormCommercialTTS::StartReading() {
         WarningShown = true;
         ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
     }
+    // Where no service manager starts the local speech service, the built-in address gets
+    // one started now (the first time only; later readings find it running).
+    EnsureLocalService();
     FindServerAndCheckForUpdate(Client, ServerAddress);
     {
         TRegistry key(HKEY_CURRENT_USER, u"Software\\Valtrosa\\Quellar\\Narrelo");
@@ -122,6 +126,7 @@ void TFormCommercialTTS::StartReading() {
     const TReadingText taken = TakeReadingText(whole.View(), selFrom, selTo);
     if (taken.Text.empty()) RaiseError(MainFormTexts::EmptyText(InterfaceIsEnglish));
 
+    TextBox.ClearMark();
     PlayingQueue.Clear();
     ReadButton.SetEnabled(false);
     PauseButton.SetEnabled(false);
@@ -183,8 +188,15 @@ void TFormCommercialTTS::ContinueClicked() {
     if (ListeningPauseShown()) HideListeningPause();
 }
 
+// The text box is TextBoxHeight high while the row is hidden and ListeningRowHeight less
+// while it shows, set from that height rather than from the box's present one, and taken as
+// the box's anchored place, so that neither a resize of the form (which puts anchored
+// controls back) nor events in an unexpected order leave the row's button under the text
+// box or the text box over the buttons below it.
 void TFormCommercialTTS::ShowListeningPause() {
-    TextBox.SetHeight(TextBox.GetHeight() - ListeningRowHeight, true);
+    if (TextBoxHeight <= 0) TextBoxHeight = TextBox.GetHeight();
+    TextBox.SetHeight(TextBoxHeight - ListeningRowHeight, true);
+    RecaptureAnchor(TextBox);
     ContinueButton.SetTop(TextBox.GetBottom() + 5, true);
     ContinueButton.SetLeft(ReadButton.GetRight() + 40, true);
     ContinueButton.SetVisible(true);
@@ -196,11 +208,16 @@ void TFormCommercialTTS::ShowListeningPause() {
 void TFormCommercialTTS::HideListeningPause() {
     ContinueButton.SetVisible(false);
     AttentionText.SetVisible(false);
-    TextBox.SetHeight(TextBox.GetHeight() + ListeningRowHeight, true);
+    if (TextBoxHeight > 0) {
+        TextBox.SetHeight(TextBoxHeight, true);
+        RecaptureAnchor(TextBox);
+    }
 }
 
+// The sentence being heard is marked, not selected: Read after a reading reads the whole
+// text (or what the user selected) again, and typing never replaces the marked sentence.
 void TFormCommercialTTS::Highlight(const TTextRange &range) {
-    if (TextBox.HasWindow()) TextBox.Select(range.From, range.To);
+    if (TextBox.HasWindow()) TextBox.Mark(range.From, range.To);
 }
 
 // --- the synthesis thread's events (on the synthesis thread)

@@ -3,6 +3,7 @@
 #include "app/login_settings.h"
 #include "foundation/exceptions.h"
 #include "service/demo_client_base.h"
+#include "service/local_service.h"
 #include "service/server_discovery.h"
 
 namespace {
@@ -38,6 +39,7 @@ void TFormLogin::OnOK() {
 int32_t RunLoginDialog(TDemoClientBase &client) {
     MyString address;
     if (!TForm::Guarded([&] {
+            EnsureLocalService();
             ServerAddressLookup lookup;
             FindServerAddress(lookup, address);
         }))

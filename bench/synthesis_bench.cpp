@@ -7,6 +7,11 @@
 // - BM_FirstSample/cached: the same for a text the client has read before (<= 30 ms);
 // - BM_SayWav: narrelo-say --wav of a text of about five minutes of sound, as a process,
 //   at speed 10 (<= 4 s), a text the server has not seen in every iteration;
+// - BM_SayStream/minutes: narrelo-say --wav of a long text given on standard input, 5 and
+//   120 minutes of sound, and /0 a 1 MB text (about a day of sound: an hour and more of
+//   work; run it alone with --benchmark_filter=SayStream/0). "ms_per_sound_s" is the wall
+//   time per second of sound (the long ones no slower than 5 minutes), "peak_rss_MiB" the
+//   reader's largest resident set (flat: the 2-hour stream no larger than 5 minutes);
 // - BM_RealTimeReading: the same kind of text played on SDL's disk driver at real-time
 //   pace (five minutes of wall time): "underruns" counts the times the device ran dry
 //   before the reading was over (target 0); "max_queued" the most bytes queued, beside
@@ -244,6 +249,41 @@ void BM_SayWav(benchmark::State &state) {
     state.counters["sound_s"] = soundSeconds;
 }
 
+// Paragraphs of five minutes of sound each, `minutes` in all; minutes 0: 1 MB of text.
+std::string LongText(uint32_t seed, int minutes) {
+    std::string text;
+    for (uint32_t k = 0; minutes == 0 ? text.size() < 1000000 : int(k) < minutes / 5; ++k)
+        text += FiveMinuteText(seed * 131u + k) + "\n\n";
+    return text;
+}
+
+void BM_SayStream(benchmark::State &state) {
+    const std::string wav = Server().Folder() + "/stream.wav";
+    uint32_t seed = uint32_t(Clock::now().time_since_epoch().count() % 100000);
+    double soundSeconds = 0, wallSeconds = 0;
+    long peakKiB = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string text = LongText(++seed, int(state.range(0)));
+        state.ResumeTiming();
+        const Clock::time_point start = Clock::now();
+        TChildProcess say(NARRELO_SAY_EXE, {"--quiet", "--server", Server().Endpoint(), "--wav", wav}, text);
+        const TChildResult run = say.Wait(std::chrono::hours(4));
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        if (run.Status != 0) {
+            state.SkipWithError(("narrelo-say failed: " + run.Err).c_str());
+            break;
+        }
+        soundSeconds = double(std::filesystem::file_size(wav) - 44) / 32000.0;
+        wallSeconds = seconds;
+        peakKiB = std::max(peakKiB, run.PeakRssKiB);
+    }
+    state.counters["sound_s"] = soundSeconds;
+    state.counters["ms_per_sound_s"] = soundSeconds > 0 ? 1000.0 * wallSeconds / soundSeconds : 0;
+    state.counters["peak_rss_MiB"] = double(peakKiB) / 1024.0;
+}
+
 void BM_RealTimeReading(benchmark::State &state) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
@@ -270,6 +310,7 @@ void BM_RealTimeReading(benchmark::State &state) {
 
 BENCHMARK(BM_FirstSample)->ArgName("cached")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SayWav)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SayStream)->ArgName("minutes")->Arg(5)->Arg(120)->Arg(0)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_RealTimeReading)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Sentence splitting and reading normalisation of Turkish text.
+// Sentence splitting and reading normalisation of Turkish text: a 1 MB newspaper-like text,
+// one sentence, and 1 MB runs of hostile patterns (each must stay linear).
 #include "server/turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
@@ -43,6 +44,13 @@ void BM_SplitSentences1MB(benchmark::State &state) {
 }
 BENCHMARK(BM_SplitSentences1MB)->Unit(benchmark::kMillisecond);
 
+void BM_Normalise1MB(benchmark::State &state) {
+    const std::string &text = OneMegabyte();
+    for (auto _ : state) benchmark::DoNotOptimize(NormaliseForSpeech(text));
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+BENCHMARK(BM_Normalise1MB)->Unit(benchmark::kMillisecond);
+
 void BM_NormaliseSentence(benchmark::State &state) {
     const std::string sentence = cp1254::FromUtf8(
         "Prof. Dr. Ahmet Yılmaz 10.12.2026 saat 14:05'te TBMM'de %25 artışla 1.250.000 TL'lik "
@@ -51,6 +59,34 @@ void BM_NormaliseSentence(benchmark::State &state) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(sentence.size()));
 }
 BENCHMARK(BM_NormaliseSentence);
+
+// Hostile input: 1 MB of one short pattern repeated, the runs that once made the reading
+// quadratic (nested opening brackets, angle brackets and quotes with no space between).
+std::string Repeated(const char *utf8Pattern) {
+    std::string utf8;
+    while (utf8.size() < (1u << 20)) utf8 += utf8Pattern;
+    return cp1254::FromUtf8(utf8);
+}
+
+void BM_NormaliseHostile1MB(benchmark::State &state, const char *pattern, int kind) {
+    const std::string text = Repeated(pattern);
+    for (auto _ : state) benchmark::DoNotOptimize(NormaliseForSpeech(text, kind));
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, nested_brackets, "(a", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, angles_and_quotes, "<a‹a", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, address_kind, "(a", 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, ordinals, "1. a ", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, periods_and_capitals, "5. A", 0)->Unit(benchmark::kMillisecond);
+
+void BM_SplitHostile1MB(benchmark::State &state, const char *pattern) {
+    const std::string text = Repeated(pattern);
+    for (auto _ : state) benchmark::DoNotOptimize(SplitSentences(text).size());
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, nested_brackets, "(a")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, periods_and_capitals, "5. A")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, abbreviations, "vb.). A ")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 
 #include "foundation/count_words.h"
 #include "foundation/exceptions.h"
-#include "foundation/process_messages.h"
 #include "pipeline/wave_out.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_text.h"
@@ -106,7 +105,6 @@ bool TDemoSynthesiseThread::WaitForQueueRoom() {
     while (WaveOut && WaveOut->QueuedBytes() > QueueLimit) {
         if (TerminateRequested()) return false;
         std::this_thread::sleep_for(BackPressureStep);
-        ProcessMessages();
     }
     return true;
 }

@@ -6,9 +6,11 @@
 // decodes or plays anything itself: it fetches, caches, paces and notifies.
 //
 // Pacing:
-// - back-pressure: before asking for a sentence's audio it waits, in 5 ms steps that also
-//   run the UI queue (ProcessMessages), while the wave output holds more than QueueLimit
-//   bytes; so queued sound stays near QueueLimit plus one sentence;
+// - back-pressure: before asking for a sentence's audio it waits, in 5 ms steps, while the
+//   wave output holds more than QueueLimit bytes; so queued sound stays near QueueLimit plus
+//   one sentence. It runs nothing of the UI thread's meanwhile (this is not the UI thread):
+//   a listener that needs the UI thread sends to it, and the UI thread serves such sends
+//   while it waits for this thread;
 // - listening pause: once WordCount (words of newly fetched audio) reaches WordLimit,
 //   WordLimitReached is set before that item's OnAudio, and after it the thread waits in
 //   30 ms steps until a listener clears the flag; it then starts counting from 0 again;

@@ -134,7 +134,8 @@ int MakeFolders(const std::string &folder) {
 
 class TSettingsStore::TConnection {
 public:
-    explicit TConnection(TSqliteHandle handle) : db_(std::move(handle)) {}
+    TConnection(TSqliteHandle handle, int busyTimeoutMs)
+        : db_(std::move(handle)), busyTimeoutMs_(busyTimeoutMs) {}
 
     // SQLite's text for `code`: the connection's message when it is about that failure (a
     // failed bind does not always leave one), else the generic text of the code.
@@ -156,12 +157,12 @@ public:
         return rc == SQLITE_OK ? TSettingsError{} : Fail(rc);
     }
 
-    // BEGIN IMMEDIATE, tried again while another connection holds the store, until
-    // BusyTimeoutMs have passed: SQLite's own busy wait gives up in cases it cannot wait
+    // BEGIN IMMEDIATE, tried again while another connection holds the store, until the
+    // store's busy timeout has passed: SQLite's own busy wait gives up in cases it cannot wait
     // out (and at its own timeout), and a writer must not fail merely for being one of many.
     TSettingsError BeginImmediate() {
         using Clock = std::chrono::steady_clock;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(TSettingsStore::BusyTimeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(busyTimeoutMs_);
         for (;;) {
             const int rc = sqlite3_exec(db_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK) return {};
@@ -194,6 +195,7 @@ public:
 
 private:
     TSqliteHandle db_;
+    int busyTimeoutMs_;
 };
 
 namespace {
@@ -232,6 +234,9 @@ private:
 TSettingsStore::TSettingsStore() : TSettingsStore(DefaultPath()) {}
 
 TSettingsStore::TSettingsStore(std::string path) : path_(std::move(path)) {}
+
+TSettingsStore::TSettingsStore(std::string path, int busyTimeoutMs)
+    : path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {}
 
 TSettingsStore::~TSettingsStore() = default;
 
@@ -274,8 +279,8 @@ TSettingsError TSettingsStore::Connect(bool forWrite) {
     TSqliteHandle handle(raw);
     if (rc != SQLITE_OK)
         return {rc & 0xFF, true, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)};
-    sqlite3_busy_timeout(raw, BusyTimeoutMs);
-    connection_ = std::make_unique<TConnection>(std::move(handle));
+    sqlite3_busy_timeout(raw, busyTimeoutMs_);
+    connection_ = std::make_unique<TConnection>(std::move(handle), busyTimeoutMs_);
     return {};
 }
 

@@ -71,6 +71,7 @@ struct TSettingsValue {
 
 class TSettingsStore {
 public:
+    // How long a request waits for another connection that holds the store, by default.
     static constexpr int BusyTimeoutMs = 30000;
     static constexpr std::size_t MaxKeyNameLength = 255;
     static constexpr std::size_t MaxKeyDepth = 512;
@@ -79,6 +80,8 @@ public:
     // The current user's store; the path is taken from the environment now.
     TSettingsStore();
     explicit TSettingsStore(std::string path);
+    // The store at `path`, waiting up to busyTimeoutMs for another holder (tests shorten it).
+    TSettingsStore(std::string path, int busyTimeoutMs);
     ~TSettingsStore();
     TSettingsStore(const TSettingsStore &) = delete;
     TSettingsStore &operator=(const TSettingsStore &) = delete;
@@ -87,6 +90,7 @@ public:
     // database's home directory.
     static std::string DefaultPath();
     const std::string &Path() const { return path_; }
+    int BusyTimeout() const { return busyTimeoutMs_; }
 
     // Opens an existing key. ENOENT when it (or the store) does not exist.
     TSettingsError OpenKey(std::u16string_view path, TSettingsKey &key);
@@ -121,5 +125,6 @@ private:
     TSettingsError Connect(bool forWrite);
 
     std::string path_;
+    int busyTimeoutMs_ = BusyTimeoutMs;
     std::unique_ptr<TConnection> connection_;
 };

@@ -21,7 +21,9 @@ packages=(
   espeak-ng libespeak-ng-dev vorbis-tools
   # windows: wxWidgets on GTK 3 and the dialog font
   libwxgtk3.2-dev fonts-liberation2
-  # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting
+  # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting;
+  # systemd-socket-activate and systemd-analyze check its socket activation and its unit
+  systemd
   libsoxr-dev libssl-dev zlib1g-dev libvorbis-dev
   # headless display for window tests
   xvfb xauth

@@ -45,7 +45,7 @@ else
   chmod 0600 "$log_dir/demoserver.out" "$log_dir/demoserver.log"
   for _ in $(seq 1 200); do  # at most 20 s
     listening && break
-    kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start:" >&2; tail -n 5 "$server_log" >&2; exit 1; }
+    kill -0 "$server_pid" 2>/dev/null || { echo "narrelo-demoserver did not start:" >&2; tail -n 5 "$log_dir/demoserver.log" >&2; exit 1; }
     sleep 0.1
   done
   listening || { echo "narrelo-demoserver is not listening after 20 s" >&2; exit 1; }

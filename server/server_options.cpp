@@ -81,6 +81,8 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         else if (option == "--processes") options.Processes = int(ParseNumber(option, next(), 1, 64));
         else if (option == "--idle-timeout")
             options.IdleTimeout = int(ParseNumber(option, next(), 1, 3600));
+        else if (option == "--idle-exit")
+            options.IdleExit = int(ParseNumber(option, next(), 0, 7 * 86400));
         else if (option == "--session-lifetime")
             options.SessionLifetime = ParseNumber(option, next(), 1, int64_t(100) * 365 * 86400);
         else if (option == "--memory-cache-mb")
@@ -156,6 +158,9 @@ std::string ServerUsage() {
         "  --processes N          processes serving the port together, each with its own\n"
         "                         speech engine (default: one per core)\n"
         "  --idle-timeout S       seconds a connection may stay silent (default 30)\n"
+        "  --idle-exit S          exit after S seconds without a connection or a request\n"
+        "                         (default 0: never); a service started on demand or by a\n"
+        "                         socket unit ends itself this way\n"
         "  --session-lifetime S   seconds a session stays valid (default 30 days)\n"
         "  --memory-cache-mb N    audio kept in memory (default 64)\n"
         "  --disk-cache-mb N      audio kept in the cache folder (default 512)\n"
@@ -166,6 +171,8 @@ std::string ServerUsage() {
         "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\"; bound\n"
         "beyond loopback it also warns that anyone who can reach the machine can use it.\n"
         "SIGINT or SIGTERM: finishes the requests in flight and exits.\n"
+        "Started by systemd with listening sockets (LISTEN_FDS, socket activation), it serves\n"
+        "those instead of binding --bind and --port.\n"
         "\n"
         "Looking at the Turkish text processing without a client (UTF-8 on standard input):\n"
         "  narrelo-demoserver split               each sentence as a JSON string, one a line\n"

@@ -20,6 +20,7 @@ struct TServerOptions {
     int Workers = 4;                 // requests served at once, in each process
     int Processes = 0;               // serving one port together; 0: one per core
     int IdleTimeout = 30;            // seconds a connection may stay silent
+    int IdleExit = 0;                // seconds without a connection before exiting; 0: never
     int64_t SessionLifetime = 30 * 24 * 3600;  // seconds
     int64_t MemoryCacheBytes = 64ll << 20;
     int64_t DiskCacheBytes = 512ll << 20;

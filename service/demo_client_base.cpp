@@ -3,14 +3,17 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "foundation/registry.h"
+#include "foundation/registry_settings.h"
 #include "records/demo_audios.h"
 #include "records/encrypted_raw_data_static.h"
 #include "records/narrelo_cumles.h"
+#include "service/local_service.h"
 #include "service/xml_text.h"
 
 namespace {
@@ -18,6 +21,18 @@ namespace {
 constexpr const char16_t *ClientIDKey = u"Software\\Valtrosa\\Quellar\\Narrelo";
 constexpr const char16_t *ClientIDValue = u"ClientID";
 constexpr int32_t ResultGranularity = 8192;
+
+// Whether a URL names this machine's loopback (localhost, 127.0.0.1, [::1]).
+bool IsLocalAddress(const char *url) {
+    std::string_view rest(url);
+    const size_t scheme = rest.find("://");
+    if (scheme != std::string_view::npos) rest.remove_prefix(scheme + 3);
+    for (std::string_view host : {"localhost", "127.0.0.1", "[::1]"})
+        if (rest.substr(0, host.size()) == host &&
+            (rest.size() == host.size() || rest[host.size()] == ':' || rest[host.size()] == '/'))
+            return true;
+    return false;
+}
 // The runtime writes the request line into a buffer of SOAP_TMPLEN bytes; an address near
 // that long fails there, as "out of memory".
 constexpr size_t EndpointLengthLimit = SOAP_TMPLEN - 32;
@@ -245,6 +260,18 @@ void TDemoClientBase::RaiseServiceError(int result) {
     if (own.Text() != nullptr) text = own.Text();
     if (text != nullptr) message.Append(text);
     else message.Append(MyString::MakeStr("HataKodu: %d", result).Text());
+    // Nothing answers on this machine's own address: say what is wrong and how to mend it,
+    // in the interface language, after the system's text.
+    if (result == SOAP_TCP_ERROR && soap_endpoint != nullptr && IsLocalAddress(soap_endpoint)) {
+        bool english = false;
+        try {
+            english = ReadInterfaceIsEnglish() != 0;
+        } catch (const TCustomException &) {
+            // Turkish, the interface's default
+        }
+        message.Append("\r\n\r\n");
+        message.Append(cp1254::FromUtf8(LocalServiceAdvice(english)).c_str());
+    }
     throw TException(message.Text(), size_t(message.Length()));
 }
 

@@ -1,5 +1,8 @@
 #include "ui/edit.h"
 
+#include <algorithm>
+
+#include <wx/settings.h>
 #include <wx/textctrl.h>
 
 #include "foundation/exceptions.h"
@@ -61,6 +64,35 @@ void TEdit::Select(int32_t start, int32_t end) {
     wxTextCtrl *ctrl = Ctrl();
     ctrl->SetSelection(start, end);
     ctrl->ShowPosition(start);
+}
+
+void TEdit::Mark(int32_t start, int32_t end) {
+    ClearMark();
+    wxTextCtrl *ctrl = Ctrl();
+    const long last = ctrl->GetLastPosition();
+    start = std::clamp<int32_t>(start, 0, int32_t(last));
+    end = std::clamp<int32_t>(end, start, int32_t(last));
+    ctrl->SetStyle(start, end, wxTextAttr(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT),
+                                          wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT)));
+    markStart_ = start;
+    markEnd_ = end;
+    ctrl->ShowPosition(start);
+}
+
+void TEdit::ClearMark() {
+    if (markStart_ < 0) return;
+    wxTextCtrl *ctrl = Ctrl();
+    const long last = ctrl->GetLastPosition();
+    const long start = std::min<long>(markStart_, last), end = std::min<long>(markEnd_, last);
+    if (end > start)
+        ctrl->SetStyle(start, end, wxTextAttr(ctrl->GetForegroundColour(), ctrl->GetBackgroundColour()));
+    markStart_ = markEnd_ = -1;
+}
+
+bool TEdit::GetMark(int32_t &start, int32_t &end) const {
+    start = markStart_;
+    end = markEnd_;
+    return markStart_ >= 0;
 }
 
 void TEdit::SetLimitText(int32_t characters) { Ctrl()->SetMaxLength(characters < 0 ? 0 : characters); }

@@ -34,8 +34,18 @@ public:
     // Most characters the user may type (0: no limit).
     void SetLimitText(int32_t characters);
 
+    // A mark on [start, end) in the selection's colours, drawn as the text's background: it
+    // shows a place (the sentence being heard) without taking the user's selection, so
+    // typing never replaces the marked text. The box scrolls to show the mark's start.
+    // One mark at a time; Mark replaces the previous one, ClearMark takes it away.
+    void Mark(int32_t start, int32_t end);
+    void ClearMark();
+    // The marked range; false when there is none.
+    bool GetMark(int32_t &start, int32_t &end) const;
+
     bool SwallowMouseWheel = false;
 
 private:
     TWideBuffer cache_;
+    int32_t markStart_ = -1, markEnd_ = -1;  // the mark; -1: none
 };

@@ -396,6 +396,15 @@ void TForm::AddAnchor(TWindowDesigner &control, bool left, bool top, bool right,
     Controls.Add(anchor);
 }
 
+void TForm::RecaptureAnchor(TWindowDesigner &control) {
+    for (int32_t i = 0; i < Controls.Count(); ++i) {
+        TControlAnchor *anchor = Controls.Anchor(i);
+        if (anchor->Control != &control) continue;
+        anchor->Captured = false;
+        CaptureAnchor(*anchor);
+    }
+}
+
 void TForm::SetTimer(int32_t id, int32_t milliseconds) {
     if (!dialog_) RaiseError("Window Not Assigned to Designer");
     auto &timer = timers_[id];

@@ -142,6 +142,9 @@ public:
     // Adds an anchor (captured at once) for a control of this form.
     void AddAnchor(TWindowDesigner &control, bool left, bool top, bool right, bool bottom,
                    int32_t mode = AnchorPlain);
+    // Takes the control's present place as its anchored one, after the form moved it on
+    // purpose: later resizes of the form keep it there instead of putting it back.
+    void RecaptureAnchor(TWindowDesigner &control);
     // Timers: OnTimer(id) every `milliseconds` until KillTimer or the window's end.
     void SetTimer(int32_t id, int32_t milliseconds);
     void KillTimer(int32_t id);

@@ -50,6 +50,7 @@
 #include "platform/ui_queue.h"
 #include "records/demo_audios.h"
 #include "service/demo_client.h"
+#include "service/local_service.h"
 #include "service/server_discovery.h"
 
 #ifndef NARRELO_VERSION
@@ -111,6 +112,14 @@ int UsageError(const std::string &text) {
 // settings, the server list, the built-in address). Raises what the settings store raises.
 std::string ServerAddress(const TSayOptions &options) {
     if (!options.Server.empty()) return options.Server;
+    // The built-in local service is started when nothing answers there (and no other
+    // server is named).
+    const TLocalService local = EnsureLocalService();
+    if (local.State == TLocalServiceState::Started && !options.Quiet)
+        std::fprintf(stderr, "narrelo-say: started the local speech service (%s, process %d)\n",
+                     local.Program.c_str(), int(local.Pid));
+    if (local.State == TLocalServiceState::Missing || local.State == TLocalServiceState::Failed)
+        std::fprintf(stderr, "narrelo-say: %s\n", LocalServiceAdvice(true).c_str());
     ServerAddressLookup lookup;
     MyString address;
     FindServerAddress(lookup, address);

@@ -88,6 +88,10 @@ void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
     }
     TMemoryStream pcm;
     DecodeOggVorbis(audio->Data.Memory(), audio->Data.DataSize(), pcm);
+    // narrelo-say reads its text once: an item's file is not kept once it is decoded, so a
+    // reading of hours holds no more sound than what is queued (a sentence heard again is
+    // fetched again).
+    audio->Data.Clear();
     TMemoryStream changed;
     const TMemoryStream *play = &pcm;
     if (speed_ != 10 && pcm.DataSize() > 0) {

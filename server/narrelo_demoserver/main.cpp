@@ -1,17 +1,26 @@
 // narrelo-demoserver: the speech service of Narrelo on the user's own machine (see
 // server/CMakeLists.txt for what it is made of, and --help for how to run it).
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "server/audio_file_cache.h"
@@ -31,7 +40,47 @@ namespace {
 std::atomic<bool> StopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
+// Set when the stop came from idleness (--idle-exit) rather than a signal: the first
+// process then lets the others finish their own work instead of ending them.
+std::atomic<bool> StoppedWhenIdle{false};
+
 void OnStopSignal(int) { StopRequested.store(true); }
+
+// The listening sockets a service manager handed over (LISTEN_PID and LISTEN_FDS, the
+// descriptors from 3 on), each with the address it is bound to; empty when there are none.
+// The variables are removed, so that nothing started later takes them for its own.
+std::vector<std::pair<int, std::string>> InheritedSockets() {
+    const char *pid = std::getenv("LISTEN_PID");
+    const char *count = std::getenv("LISTEN_FDS");
+    std::vector<std::pair<int, std::string>> sockets;
+    if (pid == nullptr || count == nullptr || std::strtol(pid, nullptr, 10) != long(::getpid()))
+        return sockets;
+    const long n = std::strtol(count, nullptr, 10);
+    ::unsetenv("LISTEN_PID");
+    ::unsetenv("LISTEN_FDS");
+    ::unsetenv("LISTEN_FDNAMES");
+    constexpr int First = 3;
+    for (int fd = First; fd < First + n && fd < First + 64; ++fd) {
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || !listening)
+            throw std::runtime_error("descriptor " + std::to_string(fd) +
+                                     " handed over is not a listening socket");
+        sockaddr_storage bound{};
+        socklen_t length = sizeof bound;
+        char text[INET6_ADDRSTRLEN] = "";
+        if (::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
+            throw std::runtime_error("descriptor " + std::to_string(fd) + " handed over has no address");
+        if (bound.ss_family == AF_INET6)
+            ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_addr, text, sizeof text);
+        else if (bound.ss_family == AF_INET)
+            ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in *>(&bound)->sin_addr, text, sizeof text);
+        else
+            throw std::runtime_error("descriptor " + std::to_string(fd) + " handed over is not an IP socket");
+        sockets.emplace_back(fd, text);
+    }
+    return sockets;
+}
 
 void InstallSignalHandlers() {
     struct sigaction action {};
@@ -68,9 +117,10 @@ int main(int argc, char **argv) {
     try {
         ResolveDefaults(options);
         InstallSignalHandlers();
-        // One listening socket and one key for all the processes, made before the first
+        // The listening sockets and one key for all the processes, made before the first
         // process starts a thread: the others are forked from it.
-        const int listening = ListeningSocket(options.Bind, options.Port);
+        std::vector<std::pair<int, std::string>> sockets = InheritedSockets();
+        if (sockets.empty()) sockets.emplace_back(ListeningSocket(options.Bind, options.Port), options.Bind);
         const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
         std::fflush(nullptr);
         const pid_t parent = ::getpid();
@@ -95,26 +145,59 @@ int main(int argc, char **argv) {
         TSpeechSynthesiser synthesiser(engine);
         TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
                               uint64_t(options.DiskCacheBytes));
-        TServiceShared shared{options, key, &synthesiser, &cache,
-                              TWebContent(options.WebRoot, options.Installer), "", {}};
         TAudioMaker maker(synthesiser, cache);
-        shared.Maker = &maker;
-        TDemoServer server(shared, options.Workers);
-        server.Adopt(listening, options.Bind);
-        if (first) {
-            std::printf("narrelo-demoserver listening on http://%s\n", shared.ListenHost.c_str());
-            std::fflush(stdout);
-            if (ListensBeyondLoopback(options.Bind))
-                std::fprintf(stderr,
-                             "narrelo-demoserver: warning: listening on %s, beyond this machine's "
-                             "loopback: anyone who can reach this machine over the network can use "
-                             "this service\n",
-                             options.Bind.c_str());
+        // One server per listening socket (a socket unit may hand over an IPv4 and an IPv6
+        // one), each with the Host names of its own address.
+        std::vector<std::unique_ptr<TServiceShared>> shares;
+        std::vector<std::unique_ptr<TDemoServer>> servers;
+        for (const auto &[socket, address] : sockets) {
+            shares.push_back(std::make_unique<TServiceShared>(TServiceShared{
+                options, key, &synthesiser, &cache, TWebContent(options.WebRoot, options.Installer), "", {}}));
+            shares.back()->Maker = &maker;
+            servers.push_back(std::make_unique<TDemoServer>(*shares.back(), options.Workers));
+            servers.back()->Adopt(socket, address);
         }
-        server.Run(StopRequested);
-        for (const pid_t other : others) ::kill(other, SIGTERM);
+        if (first) {
+            for (size_t i = 0; i < servers.size(); ++i) {
+                std::printf("narrelo-demoserver listening on http://%s\n", shares[i]->ListenHost.c_str());
+                if (ListensBeyondLoopback(sockets[i].second))
+                    std::fprintf(stderr,
+                                 "narrelo-demoserver: warning: listening on %s, beyond this machine's "
+                                 "loopback: anyone who can reach this machine over the network can use "
+                                 "this service\n",
+                                 sockets[i].second.c_str());
+            }
+            std::fflush(stdout);
+        }
+        // --idle-exit: every server of this process without a connection or a request for
+        // that long ends the process the way a stop signal does.
+        std::thread idleWatch;
+        if (options.IdleExit > 0) {
+            idleWatch = std::thread([&] {
+                while (!StopRequested.load()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+                    double idle = 1e300;
+                    for (const auto &server : servers) idle = std::min(idle, server->IdleSeconds());
+                    if (idle >= double(options.IdleExit)) {
+                        StoppedWhenIdle = true;
+                        StopRequested = true;
+                    }
+                }
+            });
+        }
+        std::vector<std::thread> more;
+        for (size_t i = 1; i < servers.size(); ++i)
+            more.emplace_back([&, i] { servers[i]->Run(StopRequested); });
+        servers[0]->Run(StopRequested);
+        for (std::thread &t : more) t.join();
+        if (idleWatch.joinable()) idleWatch.join();
+        // A stop signal ends every process; idleness only this one, and the first waits
+        // for the others to find themselves idle too (they may still be serving).
+        if (!StoppedWhenIdle)
+            for (const pid_t other : others) ::kill(other, SIGTERM);
         for (const pid_t other : others) ::waitpid(other, nullptr, 0);
-        if (first) std::fprintf(stderr, "narrelo-demoserver: stopped\n");
+        if (first) std::fprintf(stderr, StoppedWhenIdle ? "narrelo-demoserver: idle, stopped\n"
+                                                        : "narrelo-demoserver: stopped\n");
         return 0;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "narrelo-demoserver: %s\n", e.what());

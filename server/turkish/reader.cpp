@@ -7,12 +7,14 @@
 #include "foundation/code_page.h"
 #include "server/turkish/abbreviations.h"
 #include "server/turkish/letters.h"
+#include "server/turkish/number_period.h"
 #include "server/turkish/numbers.h"
 #include "server/turkish/roman_numerals.h"
 #include "server/turkish/spelling.h"
 #include "server/turkish/suffix.h"
 #include "server/turkish/units.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace turkish {
@@ -321,6 +323,7 @@ private:
     }
 
     void ReadNumber(std::string_view prefix, const TUnit *currencyBefore = nullptr) {
+        const int start = I;
         TNumber n = ParseNumber();
         std::string words = n.Words;
         bool possessive = false;
@@ -328,16 +331,19 @@ private:
 
         if (currencyBefore && n.Amount) {
             words = MoneyWords(n, *currencyBefore, possessive);
-        } else if (n.Plain && At(I) == '.' && (At(I + 1) == ',' || IsApostrophe(At(I + 1)))) {
-            words = Ordinal(words);  // "2., 3. ve 4. sınıflar", "1.'si"
-            ordinal = true;
-            ++I;
-        } else if (n.Plain && At(I) == '.' && IsSpace(At(I + 1))) {
-            int next = NextLetterAt(I + 1);
-            if (next >= 0 && (IsLower(At(next)) || n.Whole.size() <= 3)) {
-                words = Ordinal(words);
-                ordinal = true;
-                ++I;
+        } else if (At(I) == '.' && T.substr(start, I - start).find_first_not_of("0123456789.") == std::string_view::npos) {
+            // "5. sınıf", "10.000. ziyaretçi", "2.," and "1.'si" are ordinals; "sayısı 250."
+            // ends the sentence; "3.2." is a section number (number_period.h).
+            switch (NumberPeriodAt(T, start, I)) {
+                case TNumberPeriod::Ordinal:
+                    if (n.Plain || (n.Amount && n.Fraction.empty())) {
+                        words = Ordinal(words);
+                        ordinal = true;
+                        ++I;
+                    }
+                    break;
+                case TNumberPeriod::SectionHeading: ++I; break;
+                case TNumberPeriod::SentenceEnd: break;
             }
         }
         std::string suffix = SuffixAt(I);
@@ -411,21 +417,30 @@ private:
     }
 
     // Whether a web or e-mail address starts here. Only a run of non-space characters can
-    // start one, so each run is looked through once ("a-a-a-..." stays linear).
+    // start one. Every start inside one run shares the run's end, its next "@" and its last
+    // ".", which are found once and kept, so runs like "a-a-a-..." or "(a(a(a..." are looked
+    // through once and the reading stays linear.
     bool AddressAhead(int &end) const {
         if (I > 0 && !IsSpace(At(I - 1)) && At(I - 1) != '"' && At(I - 1) != '(' && At(I - 1) != '<') return false;
-        int j = I;
-        while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
-        while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
-        std::string_view run = T.substr(I, j - I);
-        std::string lower = ToLower(run);
-        bool address = lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 ||
-                       lower.rfind("www.", 0) == 0;
-        std::size_t at = run.find('@');
-        if (!address && at != std::string_view::npos && at > 0 && run.find('.', at) != std::string_view::npos)
-            address = true;
+        if (I >= RunEnd) {
+            int j = I;
+            while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
+            RunEnd = j;
+            while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
+            RunTrimmedEnd = j;
+            RunLastDot = -1;
+            for (int k = j - 1; k >= I; --k)
+                if (At(k) == '.') { RunLastDot = k; break; }
+            RunNextAt = I;
+        }
+        const int j = RunTrimmedEnd;
         end = j;
-        return address;
+        if (j <= I) return false;
+        std::string head = ToLower(T.substr(I, std::min(j - I, 8)));
+        if (head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0 || head.rfind("www.", 0) == 0)
+            return true;
+        while (RunNextAt < j && (RunNextAt < I || At(RunNextAt) != '@')) ++RunNextAt;
+        return RunNextAt < j && RunNextAt > I && RunLastDot > RunNextAt;
     }
 
     void ReadWord() {
@@ -614,6 +629,8 @@ private:
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written
     bool LastWasOrdinal = false;
+    // The non-space run AddressAhead looked through last (see there).
+    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "foundation/code_page.h"
 #include "server/turkish/abbreviations.h"
 #include "server/turkish/letters.h"
+#include "server/turkish/number_period.h"
 #include "server/turkish/roman_numerals.h"
 
 #include <unicode/brkiter.h>
@@ -36,6 +37,7 @@ constexpr unsigned char kLeftAngle2 = 0xAB;    // «
 constexpr unsigned char kRightAngle2 = 0xBB;   // »
 constexpr unsigned char kBullet = 0x95;        // •
 constexpr unsigned char kEnDash = 0x96;        // –
+constexpr unsigned char kEmDash = 0x97;        // —
 
 bool IsFinalMark(unsigned char c) { return c == '.' || c == '!' || c == '?' || c == kEllipsis; }
 
@@ -69,7 +71,7 @@ public:
             ++next;
         }
         if (next >= Size || blankLine) return true;
-        if (lineBreaks > 0 && StartsListItem(next)) return true;
+        if (lineBreaks > 0 && (StartsListItem(next) || IsHeadingLine(end))) return true;
         if (next == end) return false;
 
         // The closing run: final marks, closing quotes and parentheses, and marks after them.
@@ -82,46 +84,79 @@ public:
         unsigned char first = At(next);
         if (!(IsUpper(first) || IsDigit(first) || IsOpener(first))) return false;
 
-        bool lonePeriod = At(firstMark) == '.' && firstMark == run &&
-                          (firstMark + 1 == end || !IsFinalMark(At(firstMark + 1)));
-        return !(lonePeriod && PeriodBelongsToWord(firstMark, first));
+        // A period that stands alone in the run may belong to the word before it; one that
+        // follows it after a closing bracket ("vb.).") ends the sentence.
+        bool lonePeriod = At(firstMark) == '.' && firstMark == run;
+        for (int k = firstMark + 1; k < end && lonePeriod; ++k) lonePeriod = !IsFinalMark(At(k));
+        return !(lonePeriod && PeriodBelongsToWord(firstMark));
     }
 
 private:
     unsigned char At(int i) const { return (unsigned char)Text[i]; }
 
+    // Whether the line that `end` is on starts with a dotted section number ("3.2. Yöntem"):
+    // such a heading ends at its line break.
+    bool IsHeadingLine(int end) const {
+        int i = end;
+        while (i > 0 && !IsLineBreak(At(i - 1))) --i;
+        while (i < end && (At(i) == ' ' || At(i) == '\t')) ++i;
+        return SectionNumberEnd(i) > 0;
+    }
+
+    // The end of a dotted section number of two to four parts ("3.2.", "1.2.3") with a space
+    // after it, starting at i; 0 when there is none.
+    int SectionNumberEnd(int i) const {
+        int j = i, parts = 0;
+        for (;;) {
+            int k = j;
+            while (k < Size && k - j < 3 && IsDigit(At(k))) ++k;
+            if (k == j || k - j > 2 || (k < Size && IsDigit(At(k)))) return 0;
+            ++parts;
+            j = k;
+            if (At(j) == '.' && j + 1 < Size && IsDigit(At(j + 1)) && parts < 4) { ++j; continue; }
+            break;
+        }
+        if (parts < 2) return 0;
+        if (j < Size && At(j) == '.') ++j;
+        return j < Size && IsSpace(At(j)) ? j : 0;
+    }
+
     // A list item at the start of a line: "1)", "1.", "a)", or a bullet, then a space.
+    // A line of dialogue: an em dash at the start of a line, with or without a space.
     bool StartsListItem(int i) const {
         int j = i;
         while (j < Size && j - i < 3 && IsDigit(At(j))) ++j;
-        if (j > i) return j + 1 < Size && (At(j) == ')' || At(j) == '.') && IsSpace(At(j + 1));
+        if (j > i) {
+            if (SectionNumberEnd(i) > 0) return true;  // "3.2. Yöntem": a heading
+            return j + 1 < Size && (At(j) == ')' || At(j) == '.') && IsSpace(At(j + 1));
+        }
         if (IsLetter(At(i)) && i + 2 < Size && At(i + 1) == ')' && IsSpace(At(i + 2))) return true;
         unsigned char c = At(i);
+        if (c == kEmDash) return true;
         return (c == kBullet || c == '-' || c == '*' || c == kEnDash) && i + 1 < Size &&
                IsSpace(At(i + 1));
     }
 
     // The period at `period` ends an abbreviation, an ordinal number, an initial or a Roman
-    // numeral (so no sentence), given the first character of what follows.
-    bool PeriodBelongsToWord(int period, unsigned char next) const {
+    // numeral (so no sentence).
+    bool PeriodBelongsToWord(int period) const {
         int start = period;
         while (start > 0 && (IsAlnum(At(start - 1)) || At(start - 1) == '.')) --start;
         while (start < period && At(start) == '.') ++start;
         if (start == period) return false;
         std::string_view word = Text.substr(start, period - start);
 
-        bool digits = true, lettersAndDots = true, singleLetters = true;
+        bool lettersAndDots = true, singleLetters = true;
         for (std::size_t k = 0; k < word.size(); ++k) {
             unsigned char c = (unsigned char)word[k];
-            if (!IsDigit(c)) digits = false;
             if (!IsLetter(c) && c != '.') lettersAndDots = false;
             bool letterAlone = IsLetter(c) && (k == 0 || word[k - 1] == '.') &&
                                (k + 1 == word.size() || word[k + 1] == '.');
             if (c != '.' && !letterAlone) singleLetters = false;
         }
-        // "5. sınıf", "3. Madde": a number with a period is an ordinal. A year-sized number
-        // before a capital is more likely a sentence's last word.
-        if (digits) return word.size() <= 3 || !IsUpper(next);
+        // "5. sınıf", "3. Madde", "3.2. Yöntem": the context decides (number_period.h).
+        if (IsDigit((unsigned char)word[0]) && word.find_first_not_of("0123456789.") == std::string_view::npos)
+            return NumberPeriodAt(Text, start, period) != TNumberPeriod::SentenceEnd;
         if (!lettersAndDots) return false;
         if (word.size() == 1 && IsUpper((unsigned char)word[0])) return true;  // "A. Yılmaz"
         if (singleLetters && word.size() > 1) return true;                     // "M.K. Atatürk"

@@ -2,10 +2,12 @@
 // local speech service on loopback, SDL's "disk" sound driver.
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/uiaction.h>
 #include <wx/textctrl.h>
 
 #include "../support/demo_server_process.h"
@@ -81,6 +83,12 @@ protected:
     std::pair<long, long> Selection() {
         long from = 0, to = 0;
         form_->TextBox.Ctrl()->GetSelection(&from, &to);
+        return {from, to};
+    }
+    // The sentence marked as heard.
+    std::pair<long, long> Marked() {
+        int32_t from = -1, to = -1;
+        form_->TextBox.GetMark(from, to);
         return {from, to};
     }
     std::vector<TWrittenBlock> SentenceBlocks() {
@@ -164,10 +172,42 @@ TEST_F(MainFormReadingTest, ASelectionIsReadAloneAndHighlightedWhereItStandsInTh
     EXPECT_EQ(std::string(read->Text.View()), second);
     EXPECT_EQ(read->Sentences.Count(), 1);
     // The sentence starts at 0 of what was sent; in the text box it starts after the blank.
-    ASSERT_TRUE(PumpUntil([&] { return Selection() == std::pair<long, long>(from + 1, to); }, 20))
-        << Selection().first << ".." << Selection().second;
+    ASSERT_TRUE(PumpUntil([&] { return Marked() == std::pair<long, long>(from + 1, to); }, 20))
+        << Marked().first << ".." << Marked().second;
     ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 30));
     EXPECT_EQ(SentenceBlocks().size(), 1u);
+}
+
+// The sentence heard is marked, never selected: after a reading, Read reads the whole text
+// again, and a key typed after it is added, never put in place of the marked sentence.
+TEST_F(MainFormReadingTest, ReadTwiceReadsEverythingTwiceAndTypingAfterAReadingReplacesNothing) {
+    Form();
+    Type(Paragraph(3));
+    const wxString before = form_->TextBox.Ctrl()->GetValue();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        form_->ReadClicked();
+        ASSERT_TRUE(PumpUntil([&] { return form_->ReadingThread && form_->ReadingThread->CurrentText.load(); }, 20));
+        EXPECT_EQ(form_->ReadingThread->CurrentText.load()->Sentences.Count(), 3);
+        ASSERT_TRUE(PumpUntil([&] { return Marked().first >= 0; }, 20)) << "no sentence is marked";
+        form_->ReadClicked();  // stop
+        ASSERT_TRUE(PumpUntil([&] { return form_->ReadingThread == nullptr; }, 10));
+        EXPECT_EQ(Selection().first, Selection().second) << "the reading took the user's selection";
+        EXPECT_GE(Marked().first, 0) << "after Stop the mark shows the sentence heard";
+    }
+    wxTextCtrl *text = form_->TextBox.Ctrl();
+    form_->Dialog()->Raise();
+    text->SetFocus();
+    wxUIActionSimulator typist;
+    // Again when the key went elsewhere (another window test may hold the pointer; bounded).
+    for (int attempt = 0; attempt < 3 && text->GetValue().length() == before.length(); ++attempt) {
+        text->SetFocus();
+        typist.MouseMove(text->GetScreenRect().GetPosition() + wxPoint(20, 20));
+        Pump();
+        typist.Char('x');
+        PumpUntil([&] { return text->GetValue().length() != before.length(); }, 3);
+    }
+    EXPECT_EQ(text->GetValue().length(), before.length() + 1) << "typing replaced text";
 }
 
 TEST_F(MainFormReadingTest, PauseAndContinueInEitherLanguage) {
@@ -215,6 +255,45 @@ TEST_F(MainFormReadingTest, StoppingDuringTheListeningPauseHidesTheRowAndGivesTh
     EXPECT_EQ(ReadLabel(), "Oku");
     Pump();
     EXPECT_EQ(form_->TextBox.GetHeight(), height) << "no late event brings the row back";
+}
+
+// The listening row is reached and left with the mouse, with real pointer events: a resize
+// of the form in between (a window manager, a theme) neither puts the text box back over the
+// row's button nor, once the row is hidden, over the buttons below it.
+TEST_F(MainFormReadingTest, TheListeningRowIsLeftWithTheMouseAndTheButtonsBelowStayReachable) {
+    Form();
+    Type(Paragraph(7));
+    const int32_t height = form_->TextBox.GetHeight();
+    form_->Dialog()->Raise();
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ListeningPauseShown(); }, 30));
+    form_->Dialog()->SendSizeEvent();
+    Pump();
+    EXPECT_EQ(form_->TextBox.GetHeight(), height - 40) << "a resize gave the text box its height back";
+    EXPECT_GE(form_->ContinueButton.GetTop(true), form_->TextBox.GetBottom());
+
+    // A click in the middle of a control, again when it did not arrive (another window test
+    // on the same display may move the pointer in between; bounded).
+    auto clickUntil = [&](wxWindow *target, const std::function<bool()> &arrived) {
+        wxUIActionSimulator mouse;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const wxRect r = target->GetScreenRect();
+            mouse.MouseMove(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
+            mouse.MouseClick();
+            if (PumpUntil(arrived, 3)) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(clickUntil(form_->ContinueButton.Window(), [&] { return !form_->ListeningPauseShown(); }))
+        << "the click did not reach the button";
+    EXPECT_TRUE(form_->ReadingRuns()) << "the reading goes on";
+    form_->Dialog()->SendSizeEvent();
+    Pump();
+    EXPECT_EQ(form_->TextBox.GetHeight(), height);
+
+    ASSERT_TRUE(clickUntil(form_->ReadButton.Window(), [&] { return form_->ReadingThread == nullptr; }))
+        << "Dur was not reached";
+    EXPECT_EQ(ReadLabel(), "Oku");
 }
 
 TEST_F(MainFormReadingTest, ASpeedChangedDuringAReadingAppliesFromTheNextSentence) {

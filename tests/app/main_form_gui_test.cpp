@@ -14,6 +14,7 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include "app/kept_text.h"
 #include "app/main_form_template.h"
 #include "app/process_end.h"
 #include "foundation/code_page.h"
@@ -123,6 +124,31 @@ TEST_F(MainFormTest, TheStatusBarCountsTheWordsOfTheWholeTextOnEveryChange) {
         EXPECT_EQ(std::string(form->StatusBar.GetText(0).View()), english ? "5 Words" : "5 Kelime");
         EXPECT_EQ(std::string(form->StatusBar.GetText(1).View()), "");
     }
+}
+
+// The text typed is kept in the state folder (mode 0600) shortly after a change, and also
+// when the window goes at once, and comes back in the next window.
+TEST_F(MainFormTest, TheTypedTextIsKeptAndComesBackInTheNextRun) {
+    TempConfigHome store;
+    const std::string path = KeptTextPath();
+    ASSERT_EQ(path.rfind(store.Folder(), 0), 0u) << path;
+    const std::string typed = "Merhaba dünya, bugün hava çok güzel.";
+    {
+        auto form = OpenForm();
+        form->TextBox.Ctrl()->AppendText(wxString::FromUTF8(typed.c_str()));
+        ASSERT_TRUE(PumpUntil([&] { return TempConfigHome::ReadFile(path) == typed; }, 5)) << "not kept";
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        // A change the window had no time to keep is kept when it goes.
+        form->TextBox.Ctrl()->AppendText(" Son.");
+        Pump();
+    }
+    EXPECT_EQ(TempConfigHome::ReadFile(path), typed + " Son.");
+    auto next = OpenForm();
+    const wxString restored = next->TextBox.Ctrl()->GetValue();
+    EXPECT_EQ(std::string(restored.utf8_str()), typed + " Son.");
+    EXPECT_EQ(std::string(next->StatusBar.GetText(0).View()), "7 Kelime");
 }
 
 TEST_F(MainFormTest, TheAttentionTextBlinksBetweenRedAndSilverEveryHalfSecond) {

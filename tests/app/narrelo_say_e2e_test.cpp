@@ -1,7 +1,11 @@
 // narrelo-say against a real narrelo-demoserver on loopback: a Turkish paragraph read into a
 // WAVE file at two speeds, and a server that stops in the middle of a reading.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -84,6 +88,19 @@ TEST_F(NarreloSayE2eTest, ParagraphAtNormalAndSlowerSpeedHasPlausibleLength) {
     EXPECT_NE(normal.Err.find("[4/4] Çay bahçelerinde"), std::string::npos) << normal.Err;
 }
 
+// One sentence far too long to speak as one item (a list of numbers with no full stop) is
+// read whole: the service answers it in pieces and the reading never fails for its length.
+TEST_F(NarreloSayE2eTest, AnOverLongSentenceIsReadWhole) {
+    std::string list;
+    for (int i = 0; i < 120; ++i) list += (i ? ", " : "") + std::to_string(100000 + i * 7919);
+    const TChildResult run = SayToWav(Path("list.wav"), "10", list);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const TWavPcm wav = ReadWavPcm(Path("list.wav"));
+    ASSERT_TRUE(wav.Valid);
+    // 120 six-digit numbers take well over two seconds each to say.
+    EXPECT_GT(Seconds(wav), 120 * 2.0);
+}
+
 TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
     // A text long enough that the reading is still going when the server goes.
     std::string text;
@@ -117,6 +134,63 @@ TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSou
     EXPECT_LT(partial.Data.size(), complete.Data.size());
     EXPECT_TRUE(complete.Data.compare(0, partial.Data.size(), partial.Data) == 0)
         << "the sound before the failure is not the beginning of the reading";
+}
+
+// With no server named and nothing on the built-in local address, narrelo-say starts the
+// narrelo-demoserver beside it, reads, and leaves it running: the next reading uses it.
+// A server named on the command line is never replaced by a local one.
+TEST(NarreloSayOnDemandE2eTest, StartsTheLocalServiceOnceWhenNothingAnswers) {
+    auto answers = [] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(8081);
+        const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        ::close(fd);
+        return connected;
+    };
+    if (answers()) GTEST_SKIP() << "something already serves 127.0.0.1:8081";
+    TempConfigHome home;
+    const std::vector<std::string> environment = {
+        "XDG_CONFIG_HOME=" + home.Folder(), "XDG_STATE_HOME=" + home.Folder() + "/state",
+        "XDG_CACHE_HOME=" + home.Folder() + "/cache", "HOME=" + home.Folder()};
+    const std::string wav = home.Folder() + "/out.wav";
+
+    {
+        SCOPED_TRACE("a server named: nothing is started");
+        TChildProcess say(NARRELO_SAY_EXE, {"DemoServer=http://127.0.0.1:1/soap", "--wav", wav, "Merhaba."}, "",
+                          environment);
+        const TChildResult run = say.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_FALSE(answers());
+    }
+
+    pid_t started = -1;
+    {
+        TChildProcess say(NARRELO_SAY_EXE, {"--wav", wav, "Merhaba dünya."}, "", environment);
+        const TChildResult run = say.Wait();
+        const std::string marker = "started the local speech service (";
+        const size_t at = run.Err.find(marker);
+        if (at != std::string::npos) {
+            const size_t process = run.Err.find(", process ", at);
+            if (process != std::string::npos) started = pid_t(std::stol(run.Err.substr(process + 10)));
+        }
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        ASSERT_GT(started, 0) << run.Err;
+        EXPECT_GT(ReadWavPcm(wav).Data.size(), 16000u);
+    }
+    {
+        SCOPED_TRACE("the second reading uses the running service");
+        TChildProcess say(NARRELO_SAY_EXE, {"--wav", wav, "Merhaba dünya."}, "", environment);
+        const TChildResult run = say.Wait();
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Err.find("started the local speech service"), std::string::npos) << run.Err;
+    }
+    // The service would end itself after its idle time; the test does not wait for it.
+    ::kill(started, SIGTERM);
+    for (int i = 0; i < 500 && answers(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(answers());
 }
 
 #else

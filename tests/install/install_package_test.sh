@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Packs the build with CPack into a temporary folder and checks the Debian package from the
-# outside: its name and control fields, that it holds exactly the files an install holds
+# outside: its name and control fields, its maintainer scripts, that it holds exactly the files an install holds
 # (nothing from the build tree, no run paths, no build-tree paths inside), and that its
 # Depends names the package of every library the programs need.
 # Usage: install_package_test.sh BUILD_DIR VERSION
@@ -21,7 +21,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = narrelo ] || fail "Package"
 [ "$(field Version)" = "$version" ] || fail "Version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '^\./(pre|post)(inst|rm)$' && fail "maintainer scripts"
+# Maintainer scripts only enable the service's socket (and stop and forget it on removal).
+scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '^\./(pre|post)(inst|rm)$' | sort | tr '\n' ' ')
+[ "$scripts" = "./postinst ./postrm ./prerm " ] || fail "maintainer scripts: $scripts"
+dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postinst | grep -q "enable 'narrelo-demoserver.socket'" ||
+  fail "postinst does not enable the service's socket"
 
 # The package holds the files an install under /usr holds, no more and no fewer.
 cmake --install "$build" --prefix "$work/usr" >/dev/null

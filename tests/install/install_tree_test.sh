@@ -30,8 +30,8 @@ for exe in "$tree"/bin/*; do programs+=("$(basename "$exe")"); done
 [ ${#programs[@]} -gt 0 ] || fail "no program installed"
 for p in "${programs[@]}"; do
   [ "$("$tree/bin/$p" --version)" = "$p $version" ] || fail "$p --version"
-  # The command-line programs explain themselves; the window program has no options.
-  if [ "$p" != narrelo ]; then "$tree/bin/$p" --help >/dev/null || fail "$p --help"; fi
+  # Every program explains itself (without a display: the window program opens nothing).
+  "$tree/bin/$p" --help | grep -q "^Usage: $p" || fail "$p --help"
   page=$tree/share/man/man1/$p.1.gz
   [ -f "$page" ] || fail "no manual page for $p"
   warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
@@ -67,6 +67,18 @@ done
 # The local speech service and the command-line reader, when they are part of the build.
 if [ -x "$tree/bin/narrelo-demoserver" ]; then
   [ -f "$tree/lib/systemd/user/narrelo-demoserver.service" ] || fail "no user unit"
+  [ -f "$tree/lib/systemd/system/narrelo-demoserver.socket" ] || fail "no socket unit"
+  [ -f "$tree/lib/systemd/system/narrelo-demoserver.service" ] || fail "no system service unit"
+  # The units name the installed program by its full path (a --prefix install works).
+  for unit in "$tree/lib/systemd/user/narrelo-demoserver.service" "$tree/lib/systemd/system/narrelo-demoserver.service"; do
+    grep -q "^ExecStart=$work/staged/bin/narrelo-demoserver " "$unit" || fail "$unit: $(grep ExecStart "$unit")"
+  done
+  # The machine's service runs sandboxed: systemd rates its exposure "OK" or better.
+  if command -v systemd-analyze >/dev/null; then
+    rating=$(systemd-analyze security --offline=true --no-pager "$tree/lib/systemd/system/narrelo-demoserver.service" 2>/dev/null |
+      sed -n 's/.*Overall exposure level for [^:]*: [0-9.]* \([A-Z]*\).*/\1/p')
+    case "$rating" in SAFE|OK) ;; *) fail "the service unit's exposure is rated '$rating'" ;; esac
+  fi
   "$tree/bin/narrelo-demoserver" --bind 127.0.0.1 --port 0 --key-file "$work/key" \
     --cache-dir "$work/audio" >"$work/server.out" 2>"$work/server.err" &
   server=$!

@@ -10,7 +10,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "platform/settings_store_text.h"
 #include "tests/support/temp_config_home.h"
@@ -227,41 +229,71 @@ TEST_F(SettingsStoreTest, CorruptFileIsReportedAndLeftAlone) {
     EXPECT_EQ(TempConfigHome::ReadFile(home_.StorePath()), garbage);
 }
 
-// A writer that holds the database makes the next writer wait instead of fail, also for
-// longer than SQLite's own busy wait would (6 s here; up to BusyTimeoutMs).
-TEST_F(SettingsStoreTest, WriterWaitsForAnotherProcess) {
+// Another process holding the store's write lock (BEGIN IMMEDIATE) until the parent
+// writes to `release`; it reports readiness on `ready` and exits 0 when its commit worked.
+static pid_t HoldStoreInChild(const std::string &path, int ready, int release) {
+    const pid_t child = fork();
+    if (child != 0) return child;
+    sqlite3 *db = nullptr;
+    int ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+             sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    (void)!write(ready, "x", 1);
+    char c;
+    (void)!read(release, &c, 1);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    _exit(ok ? 0 : 1);
+}
+
+// A writer waits for another process that holds the store instead of failing, for as long
+// as the busy timeout allows (SQLite's own busy wait gives up in cases it cannot wait out),
+// and fails with SQLITE_BUSY once it has passed. The timeout is shortened here so that the
+// holder outlives it in one case and is released well within it in the other.
+TEST_F(SettingsStoreTest, WriterWaitsForAnotherProcessUpToTheBusyTimeout) {
     {
         TSettingsStore store;
         TSettingsKey key;
         ASSERT_FALSE(store.CreateKey(u"K", key));
     }
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        sqlite3 *db = nullptr;
-        int ok = sqlite3_open(home_.StorePath().c_str(), &db) == SQLITE_OK &&
-                 sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        (void)!write(ready[1], "x", 1);
-        usleep(6000 * 1000);
-        ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-        sqlite3_close(db);
-        _exit(ok ? 0 : 1);
+    struct Case {
+        const char *label;
+        int busyTimeoutMs;
+        int releaseAfterMs;  // -1: only after the writer has given up
+        int expectCode;
+    };
+    const Case cases[] = {
+        {"released within the timeout", 20000, 700, 0},
+        {"held past the timeout", 300, -1, SQLITE_BUSY},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        int ready[2], release[2];
+        ASSERT_EQ(pipe(ready), 0);
+        ASSERT_EQ(pipe(release), 0);
+        const pid_t child = HoldStoreInChild(home_.StorePath(), ready[1], release[0]);
+        ASSERT_GE(child, 0);
+        char byte;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        std::thread releaser;
+        if (c.releaseAfterMs >= 0)
+            releaser = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.releaseAfterMs));
+                (void)!write(release[1], "x", 1);
+            });
+        TSettingsStore store(home_.StorePath(), c.busyTimeoutMs);
+        EXPECT_EQ(store.BusyTimeout(), c.busyTimeoutMs);
+        TSettingsKey key;
+        ASSERT_FALSE(store.OpenKey(u"K", key));
+        const uint8_t v[] = {1, 0, 0, 0};
+        const TSettingsError e = store.SetValue(key, u"v", REG_DWORD, v, 4);
+        EXPECT_EQ(e.Code, c.expectCode) << e.Text;
+        if (releaser.joinable()) releaser.join();
+        else (void)!write(release[1], "x", 1);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
     }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
-    TSettingsStore store;
-    TSettingsKey key;
-    ASSERT_FALSE(store.OpenKey(u"K", key));
-    const uint8_t v[] = {1, 0, 0, 0};
-    TSettingsError e = store.SetValue(key, u"v", REG_DWORD, v, 4);
-    EXPECT_FALSE(e) << e.Code << " " << e.Text;
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 // Several processes writing the same value, each with its own connection: every write

@@ -14,6 +14,7 @@
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "service/demo_client.h"
+#include "service/local_service.h"
 #include "tests/service/support/service_fixtures.h"
 #include "tests/service/support/soap_test_server.h"
 #include "tests/support/temp_config_home.h"
@@ -337,8 +338,9 @@ TEST_F(DemoClientTest, HostileServiceEndsTheCallWithTheRuntimesWords) {
          },
          "End of file or no input: message transfer interrupted or timed out (120 sec max "
          "transfer time) (1 sec max recv delay) (60 sec max send delay)"},
+        // On this machine's own address the message also says how to start the local service.
         {"nothing listening", [&] { client.soap_endpoint = "http://127.0.0.1:1/soap"; },
-         "Connection refused"},
+         "Connection refused\r\n\r\n" + cp1254::FromUtf8(LocalServiceAdvice(false))},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 
 struct TChildResult {
     int Status = -1;  // exit status; -1 when the program did not exit by itself in time
+    long PeakRssKiB = -1;  // the program's largest resident set, in KiB
     std::string Out;
     std::string Err;
 };
@@ -77,9 +79,11 @@ public:
         const auto end = std::chrono::steady_clock::now() + limit;
         int status = 0;
         while (!reaped_) {
-            const pid_t done = waitpid(pid_, &status, WNOHANG);
+            rusage usage{};
+            const pid_t done = wait4(pid_, &status, WNOHANG, &usage);
             if (done == pid_) {
                 reaped_ = true;
+                result.PeakRssKiB = usage.ru_maxrss;
                 if (WIFEXITED(status)) result.Status = WEXITSTATUS(status);
                 break;
             }

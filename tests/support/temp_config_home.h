@@ -21,10 +21,16 @@ public:
         folder_ = pattern;
         if (const char *old = getenv("XDG_CONFIG_HOME")) previous_ = old;
         setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+        // The window keeps its text in the state folder: a test's window must neither find
+        // another run's text nor leave its own behind.
+        if (const char *old = getenv("XDG_STATE_HOME")) previousState_ = old;
+        setenv("XDG_STATE_HOME", (folder_ + "/state").c_str(), 1);
     }
     ~TempConfigHome() {
         if (previous_) setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
         else unsetenv("XDG_CONFIG_HOME");
+        if (previousState_) setenv("XDG_STATE_HOME", previousState_->c_str(), 1);
+        else unsetenv("XDG_STATE_HOME");
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
@@ -49,4 +55,5 @@ public:
 private:
     std::string folder_;
     std::optional<std::string> previous_;
+    std::optional<std::string> previousState_;
 };

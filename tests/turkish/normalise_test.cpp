@@ -96,6 +96,21 @@ TEST(NormaliseForSpeech, SuffixesAfterNumbersFollowTheSpokenWord) {
     });
 }
 
+TEST(NormaliseForSpeech, APeriodAfterANumberIsReadAsTheSplitterDecides) {
+    Check({
+        {"value at a sentence end", "Katılımcı sayısı 250. Geçen yıl", "katılımcı sayısı iki yüz elli. geçen yıl"},
+        {"ordinal before a name", "İstanbul 5. Asliye Hukuk", "istanbul beşinci asliye hukuk"},
+        {"decimal", "Oran 3,5. Bu", "oran üç virgül beş. bu"},
+        {"score", "Maç 3-1. Taraftar", "maç üç bir. taraftar"},
+        {"grouped ordinal", "10.000. ziyaretçi", "on bininci ziyaretçi"},
+        {"grouped value", "Seyirci 45.000. Stat", "seyirci kırk beş bin. stat"},
+        {"article", "Madde 5. Ayrıca", "madde beş. ayrıca"},
+        {"section heading", "3.2. Yöntem", "üç nokta iki yöntem"},
+        {"year then a capital", "Kuruluş 1923. Yıllar", "kuruluş bin dokuz yüz yirmi üç. yıllar"},
+        {"year ordinal", "1923. yılın", "bin dokuz yüz yirmi üçüncü yılın"},
+    });
+}
+
 TEST(NormaliseForSpeech, DatesAndTimes) {
     Check({
         {"dotted date", "10.12.2026", "on aralık iki bin yirmi altı"},

@@ -89,6 +89,49 @@ TEST(SplitSentences, PeriodsThatEndNoSentence) {
     });
 }
 
+TEST(SplitSentences, APeriodAfterANumberEndsTheSentenceUnlessTheContextMakesAnOrdinal) {
+    Check({
+        {"counting word before", "Katılımcı sayısı 250. Geçen yıl 180 idi.",
+         {"Katılımcı sayısı 250.", "Geçen yıl 180 idi."}},
+        {"rate and score words", "Faiz oranı 45. Puanı 85. Sonra açıklandı.",
+         {"Faiz oranı 45.", "Puanı 85.", "Sonra açıklandı."}},
+        {"article number", "Bkz. Madde 5. Ayrıca Ek 2. Tablo eklidir.",
+         {"Bkz. Madde 5.", "Ayrıca Ek 2.", "Tablo eklidir."}},
+        {"decimal", "Enflasyon 3,5. Bu beklenenden düşük.", {"Enflasyon 3,5.", "Bu beklenenden düşük."}},
+        {"range", "Sınav saat 9-11. Öğrenciler erken gelsin.", {"Sınav saat 9-11.", "Öğrenciler erken gelsin."}},
+        {"score", "Maç 3-1. Taraftarlar sevindi.", {"Maç 3-1.", "Taraftarlar sevindi."}},
+        {"model code", "Uçak bir A320. Kalkış gecikti.", {"Uçak bir A320.", "Kalkış gecikti."}},
+        {"code with a hyphen", "Filoda F-16. Yenileri geliyor.", {"Filoda F-16.", "Yenileri geliyor."}},
+        {"pronoun opens the next", "Onun aldığı not 90. Bu çok iyi.", {"Onun aldığı not 90.", "Bu çok iyi."}},
+        {"after a possessive noun", "Yaş ortalaması 25. Takım genç.", {"Yaş ortalaması 25.", "Takım genç."}},
+        {"year", "Kuruluş 1923. Yıllar geçti.", {"Kuruluş 1923.", "Yıllar geçti."}},
+        {"grouped number", "Seyirci 45.000. Stat doldu.", {"Seyirci 45.000.", "Stat doldu."}},
+        {"court", "İstanbul 5. Asliye Hukuk Mahkemesi karar verdi.", {"İstanbul 5. Asliye Hukuk Mahkemesi karar verdi."}},
+        {"war and league", "2. Dünya Savaşı ve 1. Lig bitti.", {"2. Dünya Savaşı ve 1. Lig bitti."}},
+        {"term with a suffix", "TBMM 28. Döneminde görüşüldü.", {"TBMM 28. Döneminde görüşüldü."}},
+        {"ordinal of a grouped number", "10.000. ziyaretçi ödül aldı.", {"10.000. ziyaretçi ödül aldı."}},
+        {"ordinal range", "5-6. sınıflar gezdi.", {"5-6. sınıflar gezdi."}},
+        {"number then a digit", "Sıra 12. 13 kişi daha geldi.", {"Sıra 12.", "13 kişi daha geldi."}},
+        {"section heading", "3.2. Yöntem\nBu bölümde yöntem anlatılır.",
+         {"3.2. Yöntem", "Bu bölümde yöntem anlatılır."}},
+        {"deeper heading after a line", "Bulgular\n4.1.2. Örneklem seçildi.", {"Bulgular", "4.1.2. Örneklem seçildi."}},
+        {"dotted version ends a sentence", "Sürüm 3.2. Yenilikler çok.", {"Sürüm 3.2.", "Yenilikler çok."}},
+        {"date ends a sentence", "Tarih 10.12.2026. Herkes gelsin.", {"Tarih 10.12.2026.", "Herkes gelsin."}},
+    });
+}
+
+TEST(SplitSentences, DialogueLinesAndAbbreviationsInsideBrackets) {
+    Check({
+        {"em dash opens a line", "Sordu:\n— Nereye gidiyorsun?\n— Eve, dedi.",
+         {"Sordu:", "— Nereye gidiyorsun?", "— Eve, dedi."}},
+        {"em dash without a space", "Sordu:\n—Nereye?\n—Eve.", {"Sordu:", "—Nereye?", "—Eve."}},
+        {"em dash inside a line starts nothing", "Gel — dedi — hemen.", {"Gel — dedi — hemen."}},
+        {"vb.). ends", "Meyve (elma, armut vb.). Sebze de var.", {"Meyve (elma, armut vb.).", "Sebze de var."}},
+        {"vs.\"). ends", "\"Kalem, defter vs.\". Sonra gitti.", {"\"Kalem, defter vs.\".", "Sonra gitti."}},
+        {"abbreviation before a bracket alone ends nothing", "(bkz. s. 5 vb.) Sonra.", {"(bkz. s. 5 vb.) Sonra."}},
+    });
+}
+
 TEST(SplitSentences, QuotesAndParentheses) {
     Check({
         {"closing quote belongs", "\"Geldim.\" Sonra oturdu.", {"\"Geldim.\"", "Sonra oturdu."}},

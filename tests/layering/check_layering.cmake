@@ -1,0 +1,130 @@
+# The layering rule, checked on every #include "layer/..." in the layer folders.
+#
+# The client stack is a column: platform/ < foundation/ < records/ < service/ < pipeline/ <
+# ui/ < app/, and a file may include its own layer and the layers below it, never one above.
+# The speech service (server/) is a sibling of that column, not a floor above app/: it may
+# include platform/ to service/ and itself, and no client layer includes it. This is the
+# README's layout table; the check also reads that table and fails when its rows no longer
+# list the layers in this order, so the two cannot drift apart silently.
+#
+#   cmake -DROOT=<tree> -P check_layering.cmake          check a tree (and its README.md)
+#   cmake -DROOT=<dir> -DSELF_TEST=ON -P check_layering.cmake
+#       writes a small tree with one planted upward include into <dir> and passes only when
+#       the check finds exactly that include and passes on the tree without it.
+cmake_minimum_required(VERSION 3.25)
+
+set(CLIENT_LAYERS platform foundation records service pipeline ui app)
+set(ALL_LAYERS ${CLIENT_LAYERS} server)
+set(SERVER_MAY_INCLUDE platform foundation records service server)
+
+# The layers `layer` may include.
+function(allowed_layers layer out)
+  if(layer STREQUAL "server")
+    set(${out} ${SERVER_MAY_INCLUDE} PARENT_SCOPE)
+    return()
+  endif()
+  list(FIND CLIENT_LAYERS ${layer} rank)
+  math(EXPR last "${rank}")
+  set(allowed "")
+  foreach(i RANGE 0 ${last})
+    list(GET CLIENT_LAYERS ${i} below)
+    list(APPEND allowed ${below})
+  endforeach()
+  set(${out} ${allowed} PARENT_SCOPE)
+endfunction()
+
+# Sets `out` to the violations in `root`, one "file: includes target" per item.
+function(find_violations root out)
+  set(found "")
+  foreach(layer ${ALL_LAYERS})
+    allowed_layers(${layer} allowed)
+    file(GLOB_RECURSE sources RELATIVE ${root} ${root}/${layer}/*.h ${root}/${layer}/*.cpp
+         ${root}/${layer}/*.c ${root}/${layer}/*.hpp ${root}/${layer}/*.inc)
+    foreach(source ${sources})
+      file(STRINGS ${root}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
+      foreach(line ${includes})
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" target "${line}")
+        string(REGEX REPLACE "/.*" "" target_layer "${target}")
+        list(FIND ALL_LAYERS ${target_layer} is_layer)
+        if(is_layer EQUAL -1)
+          continue()
+        endif()
+        list(FIND allowed ${target_layer} ok)
+        if(ok EQUAL -1)
+          list(APPEND found "${source}: includes ${target}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+# The layer folders in the order the README's layout table lists them.
+function(readme_layers root out)
+  file(STRINGS ${root}/README.md rows REGEX "^\\| `[a-z_]+/` \\|")
+  set(layers "")
+  foreach(row ${rows})
+    string(REGEX REPLACE "^\\| `([a-z_]+)/`.*" "\\1" name "${row}")
+    list(FIND ALL_LAYERS ${name} is_layer)
+    if(NOT is_layer EQUAL -1)
+      list(APPEND layers ${name})
+    endif()
+  endforeach()
+  set(${out} "${layers}" PARENT_SCOPE)
+endfunction()
+
+function(check_tree root result)
+  set(failed FALSE)
+  readme_layers(${root} listed)
+  if(NOT "${listed}" STREQUAL "${ALL_LAYERS}")
+    message("README.md's layout table lists the layers as '${listed}', the check knows '${ALL_LAYERS}'")
+    set(failed TRUE)
+  endif()
+  find_violations(${root} violations)
+  foreach(v ${violations})
+    message("layering: ${v}")
+    set(failed TRUE)
+  endforeach()
+  set(${result} ${failed} PARENT_SCOPE)
+endfunction()
+
+if(NOT DEFINED ROOT)
+  message(FATAL_ERROR "usage: cmake -DROOT=<tree> [-DSELF_TEST=ON] -P check_layering.cmake")
+endif()
+
+if(SELF_TEST)
+  set(tree ${ROOT}/layering_fixture)
+  file(REMOVE_RECURSE ${tree})
+  set(table "")
+  foreach(layer ${ALL_LAYERS})
+    string(APPEND table "| `${layer}/` | a layer |\n")
+  endforeach()
+  file(WRITE ${tree}/README.md "| folder | holds |\n|---|---|\n${table}")
+  file(WRITE ${tree}/foundation/low.h "#include \"platform/lowest.h\"\n")
+  file(WRITE ${tree}/server/service_user.cpp "#include \"service/client.h\"\n#include <string>\n")
+  file(WRITE ${tree}/app/top.cpp "#include \"ui/form.h\"\n#include \"app/top.h\"\n")
+  check_tree(${tree} failed)
+  if(failed)
+    message(FATAL_ERROR "self-test: the clean fixture was reported")
+  endif()
+  # The planted faults: a record file reaching up into the windows, and the client program
+  # reaching into the service's sibling.
+  file(WRITE ${tree}/records/upward.h "#pragma once\n  #  include \"ui/form.h\"\n")
+  file(WRITE ${tree}/app/sideways.cpp "#include \"server/turkish/number.h\"\n")
+  find_violations(${tree} violations)
+  set(expected "app/sideways.cpp: includes server/turkish/number.h"
+               "records/upward.h: includes ui/form.h")
+  list(SORT violations)
+  if(NOT "${violations}" STREQUAL "${expected}")
+    message(FATAL_ERROR "self-test: expected '${expected}', found '${violations}'")
+  endif()
+  message("self-test: the planted includes were found: ${violations}")
+  file(REMOVE_RECURSE ${tree})
+  return()
+endif()
+
+check_tree(${ROOT} failed)
+if(failed)
+  message(FATAL_ERROR "an #include runs against the layer table (README.md, Layout)")
+endif()
+message("layering: every include keeps to the layer table")
