@@ -138,6 +138,9 @@ void TFormCommercialTTS::StartReading() {
 
     TextBox.ClearMark();
     StopReading(true);
+    // Opened here, on the UI thread, which lives as long as the program: the sound system
+    // keeps state for the thread that first uses it, and a reading's thread ends.
+    WaveOut.SetActive(true);
     // From here on, events of earlier readings are stale.
     readingSerial_ = PlayingQueue.Start(taken.Offset);
     reading.Serial = readingSerial_;
