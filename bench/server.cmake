@@ -9,10 +9,11 @@ endif()
 
 # bench_first_sound: the real service process against espeak-ng, interleaved: the first
 # sample of a new sentence against espeak-ng's first audio byte, and throughput with one and
-# two clients against one and two service processes, with CPU per second of audio.
+# two clients against one and two service processes, with CPU per second of audio, and the
+# seam measure of sentences answered in parts.
 if(TARGET server AND TARGET narrelo-demoserver)
   add_executable(bench_first_sound ${CMAKE_CURRENT_LIST_DIR}/first_sound_bench.cpp)
-  target_link_libraries(bench_first_sound PRIVATE service pipeline records foundation)
+  target_link_libraries(bench_first_sound PRIVATE server service pipeline records foundation)
   target_include_directories(bench_first_sound PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(bench_first_sound PRIVATE NARRELO_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(bench_first_sound narrelo-demoserver)
