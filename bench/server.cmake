@@ -18,3 +18,11 @@ if(TARGET server AND TARGET narrelo-demoserver)
   target_compile_definitions(bench_first_sound PRIVATE NARRELO_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(bench_first_sound narrelo-demoserver)
 endif()
+
+# bench_vorbis_settings: the encoder's settings (quality levels, managed bit rates) against
+# their CPU and the decoded sound's difference from the speech (docs/encoder.md).
+if(TARGET server)
+  add_executable(bench_vorbis_settings ${CMAKE_CURRENT_LIST_DIR}/vorbis_settings_bench.cpp)
+  target_link_libraries(bench_vorbis_settings PRIVATE server pipeline records foundation)
+  target_include_directories(bench_vorbis_settings PRIVATE ${CMAKE_SOURCE_DIR})
+endif()
