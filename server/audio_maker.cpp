@@ -93,7 +93,12 @@ std::shared_ptr<const TSpeech> TAudioMaker::SpeechOf(const TSynthesisRequest &pa
         }
     }
     try {
-        promise.set_value(std::make_shared<const TSpeech>(synthesiser_.Speak(whole, cancelled)));
+        auto spoken = std::make_shared<const TSpeech>(synthesiser_.Speak(whole, cancelled));
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            ++spokenForParts_;
+        }
+        promise.set_value(std::move(spoken));
     } catch (...) {
         promise.set_exception(std::current_exception());
         // Asked for again, it is spoken again (a client that hung up cancels only its own).
@@ -126,6 +131,11 @@ void TAudioMaker::Link(const TSynthesisRequest &request, const TSynthesisRequest
 size_t TAudioMaker::Made() const {
     std::lock_guard<std::mutex> hold(lock_);
     return made_;
+}
+
+size_t TAudioMaker::SpokenForParts() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return spokenForParts_;
 }
 
 void TAudioMaker::Work() {

@@ -42,8 +42,10 @@ public:
     // `next` is made ahead. Bounded: the oldest links are forgotten.
     void Link(const TSynthesisRequest &request, const TSynthesisRequest &next);
 
-    // Files made so far (by Get and ahead): for tests and benchmarks.
+    // Files made so far (by Get and ahead), and speeches spoken for parts: for tests and
+    // benchmarks.
     size_t Made() const;
+    size_t SpokenForParts() const;
 
 private:
     using TFile = std::shared_future<std::string>;
@@ -67,6 +69,7 @@ private:
         speeches_;  // by digest
     std::deque<std::string> speechOrder_;
     size_t made_ = 0;
+    size_t spokenForParts_ = 0;
     bool stopping_ = false;
     std::thread worker_;
 };
