@@ -149,7 +149,13 @@ private:
         if (IsLetter(c)) { ReadWord(); return; }
         ++I;
         switch (c) {
-            case '.': case ',': case ';': case ':': case '!': case '?':
+            case '.':
+                // A period after a short word the table does not know, inside the sentence (a
+                // lower-case word follows): an abbreviation's, not said as a pause.
+                if (IsSpace(At(I)) && IsLower(At(NextLetterAt(I))) && ShortWordBefore(I - 1)) return;
+                Mark(".");
+                return;
+            case ',': case ';': case ':': case '!': case '?':
                 Mark(std::string_view(T.data() + I - 1, 1));
                 return;
             case kEllipsis: Mark("..."); return;
@@ -164,6 +170,13 @@ private:
                 return;
             default: return;  // quotes, brackets, slashes and other signs are not read
         }
+    }
+
+    // Whether a word of one to four letters ends at `end`.
+    bool ShortWordBefore(int end) const {
+        int b = end;
+        while (b > 0 && end - b <= 4 && IsLetter(At(b - 1))) --b;
+        return b < end && end - b <= 4 && !IsLetter(At(b - 1));
     }
 
     // ---- numbers ----
@@ -480,9 +493,10 @@ private:
         return k >= N;
     }
 
-    TSpoken Abbreviation(std::string_view written) const {
+    // The table's reading of `written`, the form at [start, end) of the text.
+    TSpoken Abbreviation(std::string_view written, int start, int end) const {
         TAbbreviation a;
-        if (!FindAbbreviation(written, Kind, a)) return {};
+        if (!FindAbbreviation(written, Kind, ContextAround(T, start, end), a)) return {};
         std::string reading(a.Reading);
         if (Kind == 1 && LastWasOrdinal) {
             std::string_view bare = BareStreetWord(reading);
@@ -493,9 +507,17 @@ private:
 
     TSpoken ReadToken(std::string_view token, bool dotted, int start) {
         const bool period = At(I) == '.';
-        // Abbreviations with their period ("Dr.", "T.C.") or without one ("AŞ").
+        // Abbreviations of several words ("Md. Yrd."), with their period ("Dr.", "T.C.") or
+        // without one ("AŞ").
         if (period) {
-            TSpoken s = Abbreviation(std::string(token) + ".");
+            TSpoken s;
+            TAbbreviation words;
+            if (const std::size_t length = AbbreviationOfWordsAt(T.substr(start, std::min(48, N - start)), Kind, {}, words)) {
+                s = {std::string(words.Reading), words.Possessive};
+                I = start + int(length) - 1;
+            } else {
+                s = Abbreviation(std::string(token) + ".", start, I + 1);
+            }
             if (!s.Text.empty()) {
                 ++I;
                 if (EndsText(I) && Kind == 0) {  // the abbreviation's period also ends the sentence
@@ -503,10 +525,24 @@ private:
                     Mark(".");
                     return {};
                 }
+                // A suffix written right after the period: "No.lu" is "numaralı".
+                int j = I;
+                while (j < N && j - I <= 5 && IsLower(At(j))) ++j;
+                if (j > I && j - I <= 5 && !IsLetter(At(j))) {
+                    s.Text = AttachSuffix(s.Text, ToLower(T.substr(I, j - I)), s.Possessive);
+                    s.Possessive = false;
+                    I = j;
+                }
                 return s;
             }
+        } else if (At(I) == ' ') {
+            TAbbreviation words;
+            if (const std::size_t length = AbbreviationOfWordsAt(T.substr(start, std::min(48, N - start)), Kind, {}, words)) {
+                I = start + int(length);
+                return {std::string(words.Reading), words.Possessive};
+            }
         }
-        if (TSpoken s = Abbreviation(token); !s.Text.empty()) return s;
+        if (TSpoken s = Abbreviation(token, start, I); !s.Text.empty()) return s;
         if (dotted) return ReadDotted(token);
 
         std::string lower = ToLower(token);
@@ -603,7 +639,7 @@ private:
             std::string reading;
             possessive = false;
             TAbbreviation a;
-            if (FindAbbreviation(std::string(part) + ".", Kind, a)) reading = a.Reading, possessive = a.Possessive;
+            if (FindAbbreviation(std::string(part) + ".", Kind, {}, a)) reading = a.Reading, possessive = a.Possessive;
             else if (part.size() == 1) reading = LetterName((unsigned char)part[0]);
             else reading = ToLower(part);
             if (!out.empty()) out += ' ';
