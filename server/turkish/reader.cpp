@@ -26,7 +26,37 @@ constexpr unsigned char kEllipsis = 0x85;      // …
 const char *const kMonths[13] = {"",       "ocak",  "şubat"_cp, "mart",  "nisan",  "mayıs"_cp, "haziran",
                                  "temmuz", "ağustos"_cp, "eylül"_cp, "ekim", "kasım"_cp, "aralık"_cp};
 
+constexpr unsigned char kPerMille = 0x89;      // ‰
+constexpr unsigned char kPlusMinus = 0xB1;     // ±
+constexpr unsigned char kTimes = 0xD7;         // ×
+constexpr unsigned char kQuarter = 0xBC;       // ¼
+constexpr unsigned char kHalf = 0xBD;          // ½
+constexpr unsigned char kThreeQuarters = 0xBE; // ¾
+
 bool IsApostrophe(unsigned char c) { return c == '\'' || c == kRightQuote1; }
+
+bool IsPercentSign(unsigned char c) { return c == '%' || c == kPerMille; }
+std::string PercentWord(unsigned char c) { return c == '%' ? "y\xFCzde" : "binde"; }  // yüzde
+
+bool IsVulgarFraction(unsigned char c) { return c == kQuarter || c == kHalf || c == kThreeQuarters; }
+
+// "½" alone is "yarım", "¼" "çeyrek"; after a whole number they read as its fraction part.
+const char *VulgarFractionAlone(unsigned char c) {
+    return c == kHalf ? "yar\xFDm" : c == kQuarter ? "\xE7" "eyrek" : "d\xF6rtte \xFC\xE7";
+}
+const char *VulgarFractionAfter(unsigned char c) {
+    return c == kHalf ? "bu\xE7uk" : c == kQuarter ? "tam d\xF6rtte bir" : "tam d\xF6rtte \xFC\xE7";
+}
+
+// A suffix that starts with the possessive "-(s)I": "2/3'ü", "1/2'si", "3/4'ünü".
+bool StartsPossessive(std::string_view suffix) {
+    auto fourWay = [](char c) {
+        const unsigned char u = (unsigned char)c;
+        return u == 0xFD || u == 'i' || u == 'u' || u == 0xFC;
+    };
+    if (suffix.empty()) return false;
+    return fourWay(suffix[0]) || (suffix[0] == 's' && suffix.size() > 1 && fourWay(suffix[1]));
+}
 
 // Words after which a Roman numeral is a count ("Bölüm IV"), and words before which it is
 // an ordinal ("XX yüzyıl").
@@ -116,21 +146,51 @@ private:
         unsigned char c = At(I);
         if (IsSpace(c)) { ++I; return; }
         if (IsDigit(c)) { ReadNumber({}); return; }
-        if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && (I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(')) {
+        const bool signStarts = I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(';
+        if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && signStarts) {
             ++I;
             ReadNumber(c == '-' ? "eksi" : "art\xFD");  // artı
             return;
         }
-        if (c == '%') {
+        // "-%5" is "eksi yüzde beş", "+‰3" "artı binde üç".
+        if ((c == '-' || c == '+') && IsPercentSign(At(I + 1)) && signStarts) {
+            int k = I + 2;
+            if (At(k) == ' ') ++k;
+            if (IsDigit(At(k))) {
+                const std::string prefix = std::string(c == '-' ? "eksi " : "art\xFD ") + PercentWord(At(I + 1));
+                I = k;
+                ReadNumber(prefix);
+                return;
+            }
+        }
+        if (c == kPlusMinus) {
+            int k = I + 1;
+            if (At(k) == ' ') ++k;
+            I = k;
+            if (IsDigit(At(k))) ReadNumber("art\xFD eksi");  // artı eksi
+            else Word("art\xFD eksi");
+            return;
+        }
+        if (IsPercentSign(c)) {
+            // "%5" is "yüzde beş", "%-5" "yüzde eksi beş", "‰3" "binde üç".
+            const std::string word = PercentWord(c);
             int k = I + 1;
             while (k < N && At(k) == ' ') ++k;
             if (IsDigit(At(k))) {
                 I = k;
-                ReadNumber("y\xFCzde");  // yüzde
+                ReadNumber(word);
+            } else if (At(k) == '-' && IsDigit(At(k + 1))) {
+                I = k + 1;
+                ReadNumber(word + " eksi");
             } else {
                 ++I;
-                Word("y\xFCzde");
+                Word(word);
             }
+            return;
+        }
+        if (IsVulgarFraction(c)) {
+            ++I;
+            Word(VulgarFractionAlone(c));
             return;
         }
         if (c == '$' || c == 0x80 || c == 0xA3) {
@@ -172,11 +232,14 @@ private:
         }
     }
 
-    // Whether a word of one to four letters ends at `end`.
+    // Whether a word that looks abbreviated ends at `end`: one to three letters, or up to six
+    // without a vowel ("Şek", "xyz", "mrk").
     bool ShortWordBefore(int end) const {
         int b = end;
-        while (b > 0 && end - b <= 4 && IsLetter(At(b - 1))) --b;
-        return b < end && end - b <= 4 && !IsLetter(At(b - 1));
+        bool vowel = false;
+        while (b > 0 && end - b <= 6 && IsLetter(At(b - 1))) vowel |= IsVowel(At(--b));
+        const int letters = end - b;
+        return letters > 0 && !IsLetter(At(b - 1)) && (letters <= 3 || (!vowel && letters <= 6));
     }
 
     // ---- numbers ----
@@ -187,6 +250,9 @@ private:
         bool Amount = false; // an integer or a decimal, so a currency may follow
         std::string_view Whole{}, Fraction{};
         std::string WholeDigits{};  // the whole part without its thousands dots
+        // A fraction ("2/3"): the denominator part ("üçte") and the numerator as written.
+        std::string FractionOf{};
+        std::string_view Numerator{};
     };
 
     static std::string HourWords(std::string_view hour) {
@@ -300,12 +366,33 @@ private:
             n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             return n;
         }
-        // A fraction in running text: "3/4" is "dörtte üç". Addresses keep "12/3" as "on iki
-        // bölü üç", and a numerator not below its denominator ("24/7") is no fraction.
-        if (separators == "/" && Kind == 0 && groups[0][0] != '0' && groups[1][0] != '0' &&
-            groups[1].size() <= 3 && Value(groups[0]) < Value(groups[1])) {
-            n.Words = AttachSuffix(DigitRun(groups[1]), "de") + " " + DigitRun(groups[0]);
+        // "7/24", every hour of every day, is said as two numbers.
+        if (separators == "/" && groups[0] == "7" && groups[1] == "24") {
+            n.Words = "yedi yirmi d\xF6rt";  // dört
             return n;
+        }
+        // A fraction in running text: "3/4" is "dörtte üç", "1/100.000" "yüz binde bir".
+        // Addresses keep "12/3" as "on iki bölü üç", and a numerator not below its
+        // denominator ("24/7") is no fraction.
+        if (separators[0] == '/' && separators.find_first_not_of('.', 1) == std::string::npos && Kind == 0 &&
+            groups[0][0] != '0' && groups[1][0] != '0' && groups[0].size() <= 9) {
+            std::string denominator(groups[1]);
+            bool fraction = true;
+            if (g > 2) {
+                fraction = groups[1].size() <= 3 && g <= 5;
+                for (std::size_t k = 2; k < g && fraction; ++k) fraction = groups[k].size() == 3, denominator += groups[k];
+            } else {
+                // Up to three digits, or a round number ("1/1000").
+                fraction = denominator.size() <= 3 || (denominator.size() <= 12 &&
+                                                      denominator.find_first_not_of('0', 1) == std::string::npos);
+            }
+            std::uint64_t numerator = 0, below = 0;
+            if (fraction && DigitValue(groups[0], numerator) && DigitValue(denominator, below) && numerator < below) {
+                n.FractionOf = AttachSuffix(DigitRun(denominator), "de");
+                n.Numerator = groups[0];
+                n.Words = n.FractionOf + " " + DigitRun(groups[0]);
+                return n;
+            }
         }
         // Anything else (versions, ratios): the numbers with their separators named.
         for (std::size_t k = 0; k < g; ++k) {
@@ -359,8 +446,15 @@ private:
                 case TNumberPeriod::SentenceEnd: break;
             }
         }
+        std::string percent;
+        if (!currencyBefore && !ordinal) ReadAfterNumber(start, n, words, percent);
         std::string suffix = SuffixAt(I);
-        if (!suffix.empty()) {
+        if (!n.FractionOf.empty() && StartsPossessive(suffix)) {
+            // "2/3'ü" is "üçte ikisi", "2/3'ünde" "üçte ikisinde": the possessive is the
+            // numerator's.
+            std::string numerator = AttachSuffix(DigitRun(n.Numerator), "s\xFD");  // -(s)ı, harmonised
+            words = n.FractionOf + " " + AttachSuffix(numerator, suffix.substr(suffix[0] == 's' ? 2 : 1), true);
+        } else if (!suffix.empty()) {
             std::size_t ending = n.Plain ? OrdinalEndingLength(suffix) : 0;
             if (ending > 0) {
                 words = Ordinal(words);
@@ -368,13 +462,82 @@ private:
                 suffix.erase(0, ending);
             }
             words = AttachSuffix(words, suffix, possessive);
-        } else if (!currencyBefore && !ordinal) {
+        } else if (!currencyBefore && !ordinal && percent.empty()) {
             ReadUnitAfter(n, words);
         }
+        if (!percent.empty()) words = percent + " " + words;
         if (!prefix.empty()) words = std::string(prefix) + " " + words;
         Word(words);
         LastWasOrdinal = ordinal;
         PrevWord.clear();
+    }
+
+    // A times sign between sizes at k ("120x60", "2 x 1", "3×4"): the position of the next
+    // size's first digit, or -1.
+    int TimesAt(int k) const {
+        auto times = [](unsigned char c) { return c == 'x' || c == 'X' || c == kTimes; };
+        if (times(At(k)) && IsDigit(At(k + 1))) return k + 1;
+        if (At(k) == ' ' && times(At(k + 1)) && At(k + 2) == ' ' && IsDigit(At(k + 3))) return k + 3;
+        return -1;
+    }
+
+    // What can follow a number and change how it is read, read with it: more sizes
+    // ("120x60"), a fraction part ("2 1/2", "2½") or a percent sign after it ("50%", which
+    // leaves "yüzde" in `percent`). `n` becomes the last number read.
+    void ReadAfterNumber(int start, TNumber &n, std::string &words, std::string &percent) {
+        if (TimesAt(I) >= 0) {
+            // Sizes ("120x60 cm", "1920x1080") each but the last in the dative: "yüz yirmiye
+            // altmış"; a dose of two single digits ("2x1") with "çarpı".
+            std::vector<std::string> sizes{words};
+            bool singleDigits = I - start == 1;
+            for (int next; (next = TimesAt(I)) >= 0;) {
+                I = next;
+                TNumber size = ParseNumber();
+                singleDigits &= I - next == 1;
+                sizes.push_back(size.Words);
+                n = size;
+            }
+            int k = I;
+            if (At(k) == ' ') ++k;
+            if (sizes.size() == 2 && singleDigits && !UnitAt(T.substr(k))) {
+                words = sizes[0] + " \xE7" "arp\xFD " + sizes[1];  // çarpı
+            } else {
+                words.clear();
+                for (std::size_t i = 0; i + 1 < sizes.size(); ++i) words += AttachSuffix(sizes[i], "e") + " ";
+                words += sizes.back();
+            }
+            n.FractionOf.clear();
+            return;
+        }
+        if (n.Plain && IsVulgarFraction(At(I))) {  // "2½"
+            words += std::string(" ") + VulgarFractionAfter(At(I++));
+            n.Plain = false;
+            return;
+        }
+        if (n.Plain && At(I) == ' ' && IsVulgarFraction(At(I + 1)) && !IsAlnum(At(I + 2))) {  // "2 ½"
+            words += std::string(" ") + VulgarFractionAfter(At(I + 1));
+            I += 2;
+            n.Plain = false;
+            return;
+        }
+        if (n.Plain && At(I) == ' ' && IsDigit(At(I + 1)) && Kind == 0) {
+            // A mixed number: "2 1/2" is "iki buçuk", "1 3/4" "bir tam dörtte üç".
+            const int saved = I;
+            I = saved + 1;
+            TNumber part = ParseNumber();
+            if (!part.FractionOf.empty()) {
+                words += part.Numerator == "1" && part.FractionOf == "ikide" ? " bu\xE7uk" : " tam " + part.Words;
+                n.Plain = false;
+                return;
+            }
+            I = saved;
+        }
+        int k = I;
+        if (At(k) == ' ' && k > start) ++k;
+        if (IsPercentSign(At(k)) && !IsDigit(At(k + 1)) && !(At(k + 1) == ' ' && IsDigit(At(k + 2)))) {
+            percent = PercentWord(At(k));  // "50%" is "yüzde elli"
+            I = k + 1;
+        }
     }
 
     // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye".
@@ -387,8 +550,8 @@ private:
         bool possessive = false;
         if (unit->Subunit && n.Amount) {
             words = MoneyWords(n, *unit, possessive);
-        } else if (unit->PerHour) {
-            words = "saatte " + words + " " + unit->Reading;
+        } else if (unit->Per) {
+            words = std::string(unit->Per) + " " + words + " " + unit->Reading;
         } else {
             words += std::string(" ") + unit->Reading;
         }
@@ -457,6 +620,19 @@ private:
     }
 
     void ReadWord() {
+        // "m² fiyatı", "km² başına": an area or volume without a number before it.
+        if ((At(I + 1) == 0xB2 || At(I + 1) == 0xB3 || At(I + 2) == 0xB2 || At(I + 2) == 0xB3) &&
+            !IsAlnum(At(I - 1))) {
+            if (const TUnit *unit = UnitAt(T.substr(I)); unit && unit->Standalone) {
+                I += int(std::string_view(unit->Written).size());
+                std::string reading = unit->Reading;
+                std::string suffix = SuffixAt(I);
+                if (!suffix.empty()) reading = AttachSuffix(reading, suffix);
+                Word(reading);
+                PrevWord.clear();
+                return;
+            }
+        }
         int addressEnd;
         if (AddressAhead(addressEnd)) {
             ReadAddress(addressEnd);
