@@ -50,8 +50,8 @@ bool IsAbbreviation(std::string_view written, const TAbbreviationContext &contex
 // the table ("Md. Yrd.", "Day. Tük. Mal."): `text` is what is written up to that period.
 bool EndsWithAbbreviationOfWords(std::string_view text, const TAbbreviationContext &context = {});
 
-// The longest form of words the table has, at most `maxWords` words, starting at `text`'s
-// beginning: the number of bytes it takes (0 for none). Only forms of two words or more.
+// The longest form of several words the table has at `text`'s beginning ("Md. Yrd."), its
+// first word an abbreviation with its period: the number of bytes it takes (0 for none).
 std::size_t AbbreviationOfWordsAt(std::string_view text, int kind, const TAbbreviationContext &context,
                                   TAbbreviation &found);
 

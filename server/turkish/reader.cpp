@@ -711,12 +711,6 @@ private:
                 }
                 return s;
             }
-        } else if (At(I) == ' ') {
-            TAbbreviation words;
-            if (const std::size_t length = AbbreviationOfWordsAt(T.substr(start, std::min(48, N - start)), Kind, {}, words)) {
-                I = start + int(length);
-                return {std::string(words.Reading), words.Possessive};
-            }
         }
         if (TSpoken s = Abbreviation(token, start, I); !s.Text.empty()) return s;
         if (dotted) return ReadDotted(token);
