@@ -116,7 +116,7 @@ private:
         if (w.empty()) return;
         if (!Out.empty() && Out.back() != ' ') Out += ' ';
         Out += w;
-        LastWasOrdinal = false;
+        LastWasOrdinal = LastWasNumber = false;
     }
 
     void Mark(std::string_view m) {
@@ -425,6 +425,7 @@ private:
     void ReadNumber(std::string_view prefix, const TUnit *currencyBefore = nullptr) {
         const int start = I;
         TNumber n = ParseNumber();
+        const int parsedEnd = I;
         std::string words = n.Words;
         bool possessive = false;
         bool ordinal = false;
@@ -469,6 +470,7 @@ private:
         if (!prefix.empty()) words = std::string(prefix) + " " + words;
         Word(words);
         LastWasOrdinal = ordinal;
+        LastWasNumber = ordinal || (n.Plain && I == parsedEnd && prefix.empty());
         PrevWord.clear();
     }
 
@@ -674,7 +676,9 @@ private:
         TAbbreviation a;
         if (!FindAbbreviation(written, Kind, ContextAround(T, start, end), a)) return {};
         std::string reading(a.Reading);
-        if (Kind == 1 && LastWasOrdinal) {
+        // A numbered street is said bare ("1453 Sok." is "bin dört yüz elli üç sokak", "1.
+        // Cad." "birinci cadde"); after a name it keeps its possessive ("Gül Sokağı").
+        if (LastWasNumber) {
             std::string_view bare = BareStreetWord(reading);
             if (!bare.empty()) return {std::string(bare), false};
         }
@@ -835,6 +839,7 @@ private:
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written
     bool LastWasOrdinal = false;
+    bool LastWasNumber = false;  // the last word read is a bare number, cardinal or ordinal
     // The non-space run AddressAhead looked through last (see there).
     mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
 };
