@@ -62,6 +62,7 @@ bool ContextMet(const TAbbreviationRow &row, const TAbbreviationContext &context
     if (HasFlag(row, 'n') && !context.NumberAfter) return false;
     if (HasFlag(row, 'a') && !context.NumberBefore) return false;
     if (HasFlag(row, 'c') && !context.CapitalAfter) return false;
+    if (HasFlag(row, 'u') && !context.InAddress) return false;
     return true;
 }
 

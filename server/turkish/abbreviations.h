@@ -28,6 +28,7 @@ struct TAbbreviationContext {
     bool NumberBefore = false;   // a number right before (a space between at most)
     bool NumberAfter = false;    // a number next (after spaces)
     bool CapitalAfter = false;   // a capitalised word next
+    bool InAddress = false;      // a part of a web or e-mail address ("com" is "kom")
 };
 
 // The context of the form written at [start, end) of `text` (end just after its period, if

@@ -239,7 +239,7 @@ private:
         bool vowel = false;
         while (b > 0 && end - b <= 6 && IsLetter(At(b - 1))) vowel |= IsVowel(At(--b));
         const int letters = end - b;
-        return letters > 0 && !IsLetter(At(b - 1)) && (letters <= 3 || (!vowel && letters <= 6));
+        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' && (letters <= 3 || (!vowel && letters <= 6));
     }
 
     // ---- numbers ----
@@ -569,29 +569,39 @@ private:
     // ---- words ----
 
     void ReadAddress(int end) {
-        // Web and e-mail addresses: the parts, with the separators named.
+        // Web and e-mail addresses: the parts, with the separators named ("://" is not said),
+        // and a suffix written after the address on its last word ("tdk.gov.tr'de").
+        std::string words;
+        auto add = [&words](std::string_view w) {
+            if (!words.empty()) words += ' ';
+            words += w;
+        };
         for (int k = I; k < end;) {
             unsigned char c = At(k);
             if (IsLetter(c)) {
                 int j = k;
                 while (j < end && IsLetter(At(j))) ++j;
-                Word(ToLower(T.substr(k, j - k)));
+                add(AddressPartReading(T.substr(k, j - k)));
                 k = j;
             } else if (IsDigit(c)) {
                 int j = k;
                 while (j < end && IsDigit(At(j))) ++j;
-                Word(DigitRun(T.substr(k, j - k)));
+                add(DigitRun(T.substr(k, j - k)));
                 k = j;
+            } else if (c == ':' && At(k + 1) == '/' && At(k + 2) == '/') {
+                k += 3;
             } else {
-                if (c == '.') Word("nokta");
-                else if (c == '@') Word("et");
-                else if (c == '/') Word("b\xF6l\xFC");  // bölü
-                else if (c == '-') Word("tire");
-                else if (c == '_') Word("alt \xE7izgi");  // alt çizgi
+                if (c == '.') add("nokta");
+                else if (c == '@') add("et");
+                else if (c == '/') add("b\xF6l\xFC");  // bölü
+                else if (c == '-') add("tire");
+                else if (c == '_') add("alt \xE7izgi");  // alt çizgi
                 ++k;
             }
         }
         I = end;
+        std::string suffix = SuffixAt(I);
+        Word(suffix.empty() ? words : AttachSuffix(words, suffix));
     }
 
     // Whether a web or e-mail address starts here. Only a run of non-space characters can
@@ -602,13 +612,16 @@ private:
         if (I > 0 && !IsSpace(At(I - 1)) && At(I - 1) != '"' && At(I - 1) != '(' && At(I - 1) != '<') return false;
         if (I >= RunEnd) {
             int j = I;
-            while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
+            while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',' && !IsApostrophe(At(j))) ++j;
             RunEnd = j;
             while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
             RunTrimmedEnd = j;
             RunLastDot = -1;
             for (int k = j - 1; k >= I; --k)
                 if (At(k) == '.') { RunLastDot = k; break; }
+            RunLastNonDomain = I - 1;
+            for (int k = j - 1; k >= I; --k)
+                if (!IsAlnum(At(k)) && At(k) != '.' && At(k) != '-') { RunLastNonDomain = k; break; }
             RunNextAt = I;
         }
         const int j = RunTrimmedEnd;
@@ -617,8 +630,18 @@ private:
         std::string head = ToLower(T.substr(I, std::min(j - I, 8)));
         if (head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0 || head.rfind("www.", 0) == 0)
             return true;
+        // A bare domain with a known ending: "tdk.gov.tr", "ornek.com".
+        if (I > RunLastNonDomain && IsLetter(At(I)) && RunLastDot > I && IsAlnum(At(RunLastDot - 1)) &&
+            j - RunLastDot - 1 <= 4 && IsDomainEnding(ToLower(T.substr(RunLastDot + 1, j - RunLastDot - 1))))
+            return true;
         while (RunNextAt < j && (RunNextAt < I || At(RunNextAt) != '@')) ++RunNextAt;
         return RunNextAt < j && RunNextAt > I && RunLastDot > RunNextAt;
+    }
+
+    static bool IsDomainEnding(std::string_view lower) {
+        for (const char *e : {"com", "org", "net", "edu", "gov", "tr", "info", "io"})
+            if (lower == e) return true;
+        return false;
     }
 
     void ReadWord() {
@@ -657,7 +680,19 @@ private:
         std::string_view token = T.substr(I, j - I);
         const int start = I;
         I = j;
-        TSpoken spoken = ReadToken(token, dotted, start);
+        TSpoken spoken;
+        if (!dotted && At(j) == '-' && IsUpper(At(j + 1)) && IsUpper(At(start)) && j - start <= 4) {
+            // An acronym written in two parts that the table reads as one word: "AR-GE".
+            int e = j + 1;
+            while (e < N && e - j <= 5 && IsUpper(At(e))) ++e;
+            TAbbreviation whole;
+            if (!IsLetter(At(e)) && FindAbbreviation(std::string(token) + std::string(T.substr(j + 1, e - j - 1)), Kind, {}, whole)) {
+                spoken = {std::string(whole.Reading), whole.Possessive};
+                token = T.substr(start, e - start);
+                I = e;
+            }
+        }
+        if (spoken.Text.empty()) spoken = ReadToken(token, dotted, start);
         std::string suffix = SuffixAt(I);
         if (!suffix.empty() && !spoken.Text.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
                                                ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
@@ -761,7 +796,9 @@ private:
             return {LetterName((unsigned char)token[0])};
         }
         if (allUpper && token.size() > 1) {
-            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token) {
+            // A unit never reads inside a code glued to digits: "TB2" is no "terabayt iki".
+            if (const TUnit *unit = UnitAt(token);
+                unit && unit->Standalone && unit->Written == token && (unit->Subunit || !IsDigit(At(I)))) {
                 int k = I;
                 if (At(k) == ' ') ++k;
                 bool alone = start == 0 || IsSpace(At(start - 1)) || At(start - 1) == '(';  // not "Dolar/TL 34"
@@ -777,7 +814,7 @@ private:
             return {lower};
         }
         if (token.size() > 1) {
-            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token)
+            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token && !IsDigit(At(I)))
                 return {unit->Reading, unit->Possessive};
         }
         if (token.size() == 1) return {LetterName((unsigned char)token[0])};
@@ -841,7 +878,7 @@ private:
     bool LastWasOrdinal = false;
     bool LastWasNumber = false;  // the last word read is a bare number, cardinal or ordinal
     // The non-space run AddressAhead looked through last (see there).
-    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
+    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0, RunLastNonDomain = -1;
 };
 
 }  // namespace
