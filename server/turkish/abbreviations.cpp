@@ -28,6 +28,13 @@ std::size_t WordCount(std::string_view written) {
     return words;
 }
 
+// The first byte of a form with its letter case (and the dot of "ı") ignored, for the quick
+// check of TIndex::MayHave.
+unsigned char FoldedFirst(std::string_view written) {
+    const unsigned char c = ToLower((unsigned char)written[0]);
+    return c == kDotlessSmallI ? 'i' : c;
+}
+
 struct TIndex {
     // Keyed by the written form, by its lower-cased form and (rows marked "w") by its
     // any-case key; each key lists row numbers in table order. Forms of several words are
@@ -37,10 +44,19 @@ struct TIndex {
     std::map<std::string, std::vector<std::size_t>, std::less<>> AnyCase;
     std::map<std::string, std::vector<std::size_t>, std::less<>> ByFirstWord;
     std::map<std::string, std::vector<std::size_t>, std::less<>> ByLastWord;
+    // Whether any one-word form has this folded first byte and this length (up to 63): most
+    // words are ruled out here without a lookup.
+    std::vector<bool> Present = std::vector<bool>(256 * 64);
+
+    bool MayHave(std::string_view written) const {
+        return !written.empty() && written.size() < 64 && Present[FoldedFirst(written) * 64 + written.size()];
+    }
 
     TIndex() {
         for (std::size_t i = 0; i < kAbbreviationRowCount; ++i) {
             const std::string written = kAbbreviationRows[i].Written;
+            if (written.empty() || written.size() >= 64) continue;
+            Present[FoldedFirst(written) * 64 + written.size()] = true;
             if (WordCount(written) > 1) {
                 ByFirstWord[written.substr(0, written.find(' '))].push_back(i);
                 ByLastWord[written.substr(written.rfind(' ') + 1)].push_back(i);
@@ -122,6 +138,7 @@ TAbbreviationContext ContextAround(std::string_view text, std::size_t start, std
 bool FindAbbreviation(std::string_view written, int kind, const TAbbreviationContext &context,
                       TAbbreviation &found) {
     const TIndex &index = Index();
+    if (!index.MayHave(written)) return false;
     if (auto it = index.Exact.find(written);
         it != index.Exact.end() && Choose(it->second, kind, context, found))
         return true;
