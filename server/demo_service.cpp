@@ -367,6 +367,17 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
     return ogg;
 }
 
+std::string TDemoService::SpokenTextOf(const TSynthesisRequest &request) {
+    // Kept beside the audio under the digest of the text alone (speaker, volume, speed and
+    // file type 0, which no request has), so every voice of one text shares it.
+    const std::string digest = RequestDigest({request.Text, request.IsXml, 0, 0, 0, 0, false});
+    if (std::optional<std::string> spoken = shared_.Cache->Find(digest)) return *spoken;
+    std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
+    TSpeechSynthesiser::CheckSpeakable(spoken);
+    shared_.Cache->Store(digest, spoken);
+    return spoken;
+}
+
 int TDemoService::HungUp() {
     result_ = "cancelled: the client hung up";
     return SOAP_EOF;
@@ -468,8 +479,7 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
             return SenderFault("The text is too long: " + std::to_string(request.Text.size()) +
                                " bytes, at most " + std::to_string(MaxTextBytes));
         TSpeechSynthesiser::CheckOffered(request);
-        const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
-        TSpeechSynthesiser::CheckSpeakable(spoken);
+        const std::string spoken = SpokenTextOf(request);
         // The answer names the files; each is made when it is fetched (its identifier holds
         // its whole request), so the answer comes at once. A sentence with more to say than
         // one item holds is answered as pieces, each its words as spoken. The first (or
