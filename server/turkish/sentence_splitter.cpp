@@ -93,7 +93,9 @@ public:
     }
 
 private:
-    unsigned char At(int i) const { return (unsigned char)Text[i]; }
+    // The byte at i; 0 outside the text, so a look one past a number at the text's end
+    // ("... 34") reads nothing.
+    unsigned char At(int i) const { return i >= 0 && i < Size ? (unsigned char)Text[i] : 0; }
 
     // Whether the line that `end` is on starts with a dotted section number ("3.2. Yöntem"):
     // such a heading ends at its line break.
