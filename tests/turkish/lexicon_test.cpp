@@ -40,7 +40,9 @@ TEST(Lexicon, LegalReferencesOnlyBeforeTheirNumber) {
         {"docket and decision", "E. 2023/145 K. 2024/12", "esas iki bin yirmi üç bölü yüz kırk beş karar iki bin yirmi dört bölü on iki"},
         {"an initial stays an initial", "E. Yılmaz ve K. Demir", "e yılmaz ve ke demir"},
         {"a metre stays a metre", "Boyu 5 m. kadar", "boyu beş metre kadar"},
+        {"a metre before a number", "Boyu 1 m. 80 cm", "boyu bir metre seksen santimetre"},
     });
+    Check({{"in an address a floor and a flat", "Gül Sok. No. 5 K. 3 D. 7", "gül sokağı numara beş kat üç daire yedi"}}, 1);
 }
 
 TEST(Lexicon, RecipesAndReferencesAfterTheirNumber) {
