@@ -688,11 +688,13 @@ private:
         I = j;
         TSpoken spoken;
         if (!dotted && At(j) == '-' && IsUpper(At(j + 1)) && IsUpper(At(start)) && j - start <= 4) {
-            // An acronym written in two parts that the table reads as one word: "AR-GE".
+            // An acronym written in two parts that the table reads as one word: "AR-GE",
+            // "Ar-Ge".
             int e = j + 1;
-            while (e < N && e - j <= 5 && IsUpper(At(e))) ++e;
+            while (e < N && e - j <= 5 && IsLetter(At(e))) ++e;
             TAbbreviation whole;
-            if (!IsLetter(At(e)) && FindAbbreviation(std::string(token) + std::string(T.substr(j + 1, e - j - 1)), Kind, {}, whole)) {
+            if (!IsLetter(At(e)) &&
+                FindAbbreviation(ToUpper(std::string(token) + std::string(T.substr(j + 1, e - j - 1))), Kind, {}, whole)) {
                 spoken = {std::string(whole.Reading), whole.Possessive};
                 token = T.substr(start, e - start);
                 I = e;

@@ -39,6 +39,8 @@ TEST(Lexicon, LegalReferencesOnlyBeforeTheirNumber) {
         {"article and paragraph", "TCK m. 86 f. 2 b. 3", "te ce ke madde seksen altı fıkra iki bent üç"},
         {"docket and decision", "E. 2023/145 K. 2024/12", "esas iki bin yirmi üç bölü yüz kırk beş karar iki bin yirmi dört bölü on iki"},
         {"an initial stays an initial", "E. Yılmaz ve K. Demir", "e yılmaz ve ke demir"},
+        {"chambers after their number", "Yargıtay 9. HD'nin ve 12. CD, HGK", "yargıtay dokuzuncu hukuk dairesinin ve on ikinci ceza dairesi, hukuk genel kurulu"},
+        {"elsewhere the letters", "HD kalite", "he de kalite"},
         {"a metre stays a metre", "Boyu 5 m. kadar", "boyu beş metre kadar"},
         {"a metre before a number", "Boyu 1 m. 80 cm", "boyu bir metre seksen santimetre"},
     });
