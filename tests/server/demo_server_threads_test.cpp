@@ -153,13 +153,23 @@ TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
         EXPECT_GT(client.LoadSynthesisedFile(one.Get(0)->Data, one.Get(0)->FileId.Text()), 1000);
         EXPECT_EQ(maker.Made(), size_t(1));
 
+        // A sentence with a clause boundary: two parts, cut from one speech.
+        TDemoAudios parts;
+        client.SynthesiseSentence("Sahilde yürüdük, martılar uçuyordu."_cp, 0, 1, 10, 10, 1, parts);
+        ASSERT_EQ(parts.Count(), 2);
+        EXPECT_EQ(maker.Made(), size_t(1));
+        for (int i = 0; i < 2; ++i)
+            EXPECT_GT(client.LoadSynthesisedFile(parts.Get(i)->Data, parts.Get(i)->FileId.Text()), 1000);
+        EXPECT_EQ(maker.Made(), size_t(3));
+        EXPECT_EQ(maker.SpokenForParts(), size_t(1)) << "the second part was spoken again";
+
         // A list of numbers with no full stop: far more than one item says.
         std::string list;
         for (int i = 0; i < 300; ++i) list += std::to_string(1000 + i * 37) + ", ";
         TDemoAudios pieces;
         client.SynthesiseSentence(list.c_str(), 0, 1, 10, 10, 1, pieces);
         ASSERT_GT(pieces.Count(), 1);
-        EXPECT_EQ(maker.Made(), size_t(1));
+        EXPECT_EQ(maker.Made(), size_t(3));
         std::string said;
         for (int i = 0; i < pieces.Count(); ++i) {
             said += (said.empty() ? "" : " ") + std::string(pieces.Get(i)->SpokenText.View());
@@ -169,7 +179,7 @@ TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
         whole.Text = list;
         EXPECT_EQ(said, TSpeechSynthesiser::SpokenTextOf(whole));
         // Each piece made once, whether ahead or when fetched.
-        EXPECT_EQ(maker.Made(), size_t(1 + pieces.Count()));
+        EXPECT_EQ(maker.Made(), size_t(3 + pieces.Count()));
     } catch (const TCustomException &e) {
         failure = e.Message();
     }
