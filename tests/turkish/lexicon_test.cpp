@@ -39,8 +39,13 @@ TEST(Lexicon, LegalReferencesOnlyBeforeTheirNumber) {
         {"article and paragraph", "TCK m. 86 f. 2 b. 3", "te ce ke madde seksen altı fıkra iki bent üç"},
         {"docket and decision", "E. 2023/145 K. 2024/12", "esas iki bin yirmi üç bölü yüz kırk beş karar iki bin yirmi dört bölü on iki"},
         {"an initial stays an initial", "E. Yılmaz ve K. Demir", "e yılmaz ve ke demir"},
+        {"chambers after their number", "Yargıtay 9. HD'nin ve 12. CD, HGK", "yargıtay dokuzuncu hukuk dairesinin ve on ikinci ceza dairesi, hukuk genel kurulu"},
+        {"elsewhere the letters", "HD kalite", "he de kalite"},
+        {"figures and tables", "Şek. 3'te ve Tab. 2", "şekil üçte ve tablo iki"},
         {"a metre stays a metre", "Boyu 5 m. kadar", "boyu beş metre kadar"},
+        {"a metre before a number", "Boyu 1 m. 80 cm", "boyu bir metre seksen santimetre"},
     });
+    Check({{"in an address a floor and a flat", "Gül Sok. No. 5 K. 3 D. 7", "gül sokağı numara beş kat üç daire yedi"}}, 1);
 }
 
 TEST(Lexicon, RecipesAndReferencesAfterTheirNumber) {
@@ -96,6 +101,7 @@ TEST(Lexicon, TheSplitterHonoursTheContext) {
         {"Boyu 5 m. Sonra büyüdü.", {"Boyu 5 m.", "Sonra büyüdü."}},
         {"Bir ad. Sonra başka.", {"Bir ad.", "Sonra başka."}},
         {"St. Petersburg güzel.", {"St. Petersburg güzel."}},
+        {"Bkz. Şek. 3 ve Tab. 2.", {"Bkz. Şek. 3 ve Tab. 2."}},
     };
     for (const auto &[text, sentences] : cases) EXPECT_EQ(Split(text), sentences) << text;
 }
