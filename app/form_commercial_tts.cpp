@@ -108,6 +108,23 @@ bool TFormCommercialTTS::OnInitDialog() {
             keptText_ = *kept;
         }
         UpdateWordCount();
+        TextBox.SetFocus();
+        // The window's own keys, before the dialog's (bound last, so asked first): Ctrl+Enter
+        // and F5 read or stop as the Read button does; Escape stops a reading, and only
+        // closes the window (the dialog's Escape) when nothing is read.
+        Dialog()->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent &e) {
+            const int key = e.GetKeyCode();
+            const bool enter = key == WXK_RETURN || key == WXK_NUMPAD_ENTER;
+            if ((enter && e.ControlDown()) || (key == WXK_F5 && !e.HasAnyModifiers())) {
+                if (ReadButton.HasWindow() && ReadButton.Window()->IsEnabled()) ReadClicked();
+                return;
+            }
+            if (key == WXK_ESCAPE && (ReadingRuns() || WaveOut.Paused())) {
+                Guarded([this] { StopAndClose(); });
+                return;
+            }
+            e.Skip();
+        });
     });
 }
 
