@@ -221,7 +221,10 @@ void TFormCommercialTTS::SwitchLanguage() {
     if (!switched) return;  // the language stays and the program runs on
     InterfaceIsEnglish = !InterfaceIsEnglish;
     ShowMessageBox(MainFormTexts::RestartToApply(InterfaceIsEnglish), MB_OK);
-    EndProcessNow(0);
+    // The program comes back in the new language with the text as it was.
+    KeepText();
+    StopReading();
+    RestartProcessNow();
 }
 
 void TFormCommercialTTS::SetSpeedPosition(int32_t position) {

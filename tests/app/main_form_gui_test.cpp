@@ -227,7 +227,8 @@ struct ProcessEnded {
     int code;
 };
 
-TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndEndsTheProgram) {
+// The program then starts again in the new language, with the text as it was.
+TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndRestartsTheProgram) {
     struct Case {
         bool english;
         int32_t written;
@@ -242,13 +243,16 @@ TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndEndsThePr
         if (c.english) WriteInterfaceIsEnglish(1);
         MessageBoxRecorder boxes;
         auto form = OpenForm(false);
-        int code = -1;
+        form->TextBox.Ctrl()->ChangeValue(wxString::FromUTF8("Yarım kalan metin."));
+        form->TextBox.Ctrl()->AppendText(" Son.");  // a change the timer had no time to keep
+        int code = 0;
         try {
             form->SwitchLanguage();
         } catch (const ProcessEnded &ended) {
             code = ended.code;
         }
-        EXPECT_EQ(code, 0);
+        EXPECT_EQ(code, ProcessRestartCode);
+        EXPECT_EQ(TempConfigHome::ReadFile(KeptTextPath()), "Yarım kalan metin. Son.");
         EXPECT_EQ(ReadInterfaceIsEnglish(), c.written);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
     }
