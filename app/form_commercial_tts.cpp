@@ -78,13 +78,18 @@ bool TFormCommercialTTS::OnInitDialog() {
     if (!TForm::OnInitDialog()) return false;
     return Guarded([this] {
         // The status bar: the word count in the first part, the second empty, the third
-        // from 100 to 200 pixels.
+        // from 100 to 200 pixels; the rest of the bar holds notes (a paste cut at the limit).
         StatusBar.Create(Dialog());
-        StatusBar.SetParts({100, 100, 200});
+        StatusBar.SetParts({100, 100, 200, -1});
         SetTimer(BlinkTimerId, BlinkPeriodMs);
         ContinueButton.SetWidth(ContinueButtonWidth);
         SpeedPopup.Create();
-        LimitTypedText(TextBox.Ctrl(), TextLimit);
+        LimitTypedText(TextBox.Ctrl(), TextLimit, [this](int32_t pasted, int32_t dropped) {
+            if (StatusBar.HasWindow())
+                StatusBar.SetText(NotePart, MainFormTexts::PasteCut(InterfaceIsEnglish, pasted - dropped, dropped,
+                                                             TextLimit)
+                                         .c_str());
+        });
 
         AddAnchor(StatusBar, true, false, true, true);
         AddAnchor(XmlMenuButton, false, true, true, false);

@@ -9,6 +9,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
@@ -281,6 +283,23 @@ TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     sqlite3_close(db);
     EXPECT_EQ(ReadInterfaceIsEnglish(), 0);
     SetProcessEndHandler(std::move(previous));
+}
+
+// A paste that passes the limit keeps its whole words that fit and says what was left out.
+TEST_F(MainFormTest, APasteOverTheLimitIsCutAfterAWholeWordAndTheStatusBarSaysSo) {
+    auto form = OpenForm();
+    wxTextCtrl *text = form->TextBox.Ctrl();
+    const wxString before(wxUniChar('a'), 4090);
+    text->ChangeValue(before);
+    text->SetInsertionPointEnd();
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(" bir iki üç")));
+    wxTheClipboard->Close();
+    text->Paste();
+    ASSERT_TRUE(PumpUntil([&] { return text->GetValue() != before; }, 3)) << "nothing was pasted";
+    EXPECT_EQ(text->GetValue(), before + " bir ");
+    EXPECT_EQ(std::string(form->StatusBar.GetText(TFormCommercialTTS::NotePart).View()),
+              "5 karakter yapıştırıldı; 6 karakter sığmadı (sınır 4096)"_cp);
 }
 
 TEST_F(MainFormTest, TheTextBoxTakesNoMoreThan4096TypedCharacters) {
