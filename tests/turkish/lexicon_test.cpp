@@ -42,6 +42,7 @@ TEST(Lexicon, LegalReferencesOnlyBeforeTheirNumber) {
         {"chambers after their number", "Yargıtay 9. HD'nin ve 12. CD, HGK", "yargıtay dokuzuncu hukuk dairesinin ve on ikinci ceza dairesi, hukuk genel kurulu"},
         {"elsewhere the letters", "HD kalite", "he de kalite"},
         {"figures and tables", "Şek. 3'te ve Tab. 2", "şekil üçte ve tablo iki"},
+        {"numbered law, and a page", "4857 s. İş Kanunu, s. 45", "dört bin sekiz yüz elli yedi sayılı iş kanunu, sayfa kırk beş"},
         {"a metre stays a metre", "Boyu 5 m. kadar", "boyu beş metre kadar"},
         {"a metre before a number", "Boyu 1 m. 80 cm", "boyu bir metre seksen santimetre"},
     });
@@ -68,7 +69,7 @@ TEST(Lexicon, OfficesAndCommercialTitles) {
          "dayanıklı tüketim malları taahhüt dağıtım konfeksiyon pazarlama sistemleri limited şirketi."},
         {"Turkish joint-stock and cooperative", "T.A.Ş. ve S.S. Koop.'na", "türk anonim şirketi ve sınırlı sorumlu kooperatifine"},
         {"professions and box", "SMMM Ali, Diş Hek. Veli, PK 12", "serbest muhasebeci mali müşavir ali, diş hekimi veli, posta kutusu on iki"},
-        {"numbered", "5 No.lu daire, 7 nolu oda", "beş numaralı daire, yedi numaralı oda"},
+        {"numbered", "5 No.lu daire, 7 nolu oda, 12 no.lu", "beş numaralı daire, yedi numaralı oda, on iki numaralı"},
         {"saint before a place", "St. Petersburg'a", "sent petersburga"},
     });
 }
