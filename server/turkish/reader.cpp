@@ -232,14 +232,16 @@ private:
         }
     }
 
-    // Whether a word that looks abbreviated ends at `end`: one to three letters, or up to six
-    // without a vowel ("Şek", "xyz", "mrk").
+    // Whether a word that looks abbreviated ends at `end`: one to three letters with a capital
+    // first ("Şek", "Ysf"), or up to six without a vowel ("xyz", "mrk"). A short word in lower
+    // case with a vowel ("ya", "git") may end a sentence written without capitals.
     bool ShortWordBefore(int end) const {
         int b = end;
         bool vowel = false;
         while (b > 0 && end - b <= 6 && IsLetter(At(b - 1))) vowel |= IsVowel(At(--b));
         const int letters = end - b;
-        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' && (letters <= 3 || (!vowel && letters <= 6));
+        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' &&
+               ((letters <= 3 && IsUpper(At(b))) || (!vowel && letters <= 6));
     }
 
     // ---- numbers ----

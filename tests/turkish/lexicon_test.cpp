@@ -90,6 +90,7 @@ TEST(Lexicon, AnUnknownAbbreviationKeepsNoPeriodInsideTheSentence) {
         {"unknown, lower case follows", "Şek. bakınız ve xyz. deneme", "şek bakınız ve xyz deneme"},
         {"a sentence end is kept", "Bitti. Sonra", "bitti. sonra"},
         {"a long word's period is kept", "geldim. sonra", "geldim. sonra"},
+        {"so is a short word's in lower case", "yorgunum ya. tmm", "yorgunum ya. tamam"},
     });
 }
 
