@@ -72,6 +72,9 @@ TEST(Lexicon, OfficesAndCommercialTitles) {
         {"numbered", "5 No.lu daire, 7 nolu oda, 12 no.lu", "beş numaralı daire, yedi numaralı oda, on iki numaralı"},
         {"saint before a place", "St. Petersburg'a", "sent petersburga"},
     });
+    Check({{"a commercial title", "XYZ İnş. Taah. Day. Tük. Mal. Paz. A.Ş.",
+            "iks ye ze inşaat taahhüt dayanıklı tüketim malları pazarlama anonim şirketi"}},
+          2);
 }
 
 TEST(Lexicon, ShorthandAndForeignNames) {
