@@ -368,6 +368,13 @@ private:
             n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             return n;
         }
+        // A season of two years ("2024/25", "2024/2025"): both years, no fraction or "bölü".
+        if (separators == "/" && groups[0].size() == 4 && (groups[1].size() == 2 || groups[1].size() == 4) &&
+            (groups[0].substr(0, 2) == "19" || groups[0].substr(0, 2) == "20") &&
+            (Value(groups[0]) + 1) % int(groups[1].size() == 2 ? 100 : 10000) == Value(groups[1])) {
+            n.Words = DigitRun(groups[0]) + " " + DigitRun(groups[1]);
+            return n;
+        }
         // "7/24", every hour of every day, is said as two numbers.
         if (separators == "/" && groups[0] == "7" && groups[1] == "24") {
             n.Words = "yedi yirmi d\xF6rt";  // dört
