@@ -126,6 +126,9 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
         return TNumberPeriod::SentenceEnd;
     }
 
+    // "... 6789 01. Vergi": a number written with a leading zero is a code, never an ordinal.
+    if (at(start) == '0' && period - start > 1) return TNumberPeriod::SentenceEnd;
+
     // What is written right before the number.
     const unsigned char before = at(start - 1);
     if (before == ',' && IsDigit(at(start - 2))) return TNumberPeriod::SentenceEnd;  // "3,5."
