@@ -456,6 +456,25 @@ private:
                 case TNumberPeriod::SentenceEnd: break;
             }
         }
+        if (!currencyBefore && !ordinal && n.Plain && At(I) == ' ' && IsLower(At(I + 1))) {
+            // "5 inci madde", the ordinal ending written apart as in legal texts.
+            int e = I + 1;
+            while (e < N && e - I <= 5 && IsLetter(At(e))) ++e;
+            const std::string ending = ToLower(T.substr(I + 1, e - I - 1));
+            if (!IsLetter(At(e)) && OrdinalEndingLength(ending) == ending.size()) {
+                words = Ordinal(words);
+                ordinal = true;
+                I = e;
+            }
+        }
+        if (!currencyBefore && !ordinal && n.FractionOf.empty() && At(I) == '.' && At(I + 1) == ' ' &&
+            IsLower(At(I + 2)) && T.substr(start, I - start).find('/') != std::string_view::npos &&
+            T.substr(start, I - start).find_first_not_of("0123456789/") == std::string_view::npos) {
+            // "53/1. maddesi": the last number is the ordinal ("elli üç bölü birinci").
+            words = Ordinal(words);
+            ordinal = true;
+            ++I;
+        }
         std::string percent;
         if (!currencyBefore && !ordinal) ReadAfterNumber(start, n, words, percent);
         std::string suffix = SuffixAt(I);
