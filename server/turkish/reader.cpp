@@ -395,6 +395,11 @@ private:
                 fraction = denominator.size() <= 3 || (denominator.size() <= 12 &&
                                                       denominator.find_first_not_of('0', 1) == std::string::npos);
             }
+            // A numerator of one digit ("3/4"), or a share of a power of ten ("15/100"):
+            // "50/60 Hz" and "12/24" are two numbers.
+            const bool round = denominator.size() > 1 && denominator[0] == '1' &&
+                               denominator.find_first_not_of('0', 1) == std::string::npos;
+            fraction = fraction && (groups[0].size() == 1 || round);
             std::uint64_t numerator = 0, below = 0;
             if (fraction && DigitValue(groups[0], numerator) && DigitValue(denominator, below) && numerator < below) {
                 n.FractionOf = AttachSuffix(DigitRun(denominator), "de");
