@@ -391,8 +391,9 @@ private:
                 fraction = groups[1].size() <= 3 && g <= 5;
                 for (std::size_t k = 2; k < g && fraction; ++k) fraction = groups[k].size() == 3, denominator += groups[k];
             } else {
-                // Up to three digits, or a round number ("1/1000").
-                fraction = denominator.size() <= 3 || (denominator.size() <= 12 &&
+                // Up to two digits, or a round number ("1/100", "1/5000"): "8/256 GB" is two
+                // numbers.
+                fraction = denominator.size() <= 2 || (denominator.size() <= 12 &&
                                                       denominator.find_first_not_of('0', 1) == std::string::npos);
             }
             // A numerator of one digit ("3/4"), or a share of a power of ten ("15/100"):
