@@ -142,8 +142,9 @@ TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
 
 // Symbols without a Windows-1254 byte are dropped and letters of other scripts left out as
 // blanks, with a warning that counts them: never "?", which the speech reads as a question.
-// The HTTP download library is loaded only to look the server up on the web: a reading
-// from a named server starts without it (the dynamic loader's own account of what it loads).
+// The HTTP download library is loaded only to look the server up on the web, and the sound
+// library only to play: a reading from a named server into a file starts without either
+// (the dynamic loader's own account of what it loads).
 TEST_F(NarreloSayTest, AReadingFromANamedServerNeverLoadsTheDownloadLibrary) {
     server.AddReply(LoginReply("c1", "s1"));
     server.AddReply(SentencesReply({"Bir."}));
@@ -161,6 +162,7 @@ TEST_F(NarreloSayTest, AReadingFromANamedServerNeverLoadsTheDownloadLibrary) {
             loaded += TChildProcess::Read(entry.path().string());
     ASSERT_NE(loaded.find("libvorbis"), std::string::npos) << "no account of the loaded libraries";
     EXPECT_EQ(loaded.find("libcurl"), std::string::npos);
+    EXPECT_EQ(loaded.find("libSDL2"), std::string::npos);
 }
 
 TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
