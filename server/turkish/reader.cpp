@@ -232,14 +232,16 @@ private:
         }
     }
 
-    // Whether a word that looks abbreviated ends at `end`: one to three letters, or up to six
-    // without a vowel ("Şek", "xyz", "mrk").
+    // Whether a word that looks abbreviated ends at `end`: one to three letters with a capital
+    // first ("Şek", "Ysf"), or up to six without a vowel ("xyz", "mrk"). A short word in lower
+    // case with a vowel ("ya", "git") may end a sentence written without capitals.
     bool ShortWordBefore(int end) const {
         int b = end;
         bool vowel = false;
         while (b > 0 && end - b <= 6 && IsLetter(At(b - 1))) vowel |= IsVowel(At(--b));
         const int letters = end - b;
-        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' && (letters <= 3 || (!vowel && letters <= 6));
+        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' &&
+               ((letters <= 3 && IsUpper(At(b))) || (!vowel && letters <= 6));
     }
 
     // ---- numbers ----
@@ -557,10 +559,16 @@ private:
         } else {
             words += std::string(" ") + unit->Reading;
         }
-        // "10 dk. sonra": the period of a unit's abbreviation is no full stop.
-        if (At(k) == '.' && k + 1 < N && NextLetterAt(k + 1) >= 0 &&
-            IsAbbreviation(std::string(unit->Written) + ".") && IsLower(At(NextLetterAt(k + 1))))
-            ++k;
+        // "10 dk. sonra", "1 m. 80 cm": the period of a unit's abbreviation is no full stop
+        // before a lower-case word or (where the table has the form) a number.
+        if (At(k) == '.' && k + 1 < N) {
+            const std::string written = std::string(unit->Written) + ".";
+            const int unitStart = k - int(std::string_view(unit->Written).size());
+            const TAbbreviationContext context = ContextAround(T, std::size_t(unitStart), std::size_t(k + 1));
+            if ((NextLetterAt(k + 1) >= 0 && IsAbbreviation(written) && IsLower(At(NextLetterAt(k + 1)))) ||
+                (context.NumberAfter && IsAbbreviation(written, context)))
+                ++k;
+        }
         std::string suffix = SuffixAt(k);
         if (!suffix.empty()) words = AttachSuffix(words, suffix, possessive);
         I = k;
@@ -682,11 +690,13 @@ private:
         I = j;
         TSpoken spoken;
         if (!dotted && At(j) == '-' && IsUpper(At(j + 1)) && IsUpper(At(start)) && j - start <= 4) {
-            // An acronym written in two parts that the table reads as one word: "AR-GE".
+            // An acronym written in two parts that the table reads as one word: "AR-GE",
+            // "Ar-Ge".
             int e = j + 1;
-            while (e < N && e - j <= 5 && IsUpper(At(e))) ++e;
+            while (e < N && e - j <= 5 && IsLetter(At(e))) ++e;
             TAbbreviation whole;
-            if (!IsLetter(At(e)) && FindAbbreviation(std::string(token) + std::string(T.substr(j + 1, e - j - 1)), Kind, {}, whole)) {
+            if (!IsLetter(At(e)) &&
+                FindAbbreviation(ToUpper(std::string(token) + std::string(T.substr(j + 1, e - j - 1))), Kind, {}, whole)) {
                 spoken = {std::string(whole.Reading), whole.Possessive};
                 token = T.substr(start, e - start);
                 I = e;

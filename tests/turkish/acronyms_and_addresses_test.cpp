@@ -25,7 +25,7 @@ void Check(const std::vector<Case> &cases) {
 TEST(AcronymsAndAddresses, AcronymsAreSpelledOrSaidAsWords) {
     Check({
         {"said as words", "TOGG, ARGE ve ISO 9001", "tog, arge ve iso dokuz bin bir"},
-        {"written in two parts", "AR-GE'ye", "argeye"},
+        {"written in two parts", "AR-GE'ye ve Ar-Ge", "argeye ve arge"},
         {"a name of its own", "MR çekildi", "emar çekildi"},
         {"spelled, as before", "TBMM, MEB ve CHP", "te be me me, me e be ve ce he pe"},
         {"two parts not in the table", "AB-ABD", "a be a be de"},

@@ -29,6 +29,7 @@ TEST(UnitsAndSigns, MeasuresOfVolumeSoundEnergyAndPressure) {
         {"calories", "250 kcal ve 90 kal", "iki yüz elli kilokalori ve doksan kalori"},
         {"pressure", "2,2 bar, 1013 hPa, 120 mmHg, 1 atm", "iki virgül iki bar, bin on üç hektopaskal, yüz yirmi milimetre cıva, bir atmosfer"},
         {"a unit's word needs its number", "bar ve kal dedi", "bar ve kal dedi"},
+        {"medical", "110 mg/dl, 50 µg, 5,5 mmol/L", "yüz on miligram desilitre, elli mikrogram, beş virgül beş milimol litre"},
     });
 }
 
