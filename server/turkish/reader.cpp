@@ -368,6 +368,13 @@ private:
             n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             return n;
         }
+        // A season of two years ("2024/25", "2024/2025"): both years, no fraction or "bölü".
+        if (separators == "/" && groups[0].size() == 4 && (groups[1].size() == 2 || groups[1].size() == 4) &&
+            (groups[0].substr(0, 2) == "19" || groups[0].substr(0, 2) == "20") &&
+            (Value(groups[0]) + 1) % int(groups[1].size() == 2 ? 100 : 10000) == Value(groups[1])) {
+            n.Words = DigitRun(groups[0]) + " " + DigitRun(groups[1]);
+            return n;
+        }
         // "7/24", every hour of every day, is said as two numbers.
         if (separators == "/" && groups[0] == "7" && groups[1] == "24") {
             n.Words = "yedi yirmi d\xF6rt";  // dört
@@ -448,6 +455,25 @@ private:
                 case TNumberPeriod::SectionHeading: ++I; break;
                 case TNumberPeriod::SentenceEnd: break;
             }
+        }
+        if (!currencyBefore && !ordinal && n.Plain && At(I) == ' ' && IsLower(At(I + 1))) {
+            // "5 inci madde", the ordinal ending written apart as in legal texts.
+            int e = I + 1;
+            while (e < N && e - I <= 5 && IsLetter(At(e))) ++e;
+            const std::string ending = ToLower(T.substr(I + 1, e - I - 1));
+            if (!IsLetter(At(e)) && OrdinalEndingLength(ending) == ending.size()) {
+                words = Ordinal(words);
+                ordinal = true;
+                I = e;
+            }
+        }
+        if (!currencyBefore && !ordinal && n.FractionOf.empty() && At(I) == '.' && At(I + 1) == ' ' &&
+            IsLower(At(I + 2)) && T.substr(start, I - start).find('/') != std::string_view::npos &&
+            T.substr(start, I - start).find_first_not_of("0123456789/") == std::string_view::npos) {
+            // "53/1. maddesi": the last number is the ordinal ("elli üç bölü birinci").
+            words = Ordinal(words);
+            ordinal = true;
+            ++I;
         }
         std::string percent;
         if (!currencyBefore && !ordinal) ReadAfterNumber(start, n, words, percent);

@@ -45,6 +45,9 @@ TEST(Lexicon, LegalReferencesOnlyBeforeTheirNumber) {
         {"numbered law, and a page", "4857 s. İş Kanunu, s. 45", "dört bin sekiz yüz elli yedi sayılı iş kanunu, sayfa kırk beş"},
         {"a metre stays a metre", "Boyu 5 m. kadar", "boyu beş metre kadar"},
         {"a metre before a number", "Boyu 1 m. 80 cm", "boyu bir metre seksen santimetre"},
+        {"ordinal ending written apart", "5 inci maddesinin 3 üncü fıkrası", "beşinci maddesinin üçüncü fıkrası"},
+        {"ordinal after a slash", "TCK'nın 53/1. maddesi", "te ce kenin elli üç bölü birinci maddesi"},
+        {"an article's number ends the sentence", "B.K. m. 49. HMK", "be ke madde kırk dokuz. he me ke"},
     });
     Check({{"in an address a floor and a flat", "Gül Sok. No. 5 K. 3 D. 7", "gül sokağı numara beş kat üç daire yedi"}}, 1);
 }
@@ -107,6 +110,8 @@ TEST(Lexicon, TheSplitterHonoursTheContext) {
         {"Bir ad. Sonra başka.", {"Bir ad.", "Sonra başka."}},
         {"St. Petersburg güzel.", {"St. Petersburg güzel."}},
         {"Bkz. Şek. 3 ve Tab. 2.", {"Bkz. Şek. 3 ve Tab. 2."}},
+        {"B.K. m. 49. HMK uygulanır.", {"B.K. m. 49.", "HMK uygulanır."}},
+        {"Bkz. s. 12. Sonra bak.", {"Bkz. s. 12.", "Sonra bak."}},
     };
     for (const auto &[text, sentences] : cases) EXPECT_EQ(Split(text), sentences) << text;
 }

@@ -83,6 +83,8 @@ TEST(UnitsAndSigns, Fractions) {
         {"mixed numbers", "2 1/2 saat ve 1 3/4 kg", "iki buçuk saat ve bir tam dörtte üç kilogram"},
         {"vulgar fractions", "2½ bardak, 1 ¼ saat, ½ ekmek, ¼ ve ¾", "iki buçuk bardak, bir tam dörtte bir saat, yarım ekmek, çeyrek ve dörtte üç"},
         {"all day, every day", "7/24 açık", "yedi yirmi dört açık"},
+        {"a season of two years", "2024/25 ve 1999/2000 sezonları", "iki bin yirmi dört yirmi beş ve bin dokuz yüz doksan dokuz iki bin sezonları"},
+        {"years not in a row are no season", "2021/23", "iki bin yirmi bir bölü yirmi üç"},
         {"numerator above the denominator", "12/3", "on iki bölü üç"},
     });
     Check({{"address keeps bölü", "No: 1/2", "numara bir bölü iki"}}, 1);
