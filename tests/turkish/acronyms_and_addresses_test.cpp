@@ -27,6 +27,7 @@ TEST(AcronymsAndAddresses, AcronymsAreSpelledOrSaidAsWords) {
         {"said as words", "TOGG, ARGE ve ISO 9001", "tog, arge ve iso dokuz bin bir"},
         {"written in two parts", "AR-GE'ye ve Ar-Ge", "argeye ve arge"},
         {"a name of its own", "MR çekildi", "emar çekildi"},
+        {"said with a dotted i", "IBAN numarası", "iban numarası"},
         {"spelled, as before", "TBMM, MEB ve CHP", "te be me me, me e be ve ce he pe"},
         {"two parts not in the table", "AB-ABD", "a be a be de"},
     });
