@@ -797,8 +797,9 @@ private:
         if (dotted) return ReadDotted(token);
 
         std::string lower = ToLower(token);
-        // "No: 5", and in addresses "K: 3", "D: 5", "No 5".
-        if (Kind == 1 || lower == "no") {
+        // "No: 5", and in addresses "K: 3", "D: 5", "No 5"; in running text "K: 3" and "D: 5"
+        // right after a number ("No: 185 K: 5").
+        if (Kind == 1 || lower == "no" || (LastWasNumber && (lower == "k" || lower == "d"))) {
             int k = I;
             bool colon = At(k) == ':' || At(k) == '.';
             if (colon) ++k;
