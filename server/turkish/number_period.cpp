@@ -152,6 +152,8 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
     // What follows the period.
     const unsigned char after = at(period + 1);
     if (after == ',' || after == '\'' || after == 0x92) return TNumberPeriod::Ordinal;  // "2., 3.", "1.'si"
+    // A word glued to the period ("2.Yarı", "3.lük"): a short number is its ordinal.
+    if (IsLetter(after) && IsLetter(at(period + 2)) && groups == 1 && firstGroup <= 3) return TNumberPeriod::Ordinal;
     if (!IsSpace(after)) return TNumberPeriod::SentenceEnd;
     int next = period + 1;
     while (next < size && IsSpace(at(next))) ++next;
@@ -169,6 +171,8 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
     // Streets are numbered by ordinals of any size: "10345. Sk.", "1453. Sokak".
     if (!grouped && NamesAStreet(nextWord)) return TNumberPeriod::Ordinal;
     if (grouped || (groups == 1 && firstGroup > 3)) return TNumberPeriod::SentenceEnd;  // "12.000.", "1923."
+    // "... 0850 123 45 67. Fenerbahçe": the last group of numbers written apart.
+    if (at(start - 1) == ' ' && IsDigit(at(start - 2))) return TNumberPeriod::SentenceEnd;
     const std::string_view written = WordBefore(text, start);
     const std::string previous = ToLower(written);
     if (CountsBefore(previous)) return TNumberPeriod::SentenceEnd;

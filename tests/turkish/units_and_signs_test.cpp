@@ -86,6 +86,8 @@ TEST(UnitsAndSigns, Fractions) {
         {"a season of two years", "2024/25 ve 1999/2000 sezonları", "iki bin yirmi dört yirmi beş ve bin dokuz yüz doksan dokuz iki bin sezonları"},
         {"years not in a row are no season", "2021/23", "iki bin yirmi bir bölü yirmi üç"},
         {"numerator above the denominator", "12/3", "on iki bölü üç"},
+        {"two numbers, no fraction", "50/60 Hz, 12/24 ve 8/256 GB", "elli bölü altmış hertz, on iki bölü yirmi dört ve sekiz bölü iki yüz elli altı gigabayt"},
+        {"a share of a round number", "15/100", "yüzde on beş"},
     });
     Check({{"address keeps bölü", "No: 1/2", "numara bir bölü iki"}}, 1);
 }
