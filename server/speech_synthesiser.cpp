@@ -198,17 +198,26 @@ size_t TSpeechSynthesiser::CutBefore(const TSpeech &speech, int32_t offset) {
     std::vector<uint64_t> sums(high - low + 1, 0);
     for (size_t i = low; i < high; ++i)
         sums[i - low + 1] = sums[i - low] + uint64_t(std::abs(int(samples[i])));
-    size_t best = last;
+    // The latest silent point (every sample within 2 ms near zero on average), so two
+    // syntheses of one sentence, which differ in their faintest sounds, cut a pause at the
+    // same place; else the quietest point, the latest of equals.
+    constexpr uint64_t Silent = 4 * 2 * Half;
+    size_t best = last, quietestAt = last;
+    bool silent = false;
     uint64_t quietest = UINT64_MAX;
     for (size_t at = first; at <= last; ++at) {
         const size_t a = std::max(low, at > Half ? at - Half : 0), b = std::min(high, at + Half);
         const uint64_t around = sums[b - low] - sums[a - low];
+        if (around <= Silent) {
+            best = at;
+            silent = true;
+        }
         if (around <= quietest) {
             quietest = around;
-            best = at;
+            quietestAt = at;
         }
     }
-    return best;
+    return silent ? best : quietestAt;
 }
 
 int32_t TSpeechSynthesiser::FirstPartEnd(const std::string &spoken) {

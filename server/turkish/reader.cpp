@@ -122,7 +122,10 @@ private:
     void Mark(std::string_view m) {
         while (!Out.empty() && Out.back() == ' ') Out.pop_back();
         if (Out.empty()) return;
-        if (m == "," && Out.back() == ',') return;
+        // A dash or comma after a mark that already pauses ("dedi. — Eve") adds nothing.
+        if (m == "," && (Out.back() == ',' || Out.back() == '.' || Out.back() == '!' || Out.back() == '?' ||
+                         Out.back() == ';' || Out.back() == ':'))
+            return;
         Out += m;
     }
 
@@ -456,6 +459,14 @@ private:
                         words = Ordinal(words);
                         ordinal = true;
                         ++I;
+                        // "3.lük": a suffix glued to the period.
+                        int e = I;
+                        bool vowel = false;
+                        while (e < N && e - I <= 5 && IsLower(At(e))) vowel |= IsVowel(At(e++));
+                        if (e - I >= 2 && e - I <= 5 && vowel && !IsLetter(At(e))) {
+                            words = AttachSuffix(words, ToLower(T.substr(I, e - I)));
+                            I = e;
+                        }
                     }
                     break;
                 case TNumberPeriod::SectionHeading: ++I; break;
@@ -659,9 +670,15 @@ private:
             RunLastDot = -1;
             for (int k = j - 1; k >= I; --k)
                 if (At(k) == '.') { RunLastDot = k; break; }
+            // The domain is what comes before the first "/" ("uni.edu.tr/duyurular").
+            RunSlash = I;
+            while (RunSlash < j && At(RunSlash) != '/') ++RunSlash;
             RunLastNonDomain = I - 1;
-            for (int k = j - 1; k >= I; --k)
+            RunDomainLastDot = -1;
+            for (int k = RunSlash - 1; k >= I; --k) {
+                if (At(k) == '.' && RunDomainLastDot < 0) RunDomainLastDot = k;
                 if (!IsAlnum(At(k)) && At(k) != '.' && At(k) != '-') { RunLastNonDomain = k; break; }
+            }
             RunNextAt = I;
         }
         const int j = RunTrimmedEnd;
@@ -670,9 +687,11 @@ private:
         std::string head = ToLower(T.substr(I, std::min(j - I, 8)));
         if (head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0 || head.rfind("www.", 0) == 0)
             return true;
-        // A bare domain with a known ending: "tdk.gov.tr", "ornek.com".
-        if (I > RunLastNonDomain && IsLetter(At(I)) && RunLastDot > I && IsAlnum(At(RunLastDot - 1)) &&
-            j - RunLastDot - 1 <= 4 && IsDomainEnding(ToLower(T.substr(RunLastDot + 1, j - RunLastDot - 1))))
+        // A bare domain with a known ending, perhaps a path after it: "tdk.gov.tr",
+        // "ornek.com", "uni.edu.tr/duyurular".
+        if (I < RunSlash && I > RunLastNonDomain && IsLetter(At(I)) && RunDomainLastDot > I &&
+            IsAlnum(At(RunDomainLastDot - 1)) && RunSlash - RunDomainLastDot - 1 <= 4 &&
+            IsDomainEnding(ToLower(T.substr(RunDomainLastDot + 1, RunSlash - RunDomainLastDot - 1))))
             return true;
         while (RunNextAt < j && (RunNextAt < I || At(RunNextAt) != '@')) ++RunNextAt;
         return RunNextAt < j && RunNextAt > I && RunLastDot > RunNextAt;
@@ -797,8 +816,9 @@ private:
         if (dotted) return ReadDotted(token);
 
         std::string lower = ToLower(token);
-        // "No: 5", and in addresses "K: 3", "D: 5", "No 5".
-        if (Kind == 1 || lower == "no") {
+        // "No: 5", and in addresses "K: 3", "D: 5", "No 5"; in running text "K: 3" and "D: 5"
+        // right after a number ("No: 185 K: 5").
+        if (Kind == 1 || lower == "no" || (LastWasNumber && (lower == "k" || lower == "d"))) {
             int k = I;
             bool colon = At(k) == ':' || At(k) == '.';
             if (colon) ++k;
@@ -920,7 +940,8 @@ private:
     bool LastWasOrdinal = false;
     bool LastWasNumber = false;  // the last word read is a bare number, cardinal or ordinal
     // The non-space run AddressAhead looked through last (see there).
-    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0, RunLastNonDomain = -1;
+    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
+    mutable int RunSlash = 0, RunLastNonDomain = -1, RunDomainLastDot = -1;  // the run's domain part
 };
 
 }  // namespace

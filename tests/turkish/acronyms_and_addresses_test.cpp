@@ -57,6 +57,7 @@ TEST(AcronymsAndAddresses, WebAndEmailAddresses) {
         {"letter runs that are no words are spelled", "www.tdk.gov.tr", "çift ve çift ve çift ve nokta te de ke nokta gov nokta te re"},
         {"bare domain", "tdk.gov.tr ve ornek.com.tr", "te de ke nokta gov nokta te re ve ornek nokta kom nokta te re"},
         {"bare domain with a suffix", "vikipedi.org'da", "vikipedi nokta orgda"},
+        {"bare domain with a path", "uni.edu.tr/duyurular", "uni nokta edu nokta te re bölü duyurular"},
         {"scheme and path", "https://ornek.org/sayfa", "he te te pe se ornek nokta org bölü sayfa"},
         {"at a sentence's end", "Bkz. ornek.net.", "bakınız ornek nokta net."},
         {"no known ending is no domain", "Ankara.Bu gün", "ankara bu gün"},

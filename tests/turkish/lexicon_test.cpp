@@ -82,7 +82,8 @@ TEST(Lexicon, OfficesAndCommercialTitles) {
 
 TEST(Lexicon, ShorthandAndForeignNames) {
     Check({
-        {"greetings", "slm nbr, Mrb tmm tşk", "selam naber, merhaba tamam teşekkürler"},
+        {"greetings", "slm nbr, Mrb tmm tşkler, tşk ederim", "selam naber, merhaba tamam teşekkürler, teşekkür ederim"},
+        {"century without its period", "19. yy'da", "on dokuzuncu yüzyılda"},
         {"shorthand in capitals is an acronym", "HB ve SLM", "he be ve se le me"},
         {"brands", "iPhone, Google ve WhatsApp", "ayfon, gugıl ve vatsap"},
         {"any letter case", "GOOGLE google Google", "gugıl gugıl gugıl"},

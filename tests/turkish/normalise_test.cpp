@@ -108,6 +108,7 @@ TEST(NormaliseForSpeech, APeriodAfterANumberIsReadAsTheSplitterDecides) {
         {"section heading", "3.2. Yöntem", "üç nokta iki yöntem"},
         {"year then a capital", "Kuruluş 1923. Yıllar", "kuruluş bin dokuz yüz yirmi üç. yıllar"},
         {"year ordinal", "1923. yılın", "bin dokuz yüz yirmi üçüncü yılın"},
+        {"a word glued to the period", "2.Yarı ve 3.lük", "ikinci yarı ve üçüncülük"},
     });
 }
 
@@ -236,6 +237,7 @@ TEST(NormaliseForSpeech, PunctuationAndAddresses) {
         {"ellipsis", "Bilmem…", "bilmem..."},
         {"ampersand", "Ali & Veli", "ali ve veli"},
         {"dash between words", "Ankara - İstanbul", "ankara, istanbul"},
+        {"a dash after a full stop adds no pause", "dedi. — Eve", "dedi. eve"},
         {"e-mail", "ali.veli@ornek.com.tr", "ali nokta veli et ornek nokta kom nokta te re"},
         {"web address", "www.ornek.gov.tr.", "çift ve çift ve çift ve nokta ornek nokta gov nokta te re."},
         {"whitespace", "  bir\r\n\tiki  ", "bir iki"},
