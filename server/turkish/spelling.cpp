@@ -1,6 +1,7 @@
 #include "server/turkish/spelling.h"
 
 #include "foundation/code_page.h"
+#include "server/turkish/abbreviations.h"
 #include "server/turkish/letters.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ const struct { const char *Written; const char *Reading; } kReadAsWords[] = {
     {"TÜSİAD"_cp, nullptr}, {"MÜSİAD"_cp, nullptr}, {"TÜPRAŞ"_cp, nullptr}, {"PETKİM"_cp, nullptr},
     {"TEKEL", nullptr}, {"SEKA", nullptr}, {"İGDAŞ"_cp, nullptr}, {"UYAP", nullptr},
     {"MERNİS"_cp, nullptr}, {"BİST"_cp, nullptr}, {"TEMA", nullptr}, {"İŞKUR"_cp, nullptr},
-    {"IBAN", nullptr}, {"NASA", nullptr}, {"UEFA", nullptr},
+    {"IBAN", "iban"}, {"NASA", nullptr}, {"UEFA", nullptr},
     {"BIST", "bist"}, {"FIFA", "fifa"}, {"UNESCO", "unesko"}, {"UNICEF", "unisef"},
     {"OPEC", "opek"}, {"COVID", "kovid"}, {"AIDS", "eyds"}, {"NASDAQ", "nasdak"},
 };
@@ -116,6 +117,15 @@ const char *AcronymWordReading(std::string_view upper) {
     for (const auto &w : kReadAsWords)
         if (upper == w.Written) return w.Reading ? w.Reading : "";
     return nullptr;
+}
+
+std::string AddressPartReading(std::string_view letters) {
+    TAbbreviationContext inAddress;
+    inAddress.InAddress = true;
+    TAbbreviation found;
+    if (FindAbbreviation(letters, 0, inAddress, found)) return std::string(found.Reading);
+    if (Pronounceable(ToUpper(letters))) return ToLower(letters);
+    return Spell(letters);
 }
 
 bool IsSpelledAcronym(std::string_view upper, bool shouted) {

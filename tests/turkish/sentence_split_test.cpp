@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,9 @@ TEST(SplitSentences, APeriodAfterANumberEndsTheSentenceUnlessTheContextMakesAnOr
         {"deeper heading after a line", "Bulgular\n4.1.2. Örneklem seçildi.", {"Bulgular", "4.1.2. Örneklem seçildi."}},
         {"dotted version ends a sentence", "Sürüm 3.2. Yenilikler çok.", {"Sürüm 3.2.", "Yenilikler çok."}},
         {"date ends a sentence", "Tarih 10.12.2026. Herkes gelsin.", {"Tarih 10.12.2026.", "Herkes gelsin."}},
+        {"the last of numbers written apart", "Tel 0850 123 45 67. Fenerbahçe aradı.", {"Tel 0850 123 45 67.", "Fenerbahçe aradı."}},
+        {"a leading zero makes a code", "Hesap 6789 01. Vergi numarası ekte.", {"Hesap 6789 01.", "Vergi numarası ekte."}},
+        {"street ordinal of any size", "Adres 1453. Sokak No 5.", {"Adres 1453. Sokak No 5."}},
     });
 }
 
@@ -187,6 +192,20 @@ TEST(SplitSentences, EveryByteValueIsSafe) {
         last = r.Start + r.Length;
     }
     EXPECT_LE(std::size_t(last), text.size());
+}
+
+// A text is read within its bytes: one that ends in a number after a line break (a list item
+// or a section number could start there) is split without a look past its end. The text
+// lies in a buffer of exactly its size, so AddressSanitizer sees any such look.
+TEST(SplitSentences, ATextEndingInANumberIsReadWithinItsBytes) {
+    for (const char *utf8 : {"Bitti.\n34", "Bitti.\n3.2", "Bitti.\n1"}) {
+        const std::string text = cp1254::FromUtf8(utf8);
+        const std::unique_ptr<char[]> exact(new char[text.size()]);
+        std::memcpy(exact.get(), text.data(), text.size());
+        const auto ranges = SplitSentences(std::string_view(exact.get(), text.size()));
+        ASSERT_EQ(ranges.size(), 2u) << utf8;
+        EXPECT_EQ(ranges[1].Start + ranges[1].Length, int(text.size())) << utf8;
+    }
 }
 
 }  // namespace
