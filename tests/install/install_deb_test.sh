@@ -113,6 +113,22 @@ for exe in "$root"/usr/bin/*; do
 done
 if grep -rlF "$out/.source" "$root" >&2; then fail "files name the build folder"; fi
 
+# A library a program loads at run time by name (dlopen) is invisible to the shared-library
+# scan: its package must be named in the Depends of the program's package all the same.
+for p in narrelo narrelo-tools narrelo-demoserver; do
+  depends=$(field "$p" Depends | names | sed 's/[ (].*//')
+  for exe in $(dpkg-deb -c "$(deb_of "$p")" | sed -n 's|.* \./usr/bin/\(.*\)$|\1|p'); do
+    for soname in $(strings "$root/usr/bin/$exe" | grep -E '^lib[A-Za-z0-9_.+-]*\.so\.[0-9]+$' | sort -u); do
+      path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
+      [ -n "$path" ] || fail "$exe loads $soname, which this machine does not have"
+      owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null || dpkg -S "$path" 2>/dev/null) ||
+        fail "no package owns $path"
+      owner=${owner%%:*}
+      grep -qxF "$owner" <<<"$depends" || fail "$exe loads $soname ($owner), which $p does not depend on"
+    done
+  done
+done
+
 rating=$(systemd-analyze security --offline=true --no-pager "$root/lib/systemd/system/narrelo-demoserver.service" 2>/dev/null |
   sed -n 's/.*Overall exposure level for [^:]*: [0-9.]* \([A-Z]*\).*/\1/p')
 case "$rating" in SAFE|OK) ;; *) fail "the service unit's exposure is rated '$rating'" ;; esac
