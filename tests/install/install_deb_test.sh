@@ -203,7 +203,7 @@ xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96" sh -c '
     sleep 0.1
   done
   kill $window; exit 1' >"$work/window.log" 2>&1 || fail "the window did not open: $(cat "$work/window.log")"
-echo "readings OK"
+echo "readings OK (in a network namespace of their own: ${NARRELO_OWN_NETWORK:-no})"
 EOF
 step "readings"
 if unshare --net true 2>/dev/null && command -v ip >/dev/null; then
