@@ -12,6 +12,11 @@
 //   two processes; rounds alternate between the four. With each: the service's CPU (every
 //   process) per second of audio.
 //
+//   seam: the sentences answered in parts (cut after their first clause), spoken in this
+//   process with the service's own synthesiser, both reading styles: the parts decoded and
+//   joined against the unbroken speech (tests/support/seam_measure.h): the noise within
+//   10 ms of the cut against the encoder's own, the largest step there, the length.
+//
 // The load average at the start and the end is printed: figures taken under load say so.
 //
 //   bench_first_sound [rounds] [seconds per throughput round]
@@ -23,6 +28,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -34,8 +40,10 @@
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "records/demo_audios.h"
+#include "server/speech_synthesiser.h"
 #include "service/demo_client.h"
 #include "tests/support/demo_server_process.h"
+#include "tests/support/seam_measure.h"
 
 namespace {
 
@@ -148,6 +156,56 @@ void Throughput(const TDemoServerProcess &server, int clients, double seconds, T
     for (double a : audio) sum.AudioSeconds += a;
 }
 
+std::vector<int16_t> Decoded(const std::string &ogg) {
+    TMemoryStream pcm(1 << 16);
+    DecodeOggVorbis(reinterpret_cast<const uint8_t *>(ogg.data()), int32_t(ogg.size()), pcm);
+    std::vector<int16_t> samples(size_t(pcm.DataSize()) / 2);
+    if (!samples.empty()) std::memcpy(samples.data(), pcm.Memory(), samples.size() * 2);
+    return samples;
+}
+
+void Seams() {
+    const std::string sentences[] = {
+        Sentence,
+        "Sahilde yürüdük, martılar uçuyordu."_cp,
+        "Kapı açıktı; içeri girdik ve oturduk."_cp,
+        "Gerekenler şunlar: kimlik, iki fotoğraf ve dilekçe."_cp,
+        "Yağmur yağıyordu ama biz yine de yürüyüşe çıktık."_cp,
+    };
+    TSpeechEngine engine;
+    TSpeechSynthesiser synthesiser(engine);
+    std::printf("seam of the parts against the unbroken speech (dB of the sentence's RMS):\n");
+    double worstExcess = -1e9;
+    int worstStep = INT32_MIN;
+    long worstLength = 0;
+    for (const std::string &sentence : sentences)
+        for (int speaker : {1, 2}) {
+            const TSynthesisRequest whole{sentence, false, speaker, 10, 10, 1};
+            const TSpeech speech = synthesiser.Speak(whole);
+            const int32_t cut = TSpeechSynthesiser::FirstPartEnd(speech.SpokenText);
+            if (cut == 0) continue;
+            std::vector<std::vector<int16_t>> parts;
+            for (const auto &[from, to] : {std::pair{0, cut}, std::pair{cut, int32_t(speech.SpokenText.size())}}) {
+                TSynthesisRequest part = whole;
+                part.PartFrom = from;
+                part.PartTo = to;
+                parts.push_back(Decoded(TSpeechSynthesiser::Encode(part, speech).Ogg));
+            }
+            const TSeamMeasure m = MeasureSeams(speech.Samples, parts);
+            const TSeam &seam = m.Seams.at(0);
+            std::printf("  speaker %d, first part %5.2f s of %5.2f s: seam %6.1f dB, codec %5.1f dB, "
+                        "step %4d (unbroken %4d), length %+ld\n",
+                        speaker, double(parts[0].size()) / 16000.0,
+                        double(speech.Samples.size()) / 16000.0, seam.NoiseDb, m.CodecNoiseDb,
+                        seam.JoinedStep, seam.WholeStep, m.LengthDifference);
+            worstExcess = std::max(worstExcess, m.WorstExcessDb());
+            worstStep = std::max(worstStep, m.WorstStepExcess());
+            if (std::labs(m.LengthDifference) > std::labs(worstLength)) worstLength = m.LengthDifference;
+        }
+    std::printf("  worst: seam %+.1f dB against the codec's noise, step %+d against the unbroken "
+                "speech, length %+ld samples\n", worstExcess, worstStep, worstLength);
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return -1;
     std::sort(values.begin(), values.end());
@@ -198,6 +256,7 @@ int main(int argc, char **argv) {
     std::printf("  two clients vs one, 1 process:  %5.2fx\n", xrt(0, 1) / xrt(0, 0));
     std::printf("  two clients vs one, 2 processes: %5.2fx  (goal >= 1.7x on an idle 2-core machine)\n",
                 xrt(1, 1) / xrt(1, 0));
+    Seams();
     std::printf("load average at the end: %s\n", LoadAverage().c_str());
     return 0;
 }

@@ -17,7 +17,20 @@ inline constexpr size_t MaxResampleSamples = size_t(3600) * 22050;
 // std::runtime_error when libsoxr fails or the input is beyond MaxResampleSamples.
 std::vector<int16_t> Resample(const std::vector<int16_t> &input, int inputRate, int outputRate);
 
+// How libvorbisenc encodes: variable bit rate at a quality (-0.1 to 1.0), the bit rate
+// unmanaged; or, with a nominal bit rate, managed (the bit rate manager holds the average,
+// and Minimum and Maximum, when given, as hard bounds).
+struct TVorbisSettings {
+    float Quality = 0.1f;
+    long NominalBitrate = 0;  // > 0: managed instead of a quality
+    long MinimumBitrate = -1, MaximumBitrate = -1;
+};
+
+// What the service encodes with (docs/encoder.md says why).
+inline constexpr TVorbisSettings ServiceVorbisSettings{};
+
 // A complete Ogg Vorbis file (one logical stream with serial number `serial`) of the mono
 // samples at `sampleRate`. No samples give a valid file of silence-free zero length. Throws
 // std::runtime_error when libvorbisenc refuses the settings.
-std::string EncodeOggVorbis(const int16_t *samples, size_t count, int sampleRate, int serial);
+std::string EncodeOggVorbis(const int16_t *samples, size_t count, int sampleRate, int serial,
+                            const TVorbisSettings &settings = ServiceVorbisSettings);

@@ -52,7 +52,9 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
     try {
         std::optional<std::string> ogg = cache_.Find(digest);
         if (!ogg) {
-            ogg = synthesiser_.Synthesise(request, cancelled).Ogg;
+            ogg = request.IsPart()
+                      ? TSpeechSynthesiser::Encode(request, *SpeechOf(request, cancelled)).Ogg
+                      : synthesiser_.Synthesise(request, cancelled).Ogg;
             cache_.Store(digest, *ogg);
             std::lock_guard<std::mutex> hold(lock_);
             ++made_;
@@ -66,6 +68,45 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
         inHand_.erase(digest);
     }
     return file.get();
+}
+
+std::shared_ptr<const TSpeech> TAudioMaker::SpeechOf(const TSynthesisRequest &part,
+                                                     const std::function<bool()> &cancelled) {
+    TSynthesisRequest whole = part;
+    whole.PartFrom = whole.PartTo = 0;
+    const std::string digest = RequestDigest(whole);
+    std::promise<std::shared_ptr<const TSpeech>> promise;
+    std::shared_future<std::shared_ptr<const TSpeech>> speech;
+    {
+        std::unique_lock<std::mutex> hold(lock_);
+        if (const auto found = speeches_.find(digest); found != speeches_.end()) {
+            speech = found->second;  // ready, or the other part's maker is speaking it
+            hold.unlock();
+            return speech.get();
+        }
+        speech = promise.get_future().share();
+        speeches_.emplace(digest, speech);
+        speechOrder_.push_back(digest);
+        while (speechOrder_.size() > MaxSpeeches) {
+            speeches_.erase(speechOrder_.front());
+            speechOrder_.pop_front();
+        }
+    }
+    try {
+        auto spoken = std::make_shared<const TSpeech>(synthesiser_.Speak(whole, cancelled));
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            ++spokenForParts_;
+        }
+        promise.set_value(std::move(spoken));
+    } catch (...) {
+        promise.set_exception(std::current_exception());
+        // Asked for again, it is spoken again (a client that hung up cancels only its own).
+        std::lock_guard<std::mutex> hold(lock_);
+        if (const auto found = speeches_.find(digest); found != speeches_.end())
+            speeches_.erase(found);
+    }
+    return speech.get();
 }
 
 void TAudioMaker::Ahead(const TSynthesisRequest &request) {
@@ -90,6 +131,11 @@ void TAudioMaker::Link(const TSynthesisRequest &request, const TSynthesisRequest
 size_t TAudioMaker::Made() const {
     std::lock_guard<std::mutex> hold(lock_);
     return made_;
+}
+
+size_t TAudioMaker::SpokenForParts() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return spokenForParts_;
 }
 
 void TAudioMaker::Work() {

@@ -4,13 +4,16 @@
 //
 // A file asked for while it is being made (ahead, or for another client) is waited for,
 // never made twice in one process. Made ahead are only the items named by Ahead, in order,
-// at most MaxWaiting waiting; the cache keeps them until they are fetched.
+// at most MaxWaiting waiting; the cache keeps them until they are fetched. The parts of one
+// sentence (IsPart) are cut from one speech: the last MaxSpeeches speeches are kept (or
+// waited for while being spoken), so making the next part costs only its encoding.
 
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,6 +25,7 @@
 class TAudioMaker {
 public:
     static constexpr size_t MaxWaiting = 16;
+    static constexpr size_t MaxSpeeches = 8;
 
     TAudioMaker(TSpeechSynthesiser &synthesiser, TAudioFileCache &cache);
     ~TAudioMaker();  // forgets what waits, finishes the item in hand
@@ -38,8 +42,10 @@ public:
     // `next` is made ahead. Bounded: the oldest links are forgotten.
     void Link(const TSynthesisRequest &request, const TSynthesisRequest &next);
 
-    // Files made so far (by Get and ahead): for tests and benchmarks.
+    // Files made so far (by Get and ahead), and speeches spoken for parts: for tests and
+    // benchmarks.
     size_t Made() const;
+    size_t SpokenForParts() const;
 
 private:
     using TFile = std::shared_future<std::string>;
@@ -47,6 +53,9 @@ private:
     std::string Make(const TSynthesisRequest &request, const std::function<bool()> &cancelled,
                      bool asked);
     void Work();
+    // The speech of the whole of which `part` is a part, spoken now or kept.
+    std::shared_ptr<const TSpeech> SpeechOf(const TSynthesisRequest &part,
+                                            const std::function<bool()> &cancelled);
 
     TSpeechSynthesiser &synthesiser_;
     TAudioFileCache &cache_;
@@ -56,7 +65,11 @@ private:
     std::deque<TSynthesisRequest> waiting_;
     std::map<std::string, TSynthesisRequest> next_;  // by digest of the one before
     std::deque<std::string> linkOrder_;
+    std::map<std::string, std::shared_future<std::shared_ptr<const TSpeech>>>
+        speeches_;  // by digest
+    std::deque<std::string> speechOrder_;
     size_t made_ = 0;
+    size_t spokenForParts_ = 0;
     bool stopping_ = false;
     std::thread worker_;
 };

@@ -397,6 +397,17 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
     return ogg;
 }
 
+std::string TDemoService::SpokenTextOf(const TSynthesisRequest &request) {
+    // Kept beside the audio under the digest of the text alone (speaker, volume, speed and
+    // file type 0, which no request has), so every voice of one text shares it.
+    const std::string digest = RequestDigest({request.Text, request.IsXml, 0, 0, 0, 0, false});
+    if (std::optional<std::string> spoken = shared_.Cache->Find(digest)) return *spoken;
+    std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
+    TSpeechSynthesiser::CheckSpeakable(spoken);
+    shared_.Cache->Store(digest, spoken);
+    return spoken;
+}
+
 int TDemoService::HungUp() {
     result_ = "cancelled: the client hung up";
     return SOAP_EOF;
@@ -496,40 +507,56 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
             return SenderFault("The text is too long: " + std::to_string(request.Text.size()) +
                                " bytes, at most " + std::to_string(MaxTextBytes));
         TSpeechSynthesiser::CheckOffered(request);
-        const std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
-        TSpeechSynthesiser::CheckSpeakable(spoken);
+        const std::string spoken = SpokenTextOf(request);
         // The answer names the files; each is made when it is fetched (its identifier holds
         // its whole request), so the answer comes at once. A sentence with more to say than
-        // one item holds is answered as pieces, each its words as spoken.
+        // one item holds is answered as pieces, each its words as spoken. The first (or
+        // only) one is answered as two parts cut from its speech after its first clause, so
+        // the first sound comes from a few words; played in a row they are its speech.
         const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(spoken);
-        std::vector<TSynthesisRequest> items;
-        if (pieces.size() == 1) {
-            items.push_back(request);
-        } else {
-            for (const std::string &piece : pieces) {
-                TSynthesisRequest item = request;
+        struct TItem {
+            TSynthesisRequest Request;
+            std::string Text, Spoken;
+            bool IsXml = false;
+        };
+        std::vector<TItem> items;
+        for (const std::string &piece : pieces) {
+            TSynthesisRequest item = request;
+            if (pieces.size() > 1) {
                 item.Text = piece;
                 item.IsXml = false;
                 item.IsSpoken = true;
-                items.push_back(std::move(item));
+            }
+            const int32_t cut = items.empty() ? TSpeechSynthesiser::FirstPartEnd(piece) : 0;
+            if (cut == 0) {
+                items.push_back(
+                    {item, pieces.size() > 1 ? piece : request.Text, piece, item.IsXml});
+                continue;
+            }
+            for (const auto &[from, to] :
+                 {std::pair{0, cut}, std::pair{cut, int32_t(piece.size())}}) {
+                TSynthesisRequest part = item;
+                part.PartFrom = from;
+                part.PartTo = to;
+                const std::string words = TSpeechSynthesiser::PartText(piece, from, to);
+                items.push_back({part, words, words, false});
             }
         }
         for (size_t i = 0; shared_.Maker && i + 1 < items.size(); ++i)
-            shared_.Maker->Link(items[i], items[i + 1]);
+            shared_.Maker->Link(items[i].Request, items[i + 1].Request);
 
         TDemoAudios audios;
         uint64_t inlineBytes = 0;
-        for (size_t i = 0; i < items.size(); ++i) {
-            const TSynthesisRequest &item = items[i];
+        for (const TItem &entry : items) {
+            const TSynthesisRequest &item = entry.Request;
             TDemoAudio *audio = audios.CreateItem();
             audios.Add(audio);
             audio->FileType = item.FileType;
-            const std::string &text = pieces.size() == 1 ? request.Text : item.Text;
-            audio->Text.Assign(text.data(), int32_t(text.size()));
-            audio->SpokenText.Assign(pieces[i].data(), int32_t(pieces[i].size()));
+            audio->Text.Assign(entry.Text.data(), int32_t(entry.Text.size()));
+            audio->SpokenText.Assign(entry.Spoken.data(), int32_t(entry.Spoken.size()));
             audio->Volume = item.Volume;
             audio->Speed = item.Speed;
-            audio->IsXml = pieces.size() == 1 && request.IsXml;
+            audio->IsXml = entry.IsXml;
             audio->Speaker = item.Speaker;
             const std::string fileId = MakeFileId(shared_.Key, item);
             audio->FileId.Assign(fileId.data(), int32_t(fileId.size()));

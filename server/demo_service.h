@@ -119,6 +119,9 @@ private:
     // The audio file of `request`, from the cache or made now (stopped when the client
     // hangs up: TSpeechCancelled).
     std::string AudioOf(const TSynthesisRequest &request);
+    // The words said for `request` (checked speakable), from the cache when its text was
+    // read before, so a cached request costs no reading of its text.
+    std::string SpokenTextOf(const TSynthesisRequest &request);
     // The request's result when its client hung up during the work.
     int HungUp();
     // Checks the session; returns SOAP_OK or the fault already set.

@@ -11,17 +11,25 @@
 namespace {
 
 constexpr std::string_view Purpose = "narrelo-file";
-// 1: a sentence as submitted; 2: a piece of one, its words as spoken.
+// 1: a sentence as submitted; 2: a piece of one, its words as spoken; 3 and 4: a part of
+// the speech of either (PartFrom and PartTo follow FileType).
 constexpr uint8_t SubmittedFormat = 1;
 constexpr uint8_t SpokenFormat = 2;
+constexpr uint8_t PartFormats = 2;  // added to the format of the whole
 
 std::string Fields(const TSynthesisRequest &request) {
-    std::string out(1, char(request.IsSpoken ? SpokenFormat : SubmittedFormat));
+    const uint8_t format = uint8_t((request.IsSpoken ? SpokenFormat : SubmittedFormat) +
+                                   (request.IsPart() ? PartFormats : 0));
+    std::string out(1, char(format));
     out += char(request.IsXml ? 1 : 0);
     PutInt32(out, request.Speaker);
     PutInt32(out, request.Volume);
     PutInt32(out, request.Speed);
     PutInt32(out, request.FileType);
+    if (request.IsPart()) {
+        PutInt32(out, request.PartFrom);
+        PutInt32(out, request.PartTo);
+    }
     PutInt32(out, int32_t(request.Text.size()));
     return out;
 }
@@ -61,14 +69,19 @@ std::optional<TSynthesisRequest> ReadFileId(const TServerKey &key, std::string_v
     uint8_t format = 0, isXml = 0;
     int32_t length = 0;
     TSynthesisRequest request;
-    if (!reader.Byte(format) || (format != SubmittedFormat && format != SpokenFormat) ||
-        !reader.Byte(isXml) || isXml > 1 || (format == SpokenFormat && isXml != 0) ||
-        !reader.Int32(request.Speaker) || !reader.Int32(request.Volume) ||
-        !reader.Int32(request.Speed) || !reader.Int32(request.FileType) ||
-        !reader.Int32(length) || length < 0 || size_t(length) > maxTextBytes)
+    if (!reader.Byte(format) || format < SubmittedFormat || format > SpokenFormat + PartFormats)
         return std::nullopt;
+    const bool isPart = format > SpokenFormat;
+    request.IsSpoken = (isPart ? format - PartFormats : format) == SpokenFormat;
+    if (!reader.Byte(isXml) || isXml > 1 || (request.IsSpoken && isXml != 0) ||
+        !reader.Int32(request.Speaker) || !reader.Int32(request.Volume) ||
+        !reader.Int32(request.Speed) || !reader.Int32(request.FileType))
+        return std::nullopt;
+    if (isPart && (!reader.Int32(request.PartFrom) || !reader.Int32(request.PartTo) ||
+                   request.PartFrom < 0 || request.PartTo <= request.PartFrom))
+        return std::nullopt;
+    if (!reader.Int32(length) || length < 0 || size_t(length) > maxTextBytes) return std::nullopt;
     request.IsXml = isXml != 0;
-    request.IsSpoken = format == SpokenFormat;
     request.Text.assign(size_t(length), '\0');
     uLongf size = uLongf(length);
     const std::string_view compressed = reader.Rest();

@@ -3,8 +3,10 @@
 // its text zlib-compressed, so that any server process with the key can answer a file
 // request from its cache or by synthesising again: the cache is only a cache.
 //
-// Payload: byte 1 (format; 2 for a piece whose text is its words as spoken), byte IsXml, Int32 Speaker, Volume, Speed, FileType, Int32 text
-// length, then the zlib stream of the text.
+// Payload: byte format (1 a sentence as submitted, 2 a piece whose text is its words as
+// spoken, 3 and 4 a part of the speech of either), byte IsXml, Int32 Speaker, Volume, Speed,
+// FileType, for a part Int32 PartFrom and PartTo, Int32 text length, then the zlib stream of
+// the text.
 
 #include <optional>
 #include <string>

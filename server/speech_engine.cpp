@@ -14,6 +14,7 @@ struct TCollecting {
     std::vector<int16_t> Samples;
     size_t MaxSamples;
     const std::function<bool()> *Cancelled;
+    std::vector<TWordStart> *Words;
     unsigned Calls = 0;
     bool TooLong = false;
     bool WasCancelled = false;
@@ -24,6 +25,13 @@ struct TCollecting {
 int CollectSamples(short *samples, int count, espeak_EVENT *events) {
     if (events == nullptr || events->user_data == nullptr) return 0;
     auto &collecting = *static_cast<TCollecting *>(events->user_data);
+    if (collecting.Words)
+        for (const espeak_EVENT *event = events; event->type != espeakEVENT_LIST_TERMINATED;
+             ++event)
+            if (event->type == espeakEVENT_WORD && event->text_position > 0 &&
+                event->audio_position >= 0)
+                collecting.Words->push_back(
+                    {size_t(event->text_position - 1), size_t(event->audio_position)});
     if (samples != nullptr && count > 0) {
         if (collecting.Samples.size() + size_t(count) > collecting.MaxSamples) {
             collecting.TooLong = true;
@@ -63,13 +71,19 @@ TSpeechEngine::~TSpeechEngine() {
 }
 
 std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceSettings &voice,
-                                          size_t maxSamples, std::function<bool()> cancelled) {
+                                          size_t maxSamples, std::function<bool()> cancelled,
+                                          std::vector<TWordStart> *words) {
     std::future<std::vector<int16_t>> result;
     {
         std::lock_guard<std::mutex> guard(lock_);
         if (stop_) throw std::runtime_error("the speech engine has stopped");
-        jobs_.push_back(TJob{utf8, voice, maxSamples, std::move(cancelled),
-                             std::chrono::steady_clock::now(), {}});
+        jobs_.push_back(TJob{utf8,
+                             voice,
+                             maxSamples,
+                             std::move(cancelled),
+                             words,
+                             std::chrono::steady_clock::now(),
+                             {}});
         result = jobs_.back().Result.get_future();
     }
     wake_.notify_one();
@@ -135,7 +149,8 @@ void TSpeechEngine::Run(std::promise<void> &started) {
         try {
             if (job.Cancelled && job.Cancelled()) throw TSpeechCancelled("the speech is no longer wanted");
             Apply(job.Voice);
-            TCollecting collecting{{}, job.MaxSamples, &job.Cancelled};
+            if (job.Words) job.Words->clear();
+            TCollecting collecting{{}, job.MaxSamples, &job.Cancelled, job.Words};
             // About what a text's speech takes (some 600 samples a byte), within its bound.
             collecting.Samples.reserve(std::min(job.Text.size() * 600, job.MaxSamples));
             const espeak_ERROR error =

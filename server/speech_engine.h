@@ -38,6 +38,13 @@ struct TVoiceSettings {
     bool operator==(const TVoiceSettings &) const = default;
 };
 
+// Where one word's speech begins: the word's first character (0-based, counted in
+// characters of the text spoken) and the time in the speech, in milliseconds.
+struct TWordStart {
+    size_t Character = 0;
+    size_t Millisecond = 0;
+};
+
 // The speech would run past the caller's bound of samples (refused).
 class TSpeechTooLong : public TException {
 public:
@@ -66,10 +73,12 @@ public:
     // The speech of `utf8` (plain text, not SSML). Thread-safe; blocks until done. Throws
     // std::runtime_error when espeak-ng refuses the text, TSpeechTooLong when the speech
     // would pass `maxSamples`, TSpeechCancelled when `cancelled` (asked on the engine's
-    // thread, now and then while speaking) says so.
+    // thread, now and then while speaking) says so. `words`, when given, receives where
+    // each word's speech begins, in order.
     std::vector<int16_t> Speak(const std::string &utf8, const TVoiceSettings &voice,
                                size_t maxSamples = std::numeric_limits<size_t>::max(),
-                               std::function<bool()> cancelled = {});
+                               std::function<bool()> cancelled = {},
+                               std::vector<TWordStart> *words = nullptr);
 
 private:
     struct TJob {
@@ -77,6 +86,7 @@ private:
         TVoiceSettings Voice;
         size_t MaxSamples;
         std::function<bool()> Cancelled;
+        std::vector<TWordStart> *Words;
         std::chrono::steady_clock::time_point Queued;
         std::promise<std::vector<int16_t>> Result;
     };

@@ -1,6 +1,9 @@
 #include "server/speech_synthesiser.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -129,32 +132,104 @@ void TSpeechSynthesiser::CheckSpeakable(const std::string &spoken) {
                               std::to_string(MaxSpokenTextBytes) + "; split it into sentences");
 }
 
-TSynthesisResult TSpeechSynthesiser::Synthesise(const TSynthesisRequest &request,
-                                                const std::function<bool()> &cancelled) const {
+TSpeech TSpeechSynthesiser::Speak(const TSynthesisRequest &request,
+                                  const std::function<bool()> &cancelled) const {
     CheckOffered(request);
-    TSynthesisResult result;
+    TSpeech result;
     result.SpokenText = SpokenTextOf(request);
     CheckSpeakable(result.SpokenText);
-    const auto stillWanted = [&] {
-        if (cancelled && cancelled()) throw TSpeechCancelled("the speech is no longer wanted");
-    };
     std::vector<int16_t> speech;
     try {
         speech = engine_.Speak(cp1254::ToUtf8(result.SpokenText), VoiceOf(request),
-                               size_t(MaxAudioSecondsPerItem) * TSpeechEngine::SampleRate, cancelled);
+                               size_t(MaxAudioSecondsPerItem) * TSpeechEngine::SampleRate,
+                               cancelled, &result.Words);
     } catch (const TSpeechTooLong &) {
         throw TSynthesisError("The speech of this text would be longer than " +
                               std::to_string(MaxAudioSecondsPerItem / 60) +
                               " minutes, the most one item may have; split it into sentences");
     }
-    stillWanted();
-    const std::vector<int16_t> samples =
-        Resample(speech, TSpeechEngine::SampleRate, OutputSampleRate);
-    speech = {};
-    stillWanted();
+    if (cancelled && cancelled()) throw TSpeechCancelled("the speech is no longer wanted");
+    result.Samples = Resample(speech, TSpeechEngine::SampleRate, OutputSampleRate);
+    return result;
+}
+
+TSynthesisResult TSpeechSynthesiser::Encode(const TSynthesisRequest &request,
+                                            const TSpeech &speech) {
+    TSynthesisResult result;
+    size_t from = 0, to = speech.Samples.size();
+    if (request.IsPart()) {
+        from = CutBefore(speech, request.PartFrom);
+        to = std::max(from, CutBefore(speech, request.PartTo));
+        result.SpokenText = PartText(speech.SpokenText, request.PartFrom, request.PartTo);
+    } else {
+        result.SpokenText = speech.SpokenText;
+    }
     // The serial number comes from the request, so the same request gives the same bytes.
     const std::string digest = RequestDigest(request);
     const int serial = int(std::stoul(digest.substr(0, 7), nullptr, 16));
-    result.Ogg = EncodeOggVorbis(samples.data(), samples.size(), OutputSampleRate, serial);
+    result.Ogg = EncodeOggVorbis(speech.Samples.data() + from, to - from, OutputSampleRate, serial);
     return result;
+}
+
+TSynthesisResult TSpeechSynthesiser::Synthesise(const TSynthesisRequest &request,
+                                                const std::function<bool()> &cancelled) const {
+    return Encode(request, Speak(request, cancelled));
+}
+
+size_t TSpeechSynthesiser::CutBefore(const TSpeech &speech, int32_t offset) {
+    const std::vector<int16_t> &samples = speech.Samples;
+    if (offset <= 0) return 0;
+    const auto word =
+        std::find_if(speech.Words.begin(), speech.Words.end(),
+                     [&](const TWordStart &w) { return w.Character >= size_t(offset); });
+    if (word == speech.Words.end()) return samples.size();
+    const auto sampleAt = [&](size_t millisecond) {
+        return std::min(samples.size(), millisecond * size_t(OutputSampleRate) / 1000);
+    };
+    constexpr size_t Reach = OutputSampleRate / 10;  // 100 ms before the word, at most
+    constexpr size_t Half = OutputSampleRate / 500;  // 2 ms either side of a cut
+    const size_t last = sampleAt(word->Millisecond);
+    size_t first = last > Reach ? last - Reach : 0;
+    if (word != speech.Words.begin())
+        first = std::max(first, sampleAt(std::prev(word)->Millisecond));
+    // Sound around each candidate, by prefix sums of |sample| over the reach and its margins.
+    const size_t low = first > Half ? first - Half : 0;
+    const size_t high = std::min(samples.size(), last + Half);
+    std::vector<uint64_t> sums(high - low + 1, 0);
+    for (size_t i = low; i < high; ++i)
+        sums[i - low + 1] = sums[i - low] + uint64_t(std::abs(int(samples[i])));
+    size_t best = last;
+    uint64_t quietest = UINT64_MAX;
+    for (size_t at = first; at <= last; ++at) {
+        const size_t a = std::max(low, at > Half ? at - Half : 0), b = std::min(high, at + Half);
+        const uint64_t around = sums[b - low] - sums[a - low];
+        if (around <= quietest) {
+            quietest = around;
+            best = at;
+        }
+    }
+    return best;
+}
+
+int32_t TSpeechSynthesiser::FirstPartEnd(const std::string &spoken) {
+    std::string_view before;
+    for (size_t at = 0; at < spoken.size();) {
+        const size_t start = spoken.find_first_not_of(' ', at);
+        if (start == std::string::npos) break;
+        const size_t end = std::min(spoken.find(' ', start), spoken.size());
+        const std::string_view word = std::string_view(spoken).substr(start, end - start);
+        if (!before.empty() && (EndsClause(before) || BeginsClause(word))) return int32_t(start);
+        before = word;
+        at = end;
+    }
+    return 0;
+}
+
+std::string TSpeechSynthesiser::PartText(const std::string &spoken, int32_t from, int32_t to) {
+    const size_t begin = std::min(spoken.size(), size_t(std::max(0, from)));
+    const size_t end = std::clamp(size_t(std::max(0, to)), begin, spoken.size());
+    const std::string_view part = std::string_view(spoken).substr(begin, end - begin);
+    const size_t first = part.find_first_not_of(' ');
+    if (first == std::string_view::npos) return "";
+    return std::string(part.substr(first, part.find_last_not_of(' ') - first + 1));
 }

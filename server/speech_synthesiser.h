@@ -1,7 +1,10 @@
 #pragma once
 // TSpeechSynthesiser: one synthesis request to one Ogg Vorbis file (16,000 Hz mono) and the
 // text a listener hears. A request whose IsSpoken is set is one piece of a longer sentence
-// (SpeechPieces): its text is spoken as it is. The reading styles:
+// (SpeechPieces): its text is spoken as it is. A request that is a part (IsPart) is a cut of
+// the speech of its whole: the sentence is spoken whole and cut at quiet points before
+// words, so its parts played one after the other are the sentence as spoken whole, with
+// the engine's own pauses and intonation. The reading styles:
 //   speaker 1 "Akıcı Okuma"     natural pace;
 //   speaker 2 "Belirgin Okuma"  slower, with pauses between the words and a calmer pitch.
 // Only the speech engine is serialised; resampling and encoding run on the caller's thread.
@@ -23,6 +26,13 @@ public:
     explicit TSynthesisError(const std::string &text) : TException(text, TErrorCategory::Refused) {}
 };
 
+// The speech of a whole request at OutputSampleRate, and where its words begin.
+struct TSpeech {
+    std::vector<int16_t> Samples;
+    std::vector<TWordStart> Words;  // Character: the byte of SpokenText (Windows-1254)
+    std::string SpokenText;
+};
+
 struct TSynthesisResult {
     std::string Ogg;         // the complete file
     std::string SpokenText;  // Windows-1254: the words heard, for the listening pause
@@ -38,6 +48,24 @@ public:
     // also on the engine's thread) says the result is no longer wanted.
     TSynthesisResult Synthesise(const TSynthesisRequest &request,
                                 const std::function<bool()> &cancelled = {}) const;
+    // The two steps of Synthesise, for a maker that makes several parts of one speech:
+    // the speech of the whole request (its part ignored; throws as Synthesise does), and
+    // the file of `request` (whole or part) from that speech.
+    TSpeech Speak(const TSynthesisRequest &request,
+                  const std::function<bool()> &cancelled = {}) const;
+    static TSynthesisResult Encode(const TSynthesisRequest &request, const TSpeech &speech);
+
+    // Where the speech is cut before the word that begins at byte `offset` of its spoken
+    // text: the quietest point (least sound over 4 ms) between the start of the word before
+    // and the start of this one, the latest of equals; 0 for offset 0, the end when no word
+    // begins at `offset` or later. Cuts before later words are never earlier.
+    static size_t CutBefore(const TSpeech &speech, int32_t offset);
+    // Where a sentence's speech is cut so that its first part is short: the byte of `spoken`
+    // where the word after its first clause begins (after ",", ";", ":" or before a
+    // conjunction); 0 when it has no clause boundary.
+    static int32_t FirstPartEnd(const std::string &spoken);
+    // The words of `spoken` from byte `from` to byte `to`, without the spaces around them.
+    static std::string PartText(const std::string &spoken, int32_t from, int32_t to);
 
     // What Synthesise would speak, without speaking it (Windows-1254).
     static std::string SpokenTextOf(const TSynthesisRequest &request);

@@ -16,6 +16,14 @@ struct TSynthesisRequest {
     // A piece of a sentence too long to speak as one: Text is then the words to say as they
     // are (Windows-1254, already read by the Turkish rules), never read again.
     bool IsSpoken = false;
+    // A part of the speech of Text (PartTo > 0): the audio from the cut before the word that
+    // begins at byte PartFrom of the words spoken (SpokenTextOf) to the cut before the word
+    // that begins at byte PartTo, or to the end when no word begins there or later. The
+    // parts of one sentence joined are its speech, sample for sample. PartTo 0: the whole.
+    int32_t PartFrom = 0;
+    int32_t PartTo = 0;
+
+    bool IsPart() const { return PartTo > 0; }
 
     bool operator==(const TSynthesisRequest &) const = default;
 };

@@ -1,5 +1,7 @@
 #pragma once
 // The abbreviation table (abbreviations.tsv, compiled in): written forms and their readings.
+// Besides abbreviations it holds the other words whose reading a table gives: social
+// shorthand ("slm") and foreign names as a Turkish speaker says them ("Google").
 
 #include <cstddef>
 #include <string_view>
@@ -7,9 +9,9 @@
 namespace turkish {
 
 struct TAbbreviationRow {
-    const char *Written;  // Windows-1254, as written ("Cad.", "A.Ş.", "AŞ")
+    const char *Written;  // Windows-1254, as written ("Cad.", "A.Ş.", "AŞ", "Md. Yrd.")
     const char *Reading;  // Windows-1254, lower case ("caddesi")
-    const char *Flags;    // "p": possessive compound; a digit: only for that text kind
+    const char *Flags;    // see abbreviations.tsv: "p", a kind digit, a context letter, "w"
 };
 
 extern const TAbbreviationRow kAbbreviationRows[];
@@ -20,12 +22,38 @@ struct TAbbreviation {
     bool Possessive;  // a case suffix takes the pronominal n: "caddesi" + "de" -> "caddesinde"
 };
 
-// The reading of a written form ("Dr.", "T.C.", "AŞ") for a text kind: the row of that kind
-// if there is one, else the general row; the exact spelling first, then ignoring Turkish
-// letter case (single letters only exactly). False when the table does not have it.
-bool FindAbbreviation(std::string_view written, int kind, TAbbreviation &found);
+// What is written around a form, for rows that are read so only in some context: "m. 5"
+// ("madde beş") but "5 m." ("beş metre"), "3 ad." ("üç adet"), "St. Petersburg".
+struct TAbbreviationContext {
+    bool NumberBefore = false;   // a number right before (a space between at most)
+    bool NumberAfter = false;    // a number next (after spaces)
+    bool CapitalAfter = false;   // a capitalised word next
+    bool InAddress = false;      // a part of a web or e-mail address ("com" is "kom")
+};
 
-// Whether the period ending `written` (which ends in ".") belongs to an abbreviation.
-bool IsAbbreviation(std::string_view written);
+// The context of the form written at [start, end) of `text` (end just after its period, if
+// it has one).
+TAbbreviationContext ContextAround(std::string_view text, std::size_t start, std::size_t end);
+
+// The reading of a written form ("Dr.", "T.C.", "AŞ", "Md. Yrd.") for a text kind in a
+// context: the row of that kind if there is one, else the general row; rows whose context
+// is not met are passed over. The exact spelling first, then ignoring Turkish letter case
+// (single letters only exactly); rows marked "w" match in any letter case. False when the
+// table does not have it.
+bool FindAbbreviation(std::string_view written, int kind, const TAbbreviationContext &context,
+                      TAbbreviation &found);
+
+// Whether the period ending `written` (which ends in ".") belongs to an abbreviation in
+// that context, for any text kind.
+bool IsAbbreviation(std::string_view written, const TAbbreviationContext &context = {});
+
+// Whether the period ending `text` (which ends in ".") closes a form of several words in
+// the table ("Md. Yrd.", "Day. Tük. Mal."): `text` is what is written up to that period.
+bool EndsWithAbbreviationOfWords(std::string_view text, const TAbbreviationContext &context = {});
+
+// The longest form of several words the table has at `text`'s beginning ("Md. Yrd."), its
+// first word an abbreviation with its period: the number of bytes it takes (0 for none).
+std::size_t AbbreviationOfWordsAt(std::string_view text, int kind, const TAbbreviationContext &context,
+                                  TAbbreviation &found);
 
 }  // namespace turkish

@@ -55,6 +55,17 @@ bool FollowsOrdinal(std::string_view lower) {
     return false;
 }
 
+// The street words, written out or abbreviated ("Sokak", "Sok", "Sk", "Cd"), with a few
+// suffix letters at most.
+bool NamesAStreet(std::string_view lower) {
+    for (const char *s : {"sokak", "soka\xF0", "cadde", "bulvar", "sok", "sk", "cad", "cd", "blv", "bulv"}) {
+        const std::string_view stem = s;
+        if (lower.substr(0, stem.size()) == stem && lower.size() <= stem.size() + (stem.size() > 3 ? 5 : 0))
+            return true;
+    }
+    return false;
+}
+
 // Capitalised words that open a sentence and never follow an ordinal: pronouns,
 // conjunctions, time words. "... sayısı 250. Bu yıl ..." ends at the number.
 bool OpensSentence(std::string_view lower) {
@@ -139,6 +150,8 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
 
     // A capital follows: the sentence ends unless the context makes the number an ordinal.
     if (joined && IsDigit(at(start - 2))) return TNumberPeriod::SentenceEnd;  // "3-1. Maç", "5/10."
+    // Streets are numbered by ordinals of any size: "10345. Sk.", "1453. Sokak".
+    if (!grouped && NamesAStreet(nextWord)) return TNumberPeriod::Ordinal;
     if (grouped || (groups == 1 && firstGroup > 3)) return TNumberPeriod::SentenceEnd;  // "12.000.", "1923."
     const std::string_view written = WordBefore(text, start);
     const std::string previous = ToLower(written);

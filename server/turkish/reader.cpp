@@ -26,7 +26,37 @@ constexpr unsigned char kEllipsis = 0x85;      // …
 const char *const kMonths[13] = {"",       "ocak",  "şubat"_cp, "mart",  "nisan",  "mayıs"_cp, "haziran",
                                  "temmuz", "ağustos"_cp, "eylül"_cp, "ekim", "kasım"_cp, "aralık"_cp};
 
+constexpr unsigned char kPerMille = 0x89;      // ‰
+constexpr unsigned char kPlusMinus = 0xB1;     // ±
+constexpr unsigned char kTimes = 0xD7;         // ×
+constexpr unsigned char kQuarter = 0xBC;       // ¼
+constexpr unsigned char kHalf = 0xBD;          // ½
+constexpr unsigned char kThreeQuarters = 0xBE; // ¾
+
 bool IsApostrophe(unsigned char c) { return c == '\'' || c == kRightQuote1; }
+
+bool IsPercentSign(unsigned char c) { return c == '%' || c == kPerMille; }
+std::string PercentWord(unsigned char c) { return c == '%' ? "y\xFCzde" : "binde"; }  // yüzde
+
+bool IsVulgarFraction(unsigned char c) { return c == kQuarter || c == kHalf || c == kThreeQuarters; }
+
+// "½" alone is "yarım", "¼" "çeyrek"; after a whole number they read as its fraction part.
+const char *VulgarFractionAlone(unsigned char c) {
+    return c == kHalf ? "yar\xFDm" : c == kQuarter ? "\xE7" "eyrek" : "d\xF6rtte \xFC\xE7";
+}
+const char *VulgarFractionAfter(unsigned char c) {
+    return c == kHalf ? "bu\xE7uk" : c == kQuarter ? "tam d\xF6rtte bir" : "tam d\xF6rtte \xFC\xE7";
+}
+
+// A suffix that starts with the possessive "-(s)I": "2/3'ü", "1/2'si", "3/4'ünü".
+bool StartsPossessive(std::string_view suffix) {
+    auto fourWay = [](char c) {
+        const unsigned char u = (unsigned char)c;
+        return u == 0xFD || u == 'i' || u == 'u' || u == 0xFC;
+    };
+    if (suffix.empty()) return false;
+    return fourWay(suffix[0]) || (suffix[0] == 's' && suffix.size() > 1 && fourWay(suffix[1]));
+}
 
 // Words after which a Roman numeral is a count ("Bölüm IV"), and words before which it is
 // an ordinal ("XX yüzyıl").
@@ -86,7 +116,7 @@ private:
         if (w.empty()) return;
         if (!Out.empty() && Out.back() != ' ') Out += ' ';
         Out += w;
-        LastWasOrdinal = false;
+        LastWasOrdinal = LastWasNumber = false;
     }
 
     void Mark(std::string_view m) {
@@ -116,21 +146,51 @@ private:
         unsigned char c = At(I);
         if (IsSpace(c)) { ++I; return; }
         if (IsDigit(c)) { ReadNumber({}); return; }
-        if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && (I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(')) {
+        const bool signStarts = I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(';
+        if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && signStarts) {
             ++I;
             ReadNumber(c == '-' ? "eksi" : "art\xFD");  // artı
             return;
         }
-        if (c == '%') {
+        // "-%5" is "eksi yüzde beş", "+‰3" "artı binde üç".
+        if ((c == '-' || c == '+') && IsPercentSign(At(I + 1)) && signStarts) {
+            int k = I + 2;
+            if (At(k) == ' ') ++k;
+            if (IsDigit(At(k))) {
+                const std::string prefix = std::string(c == '-' ? "eksi " : "art\xFD ") + PercentWord(At(I + 1));
+                I = k;
+                ReadNumber(prefix);
+                return;
+            }
+        }
+        if (c == kPlusMinus) {
+            int k = I + 1;
+            if (At(k) == ' ') ++k;
+            I = k;
+            if (IsDigit(At(k))) ReadNumber("art\xFD eksi");  // artı eksi
+            else Word("art\xFD eksi");
+            return;
+        }
+        if (IsPercentSign(c)) {
+            // "%5" is "yüzde beş", "%-5" "yüzde eksi beş", "‰3" "binde üç".
+            const std::string word = PercentWord(c);
             int k = I + 1;
             while (k < N && At(k) == ' ') ++k;
             if (IsDigit(At(k))) {
                 I = k;
-                ReadNumber("y\xFCzde");  // yüzde
+                ReadNumber(word);
+            } else if (At(k) == '-' && IsDigit(At(k + 1))) {
+                I = k + 1;
+                ReadNumber(word + " eksi");
             } else {
                 ++I;
-                Word("y\xFCzde");
+                Word(word);
             }
+            return;
+        }
+        if (IsVulgarFraction(c)) {
+            ++I;
+            Word(VulgarFractionAlone(c));
             return;
         }
         if (c == '$' || c == 0x80 || c == 0xA3) {
@@ -149,7 +209,13 @@ private:
         if (IsLetter(c)) { ReadWord(); return; }
         ++I;
         switch (c) {
-            case '.': case ',': case ';': case ':': case '!': case '?':
+            case '.':
+                // A period after a short word the table does not know, inside the sentence (a
+                // lower-case word follows): an abbreviation's, not said as a pause.
+                if (IsSpace(At(I)) && IsLower(At(NextLetterAt(I))) && ShortWordBefore(I - 1)) return;
+                Mark(".");
+                return;
+            case ',': case ';': case ':': case '!': case '?':
                 Mark(std::string_view(T.data() + I - 1, 1));
                 return;
             case kEllipsis: Mark("..."); return;
@@ -166,6 +232,16 @@ private:
         }
     }
 
+    // Whether a word that looks abbreviated ends at `end`: one to three letters, or up to six
+    // without a vowel ("Şek", "xyz", "mrk").
+    bool ShortWordBefore(int end) const {
+        int b = end;
+        bool vowel = false;
+        while (b > 0 && end - b <= 6 && IsLetter(At(b - 1))) vowel |= IsVowel(At(--b));
+        const int letters = end - b;
+        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' && (letters <= 3 || (!vowel && letters <= 6));
+    }
+
     // ---- numbers ----
 
     struct TNumber {
@@ -174,6 +250,9 @@ private:
         bool Amount = false; // an integer or a decimal, so a currency may follow
         std::string_view Whole{}, Fraction{};
         std::string WholeDigits{};  // the whole part without its thousands dots
+        // A fraction ("2/3"): the denominator part ("üçte") and the numerator as written.
+        std::string FractionOf{};
+        std::string_view Numerator{};
     };
 
     static std::string HourWords(std::string_view hour) {
@@ -287,12 +366,33 @@ private:
             n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             return n;
         }
-        // A fraction in running text: "3/4" is "dörtte üç". Addresses keep "12/3" as "on iki
-        // bölü üç", and a numerator not below its denominator ("24/7") is no fraction.
-        if (separators == "/" && Kind == 0 && groups[0][0] != '0' && groups[1][0] != '0' &&
-            groups[1].size() <= 3 && Value(groups[0]) < Value(groups[1])) {
-            n.Words = AttachSuffix(DigitRun(groups[1]), "de") + " " + DigitRun(groups[0]);
+        // "7/24", every hour of every day, is said as two numbers.
+        if (separators == "/" && groups[0] == "7" && groups[1] == "24") {
+            n.Words = "yedi yirmi d\xF6rt";  // dört
             return n;
+        }
+        // A fraction in running text: "3/4" is "dörtte üç", "1/100.000" "yüz binde bir".
+        // Addresses keep "12/3" as "on iki bölü üç", and a numerator not below its
+        // denominator ("24/7") is no fraction.
+        if (separators[0] == '/' && separators.find_first_not_of('.', 1) == std::string::npos && Kind == 0 &&
+            groups[0][0] != '0' && groups[1][0] != '0' && groups[0].size() <= 9) {
+            std::string denominator(groups[1]);
+            bool fraction = true;
+            if (g > 2) {
+                fraction = groups[1].size() <= 3 && g <= 5;
+                for (std::size_t k = 2; k < g && fraction; ++k) fraction = groups[k].size() == 3, denominator += groups[k];
+            } else {
+                // Up to three digits, or a round number ("1/1000").
+                fraction = denominator.size() <= 3 || (denominator.size() <= 12 &&
+                                                      denominator.find_first_not_of('0', 1) == std::string::npos);
+            }
+            std::uint64_t numerator = 0, below = 0;
+            if (fraction && DigitValue(groups[0], numerator) && DigitValue(denominator, below) && numerator < below) {
+                n.FractionOf = AttachSuffix(DigitRun(denominator), "de");
+                n.Numerator = groups[0];
+                n.Words = n.FractionOf + " " + DigitRun(groups[0]);
+                return n;
+            }
         }
         // Anything else (versions, ratios): the numbers with their separators named.
         for (std::size_t k = 0; k < g; ++k) {
@@ -325,6 +425,7 @@ private:
     void ReadNumber(std::string_view prefix, const TUnit *currencyBefore = nullptr) {
         const int start = I;
         TNumber n = ParseNumber();
+        const int parsedEnd = I;
         std::string words = n.Words;
         bool possessive = false;
         bool ordinal = false;
@@ -346,8 +447,15 @@ private:
                 case TNumberPeriod::SentenceEnd: break;
             }
         }
+        std::string percent;
+        if (!currencyBefore && !ordinal) ReadAfterNumber(start, n, words, percent);
         std::string suffix = SuffixAt(I);
-        if (!suffix.empty()) {
+        if (!n.FractionOf.empty() && StartsPossessive(suffix)) {
+            // "2/3'ü" is "üçte ikisi", "2/3'ünde" "üçte ikisinde": the possessive is the
+            // numerator's.
+            std::string numerator = AttachSuffix(DigitRun(n.Numerator), "s\xFD");  // -(s)ı, harmonised
+            words = n.FractionOf + " " + AttachSuffix(numerator, suffix.substr(suffix[0] == 's' ? 2 : 1), true);
+        } else if (!suffix.empty()) {
             std::size_t ending = n.Plain ? OrdinalEndingLength(suffix) : 0;
             if (ending > 0) {
                 words = Ordinal(words);
@@ -355,13 +463,83 @@ private:
                 suffix.erase(0, ending);
             }
             words = AttachSuffix(words, suffix, possessive);
-        } else if (!currencyBefore && !ordinal) {
+        } else if (!currencyBefore && !ordinal && percent.empty()) {
             ReadUnitAfter(n, words);
         }
+        if (!percent.empty()) words = percent + " " + words;
         if (!prefix.empty()) words = std::string(prefix) + " " + words;
         Word(words);
         LastWasOrdinal = ordinal;
+        LastWasNumber = ordinal || (n.Plain && I == parsedEnd && prefix.empty());
         PrevWord.clear();
+    }
+
+    // A times sign between sizes at k ("120x60", "2 x 1", "3×4"): the position of the next
+    // size's first digit, or -1.
+    int TimesAt(int k) const {
+        auto times = [](unsigned char c) { return c == 'x' || c == 'X' || c == kTimes; };
+        if (times(At(k)) && IsDigit(At(k + 1))) return k + 1;
+        if (At(k) == ' ' && times(At(k + 1)) && At(k + 2) == ' ' && IsDigit(At(k + 3))) return k + 3;
+        return -1;
+    }
+
+    // What can follow a number and change how it is read, read with it: more sizes
+    // ("120x60"), a fraction part ("2 1/2", "2½") or a percent sign after it ("50%", which
+    // leaves "yüzde" in `percent`). `n` becomes the last number read.
+    void ReadAfterNumber(int start, TNumber &n, std::string &words, std::string &percent) {
+        if (TimesAt(I) >= 0) {
+            // Sizes ("120x60 cm", "1920x1080") each but the last in the dative: "yüz yirmiye
+            // altmış"; a dose of two single digits ("2x1") with "çarpı".
+            std::vector<std::string> sizes{words};
+            bool singleDigits = I - start == 1;
+            for (int next; (next = TimesAt(I)) >= 0;) {
+                I = next;
+                TNumber size = ParseNumber();
+                singleDigits &= I - next == 1;
+                sizes.push_back(size.Words);
+                n = size;
+            }
+            int k = I;
+            if (At(k) == ' ') ++k;
+            if (sizes.size() == 2 && singleDigits && !UnitAt(T.substr(k))) {
+                words = sizes[0] + " \xE7" "arp\xFD " + sizes[1];  // çarpı
+            } else {
+                words.clear();
+                for (std::size_t i = 0; i + 1 < sizes.size(); ++i) words += AttachSuffix(sizes[i], "e") + " ";
+                words += sizes.back();
+            }
+            n.FractionOf.clear();
+            return;
+        }
+        if (n.Plain && IsVulgarFraction(At(I))) {  // "2½"
+            words += std::string(" ") + VulgarFractionAfter(At(I++));
+            n.Plain = false;
+            return;
+        }
+        if (n.Plain && At(I) == ' ' && IsVulgarFraction(At(I + 1)) && !IsAlnum(At(I + 2))) {  // "2 ½"
+            words += std::string(" ") + VulgarFractionAfter(At(I + 1));
+            I += 2;
+            n.Plain = false;
+            return;
+        }
+        if (n.Plain && At(I) == ' ' && IsDigit(At(I + 1)) && Kind == 0) {
+            // A mixed number: "2 1/2" is "iki buçuk", "1 3/4" "bir tam dörtte üç".
+            const int saved = I;
+            I = saved + 1;
+            TNumber part = ParseNumber();
+            if (!part.FractionOf.empty()) {
+                words += part.Numerator == "1" && part.FractionOf == "ikide" ? " bu\xE7uk" : " tam " + part.Words;
+                n.Plain = false;
+                return;
+            }
+            I = saved;
+        }
+        int k = I;
+        if (At(k) == ' ' && k > start) ++k;
+        if (IsPercentSign(At(k)) && !IsDigit(At(k + 1)) && !(At(k + 1) == ' ' && IsDigit(At(k + 2)))) {
+            percent = PercentWord(At(k));  // "50%" is "yüzde elli"
+            I = k + 1;
+        }
     }
 
     // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye".
@@ -374,15 +552,21 @@ private:
         bool possessive = false;
         if (unit->Subunit && n.Amount) {
             words = MoneyWords(n, *unit, possessive);
-        } else if (unit->PerHour) {
-            words = "saatte " + words + " " + unit->Reading;
+        } else if (unit->Per) {
+            words = std::string(unit->Per) + " " + words + " " + unit->Reading;
         } else {
             words += std::string(" ") + unit->Reading;
         }
-        // "10 dk. sonra": the period of a unit's abbreviation is no full stop.
-        if (At(k) == '.' && k + 1 < N && NextLetterAt(k + 1) >= 0 &&
-            IsAbbreviation(std::string(unit->Written) + ".") && IsLower(At(NextLetterAt(k + 1))))
-            ++k;
+        // "10 dk. sonra", "1 m. 80 cm": the period of a unit's abbreviation is no full stop
+        // before a lower-case word or (where the table has the form) a number.
+        if (At(k) == '.' && k + 1 < N) {
+            const std::string written = std::string(unit->Written) + ".";
+            const int unitStart = k - int(std::string_view(unit->Written).size());
+            const TAbbreviationContext context = ContextAround(T, std::size_t(unitStart), std::size_t(k + 1));
+            if ((NextLetterAt(k + 1) >= 0 && IsAbbreviation(written) && IsLower(At(NextLetterAt(k + 1)))) ||
+                (context.NumberAfter && IsAbbreviation(written, context)))
+                ++k;
+        }
         std::string suffix = SuffixAt(k);
         if (!suffix.empty()) words = AttachSuffix(words, suffix, possessive);
         I = k;
@@ -391,29 +575,39 @@ private:
     // ---- words ----
 
     void ReadAddress(int end) {
-        // Web and e-mail addresses: the parts, with the separators named.
+        // Web and e-mail addresses: the parts, with the separators named ("://" is not said),
+        // and a suffix written after the address on its last word ("tdk.gov.tr'de").
+        std::string words;
+        auto add = [&words](std::string_view w) {
+            if (!words.empty()) words += ' ';
+            words += w;
+        };
         for (int k = I; k < end;) {
             unsigned char c = At(k);
             if (IsLetter(c)) {
                 int j = k;
                 while (j < end && IsLetter(At(j))) ++j;
-                Word(ToLower(T.substr(k, j - k)));
+                add(AddressPartReading(T.substr(k, j - k)));
                 k = j;
             } else if (IsDigit(c)) {
                 int j = k;
                 while (j < end && IsDigit(At(j))) ++j;
-                Word(DigitRun(T.substr(k, j - k)));
+                add(DigitRun(T.substr(k, j - k)));
                 k = j;
+            } else if (c == ':' && At(k + 1) == '/' && At(k + 2) == '/') {
+                k += 3;
             } else {
-                if (c == '.') Word("nokta");
-                else if (c == '@') Word("et");
-                else if (c == '/') Word("b\xF6l\xFC");  // bölü
-                else if (c == '-') Word("tire");
-                else if (c == '_') Word("alt \xE7izgi");  // alt çizgi
+                if (c == '.') add("nokta");
+                else if (c == '@') add("et");
+                else if (c == '/') add("b\xF6l\xFC");  // bölü
+                else if (c == '-') add("tire");
+                else if (c == '_') add("alt \xE7izgi");  // alt çizgi
                 ++k;
             }
         }
         I = end;
+        std::string suffix = SuffixAt(I);
+        Word(suffix.empty() ? words : AttachSuffix(words, suffix));
     }
 
     // Whether a web or e-mail address starts here. Only a run of non-space characters can
@@ -424,13 +618,16 @@ private:
         if (I > 0 && !IsSpace(At(I - 1)) && At(I - 1) != '"' && At(I - 1) != '(' && At(I - 1) != '<') return false;
         if (I >= RunEnd) {
             int j = I;
-            while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',') ++j;
+            while (j < N && !IsSpace(At(j)) && At(j) != '"' && At(j) != ')' && At(j) != ',' && !IsApostrophe(At(j))) ++j;
             RunEnd = j;
             while (j > I && (At(j - 1) == '.' || At(j - 1) == '!' || At(j - 1) == '?' || At(j - 1) == ':')) --j;
             RunTrimmedEnd = j;
             RunLastDot = -1;
             for (int k = j - 1; k >= I; --k)
                 if (At(k) == '.') { RunLastDot = k; break; }
+            RunLastNonDomain = I - 1;
+            for (int k = j - 1; k >= I; --k)
+                if (!IsAlnum(At(k)) && At(k) != '.' && At(k) != '-') { RunLastNonDomain = k; break; }
             RunNextAt = I;
         }
         const int j = RunTrimmedEnd;
@@ -439,11 +636,34 @@ private:
         std::string head = ToLower(T.substr(I, std::min(j - I, 8)));
         if (head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0 || head.rfind("www.", 0) == 0)
             return true;
+        // A bare domain with a known ending: "tdk.gov.tr", "ornek.com".
+        if (I > RunLastNonDomain && IsLetter(At(I)) && RunLastDot > I && IsAlnum(At(RunLastDot - 1)) &&
+            j - RunLastDot - 1 <= 4 && IsDomainEnding(ToLower(T.substr(RunLastDot + 1, j - RunLastDot - 1))))
+            return true;
         while (RunNextAt < j && (RunNextAt < I || At(RunNextAt) != '@')) ++RunNextAt;
         return RunNextAt < j && RunNextAt > I && RunLastDot > RunNextAt;
     }
 
+    static bool IsDomainEnding(std::string_view lower) {
+        for (const char *e : {"com", "org", "net", "edu", "gov", "tr", "info", "io"})
+            if (lower == e) return true;
+        return false;
+    }
+
     void ReadWord() {
+        // "m² fiyatı", "km² başına": an area or volume without a number before it.
+        if ((At(I + 1) == 0xB2 || At(I + 1) == 0xB3 || At(I + 2) == 0xB2 || At(I + 2) == 0xB3) &&
+            !IsAlnum(At(I - 1))) {
+            if (const TUnit *unit = UnitAt(T.substr(I)); unit && unit->Standalone) {
+                I += int(std::string_view(unit->Written).size());
+                std::string reading = unit->Reading;
+                std::string suffix = SuffixAt(I);
+                if (!suffix.empty()) reading = AttachSuffix(reading, suffix);
+                Word(reading);
+                PrevWord.clear();
+                return;
+            }
+        }
         int addressEnd;
         if (AddressAhead(addressEnd)) {
             ReadAddress(addressEnd);
@@ -466,7 +686,21 @@ private:
         std::string_view token = T.substr(I, j - I);
         const int start = I;
         I = j;
-        TSpoken spoken = ReadToken(token, dotted, start);
+        TSpoken spoken;
+        if (!dotted && At(j) == '-' && IsUpper(At(j + 1)) && IsUpper(At(start)) && j - start <= 4) {
+            // An acronym written in two parts that the table reads as one word: "AR-GE",
+            // "Ar-Ge".
+            int e = j + 1;
+            while (e < N && e - j <= 5 && IsLetter(At(e))) ++e;
+            TAbbreviation whole;
+            if (!IsLetter(At(e)) &&
+                FindAbbreviation(ToUpper(std::string(token) + std::string(T.substr(j + 1, e - j - 1))), Kind, {}, whole)) {
+                spoken = {std::string(whole.Reading), whole.Possessive};
+                token = T.substr(start, e - start);
+                I = e;
+            }
+        }
+        if (spoken.Text.empty()) spoken = ReadToken(token, dotted, start);
         std::string suffix = SuffixAt(I);
         if (!suffix.empty() && !spoken.Text.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
                                                ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
@@ -480,11 +714,14 @@ private:
         return k >= N;
     }
 
-    TSpoken Abbreviation(std::string_view written) const {
+    // The table's reading of `written`, the form at [start, end) of the text.
+    TSpoken Abbreviation(std::string_view written, int start, int end) const {
         TAbbreviation a;
-        if (!FindAbbreviation(written, Kind, a)) return {};
+        if (!FindAbbreviation(written, Kind, ContextAround(T, start, end), a)) return {};
         std::string reading(a.Reading);
-        if (Kind == 1 && LastWasOrdinal) {
+        // A numbered street is said bare ("1453 Sok." is "bin dört yüz elli üç sokak", "1.
+        // Cad." "birinci cadde"); after a name it keeps its possessive ("Gül Sokağı").
+        if (LastWasNumber) {
             std::string_view bare = BareStreetWord(reading);
             if (!bare.empty()) return {std::string(bare), false};
         }
@@ -493,9 +730,17 @@ private:
 
     TSpoken ReadToken(std::string_view token, bool dotted, int start) {
         const bool period = At(I) == '.';
-        // Abbreviations with their period ("Dr.", "T.C.") or without one ("AŞ").
+        // Abbreviations of several words ("Md. Yrd."), with their period ("Dr.", "T.C.") or
+        // without one ("AŞ").
         if (period) {
-            TSpoken s = Abbreviation(std::string(token) + ".");
+            TSpoken s;
+            TAbbreviation words;
+            if (const std::size_t length = AbbreviationOfWordsAt(T.substr(start, std::min(48, N - start)), Kind, {}, words)) {
+                s = {std::string(words.Reading), words.Possessive};
+                I = start + int(length) - 1;
+            } else {
+                s = Abbreviation(std::string(token) + ".", start, I + 1);
+            }
             if (!s.Text.empty()) {
                 ++I;
                 if (EndsText(I) && Kind == 0) {  // the abbreviation's period also ends the sentence
@@ -503,10 +748,18 @@ private:
                     Mark(".");
                     return {};
                 }
+                // A suffix written right after the period: "No.lu" is "numaralı".
+                int j = I;
+                while (j < N && j - I <= 5 && IsLower(At(j))) ++j;
+                if (j > I && j - I <= 5 && !IsLetter(At(j))) {
+                    s.Text = AttachSuffix(s.Text, ToLower(T.substr(I, j - I)), s.Possessive);
+                    s.Possessive = false;
+                    I = j;
+                }
                 return s;
             }
         }
-        if (TSpoken s = Abbreviation(token); !s.Text.empty()) return s;
+        if (TSpoken s = Abbreviation(token, start, I); !s.Text.empty()) return s;
         if (dotted) return ReadDotted(token);
 
         std::string lower = ToLower(token);
@@ -551,7 +804,9 @@ private:
             return {LetterName((unsigned char)token[0])};
         }
         if (allUpper && token.size() > 1) {
-            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token) {
+            // A unit never reads inside a code glued to digits: "TB2" is no "terabayt iki".
+            if (const TUnit *unit = UnitAt(token);
+                unit && unit->Standalone && unit->Written == token && (unit->Subunit || !IsDigit(At(I)))) {
                 int k = I;
                 if (At(k) == ' ') ++k;
                 bool alone = start == 0 || IsSpace(At(start - 1)) || At(start - 1) == '(';  // not "Dolar/TL 34"
@@ -567,7 +822,7 @@ private:
             return {lower};
         }
         if (token.size() > 1) {
-            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token)
+            if (const TUnit *unit = UnitAt(token); unit && unit->Standalone && unit->Written == token && !IsDigit(At(I)))
                 return {unit->Reading, unit->Possessive};
         }
         if (token.size() == 1) return {LetterName((unsigned char)token[0])};
@@ -603,7 +858,7 @@ private:
             std::string reading;
             possessive = false;
             TAbbreviation a;
-            if (FindAbbreviation(std::string(part) + ".", Kind, a)) reading = a.Reading, possessive = a.Possessive;
+            if (FindAbbreviation(std::string(part) + ".", Kind, {}, a)) reading = a.Reading, possessive = a.Possessive;
             else if (part.size() == 1) reading = LetterName((unsigned char)part[0]);
             else reading = ToLower(part);
             if (!out.empty()) out += ' ';
@@ -629,8 +884,9 @@ private:
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written
     bool LastWasOrdinal = false;
+    bool LastWasNumber = false;  // the last word read is a bare number, cardinal or ordinal
     // The non-space run AddressAhead looked through last (see there).
-    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
+    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0, RunLastNonDomain = -1;
 };
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <unicode/locid.h>
 #include <unicode/utext.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -92,7 +93,9 @@ public:
     }
 
 private:
-    unsigned char At(int i) const { return (unsigned char)Text[i]; }
+    // The byte at i; 0 outside the text, so a look one past a number at the text's end
+    // ("... 34") reads nothing.
+    unsigned char At(int i) const { return i >= 0 && i < Size ? (unsigned char)Text[i] : 0; }
 
     // Whether the line that `end` is on starts with a dotted section number ("3.2. Yöntem"):
     // such a heading ends at its line break.
@@ -162,7 +165,11 @@ private:
         if (singleLetters && word.size() > 1) return true;                     // "M.K. Atatürk"
         if (word.size() > 1 && IsRomanNumeral(word)) return true;              // "II. Dünya"
         std::string written(Text.substr(start, period + 1 - start));
-        if (IsAbbreviation(written)) return true;
+        const TAbbreviationContext context = ContextAround(Text, std::size_t(start), std::size_t(period + 1));
+        if (IsAbbreviation(written, context)) return true;
+        // "Md. Yrd.", "Day. Tük. Mal.": a form of several words (at most 48 bytes).
+        const int from = std::max(0, period + 1 - 48);
+        if (EndsWithAbbreviationOfWords(Text.substr(from, period + 1 - from), context)) return true;
         // "Ltd.Şti.": the last part decides.
         std::size_t dot = word.rfind('.');
         return dot != std::string_view::npos && IsAbbreviation(written.substr(dot + 1));

@@ -1,6 +1,7 @@
 #include "server/turkish/spelling.h"
 
 #include "foundation/code_page.h"
+#include "server/turkish/abbreviations.h"
 #include "server/turkish/letters.h"
 
 #include <algorithm>
@@ -116,6 +117,15 @@ const char *AcronymWordReading(std::string_view upper) {
     for (const auto &w : kReadAsWords)
         if (upper == w.Written) return w.Reading ? w.Reading : "";
     return nullptr;
+}
+
+std::string AddressPartReading(std::string_view letters) {
+    TAbbreviationContext inAddress;
+    inAddress.InAddress = true;
+    TAbbreviation found;
+    if (FindAbbreviation(letters, 0, inAddress, found)) return std::string(found.Reading);
+    if (Pronounceable(ToUpper(letters))) return ToLower(letters);
+    return Spell(letters);
 }
 
 bool IsSpelledAcronym(std::string_view upper, bool shouted) {

@@ -23,4 +23,9 @@ bool IsSpelledAcronym(std::string_view upper, bool shouted);
 // ("FIFA" -> "fifa"), else "" (lower-case it); nullptr for any other word.
 const char *AcronymWordReading(std::string_view upper);
 
+// A run of letters in a web or e-mail address: the table's word ("com" is "kom", "gmail"
+// "cimeyl"), a sayable part as it is written ("ornek", "gov"), any other spelled ("www",
+// "tr", "tdk").
+std::string AddressPartReading(std::string_view letters);
+
 }  // namespace turkish

@@ -100,6 +100,16 @@ std::string WithoutPossessive(std::string_view spoken) {
     return out;
 }
 
+// The copula and its kin as written after a word, its buffer "y" taken off: -DI ("dı",
+// "tü", "dılar"), -DIr, -mIş, -sA, -ken. The locative "-DA" and the possessive "-sI" are
+// none of them.
+bool IsCopula(std::string_view s) {
+    if (s.size() >= 2 && (s[0] == 'd' || s[0] == 't') && IsFourWay(s[1])) return true;
+    if (s.size() >= 3 && s[0] == 'm' && IsFourWay(s[1]) && s[2] == kSmallS) return true;
+    if (s.size() >= 2 && s[0] == 's' && IsTwoWay(s[1])) return true;
+    return s.substr(0, 3) == "ken";
+}
+
 }  // namespace
 
 std::size_t OrdinalEndingLength(std::string_view suffix) {
@@ -118,7 +128,20 @@ std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool 
     const bool endsInVowel = IsLowerVowel(last);
     std::string rest(suffix);
 
+    // The copula goes on the word as it is, a possessive ending kept without its n: "türk
+    // lirası" + "ydı" -> "türk lirasıydı", "caddesi" + "dir" -> "caddesidir", "doktor" +
+    // "ydu" -> "doktordu". After a vowel it takes "y", "-DIr" aside.
+    if (std::string copula = rest[0] == 'y' ? rest.substr(1) : rest; IsCopula(copula)) {
+        if (copula[0] == 'd' || copula[0] == 't') copula[0] = IsVoiceless(last) ? 't' : 'd';
+        const bool dir = copula[0] != 'm' && copula[0] != 's' && copula[0] != 'k' && copula.size() >= 3 &&
+                         copula[2] == 'r';
+        return std::string(spoken) + (endsInVowel && !dir ? "y" : "") + Harmonise(h, copula);
+    }
+
     if (possessive && endsInVowel) {
+        // A possessive written again ("TL'si", "Cad.'sinde") is the one already said.
+        if (rest.size() >= 2 && rest[0] == 's' && IsFourWay(rest[1]))
+            return AttachSuffix(spoken, std::string_view(rest).substr(2), true);
         // caddesi + (y)e -> caddesine, + de -> caddesinde, + (y)le -> caddesiyle.
         if (rest[0] == 'y' || (rest[0] == 'n' && rest.size() > 1 && IsLowerVowel(rest[1])) ||
             (rest[0] == 's' && rest.size() > 1 && IsLowerVowel(rest[1])))

@@ -1,5 +1,6 @@
 #pragma once
-// Units and currencies written after a number ("5 km", "25 °C", "12,50 TL").
+// Units and currencies written after a number ("5 km", "25 °C", "12,50 TL", "3 bar"), rates
+// read with their time first ("120 km/sa" is "saatte yüz yirmi kilometre").
 
 #include <string_view>
 
@@ -10,8 +11,8 @@ struct TUnit {
     const char *Reading;    // lower-case Windows-1254
     const char *Subunit;    // currencies: the hundredth ("kuruş"); else nullptr
     bool Possessive;        // "türk lirası": a case suffix takes the pronominal n
-    bool PerHour;           // "km/sa": read "saatte <number> kilometre"
-    bool Standalone;        // read so without a number before it too ("kg başına")
+    const char *Per;        // a rate: the time said before the number ("saatte", "saniyede"); else nullptr
+    bool Standalone;        // read so without a number before it too ("kg başına", "m² fiyatı")
 };
 
 // The longest unit written at the start of `text` and not followed by a letter or digit;

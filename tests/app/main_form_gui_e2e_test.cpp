@@ -20,14 +20,15 @@
 
 namespace {
 
-// Ten words in each sentence, each sentence different, so that every one is fetched anew
-// and five of them reach the listening pause.
+// Nine words in each sentence, each sentence and each part of one different, so that every
+// one is fetched anew and six of them reach the listening pause. The first five have a
+// clause boundary, so each is heard as two items.
 const char *const TenWordSentences[] = {
     "Birinci cümlede tam on kelime var ve hepsi okunur.",
-    "İkinci cümlede de on kelime var ve hepsi okunur.",
-    "Üçüncü cümlede yine on kelime var ve hepsi okunur.",
-    "Dördüncü cümlede gene on kelime var ve hepsi okunur.",
-    "Beşinci cümlede aynı on kelime var ve hepsi okunur.",
+    "İkinci cümlede de on kelime var ve hepsi okunacak.",
+    "Üçüncü cümlede yine on kelime var ve hepsi duyulur.",
+    "Dördüncü cümlede gene on kelime var ve hepsi söylenir.",
+    "Beşinci cümlede aynı on kelime var ve hepsi dinlenir.",
     "Altıncı cümlede tamı tamına on kelime var hepsi okunur.",
     "Yedinci cümlede de tam on kelime var hepsi okunur.",
 };
@@ -91,10 +92,14 @@ protected:
         form_->TextBox.GetMark(from, to);
         return {from, to};
     }
+    // One block per sentence heard: the items of one sentence (its parts) added up.
     std::vector<TWrittenBlock> SentenceBlocks() {
         std::vector<TWrittenBlock> blocks;
-        for (const TWrittenBlock &b : Written())
-            if (b.Tag != WarningSoundTag) blocks.push_back(b);
+        for (const TWrittenBlock &b : Written()) {
+            if (b.Tag == WarningSoundTag) continue;
+            if (!blocks.empty() && blocks.back().Tag == b.Tag) blocks.back().Length += b.Length;
+            else blocks.push_back(b);
+        }
         return blocks;
     }
 

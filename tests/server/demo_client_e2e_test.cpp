@@ -115,30 +115,46 @@ TEST_F(DemoClientE2ETest, ReadsATurkishTextSentenceBySentence) {
         EXPECT_EQ(sentences.Get(i)->Audios.Count(), 0);
     }
 
+    // A sentence with a clause boundary is answered as two parts of its speech: its first
+    // clause, then the rest, each named by its words.
     TDemoAudios audios;
     client_.SynthesiseSentence(sentences.Get(1)->Text.Text(), 0, 1, 10, 10, 1, audios);
-    ASSERT_EQ(audios.Count(), 1);
-    TDemoAudio &audio = *audios.Get(0);
-    EXPECT_EQ(audio.Text.View(), expected[1].Text);
-    EXPECT_EQ(audio.SpokenText.View(), "bugün hava çok güzel, değil mi?"_cp) << "the words as heard";
-    EXPECT_EQ(audio.FileType, 1);
-    EXPECT_EQ(audio.Volume, 10);
-    EXPECT_EQ(audio.Speed, 10);
-    EXPECT_FALSE(audio.IsXml);
-    EXPECT_EQ(audio.Speaker, 1);
-    EXPECT_GT(audio.FileId.Length(), 0);
-    EXPECT_EQ(audio.Data.DataSize(), 0) << "without --inline the client fetches the file";
+    ASSERT_EQ(audios.Count(), 2);
+    const std::string words[] = {"bugün hava çok güzel,"_cp, "değil mi?"_cp};
+    double seconds = 0;
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        TDemoAudio &audio = *audios.Get(i);
+        EXPECT_EQ(audio.Text.View(), words[i]);
+        EXPECT_EQ(audio.SpokenText.View(), words[i]) << "the words as heard";
+        EXPECT_EQ(audio.FileType, 1);
+        EXPECT_EQ(audio.Volume, 10);
+        EXPECT_EQ(audio.Speed, 10);
+        EXPECT_FALSE(audio.IsXml);
+        EXPECT_EQ(audio.Speaker, 1);
+        EXPECT_GT(audio.FileId.Length(), 0);
+        EXPECT_EQ(audio.Data.DataSize(), 0) << "without --inline the client fetches the file";
 
-    const int32_t written = client_.LoadSynthesisedFile(audio.Data, audio.FileId.Text());
-    ASSERT_GT(written, 0);
-    EXPECT_EQ(written, audio.Data.DataSize());
-    const TVorbisFormat format = FormatOf(audio.Data);
-    EXPECT_EQ(format.Channels, 1);
-    EXPECT_EQ(format.Rate, 16000);
+        const int32_t written = client_.LoadSynthesisedFile(audio.Data, audio.FileId.Text());
+        ASSERT_GT(written, 0);
+        EXPECT_EQ(written, audio.Data.DataSize());
+        const TVorbisFormat format = FormatOf(audio.Data);
+        EXPECT_EQ(format.Channels, 1);
+        EXPECT_EQ(format.Rate, 16000);
+        EXPECT_GT(DecodedSeconds(audio.Data), 0.3);
+        seconds += DecodedSeconds(audio.Data);
+    }
     // Six words spoken at a natural pace.
-    const double seconds = DecodedSeconds(audio.Data);
     EXPECT_GT(seconds, 1.0);
     EXPECT_LT(seconds, 5.0);
+    EXPECT_NE(audios.Get(0)->FileId.View(), audios.Get(1)->FileId.View());
+
+    // One without is answered as one item named by the sentence as submitted.
+    TDemoAudios whole;
+    client_.SynthesiseSentence(sentences.Get(0)->Text.Text(), 0, 1, 10, 10, 1, whole);
+    ASSERT_EQ(whole.Count(), 1);
+    EXPECT_EQ(whole.Get(0)->Text.View(), expected[0].Text);
+    EXPECT_EQ(whole.Get(0)->SpokenText.View(), "merhaba dünya."_cp);
 }
 
 TEST_F(DemoClientE2ETest, EveryTurkishLetterLineEndAndMarkupCharacterTravelsUnchanged) {
@@ -155,8 +171,9 @@ TEST_F(DemoClientE2ETest, EveryTurkishLetterLineEndAndMarkupCharacterTravelsUnch
     }
     EXPECT_EQ(sentences.Get(0)->Text.View(), "çğıöşü ÇĞİÖŞÜ & <b> \"tırnak\"!"_cp);
 
-    // A synthesised item names its text byte for byte, line ends inside it included.
-    const std::string inside = "Satır bir\r\nsatır iki & <üç> ÇĞİÖŞÜ"_cp;
+    // A synthesised item names its text byte for byte, line ends inside it included (a
+    // conjunction that opens a sentence is no clause boundary: one item).
+    const std::string inside = "& Satır bir\r\nsatır iki <üç> ÇĞİÖŞÜ"_cp;
     TDemoAudios audios;
     client_.SynthesiseSentence(inside.c_str(), 0, 2, 10, 10, 1, audios);
     ASSERT_EQ(audios.Count(), 1);
@@ -194,9 +211,18 @@ TEST_F(DemoClientE2ETest, XmlSentencesAreSplitAndSpokenByTheirParts) {
 
     TDemoAudios audios;
     client_.SynthesiseSentence(sentences.Get(0)->Text.Text(), 1, 1, 10, 10, 1, audios);
-    ASSERT_EQ(audios.Count(), 1);
-    EXPECT_TRUE(audios.Get(0)->IsXml);
-    EXPECT_EQ(audios.Get(0)->SpokenText.View(), "ayşe ve ali"_cp) << "the part, read as a name";
+    // "ve" begins a clause: two parts of the speech, named by their words.
+    ASSERT_EQ(audios.Count(), 2);
+    EXPECT_EQ(audios.Get(0)->SpokenText.View(), "ayşe"_cp) << "the part, read as a name";
+    EXPECT_EQ(audios.Get(1)->SpokenText.View(), "ve ali"_cp);
+    EXPECT_FALSE(audios.Get(0)->IsXml) << "a part is named by its words";
+    TDemoAudios name;
+    const std::string alone =
+        "<xml><SENTENCE><SENTENCEPART TEXTKIND=\"3\">Ayşe Ali</SENTENCEPART></SENTENCE></xml>"_cp;
+    client_.SynthesiseSentence(alone.c_str(), 1, 1, 10, 10, 1, name);
+    ASSERT_EQ(name.Count(), 1);
+    EXPECT_TRUE(name.Get(0)->IsXml);
+    EXPECT_EQ(name.Get(0)->SpokenText.View(), "ayşe ali"_cp);
 
     const std::string broken = "<xml>\r\n<SENTENCE>\r\n<SENTENCEPART>\r\nx\r\n</SENTENCE>\r\n</xml>";
     TNarreloCumles none;

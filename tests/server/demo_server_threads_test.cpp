@@ -24,13 +24,15 @@
 #include "server/demo_service.h"
 #include "server/speech_engine.h"
 #include "server/speech_synthesiser.h"
+#include "server/synthesis_request.h"
 #include "service/demo_client.h"
 #include "soapIDemoServerbindingProxy.h"
 #include "tests/support/temp_config_home.h"
 
 namespace {
 
-// One engine per process (espeak-ng is process-global).
+// One speech engine for the whole program: the engine library does not start again in a
+// process once it has been shut down.
 TSpeechEngine &Engine() {
     static TSpeechEngine engine;
     return engine;
@@ -153,13 +155,23 @@ TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
         EXPECT_GT(client.LoadSynthesisedFile(one.Get(0)->Data, one.Get(0)->FileId.Text()), 1000);
         EXPECT_EQ(maker.Made(), size_t(1));
 
+        // A sentence with a clause boundary: two parts, cut from one speech.
+        TDemoAudios parts;
+        client.SynthesiseSentence("Sahilde yürüdük, martılar uçuyordu."_cp, 0, 1, 10, 10, 1, parts);
+        ASSERT_EQ(parts.Count(), 2);
+        EXPECT_EQ(maker.Made(), size_t(1));
+        for (int i = 0; i < 2; ++i)
+            EXPECT_GT(client.LoadSynthesisedFile(parts.Get(i)->Data, parts.Get(i)->FileId.Text()), 1000);
+        EXPECT_EQ(maker.Made(), size_t(3));
+        EXPECT_EQ(maker.SpokenForParts(), size_t(1)) << "the second part was spoken again";
+
         // A list of numbers with no full stop: far more than one item says.
         std::string list;
         for (int i = 0; i < 300; ++i) list += std::to_string(1000 + i * 37) + ", ";
         TDemoAudios pieces;
         client.SynthesiseSentence(list.c_str(), 0, 1, 10, 10, 1, pieces);
         ASSERT_GT(pieces.Count(), 1);
-        EXPECT_EQ(maker.Made(), size_t(1));
+        EXPECT_EQ(maker.Made(), size_t(3));
         std::string said;
         for (int i = 0; i < pieces.Count(); ++i) {
             said += (said.empty() ? "" : " ") + std::string(pieces.Get(i)->SpokenText.View());
@@ -169,13 +181,55 @@ TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
         whole.Text = list;
         EXPECT_EQ(said, TSpeechSynthesiser::SpokenTextOf(whole));
         // Each piece made once, whether ahead or when fetched.
-        EXPECT_EQ(maker.Made(), size_t(1 + pieces.Count()));
+        EXPECT_EQ(maker.Made(), size_t(3 + pieces.Count()));
     } catch (const TCustomException &e) {
         failure = e.Message();
     }
     stop = true;
     serving.join();
     EXPECT_EQ(failure, "");
+}
+
+// A request whose text was read before takes the reading from the cache instead of reading
+// the text again: a reading planted there (speaker, volume, speed and file type 0 in the
+// key) is what the answer carries, and a new text's reading is kept there for every voice.
+TEST(DemoServerThreadsTest, TheReadingOfACachedTextComesFromTheCache) {
+    TempConfigHome home;
+    TSpeechSynthesiser synthesiser(Engine());
+    TAudioFileCache cache(1 << 20, "", 0);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 's')), &synthesiser,
+                          &cache, TWebContent("", ""), "", {}};
+    TDemoServer server(shared, 1);
+    const int port = server.Bind("127.0.0.1", 0);
+    shared.ListenHost = "127.0.0.1:" + std::to_string(port);
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    const std::string planted = "Bir cümle."_cp, fresh = "Dr. Ali 5. kata çıktı."_cp;
+    cache.Store(RequestDigest({planted, false, 0, 0, 0, 0, false}), "bir önbellek cümlesi."_cp);
+    std::vector<std::string> spoken;
+    std::string failure;
+    try {
+        TDemoClient client;
+        client.soap_endpoint = endpoint.c_str();
+        client.ClientID = "c";
+        for (const std::string &text : {planted, fresh}) {
+            TDemoAudios audios;
+            client.SynthesiseSentence(text.c_str(), 0, 1, 10, 10, 1, audios);
+            spoken.push_back(audios.Count() > 0 ? std::string(audios.Get(0)->SpokenText.Text()) : "");
+        }
+    } catch (const TCustomException &e) {
+        failure = e.Message();
+    }
+    stop = true;
+    serving.join();
+
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(spoken, (std::vector<std::string>{"bir önbellek cümlesi."_cp, "doktor ali beşinci kata çıktı."_cp}));
+    EXPECT_EQ(cache.Find(RequestDigest({fresh, false, 0, 0, 0, 0, false})), "doktor ali beşinci kata çıktı."_cp);
 }
 
 // A service whose UpdateRequired2 fails outside any operation's own net for versions 1 and

@@ -39,6 +39,38 @@ TEST(SpeechPiecesTest, CutsAtClausesThenWordsAndSaysEverything) {
     }
 }
 
+// A sentence's first part ends after its first clause, so it is a few words long; the
+// second part is the rest.
+TEST(SpeechPiecesTest, TheFirstPartEndsAfterTheFirstClause) {
+    const struct {
+        const char *Label;
+        std::string Spoken;
+        std::string First, Rest;  // empty: not cut
+    } cases[] = {
+        {"after a comma", "sahilde yürüdük, martılar uçuyordu.", "sahilde yürüdük,",
+         "martılar uçuyordu."},
+        {"after a semicolon", "kapı açıktı; içeri girdik", "kapı açıktı;", "içeri girdik"},
+        {"after a colon", "şunlar: elma, armut", "şunlar:", "elma, armut"},
+        {"the first boundary, before a conjunction", "eve döndük ve çay içtik, sonra uyuduk",
+         "eve döndük", "ve çay içtik, sonra uyuduk"},
+        {"a conjunction that opens the sentence is no boundary", "ve sonra gittik", "", ""},
+        {"one clause", "bugün hava çok güzel.", "", ""},
+        {"one word", "evet", "", ""},
+        {"spaces around the words", "  bir,   iki ", "bir,", "iki"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        const int32_t end = TSpeechSynthesiser::FirstPartEnd(c.Spoken);
+        if (c.First.empty()) {
+            EXPECT_EQ(end, 0);
+            continue;
+        }
+        ASSERT_GT(end, 0);
+        EXPECT_EQ(TSpeechSynthesiser::PartText(c.Spoken, 0, end), c.First);
+        EXPECT_EQ(TSpeechSynthesiser::PartText(c.Spoken, end, int32_t(c.Spoken.size())), c.Rest);
+    }
+}
+
 TEST(SpeechPiecesTest, AListOfNumbersIsSaidWholeInBoundedPieces) {
     TSynthesisRequest request;
     for (int i = 0; i < 400; ++i) request.Text += std::to_string(1000 + i * 37) + ", ";

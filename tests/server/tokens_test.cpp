@@ -76,6 +76,10 @@ TEST(FileIdTest, CarriesEveryInputOfTheRequest) {
         {"<xml>\r\n<SENTENCE>x &amp; y</SENTENCE>\r\n</xml>\r\n", true, 2, 7, 13, 1},
         {"", false, -5, 0, -1, 99},
         {std::string(65536, '\xFE'), false, 2, 10, 10, 1},
+        // Parts of a speech: of a sentence as submitted, and of a piece as spoken.
+        {"Bir, iki.", false, 1, 10, 10, 1, false, 0, 5},
+        {"<xml><SENTENCE>a, b</SENTENCE></xml>", true, 2, 10, 10, 1, false, 3, 4},
+        {"bir, iki", false, 1, 10, 10, 1, true, 5, 8},
     };
     for (const TSynthesisRequest &request : requests) {
         SCOPED_TRACE(request.Text.substr(0, 20));

@@ -236,8 +236,8 @@ TEST(NormaliseForSpeech, PunctuationAndAddresses) {
         {"ellipsis", "Bilmem…", "bilmem..."},
         {"ampersand", "Ali & Veli", "ali ve veli"},
         {"dash between words", "Ankara - İstanbul", "ankara, istanbul"},
-        {"e-mail", "ali.veli@ornek.com.tr", "ali nokta veli et ornek nokta com nokta tr"},
-        {"web address", "www.ornek.gov.tr.", "www nokta ornek nokta gov nokta tr."},
+        {"e-mail", "ali.veli@ornek.com.tr", "ali nokta veli et ornek nokta kom nokta te re"},
+        {"web address", "www.ornek.gov.tr.", "çift ve çift ve çift ve nokta ornek nokta gov nokta te re."},
         {"whitespace", "  bir\r\n\tiki  ", "bir iki"},
         {"empty", "", ""},
     });

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,20 @@ TEST(SplitSentences, EveryByteValueIsSafe) {
         last = r.Start + r.Length;
     }
     EXPECT_LE(std::size_t(last), text.size());
+}
+
+// A text is read within its bytes: one that ends in a number after a line break (a list item
+// or a section number could start there) is split without a look past its end. The text
+// lies in a buffer of exactly its size, so AddressSanitizer sees any such look.
+TEST(SplitSentences, ATextEndingInANumberIsReadWithinItsBytes) {
+    for (const char *utf8 : {"Bitti.\n34", "Bitti.\n3.2", "Bitti.\n1"}) {
+        const std::string text = cp1254::FromUtf8(utf8);
+        const std::unique_ptr<char[]> exact(new char[text.size()]);
+        std::memcpy(exact.get(), text.data(), text.size());
+        const auto ranges = SplitSentences(std::string_view(exact.get(), text.size()));
+        ASSERT_EQ(ranges.size(), 2u) << utf8;
+        EXPECT_EQ(ranges[1].Start + ranges[1].Length, int(text.size())) << utf8;
+    }
 }
 
 }  // namespace
