@@ -63,6 +63,9 @@ TFormCommercialTTS::~TFormCommercialTTS() {
     *alive_ = false;
     if (textUnkept_) SaveKeptText(keptText_);
     StopReading();
+    // Every reading's thread uses the form (as its listener, its client, its caches): all
+    // have ended when this returns. A stopped call gives up within the client's cancel period.
+    Session.StopAndWait();
     try {
         WaveOut.SetActive(false);
     } catch (const TCustomException &) {
@@ -206,5 +209,6 @@ void TFormCommercialTTS::SwitchLanguage() {
 
 void TFormCommercialTTS::SetSpeedPosition(int32_t position) {
     Speed = position;
+    Session.Speed = position;
     if (SpeedButton.HasWindow()) SpeedButton.SetAnsiText(SpeedButtonText(position, InterfaceIsEnglish).Text());
 }

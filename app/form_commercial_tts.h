@@ -3,15 +3,18 @@
 // the text box, Read / pause / speed buttons, the reading style, the XML switch, the web
 // links, the progress bar and the status bar with the word count. It owns, for its whole
 // life, the service client, the wave output, the audio cache, the playing queue and the
-// reading thread of the current reading.
+// reading session (pipeline/reading_session.h), whose current thread is ReadingThread.
 //
-// Threads. The commands run on the UI thread. The synthesis thread calls OnTextReady,
-// OnAudio and OnFinished; the wave output's writers and play thread call OnPlayStart,
-// OnBufferDone and OnPlayEnd, the last two possibly with the wave output's lock held. None
-// of them touches a widget or the playing queue: they do their own work (OnAudio decodes,
-// changes the speed and queues the sound) and post the rest to the UI thread. Each posted
-// call carries the serial of the reading it belongs to and the form's life token, so that
-// calls that arrive after their reading was replaced, or after the form is gone, do nothing.
+// Threads. The commands run on the UI thread and never wait for the service: finding the
+// service, the update check and the warning sound run on the reading's own thread (before
+// it asks for the text), and Stop abandons a reading instead of waiting for its call. The
+// synthesis thread calls OnTextReady, OnAudio and OnFinished; the wave output's writers and
+// play thread call OnPlayStart, OnBufferDone and OnPlayEnd, the last two possibly with the
+// wave output's lock held. None of them touches a widget or the playing queue: they do their
+// own work (OnAudio has the session decode, change the speed and queue the sound) and post
+// the rest to the UI thread. Each posted call carries the serial of the reading it belongs
+// to and the form's life token, so that calls that arrive after their reading was stopped or
+// replaced, or after the form is gone, do nothing.
 //
 // The XML commands and the speed pop-up (app/form_commercial_tts_forms.cpp), kept apart from
 // the reading code:
@@ -32,6 +35,7 @@
 #include "foundation/my_string.h"
 #include "pipeline/demo_synthesise_thread.h"
 #include "pipeline/demo_synthesise_thread_events.h"
+#include "pipeline/reading_session.h"
 #include "pipeline/wave_out.h"
 #include "records/demo_audios.h"
 #include "service/demo_client.h"
@@ -77,12 +81,16 @@ public:
     ~TFormCommercialTTS() override;
 
     // --- fields, in the order the form keeps them
-    bool WarningSoundPlayed = false;  // the warning sound was played in this run
+    // The warning sound was played in this run; read and written by the readings' threads,
+    // one after the other.
+    bool WarningSoundPlayed = false;
     uint32_t AttentionColor = AttentionRed;  // UI thread only
-    // The speed slider position 0-20, 10 normal. Written on the UI thread, read by OnAudio
-    // on the synthesis thread: a change applies from the next sound item.
+    // The speed slider position 0-20, 10 normal. Written on the UI thread, handed to the
+    // session, which reads it for every sound item: a change applies from the next one.
     std::atomic<int32_t> Speed{10};
-    TDemoSynthesiseThread *ReadingThread = nullptr;  // owned; the current reading or none
+    // The session's current reading (owned by Session) or none; null from the moment the
+    // reading is stopped.
+    TDemoSynthesiseThread *ReadingThread = nullptr;
     TDemoAudios AudioCache;
     TDemoClient Client;
     TPlayingQueue PlayingQueue;  // UI thread only
@@ -91,7 +99,8 @@ public:
     bool InterfaceIsEnglish = false;
     bool WarningShown = false;   // the one-time notice was shown in this run
     TWaveOut WaveOut;
-    MyString ServerAddress;      // the client's endpoint for the current reading
+    MyString ServerAddress;      // the client's endpoint; written by the reading's thread
+    TReadingSession Session{Client, WaveOut};  // after the client and the wave output it uses
 
     // The controls of template 130.
     TEdit TextBox;                   // 1000
@@ -133,9 +142,9 @@ public:
     bool ReadingRuns() const;
     // The Read button's text for `state` in the interface language.
     const char *ReadText(TReadText state) const;
-    // Stops the reading thread, if any, and destroys it (the thread's OnFinished and every
-    // call it posted have run when this returns).
-    void StopReading();
+    // Stops the reading, if any, without waiting for it, and drops its queued sound (see
+    // TReadingSession::Stop for keepIdleOutputOpen). Events it posts later do nothing.
+    void StopReading(bool keepIdleOutputOpen = false);
     // The listening-pause row is shown.
     bool ListeningPauseShown() const;
 
@@ -184,8 +193,13 @@ private:
     void HideListeningPause();
     // Selects `range` of the text box and scrolls it into view.
     void Highlight(const TTextRange &range);
-    // Loads the warning sound and queues it.
-    void PlayWarningSound();
+    // On the reading's thread, before it asks for the text: starts the local service where
+    // needed, finds the service and checks for an update, plays the warning sound once.
+    void PrepareReading(TDemoSynthesiseThread &thread);
+    // Loads the warning sound and queues it (on the reading's thread).
+    void PlayWarningSound(TDemoSynthesiseThread &thread);
+    // Buttons, texts and the listening row as they are when nothing is read.
+    void ShowIdle();
 
     // Runs `action` on the UI thread later, unless the form is gone or the reading with
     // `serial` was replaced meanwhile.

@@ -14,8 +14,6 @@
 #include "foundation/memory_stream.h"
 #include "foundation/message_box.h"
 #include "foundation/registry.h"
-#include "pipeline/ogg_vorbis_decoder.h"
-#include "pipeline/speed_change.h"
 #include "pipeline/wave_file.h"
 #include "platform/ui_queue.h"
 #include "records/demo_audio.h"
@@ -88,17 +86,23 @@ void TFormCommercialTTS::ReadClicked() {
 
 void TFormCommercialTTS::StopAndClose() {
     StopReading();
-    WaveOut.SetActive(false);  // drops the queued sound
+    ShowIdle();
+}
+
+void TFormCommercialTTS::ShowIdle() {
+    PauseButton.SetEnabled(false);
     SetReadText(TReadText::Idle);
+    ReadButton.SetEnabled(true);
+    SetChoicesEnabled(true);
+    ProgressBar.SetVisible(false);
     if (ListeningPauseShown()) HideListeningPause();
 }
 
-void TFormCommercialTTS::StopReading() {
-    if (!ReadingThread) return;
-    ReadingThread->StopAndWait();
-    // Whatever the thread posted before it ended runs now, as part of the stop.
-    UiQueue().RunPending(TUiQueue::TQuitHandling::Keep);
-    delete ReadingThread;
+void TFormCommercialTTS::StopReading(bool keepIdleOutputOpen) {
+    // From here on whatever the stopped reading posts is stale, the buffers its stop
+    // releases among them; the session does not wait for its thread.
+    readingSerial_ = PlayingQueue.Start(0);
+    Session.Stop(keepIdleOutputOpen);
     ReadingThread = nullptr;
 }
 
@@ -110,10 +114,6 @@ void TFormCommercialTTS::StartReading() {
         WarningShown = true;
         ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
     }
-    // Where no service manager starts the local speech service, the built-in address gets
-    // one started now (the first time only; later readings find it running).
-    EnsureLocalService();
-    FindServerAndCheckForUpdate(Client, ServerAddress);
     {
         TRegistry key(HKEY_CURRENT_USER, u"Software\\Valtrosa\\Quellar\\Narrelo");
         key.CreateIfMissing = true;
@@ -126,50 +126,53 @@ void TFormCommercialTTS::StartReading() {
     const TReadingText taken = TakeReadingText(whole.View(), selFrom, selTo);
     if (taken.Text.empty()) RaiseError(MainFormTexts::EmptyText(InterfaceIsEnglish));
 
-    TextBox.ClearMark();
-    PlayingQueue.Clear();
-    ReadButton.SetEnabled(false);
-    PauseButton.SetEnabled(false);
-    SetChoicesEnabled(false);
-    SetReadText(TReadText::Reading);
-    ProgressBar.SetVisible(true);
+    TReadingSession::TReading reading;
+    reading.Text.Assign(taken.Text.data(), int32_t(taken.Text.size()));
+    reading.IsXml = XmlSwitch.IsChecked();
+    if (belirgin) reading.Speaker = 2;
+    else if (akici) reading.Speaker = 1;
+    else RaiseError(MainFormTexts::NoSelectedSpeaker);
+    reading.AudioCache = &AudioCache;
+    reading.Listener = this;
+    reading.BeforeReading = [this](TDemoSynthesiseThread &thread) { PrepareReading(thread); };
 
-    StopReading();
-    // Closing drops what is still queued. An idle device stays open: closing it only to open
-    // it again would hold the UI thread while the sound system shuts its device down (tens of
-    // milliseconds) and change nothing.
-    if (WaveOut.QueuedBytes() > 0) WaveOut.SetActive(false);
+    TextBox.ClearMark();
+    StopReading(true);
+    // Opened here, on the UI thread, which lives as long as the program: the sound system
+    // keeps state for the thread that first uses it, and a reading's thread ends.
+    WaveOut.SetActive(true);
     // From here on, events of earlier readings are stale.
     readingSerial_ = PlayingQueue.Start(taken.Offset);
-
-    if (!WarningSoundPlayed) PlayWarningSound();
-
-    auto thread = std::make_unique<TDemoSynthesiseThread>();
-    thread->WaveOut = &WaveOut;
-    thread->SetDeleteWhenDone(false);
-    thread->Listeners().InsertFirst(this);
-    thread->FileType = 1;
-    thread->Text.Assign(taken.Text.data(), int32_t(taken.Text.size()));
-    thread->Volume = 10;
-    thread->Speed = 10;
-    thread->IsXml = XmlSwitch.IsChecked();
-    if (belirgin) thread->Speaker = 2;
-    else if (akici) thread->Speaker = 1;
-    else RaiseError(MainFormTexts::NoSelectedSpeaker);
-    thread->Client = &Client;
-    thread->AudioCache = &AudioCache;
-    ReadingThread = thread.release();
-    ReadingThread->Resume();
+    reading.Serial = readingSerial_;
+    // Stop is there from the first moment: nothing the reading waits for (the service, the
+    // update check) can keep the user from ending it.
+    ReadButton.SetEnabled(true);
+    SetReadText(TReadText::Reading);
+    PauseButton.SetEnabled(false);
+    SetChoicesEnabled(false);
+    ProgressBar.SetRange(0, 1);
+    ProgressBar.SetPos(0);
+    ProgressBar.SetVisible(true);
+    Session.Speed = Speed.load();
+    ReadingThread = Session.Start(reading);
 }
 
-void TFormCommercialTTS::PlayWarningSound() {
+void TFormCommercialTTS::PrepareReading(TDemoSynthesiseThread &thread) {
+    // Where no service manager starts the local speech service, the built-in address gets
+    // one started now (the first time only; later readings find it running).
+    EnsureLocalService();
+    FindServerAndCheckForUpdate(Client, ServerAddress);
+    if (!WarningSoundPlayed) PlayWarningSound(thread);
+}
+
+void TFormCommercialTTS::PlayWarningSound(TDemoSynthesiseThread &thread) {
     MyString path = NarreloDataFolder();
     path.Append("/warn.wav");
     TMemoryStream samples;
     uint8_t format[64];
     LoadWaveFile(samples, format, int32_t(sizeof format), path.Text());
-    WaveOut.OpenAndWrite(samples.Memory(), samples.Size(), WarningSoundTag);
-    WarningSoundPlayed = true;
+    if (Session.PlaySound(thread, samples.Memory(), samples.Size(), WarningSoundTag))
+        WarningSoundPlayed = true;
 }
 
 void TFormCommercialTTS::PauseClicked() {
@@ -224,33 +227,21 @@ void TFormCommercialTTS::Highlight(const TTextRange &range) {
 
 void TFormCommercialTTS::OnTextReady(TDemoSynthesiseThread *thread) {
     const int32_t count = thread->CurrentText.load()->Sentences.Count();
-    PostForReading(readingSerial_, [this, count] { ProgressBar.SetRange(0, count); });
+    PostForReading(thread->Serial, [this, count] { ProgressBar.SetRange(0, count); });
 }
 
 void TFormCommercialTTS::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
-    const uint32_t serial = readingSerial_;
+    const uint32_t serial = thread->Serial;
     const int32_t index = thread->SentenceIndex;
     // An index outside the text raises "Invalid Index Of List %d" into the thread's guard.
     const TNarreloCumle *sentence = thread->CurrentText.load()->Sentences.Get(index);
     const int32_t start = sentence->Start, length = sentence->Length;
     // Queued before the sound, so that its end can never be heard before it is queued.
-    PostForReading(serial, [this, serial, index, start, length] {
-        if (auto range = PlayingQueue.Queued(serial, index, start, length)) Highlight(*range);
+    Session.Play(*thread, *audio, uint32_t(index), [this, serial, index, start, length] {
+        PostForReading(serial, [this, serial, index, start, length] {
+            if (auto range = PlayingQueue.Queued(serial, index, start, length)) Highlight(*range);
+        });
     });
-
-    if (audio->Data.Size() > 0) {
-        TMemoryStream pcm;
-        DecodeOggVorbis(static_cast<const uint8_t *>(audio->Data.Memory()), audio->Data.Size(), pcm);
-        const int32_t speed = Speed;
-        TMemoryStream changed;
-        TMemoryStream *played = &pcm;
-        if (speed != 10 && pcm.Size() > 0) {
-            ChangeSpeed(pcm.Memory(), pcm.Size(), 10 - speed, changed);
-            played = &changed;
-        }
-        WaveOut.SetActive(true);
-        WaveOut.Write(played->Memory(), played->Size(), uint32_t(index));
-    }
 
     if (thread->WordLimitReached) {
         PostForReading(serial, [this, thread] {
@@ -261,14 +252,10 @@ void TFormCommercialTTS::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audi
     }
 }
 
-void TFormCommercialTTS::OnFinished(TDemoSynthesiseThread * /*thread*/) {
-    PostForReading(readingSerial_, [this] {
+void TFormCommercialTTS::OnFinished(TDemoSynthesiseThread *thread) {
+    PostForReading(thread->Serial, [this] {
         if (!HasWindow()) return;
-        PauseButton.SetEnabled(false);
-        SetReadText(TReadText::Idle);
-        ReadButton.SetEnabled(true);
-        SetChoicesEnabled(true);
-        ProgressBar.SetVisible(false);
+        ShowIdle();
     });
 }
 

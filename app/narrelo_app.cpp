@@ -1,6 +1,8 @@
 #include "app/narrelo_app.h"
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <utility>
 
@@ -33,6 +35,15 @@ bool CNarreloApp::OnInit() {
         if (HasParameter("--login")) RunLoginDialog(form.Client);
         form.ShowModal();
         mainForm = nullptr;
+        // The window is gone and the user is done: whatever a reading's thread may still be
+        // waiting for (a connection to a service that does not answer), the process ends
+        // within this grace (the typed text is kept first thing as the form goes), so it
+        // never lives on without a window, holding the sound device and the single-instance
+        // marker.
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            std::_Exit(0);
+        }).detach();
     }  // the form's end stops a running reading
     SetMessageBoxHandler(std::move(previous));
     DetachUiQueue();

@@ -61,7 +61,9 @@ void BM_NormaliseSentence(benchmark::State &state) {
 BENCHMARK(BM_NormaliseSentence);
 
 // Hostile input: 1 MB of one short pattern repeated, the runs that once made the reading
-// quadratic (nested opening brackets, angle brackets and quotes with no space between).
+// quadratic (nested opening brackets, angle brackets and quotes with no space between), and
+// runs of what the reading looks ahead for (sizes, mixed numbers, domains, abbreviations of
+// several words, references read only before a number).
 std::string Repeated(const char *utf8Pattern) {
     std::string utf8;
     while (utf8.size() < (1u << 20)) utf8 += utf8Pattern;
@@ -78,6 +80,10 @@ BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, angles_and_quotes, "<a‹a", 0)->Unit(
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, address_kind, "(a", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, ordinals, "1. a ", 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, periods_and_capitals, "5. A", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, sizes, "1x", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, mixed_numbers, "2 ", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, domains, "a.com.", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, abbreviations_of_words, "Md. Yrd. ", 0)->Unit(benchmark::kMillisecond);
 
 void BM_SplitHostile1MB(benchmark::State &state, const char *pattern) {
     const std::string text = Repeated(pattern);
@@ -87,6 +93,8 @@ void BM_SplitHostile1MB(benchmark::State &state, const char *pattern) {
 BENCHMARK_CAPTURE(BM_SplitHostile1MB, nested_brackets, "(a")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SplitHostile1MB, periods_and_capitals, "5. A")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SplitHostile1MB, abbreviations, "vb.). A ")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, abbreviations_of_words, "Day. Tük. Mal. A ")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, legal_references, "m. 5 E. ")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -84,6 +84,7 @@ void TThread::StartRoutine() {
         gateOpened_.wait(guard, [this] { return suspendCount_ == 0; });
     }
     if (!terminateRequested_) RunExecute();
+    Ended();
     finished_ = true;
     const bool deleteWhenDone = deleteWhenDone_;
     UiQueue().Wake();  // a WaitFor on the UI thread re-checks Finished

@@ -85,6 +85,9 @@ protected:
     // The thread's work, run once on the worker thread unless termination was requested
     // before the thread started.
     virtual void Execute() = 0;
+    // Runs on the worker once it is done, whether Execute ran or not (termination before
+    // the start), before Finished is set; must not raise.
+    virtual void Ended() noexcept {}
 
 private:
     void StartRoutine();

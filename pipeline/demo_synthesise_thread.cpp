@@ -27,15 +27,40 @@ int32_t IndexOf(const TCustomList &list, const void *entry) {
 
 }  // namespace
 
+void TDemoSynthesiseThread::Terminate() {
+    cancelled_ = true;
+    TThread::Terminate();
+}
+
 void TDemoSynthesiseThread::Execute() {
+    // Not interrupted by Terminate: the thread before was stopped too and ends within a
+    // cancel period, and until it has, this thread's Done must not be set.
+    if (After) After->Wait();
+    // The client looks at this thread's flag while this thread uses it, and never after.
+    struct TCancelScope {
+        TDemoClient *client;
+        ~TCancelScope() {
+            if (client) client->Cancel = nullptr;
+        }
+    } cancelScope{Client};
+    if (Client) Client->Cancel = &cancelled_;
     try {
+        if (BeforeReading && !TerminateRequested()) BeforeReading();
         // A stopped reading goes straight to OnFinished: queued sound is the owner's to drop.
         if (ReadSentences()) Drain();
     } catch (const TCustomException &e) {
-        e.Show();
-        Drain();
+        if (!TerminateRequested()) {
+            e.Show();
+            Drain();
+        }
     }
     listeners_.OnFinished(this);
+}
+
+void TDemoSynthesiseThread::Ended() noexcept {
+    // Also when Execute never ran: Done says that every thread before has ended too.
+    if (After) After->Wait();
+    Done->Set();
 }
 
 bool TDemoSynthesiseThread::ReadSentences() {

@@ -18,12 +18,16 @@
 //   steps, until the open wave output has played everything, then broadcasts OnFinished.
 //
 // Stopping: Terminate is seen within one sleep period of any wait, and at every sentence
-// and audio item; a service call in progress is not interrupted. A stopped reading skips
-// the drain: OnFinished follows at once and queued sound is the owner's to drop.
+// and audio item; a service call in progress gives up within the client's cancel period
+// (the client's Cancel points at this thread's flag while it runs). A stopped reading skips
+// the drain: OnFinished follows at once and queued sound is the owner's to drop. So an owner
+// may abandon a stopped thread instead of waiting for it: see After and Done.
 //
 // Failures: any exception of the program's family (service, records, lists, and whatever a
 // listener raises) is shown with its message in a message box on this thread; queued sound
 // still plays out and OnFinished is broadcast. What was fetched before stays in the caches.
+// A failure after Terminate (the cancelled call among them) is not shown: the user stopped
+// the reading.
 //
 // Lifecycle: created suspended, configured by the owner, resumed once, one pass, finished;
 // never restarted. The owner stops it (StopAndWait, or Terminate then WaitFor) and destroys
@@ -31,9 +35,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 #include "foundation/my_string.h"
 #include "foundation/thread.h"
+#include "pipeline/completion_event.h"
 #include "pipeline/demo_synthesise_thread_events.h"
 
 class TDemoClient;
@@ -54,6 +61,8 @@ public:
     TDemoSynthesiseThread() = default;
     ~TDemoSynthesiseThread() override { StopAndWait(); }
     void Free() override { delete this; }
+    // Also cancels the service call in progress.
+    void Terminate() override;
 
     // Settings: written by the owner before Resume, read by the worker only afterwards.
     TDemoClient *Client = nullptr;  // not owned: the service client for every call
@@ -64,9 +73,18 @@ public:
     // never through this value.
     int32_t Speed = 10;
     bool IsXml = false;               // the text is XML-marked (sent as IsXML for the split)
+    uint32_t Serial = 0;              // the owner's number for this reading (for its events)
     int32_t Speaker = 1;              // 1 or 2; sent as ASpeaker and part of every cache key
     TDemoAudios *AudioCache = nullptr;  // not owned: the owner's audio cache
     TWaveOut *WaveOut = nullptr;        // not owned; null: no back-pressure and no drain
+    // Runs on this thread before the text is asked for, inside the failure guard (finding
+    // the service, checking for an update, the warning sound); may be empty.
+    std::function<void()> BeforeReading;
+    // Set by the thread that used Client before (a stopped reading still ending): this one
+    // waits for it before its first call, since the client serves one thread at a time.
+    std::shared_ptr<TCompletionEvent> After;
+    // Set at the very end (after OnFinished, if Execute ran), once Client is no longer used.
+    const std::shared_ptr<TCompletionEvent> Done = std::make_shared<TCompletionEvent>();
 
     // Register with InsertFirst before Resume; the list does not own its listeners.
     TEventHandlers_DemoSynthesiseThread &Listeners() { return listeners_; }
@@ -88,6 +106,8 @@ protected:
     // The reading, inside the failure guard; OnFinished at the end whatever happened
     // (except an exception outside the program's family, which the start routine reports).
     void Execute() override;
+    // Sets Done, also when Execute never ran.
+    void Ended() noexcept override;
 
 private:
     // Steps up to the last sentence; false when termination cut them short.
@@ -104,4 +124,5 @@ private:
     void Drain();
 
     TEventHandlers_DemoSynthesiseThread listeners_;
+    std::atomic<bool> cancelled_{false};  // the client's cancel flag while this thread runs
 };

@@ -3,21 +3,35 @@
 #include <cstring>
 #include <exception>
 
+#include "platform/sdl_library.h"
+
+namespace {
+
+// SDL2's functions; only called once StartAudio has loaded them.
+const TSdlLibrary &Sdl() { return *LoadSdlLibrary(nullptr); }
+
+}  // namespace
+
 TSdlAudioDevice::~TSdlAudioDevice() {
     if (device_ != 0) {
         Reset();
         Close();
     }
-    if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (audioStarted_) Sdl().QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool TSdlAudioDevice::StartAudio() {
     if (audioStarted_) return true;
+    const char *why = nullptr;
+    if (!LoadSdlLibrary(&why)) {
+        sdlError_ = why;
+        return false;
+    }
     // The audio subsystem starts SDL's events too, which would otherwise take SIGINT and
     // SIGTERM over (as quit events nobody reads): the program could no longer be stopped.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        sdlError_ = SDL_GetError();
+    Sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (Sdl().InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        sdlError_ = Sdl().GetError();
         return false;
     }
     audioStarted_ = true;
@@ -26,7 +40,7 @@ bool TSdlAudioDevice::StartAudio() {
 
 int32_t TSdlAudioDevice::OutputDeviceCount() {
     if (!StartAudio()) return 0;
-    const int count = SDL_GetNumAudioDevices(0);
+    const int count = Sdl().GetNumAudioDevices(0);
     // -1: the driver cannot list its devices but offers a default one.
     return count < 0 ? 1 : count;
 }
@@ -40,7 +54,7 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
     if (!StartAudio()) return AudioNoDriver;
 
     SDL_AudioSpec want;
-    SDL_zero(want);
+    std::memset(&want, 0, sizeof want);
     want.freq = static_cast<int>(format.SamplesPerSec);
     want.format = format.BitsPerSample == 16 ? AUDIO_S16LSB : AUDIO_U8;
     want.channels = static_cast<Uint8>(format.Channels);
@@ -54,12 +68,12 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
         want.callback = &TSdlAudioDevice::QueryCallback;
         want.userdata = nullptr;
         SDL_AudioSpec have;
-        const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        const SDL_AudioDeviceID device = Sdl().OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (device == 0) {
-            sdlError_ = SDL_GetError();
+            sdlError_ = Sdl().GetError();
             return AudioBadDeviceId;
         }
-        SDL_CloseAudioDevice(device);
+        Sdl().CloseAudioDevice(device);
         return AudioOk;
     }
     onDone_ = std::move(onDone);
@@ -68,14 +82,14 @@ int32_t TSdlAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, 
         callbackFailure_.clear();
     }
     SDL_AudioSpec have;
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    const SDL_AudioDeviceID device = Sdl().OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
-        sdlError_ = SDL_GetError();
+        sdlError_ = Sdl().GetError();
         onDone_ = nullptr;
         return AudioBadDeviceId;
     }
     silence_ = have.silence;
-    SDL_PauseAudioDevice(device, 0);  // a waveOut device plays as soon as it is open
+    Sdl().PauseAudioDevice(device, 0);  // a waveOut device plays as soon as it is open
     // Published last: a Pause that sees the device comes after the start above and holds.
     device_ = device;
     return AudioOk;
@@ -103,14 +117,14 @@ int32_t TSdlAudioDevice::Write(TAudioBuffer &buffer) {
 int32_t TSdlAudioDevice::Pause() {
     const SDL_AudioDeviceID device = device_;
     if (device == 0) return AudioInvalidHandle;
-    SDL_PauseAudioDevice(device, 1);
+    Sdl().PauseAudioDevice(device, 1);
     return TakeCallbackFailure();
 }
 
 int32_t TSdlAudioDevice::Restart() {
     const SDL_AudioDeviceID device = device_;
     if (device == 0) return AudioInvalidHandle;
-    SDL_PauseAudioDevice(device, 0);
+    Sdl().PauseAudioDevice(device, 0);
     return TakeCallbackFailure();
 }
 
@@ -137,7 +151,7 @@ int32_t TSdlAudioDevice::Close() {
         if (!queue_.empty()) return AudioStillPlaying;
     }
     // Waits for SDL's thread to finish its callback; the lock must not be held here.
-    SDL_CloseAudioDevice(device_);
+    Sdl().CloseAudioDevice(device_);
     device_ = 0;
     onDone_ = nullptr;
     // The device is closed either way; a failure of its last callbacks is still told.

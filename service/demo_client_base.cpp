@@ -1,5 +1,8 @@
 #include "service/demo_client_base.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -105,7 +108,19 @@ SOAP_SOCKET TDemoClientBase::OpenConnection(struct soap *context, const char *en
 
 size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size) noexcept {
     auto *self = static_cast<TDemoClientBase *>(context);
-    const size_t got = self->runtimeReceive_(context, buffer, size);
+    size_t got = 0;
+    const TAnswerWait wait = self->Cancel != nullptr ? self->WaitForAnswer() : TAnswerWait::Ready;
+    if (wait == TAnswerWait::Cancelled) return 0;
+    if (wait == TAnswerWait::TimedOut) {
+        // The receive timeout passed here: the runtime finds the same at once (its wait set
+        // to one microsecond), so the failure and its words are the runtime's own.
+        const int timeoutSetting = self->recv_timeout;
+        self->recv_timeout = -1;
+        got = self->runtimeReceive_(context, buffer, size);
+        self->recv_timeout = timeoutSetting;
+    } else {
+        got = self->runtimeReceive_(context, buffer, size);
+    }
     // The runtime ends a call past its transfer deadline as if the service had hung up; a
     // later step then reports the HTTP status it had read instead. Noted here so that the
     // message names the deadline.
@@ -116,6 +131,30 @@ size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size)
         if (std::chrono::steady_clock::now() - self->callStart_ >= limit) self->stop_ = TStop::Deadline;
     }
     return got;
+}
+
+// The runtime's own wait for readable data cannot be interrupted; this one looks at Cancel
+// between slices, within the receive timeout.
+TDemoClientBase::TAnswerWait TDemoClientBase::WaitForAnswer() noexcept {
+    using namespace std::chrono;
+    const auto timeout = recv_timeout > 0 ? microseconds(int64_t(recv_timeout) * 1000000)
+                                          : microseconds(-int64_t(recv_timeout));
+    const auto deadline = steady_clock::now() + timeout;
+    for (;;) {
+        if (Cancel->load()) {
+            stop_ = TStop::Cancelled;
+            return TAnswerWait::Cancelled;
+        }
+        milliseconds slice(CancelPollMs);
+        if (recv_timeout != 0) {
+            const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+            if (left <= milliseconds(0)) return TAnswerWait::TimedOut;
+            slice = std::min(slice, left + milliseconds(1));
+        }
+        pollfd watched{socket, POLLIN, 0};
+        // Readable, hung up or failed: the runtime's receive says which.
+        if (poll(&watched, 1, int(slice.count())) != 0) return TAnswerWait::Ready;
+    }
 }
 
 TDemoClientBase::~TDemoClientBase() = default;
@@ -255,6 +294,8 @@ void TDemoClientBase::RaiseServiceError(int result) {
         std::strlen(soap_endpoint) >= EndpointLengthLimit) {
         own = MyString::MakeStr("The service address is too long (%d characters)",
                                 int(std::strlen(soap_endpoint)));
+    } else if (stop == TStop::Cancelled) {
+        own = MyString("The call was cancelled");
     } else if (stop == TStop::None && result >= 200 && result < 300) {
         own = MyString::MakeStr("The answer is not a SOAP message (HTTP %d)", result);
     }

@@ -20,9 +20,14 @@
 //   constructor). A call that fails without a fault from the service has its fault record
 //   filled by the runtime, so the message names the cause in the runtime's words ("Timeout",
 //   for instance).
+// - A call can be cancelled from another thread through Cancel: while it waits for the
+//   service's answer it looks at the flag every CancelPollMs and then fails at once
+//   ("The call was cancelled"). Connecting and sending are not cancelled (they are bounded
+//   by their own timeouts).
 // - No lock: one thread at a time (the UI thread before a reading, then the synthesis
 //   thread until it ends).
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -42,6 +47,8 @@ public:
     static constexpr int ConnectTimeoutSeconds = 10;
     static constexpr int32_t MaxHeaderLines = 100;        // of one answer's HTTP header
     static constexpr uint64_t MaxAnswerBytes = uint64_t(64) << 20;
+    // How often a call waiting for its answer looks at Cancel.
+    static constexpr int CancelPollMs = 50;
 
     // Input and output mode 0 except that answer elements are matched by their local name
     // (SOAP_XML_IGNORENS), the bounds above, no SOAP header, no endpoint.
@@ -88,6 +95,11 @@ public:
     // Header lines one answer may have; MaxHeaderLines unless lowered.
     int32_t HeaderLineLimit = MaxHeaderLines;
 
+    // Not owned; null: calls are never cancelled. Set by the thread that makes the calls
+    // (before its first), set true by anyone to give up the call in progress and every later
+    // one.
+    const std::atomic<bool> *Cancel = nullptr;
+
 private:
     // The runtime's header-line hook, wrapped to count the lines of each answer.
     static int ParseHeaderLine(struct soap *context, const char *key, const char *value) noexcept;
@@ -95,11 +107,15 @@ private:
     static SOAP_SOCKET OpenConnection(struct soap *context, const char *endpoint,
                                       const char *host, int port) noexcept;
 
-    // Notes a receive that ended at the transfer deadline.
+    // Waits for the answer in slices of CancelPollMs while Cancel is set, then lets the
+    // runtime read it; notes a receive that ended at the transfer deadline.
     static size_t Receive(struct soap *context, char *buffer, size_t size) noexcept;
 
+    enum class TAnswerWait { Ready, Cancelled, TimedOut };
+    TAnswerWait WaitForAnswer() noexcept;
+
     // Why the last call was stopped on our side, when the runtime's error number hides it.
-    enum class TStop { None, Deadline, HeaderLines };
+    enum class TStop { None, Deadline, HeaderLines, Cancelled };
 
     int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
     SOAP_SOCKET (*runtimeOpen_)(struct soap *, const char *, const char *, int) = nullptr;

@@ -1,7 +1,5 @@
 #include "service/http_get.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/stream.h"
 #include "platform/settings_store_text.h"
+#include "service/curl_library.h"
 
 namespace {
 
@@ -22,23 +21,31 @@ std::atomic<int32_t> stallSeconds{THTTPGetTimeouts{}.StallSeconds};
 
 constexpr long MaxRedirects = 10;
 
-struct CurlEasyDeleter {
-    void operator()(CURL *easy) const noexcept { curl_easy_cleanup(easy); }
-};
-struct CurlMultiDeleter {
-    void operator()(CURLM *multi) const noexcept { curl_multi_cleanup(multi); }
-};
-
-// libcurl's process-wide set-up, once; its result is kept for every later getter.
-CURLcode GlobalInit() {
-    static CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
-    return result;
-}
-
 // "<call> Failed. <text>", the form every download failure takes.
 [[noreturn]] void RaiseWinInet(const char *call, int32_t code, const char *text) {
     const MyString message = MyString::MakeStr("%s Failed. %s", call, text);
     throw TWinInetException(code, message.Text());
+}
+
+// libcurl, loaded by the first download (curl_library.h); a getter only runs once it is.
+const TCurlLibrary &Curl() {
+    const char *why = nullptr;
+    const TCurlLibrary *library = LoadCurlLibrary(&why);
+    if (!library) RaiseWinInet("InternetOpen", CURLE_FAILED_INIT, why);
+    return *library;
+}
+
+struct CurlEasyDeleter {
+    void operator()(CURL *easy) const noexcept { Curl().easy_cleanup(easy); }
+};
+struct CurlMultiDeleter {
+    void operator()(CURLM *multi) const noexcept { Curl().multi_cleanup(multi); }
+};
+
+// libcurl's process-wide set-up, once; its result is kept for every later getter.
+CURLcode GlobalInit() {
+    static CURLcode result = Curl().global_init(CURL_GLOBAL_DEFAULT);
+    return result;
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -82,7 +89,7 @@ struct THTTPGet::TTransfer {
 
     // libcurl's text for a failure: the detailed one it wrote, else the code's own.
     const char *ErrorText(CURLcode code) const {
-        return errorText[0] ? errorText : curl_easy_strerror(code);
+        return errorText[0] ? errorText : Curl().easy_strerror(code);
     }
 
     static size_t OnBody(char *data, size_t size, size_t count, void *user) {
@@ -136,20 +143,20 @@ struct THTTPGet::TTransfer {
         while (!finished && !ready()) {
             if (paused && !HasPending()) {
                 paused = false;
-                curl_easy_pause(request.get(), CURLPAUSE_CONT);  // may deliver the held block
+                Curl().easy_pause(request.get(), CURLPAUSE_CONT);  // may deliver the held block
                 continue;
             }
             int running = 0;
-            const CURLMcode multiResult = curl_multi_perform(session.get(), &running);
+            const CURLMcode multiResult = Curl().multi_perform(session.get(), &running);
             if (multiResult != CURLM_OK) {
-                Finish(CURLE_RECV_ERROR, curl_multi_strerror(multiResult));
+                Finish(CURLE_RECV_ERROR, Curl().multi_strerror(multiResult));
                 break;
             }
             int queued = 0;
-            while (CURLMsg *message = curl_multi_info_read(session.get(), &queued))
+            while (CURLMsg *message = Curl().multi_info_read(session.get(), &queued))
                 if (message->msg == CURLMSG_DONE) Finish(message->data.result, nullptr);
             if (finished || ready()) break;
-            curl_multi_poll(session.get(), nullptr, 0, 1000, nullptr);
+            Curl().multi_poll(session.get(), nullptr, 0, 1000, nullptr);
         }
     }
 
@@ -160,7 +167,7 @@ struct THTTPGet::TTransfer {
     }
 
     ~TTransfer() {
-        if (added) curl_multi_remove_handle(session.get(), request.get());
+        if (added) Curl().multi_remove_handle(session.get(), request.get());
     }
 };
 
@@ -189,12 +196,12 @@ void THTTPGet::Open() {
     auto transfer = std::make_unique<TTransfer>();
 
     const CURLcode init = GlobalInit();
-    if (init != CURLE_OK) RaiseWinInet("InternetOpen", init, curl_easy_strerror(init));
-    transfer->session.reset(curl_multi_init());
-    transfer->request.reset(curl_easy_init());
+    if (init != CURLE_OK) RaiseWinInet("InternetOpen", init, Curl().easy_strerror(init));
+    transfer->session.reset(Curl().multi_init());
+    transfer->request.reset(Curl().easy_init());
     if (!transfer->session || !transfer->request)
         RaiseWinInet("InternetOpen", CURLE_OUT_OF_MEMORY,
-                     curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+                     Curl().easy_strerror(CURLE_OUT_OF_MEMORY));
 
     CURL *request = transfer->request.get();
     const std::string url = settings_text::ToUtf8({WideText(url_), size_t(WideLength(url_))});
@@ -202,7 +209,7 @@ void THTTPGet::Open() {
         settings_text::ToUtf8({WideText(userAgent_), size_t(WideLength(userAgent_))});
     CURLcode set = CURLE_OK;
     const auto option = [&](CURLoption name, auto value) {
-        if (set == CURLE_OK) set = curl_easy_setopt(request, name, value);
+        if (set == CURLE_OK) set = Curl().easy_setopt(request, name, value);
     };
     option(CURLOPT_ERRORBUFFER, transfer->errorText);
     option(CURLOPT_URL, url.c_str());
@@ -221,9 +228,9 @@ void THTTPGet::Open() {
     option(CURLOPT_HEADERFUNCTION, &TTransfer::OnHeader);
     option(CURLOPT_HEADERDATA, transfer.get());
     if (set != CURLE_OK) RaiseWinInet("InternetOpenUrl", set, transfer->ErrorText(set));
-    if (curl_multi_add_handle(transfer->session.get(), request) != CURLM_OK)
+    if (Curl().multi_add_handle(transfer->session.get(), request) != CURLM_OK)
         RaiseWinInet("InternetOpen", CURLE_OUT_OF_MEMORY,
-                     curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+                     Curl().easy_strerror(CURLE_OUT_OF_MEMORY));
     transfer->added = true;
 
     TTransfer &t = *transfer;

@@ -3,8 +3,9 @@
 // client at it, and make sure the service still accepts this client. When the service asks
 // for a newer client the user can only go on by updating: the installer (a Debian package)
 // is downloaded to the temporary folder and handed to the desktop, and the process ends so
-// that the package can replace the program. Runs on the UI thread before any synthesis
-// thread exists, so the client is not shared.
+// that the package can replace the program. Runs on the thread that then uses the client
+// (a reading's thread, before its first call), never on the UI thread: a service that does
+// not answer must not freeze the window. Its questions reach the UI thread as message boxes.
 
 #include <functional>
 

@@ -45,6 +45,7 @@
 #include "foundation/thread.h"
 #include "pipeline/demo_synthesise_thread.h"
 #include "pipeline/ogg_vorbis_decoder.h"
+#include "pipeline/reading_session.h"
 #include "pipeline/wave_out.h"
 #include "platform/audio_device_wav.h"
 #include "platform/ui_queue.h"
@@ -163,7 +164,13 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     SetDecoderWarningsShown(!options.Quiet);
 
     TWaveOut waveOut;
-    TSayReading reading(waveOut, options.Speed, !askToGoOn, !options.Quiet, inPlace);
+    TDemoClient client;
+    TReadingSession session(client, waveOut);
+    session.Speed = options.Speed;
+    // narrelo-say reads its text once: an item's file is not kept once it is decoded, so a
+    // reading of hours holds no more sound than what is queued.
+    session.ReleaseDecodedFiles = true;
+    TSayReading reading(session, waveOut, !askToGoOn, !options.Quiet, inPlace);
     waveOut.Listeners().InsertFirst(&reading);
 
     // Messages of the reading (shown on the synthesis thread) go to standard error, after
@@ -189,7 +196,6 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         SetMessageBoxHandler(nullptr);
         return ExitFailed;
     }
-    TDemoClient client;
     client.soap_endpoint = endpoint.c_str();
 
     bool complete = true;
@@ -197,18 +203,13 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         // One part's audio is kept only while that part is read: a book streamed for hours
         // holds the sound of one part at a time.
         TDemoAudios audioCache;
-        auto thread = std::make_unique<TDemoSynthesiseThread>();
-        thread->WaveOut = &waveOut;
-        thread->Listeners().InsertFirst(&reading);
-        thread->FileType = 1;
-        thread->Text = text.c_str();
-        thread->Volume = 10;
-        thread->Speed = 10;
-        thread->IsXml = options.IsXml;
-        thread->Speaker = options.Speaker;
-        thread->Client = &client;
-        thread->AudioCache = &audioCache;
-        thread->Resume();
+        TReadingSession::TReading part;
+        part.Text = text.c_str();
+        part.IsXml = options.IsXml;
+        part.Speaker = options.Speaker;
+        part.AudioCache = &audioCache;
+        part.Listener = &reading;
+        TDemoSynthesiseThread *thread = session.Start(part);
 
         while (!thread->Finished()) {
             if (interrupted) break;
@@ -229,9 +230,8 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         if (interrupted) {
             // At once: no more sound is queued, what is queued is dropped, and a service
             // call in progress is not waited for (the process ends around it).
-            thread->Terminate();
             try {
-                reading.StopOutput();
+                session.Stop();
             } catch (const TCustomException &) {
                 // Ending anyway: the process takes the device with it.
             }
@@ -241,7 +241,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
             std::_Exit(StopExitStatus());
         }
 
-        thread->WaitFor();
+        session.WaitCurrent();
         if (reading.SentenceCount() >= 0) {
             reading.DrawProgress();
             if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
@@ -250,7 +250,6 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         }
         const bool partComplete = !messageShown && reading.SentenceCount() >= 0 &&
                                   thread->SentenceIndex == reading.SentenceCount();
-        thread.reset();
         if (!partComplete) {
             complete = false;
             break;

@@ -5,10 +5,8 @@
 
 #include <cstdio>
 
-#include "foundation/memory_stream.h"
 #include "pipeline/demo_synthesise_thread.h"
-#include "pipeline/ogg_vorbis_decoder.h"
-#include "pipeline/speed_change.h"
+#include "pipeline/reading_session.h"
 #include "pipeline/wave_out.h"
 #include "records/demo_audio.h"
 #include "records/narrelo_text.h"
@@ -61,9 +59,9 @@ std::string TerminalSafe(const std::string &utf8, bool keepLineBreaks) {
     return out;
 }
 
-TSayReading::TSayReading(TWaveOut &waveOut, int32_t speed, bool autoContinue, bool showProgress,
-                         bool inPlace)
-    : waveOut_(waveOut), speed_(speed), autoContinue_(autoContinue), showProgress_(showProgress),
+TSayReading::TSayReading(TReadingSession &session, TWaveOut &waveOut, bool autoContinue,
+                         bool showProgress, bool inPlace)
+    : session_(session), waveOut_(waveOut), autoContinue_(autoContinue), showProgress_(showProgress),
       inPlace_(inPlace) {}
 
 void TSayReading::OnTextReady(TDemoSynthesiseThread *thread) {
@@ -86,39 +84,24 @@ void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
         thread->WordCount = 0;
         thread->WordLimitReached = false;
     }
-    TMemoryStream pcm;
-    DecodeOggVorbis(audio->Data.Memory(), audio->Data.DataSize(), pcm);
-    // narrelo-say reads its text once: an item's file is not kept once it is decoded, so a
-    // reading of hours holds no more sound than what is queued (a sentence heard again is
-    // fetched again).
-    audio->Data.Clear();
-    TMemoryStream changed;
-    const TMemoryStream *play = &pcm;
-    if (speed_ != 10 && pcm.DataSize() > 0) {
-        ChangeSpeed(pcm.Memory(), pcm.DataSize(), 10 - speed_, changed);
-        play = &changed;
-    }
-    // An item without sound (it decodes to nothing) is passed over: the wave output refuses
-    // an empty block, which would end the whole reading.
-    if (play->DataSize() == 0) return;
-
     const uint32_t sentence = uint32_t(thread->SentenceIndex.load());
-    std::lock_guard<std::mutex> output(outputLock_);
-    if (stopped_) return;
-    {
-        // Before the write: the buffer may be done (and released) before Write returns.
-        std::lock_guard<std::mutex> guard(lock_);
-        if (playing_.empty()) heard_ = int32_t(sentence);
-        playing_.push_back(sentence);
-    }
+    bool listed = false;
     try {
-        waveOut_.OpenAndWrite(play->Memory(), play->DataSize(), sentence);
+        // Listed before the write: the buffer may be done (and released) before Write returns.
+        const bool queued = session_.Play(*thread, *audio, sentence, [&] {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (playing_.empty()) heard_ = int32_t(sentence);
+            playing_.push_back(sentence);
+            listed = true;
+        });
+        if (queued) ++queued_;
     } catch (...) {
-        std::lock_guard<std::mutex> guard(lock_);
-        if (!playing_.empty()) playing_.pop_back();
+        if (listed) {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (!playing_.empty()) playing_.pop_back();
+        }
         throw;
     }
-    ++queued_;
 }
 
 void TSayReading::OnBufferDone(TWaveOut *, uint32_t) {
@@ -126,12 +109,6 @@ void TSayReading::OnBufferDone(TWaveOut *, uint32_t) {
     if (playing_.empty()) return;
     playing_.pop_front();
     if (!playing_.empty()) heard_ = int32_t(playing_.front());
-}
-
-void TSayReading::StopOutput() {
-    std::lock_guard<std::mutex> output(outputLock_);
-    stopped_ = true;
-    waveOut_.SetActive(false);
 }
 
 std::string TSayReading::ProgressLine(int32_t heard, int32_t width) {

@@ -1,8 +1,8 @@
 #pragma once
 // TSayReading: what narrelo-say does with the events of one reading, in the place of the
-// reading window: it decodes and speed-changes every audio item and queues it on the wave
-// output tagged with its sentence, lets the reading go on after 50 new words when nobody is
-// asked, follows the sentence being heard, and draws the progress on standard error.
+// reading window: it has the session decode, speed-change and queue every audio item tagged
+// with its sentence, lets the reading go on after 50 new words when nobody is asked, follows
+// the sentence being heard, and draws the progress on standard error.
 //
 // Threads: OnTextReady and OnAudio run on the synthesis thread, OnBufferDone on the play
 // thread (with the wave output's lock held: it only takes this object's own lock), the
@@ -18,6 +18,7 @@
 #include "pipeline/demo_synthesise_thread_events.h"
 #include "pipeline/wave_out_events.h"
 
+class TReadingSession;
 class TWaveOut;
 
 // `utf8` with every control character a blank, so that a text's escape sequences never reach
@@ -27,10 +28,10 @@ std::string TerminalSafe(const std::string &utf8, bool keepLineBreaks);
 
 class TSayReading : public TEventHandler_DemoSynthesiseThread, public TEventHandler_WaveOut {
 public:
-    // speed: 0..20, 10 normal. autoContinue: clear the listening pause at once (no one is
-    // asked). showProgress: draw the progress; inPlace: redraw one line (a terminal)
-    // instead of writing a line per sentence.
-    TSayReading(TWaveOut &waveOut, int32_t speed, bool autoContinue, bool showProgress,
+    // autoContinue: clear the listening pause at once (no one is asked). showProgress: draw
+    // the progress; inPlace: redraw one line (a terminal) instead of writing a line per
+    // sentence. The session plays the sound (at its Speed) on `waveOut`.
+    TSayReading(TReadingSession &session, TWaveOut &waveOut, bool autoContinue, bool showProgress,
                 bool inPlace);
 
     void OnTextReady(TDemoSynthesiseThread *thread) override;
@@ -44,10 +45,6 @@ public:
     // Any thread: writes `text` (UTF-8) to standard error on lines of its own.
     void Print(const std::string &text);
 
-    // Main thread: no more sound is queued from now on and the wave output is closed,
-    // dropping what it holds (Ctrl-C).
-    void StopOutput();
-
     // Sentences of the text; -1 before OnTextReady.
     int32_t SentenceCount() const { return sentenceCount_.load(); }
     // Audio items queued.
@@ -56,19 +53,14 @@ public:
 private:
     std::string ProgressLine(int32_t heard, int32_t width);
 
+    TReadingSession &session_;
     TWaveOut &waveOut_;
-    const int32_t speed_;
     const bool autoContinue_;
     const bool showProgress_;
     const bool inPlace_;
 
     std::atomic<int32_t> sentenceCount_{-1};  // synthesis thread writes, anyone reads
     std::atomic<int32_t> queued_{0};          // synthesis thread writes, anyone reads
-
-    // Held while an item is queued and while the output stops, so that nothing is queued
-    // on a wave output that is being closed or was closed for good.
-    std::mutex outputLock_;
-    bool stopped_ = false;  // outputLock_
 
     // Guards what follows: the synthesis, play and main threads all touch it.
     std::mutex lock_;

@@ -102,6 +102,10 @@ bool Choose(const std::vector<std::size_t> &rows, int kind, const TAbbreviationC
     for (std::size_t i : rows) {
         const TAbbreviationRow &row = kAbbreviationRows[i];
         if (!ContextMet(row, context) || (inCapitals && HasFlag(row, 'l'))) continue;
+        if (kind < 0) {  // any kind's row will do
+            general = &row;
+            break;
+        }
         bool isGeneral = false;
         if (RowIsForKind(row, kind, isGeneral)) {
             general = &row;
@@ -166,9 +170,7 @@ bool FindAbbreviation(std::string_view written, int kind, const TAbbreviationCon
 
 bool IsAbbreviation(std::string_view written, const TAbbreviationContext &context) {
     TAbbreviation found;
-    for (int kind = 0; kind <= 5; ++kind)
-        if (FindAbbreviation(written, kind, context, found)) return true;
-    return false;
+    return FindAbbreviation(written, -1, context, found);
 }
 
 bool EndsWithAbbreviationOfWords(std::string_view text, const TAbbreviationContext &context) {

@@ -39,7 +39,7 @@ TAbbreviationContext ContextAround(std::string_view text, std::size_t start, std
 // context: the row of that kind if there is one, else the general row; rows whose context
 // is not met are passed over. The exact spelling first, then ignoring Turkish letter case
 // (single letters only exactly); rows marked "w" match in any letter case. False when the
-// table does not have it.
+// table does not have it. A negative `kind` takes the first row of any kind.
 bool FindAbbreviation(std::string_view written, int kind, const TAbbreviationContext &context,
                       TAbbreviation &found);
 

@@ -92,6 +92,19 @@ std::string_view WordBefore(std::string_view text, int end) {
     return text.substr(b, e - b);
 }
 
+// An abbreviation with its period right before the number ("m. 49", "s. 12"), lower-cased
+// without the period; empty when there is none.
+std::string AbbreviatedWordBefore(std::string_view text, int end) {
+    int e = end;
+    while (e > 0 && e > end - 2 && (text[e - 1] == ' ' || (unsigned char)text[e - 1] == 0xA0)) --e;
+    if (e < 2 || text[e - 1] != '.') return {};
+    --e;
+    int b = e;
+    while (b > 0 && e - b <= 4 && IsLetter((unsigned char)text[b - 1])) --b;
+    if (b == e || e - b > 4 || (b > 0 && IsLetter((unsigned char)text[b - 1]))) return {};
+    return ToLower(text.substr(b, e - b));
+}
+
 bool AtLineStart(std::string_view text, int start) {
     int k = start;
     while (k > 0 && (text[k - 1] == ' ' || text[k - 1] == '\t')) --k;
@@ -126,6 +139,9 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
         return TNumberPeriod::SentenceEnd;
     }
 
+    // "... 6789 01. Vergi": a number written with a leading zero is a code, never an ordinal.
+    if (at(start) == '0' && period - start > 1) return TNumberPeriod::SentenceEnd;
+
     // What is written right before the number.
     const unsigned char before = at(start - 1);
     if (before == ',' && IsDigit(at(start - 2))) return TNumberPeriod::SentenceEnd;  // "3,5."
@@ -153,9 +169,14 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
     // Streets are numbered by ordinals of any size: "10345. Sk.", "1453. Sokak".
     if (!grouped && NamesAStreet(nextWord)) return TNumberPeriod::Ordinal;
     if (grouped || (groups == 1 && firstGroup > 3)) return TNumberPeriod::SentenceEnd;  // "12.000.", "1923."
+    // "... 0850 123 45 67. Fenerbahçe": the last group of numbers written apart.
+    if (at(start - 1) == ' ' && IsDigit(at(start - 2))) return TNumberPeriod::SentenceEnd;
     const std::string_view written = WordBefore(text, start);
     const std::string previous = ToLower(written);
     if (CountsBefore(previous)) return TNumberPeriod::SentenceEnd;
+    // "TCK m. 49. Ayrıca", "s. 12. Sonra": the number of an article or a page.
+    if (InList(AbbreviatedWordBefore(text, start), {"m", "md", "mad", "s", "sy", "no", "nu", "nr", "f", "b"}))
+        return TNumberPeriod::SentenceEnd;
     if (FollowsOrdinal(nextWord)) return TNumberPeriod::Ordinal;
     if (OpensSentence(nextWord)) return TNumberPeriod::SentenceEnd;
     // After a possessive noun the number is its value: "Yaş ortalaması 25. Takım ...".

@@ -122,7 +122,10 @@ private:
     void Mark(std::string_view m) {
         while (!Out.empty() && Out.back() == ' ') Out.pop_back();
         if (Out.empty()) return;
-        if (m == "," && Out.back() == ',') return;
+        // A dash or comma after a mark that already pauses ("dedi. — Eve") adds nothing.
+        if (m == "," && (Out.back() == ',' || Out.back() == '.' || Out.back() == '!' || Out.back() == '?' ||
+                         Out.back() == ';' || Out.back() == ':'))
+            return;
         Out += m;
     }
 
@@ -232,14 +235,16 @@ private:
         }
     }
 
-    // Whether a word that looks abbreviated ends at `end`: one to three letters, or up to six
-    // without a vowel ("Şek", "xyz", "mrk").
+    // Whether a word that looks abbreviated ends at `end`: one to three letters with a capital
+    // first ("Şek", "Ysf"), or up to six without a vowel ("xyz", "mrk"). A short word in lower
+    // case with a vowel ("ya", "git") may end a sentence written without capitals.
     bool ShortWordBefore(int end) const {
         int b = end;
         bool vowel = false;
         while (b > 0 && end - b <= 6 && IsLetter(At(b - 1))) vowel |= IsVowel(At(--b));
         const int letters = end - b;
-        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' && (letters <= 3 || (!vowel && letters <= 6));
+        return letters > 0 && !IsLetter(At(b - 1)) && At(b - 1) != '.' &&
+               ((letters <= 3 && IsUpper(At(b))) || (!vowel && letters <= 6));
     }
 
     // ---- numbers ----
@@ -366,6 +371,13 @@ private:
             n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
             return n;
         }
+        // A season of two years ("2024/25", "2024/2025"): both years, no fraction or "bölü".
+        if (separators == "/" && groups[0].size() == 4 && (groups[1].size() == 2 || groups[1].size() == 4) &&
+            (groups[0].substr(0, 2) == "19" || groups[0].substr(0, 2) == "20") &&
+            (Value(groups[0]) + 1) % int(groups[1].size() == 2 ? 100 : 10000) == Value(groups[1])) {
+            n.Words = DigitRun(groups[0]) + " " + DigitRun(groups[1]);
+            return n;
+        }
         // "7/24", every hour of every day, is said as two numbers.
         if (separators == "/" && groups[0] == "7" && groups[1] == "24") {
             n.Words = "yedi yirmi d\xF6rt";  // dört
@@ -382,10 +394,16 @@ private:
                 fraction = groups[1].size() <= 3 && g <= 5;
                 for (std::size_t k = 2; k < g && fraction; ++k) fraction = groups[k].size() == 3, denominator += groups[k];
             } else {
-                // Up to three digits, or a round number ("1/1000").
-                fraction = denominator.size() <= 3 || (denominator.size() <= 12 &&
+                // Up to two digits, or a round number ("1/100", "1/5000"): "8/256 GB" is two
+                // numbers.
+                fraction = denominator.size() <= 2 || (denominator.size() <= 12 &&
                                                       denominator.find_first_not_of('0', 1) == std::string::npos);
             }
+            // A numerator of one digit ("3/4"), or a share of a power of ten ("15/100"):
+            // "50/60 Hz" and "12/24" are two numbers.
+            const bool round = denominator.size() > 1 && denominator[0] == '1' &&
+                               denominator.find_first_not_of('0', 1) == std::string::npos;
+            fraction = fraction && (groups[0].size() == 1 || round);
             std::uint64_t numerator = 0, below = 0;
             if (fraction && DigitValue(groups[0], numerator) && DigitValue(denominator, below) && numerator < below) {
                 n.FractionOf = AttachSuffix(DigitRun(denominator), "de");
@@ -446,6 +464,25 @@ private:
                 case TNumberPeriod::SectionHeading: ++I; break;
                 case TNumberPeriod::SentenceEnd: break;
             }
+        }
+        if (!currencyBefore && !ordinal && n.Plain && At(I) == ' ' && IsLower(At(I + 1))) {
+            // "5 inci madde", the ordinal ending written apart as in legal texts.
+            int e = I + 1;
+            while (e < N && e - I <= 5 && IsLetter(At(e))) ++e;
+            const std::string ending = ToLower(T.substr(I + 1, e - I - 1));
+            if (!IsLetter(At(e)) && OrdinalEndingLength(ending) == ending.size()) {
+                words = Ordinal(words);
+                ordinal = true;
+                I = e;
+            }
+        }
+        if (!currencyBefore && !ordinal && n.FractionOf.empty() && At(I) == '.' && At(I + 1) == ' ' &&
+            IsLower(At(I + 2)) && T.substr(start, I - start).find('/') != std::string_view::npos &&
+            T.substr(start, I - start).find_first_not_of("0123456789/") == std::string_view::npos) {
+            // "53/1. maddesi": the last number is the ordinal ("elli üç bölü birinci").
+            words = Ordinal(words);
+            ordinal = true;
+            ++I;
         }
         std::string percent;
         if (!currencyBefore && !ordinal) ReadAfterNumber(start, n, words, percent);
@@ -625,9 +662,15 @@ private:
             RunLastDot = -1;
             for (int k = j - 1; k >= I; --k)
                 if (At(k) == '.') { RunLastDot = k; break; }
+            // The domain is what comes before the first "/" ("uni.edu.tr/duyurular").
+            RunSlash = I;
+            while (RunSlash < j && At(RunSlash) != '/') ++RunSlash;
             RunLastNonDomain = I - 1;
-            for (int k = j - 1; k >= I; --k)
+            RunDomainLastDot = -1;
+            for (int k = RunSlash - 1; k >= I; --k) {
+                if (At(k) == '.' && RunDomainLastDot < 0) RunDomainLastDot = k;
                 if (!IsAlnum(At(k)) && At(k) != '.' && At(k) != '-') { RunLastNonDomain = k; break; }
+            }
             RunNextAt = I;
         }
         const int j = RunTrimmedEnd;
@@ -636,9 +679,11 @@ private:
         std::string head = ToLower(T.substr(I, std::min(j - I, 8)));
         if (head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0 || head.rfind("www.", 0) == 0)
             return true;
-        // A bare domain with a known ending: "tdk.gov.tr", "ornek.com".
-        if (I > RunLastNonDomain && IsLetter(At(I)) && RunLastDot > I && IsAlnum(At(RunLastDot - 1)) &&
-            j - RunLastDot - 1 <= 4 && IsDomainEnding(ToLower(T.substr(RunLastDot + 1, j - RunLastDot - 1))))
+        // A bare domain with a known ending, perhaps a path after it: "tdk.gov.tr",
+        // "ornek.com", "uni.edu.tr/duyurular".
+        if (I < RunSlash && I > RunLastNonDomain && IsLetter(At(I)) && RunDomainLastDot > I &&
+            IsAlnum(At(RunDomainLastDot - 1)) && RunSlash - RunDomainLastDot - 1 <= 4 &&
+            IsDomainEnding(ToLower(T.substr(RunDomainLastDot + 1, RunSlash - RunDomainLastDot - 1))))
             return true;
         while (RunNextAt < j && (RunNextAt < I || At(RunNextAt) != '@')) ++RunNextAt;
         return RunNextAt < j && RunNextAt > I && RunLastDot > RunNextAt;
@@ -763,8 +808,9 @@ private:
         if (dotted) return ReadDotted(token);
 
         std::string lower = ToLower(token);
-        // "No: 5", and in addresses "K: 3", "D: 5", "No 5".
-        if (Kind == 1 || lower == "no") {
+        // "No: 5", and in addresses "K: 3", "D: 5", "No 5"; in running text "K: 3" and "D: 5"
+        // right after a number ("No: 185 K: 5").
+        if (Kind == 1 || lower == "no" || (LastWasNumber && (lower == "k" || lower == "d"))) {
             int k = I;
             bool colon = At(k) == ':' || At(k) == '.';
             if (colon) ++k;
@@ -886,7 +932,8 @@ private:
     bool LastWasOrdinal = false;
     bool LastWasNumber = false;  // the last word read is a bare number, cardinal or ordinal
     // The non-space run AddressAhead looked through last (see there).
-    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0, RunLastNonDomain = -1;
+    mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
+    mutable int RunSlash = 0, RunLastNonDomain = -1, RunDomainLastDot = -1;  // the run's domain part
 };
 
 }  // namespace

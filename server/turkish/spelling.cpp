@@ -22,7 +22,7 @@ const struct { const char *Written; const char *Reading; } kReadAsWords[] = {
     {"TÜSİAD"_cp, nullptr}, {"MÜSİAD"_cp, nullptr}, {"TÜPRAŞ"_cp, nullptr}, {"PETKİM"_cp, nullptr},
     {"TEKEL", nullptr}, {"SEKA", nullptr}, {"İGDAŞ"_cp, nullptr}, {"UYAP", nullptr},
     {"MERNİS"_cp, nullptr}, {"BİST"_cp, nullptr}, {"TEMA", nullptr}, {"İŞKUR"_cp, nullptr},
-    {"IBAN", nullptr}, {"NASA", nullptr}, {"UEFA", nullptr},
+    {"IBAN", "iban"}, {"NASA", nullptr}, {"UEFA", nullptr},
     {"BIST", "bist"}, {"FIFA", "fifa"}, {"UNESCO", "unesko"}, {"UNICEF", "unisef"},
     {"OPEC", "opek"}, {"COVID", "kovid"}, {"AIDS", "eyds"}, {"NASDAQ", "nasdak"},
 };

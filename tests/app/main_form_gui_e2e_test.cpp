@@ -1,6 +1,11 @@
 // The reading commands of the main form end to end: a real window (under Xvfb), the real
 // local speech service on loopback, SDL's "disk" sound driver.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -31,6 +36,35 @@ const char *const TenWordSentences[] = {
     "Beşinci cümlede aynı on kelime var ve hepsi dinlenir.",
     "Altıncı cümlede tamı tamına on kelime var hepsi okunur.",
     "Yedinci cümlede de tam on kelime var hepsi okunur.",
+};
+
+// A service that takes every connection and never answers: a listening socket on loopback
+// that nobody accepts from (the system completes the connections and keeps what is sent).
+class TSilentService {
+public:
+    TSilentService() {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr *>(&address), size) != 0 || listen(fd_, 16) != 0 ||
+            getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+            ADD_FAILURE() << "no loopback socket";
+        port_ = ntohs(address.sin_port);
+    }
+    ~TSilentService() {
+        if (fd_ >= 0) close(fd_);
+    }
+    TSilentService(const TSilentService &) = delete;
+    TSilentService &operator=(const TSilentService &) = delete;
+    std::string Endpoint() const {
+        return "http://127.0.0.1:" + std::to_string(port_) + "/Project2.DemoServer/soap/IDemoServer";
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
 };
 
 std::string Paragraph(int sentences) {
@@ -343,6 +377,8 @@ TEST_F(MainFormReadingTest, AServiceThatDemandsAnUpdateDeclinedShowsWhyAndReadsN
     Form();
     Type("Merhaba.");
     form_->ReadClicked();
+    // The check runs on the reading's thread: the window answers meanwhile.
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Texts().size() == 3u && Finished(); }, 20));
     ASSERT_EQ(boxes.Texts().size(), 3u);
     EXPECT_EQ(boxes.Texts()[1],
               "Programınız için yeni bir güncelleme bulundu, şimdi yüklemek istermisiniz ?.\r\n\r\nUpdate Found "
@@ -351,9 +387,59 @@ TEST_F(MainFormReadingTest, AServiceThatDemandsAnUpdateDeclinedShowsWhyAndReadsN
     EXPECT_EQ(boxes.Texts()[2],
               "Güncelllemeyi yüklemeden programınızı kullanmaya devam edemessiniz.\r\n\r\nYou can not continue "
               "to use program if you dont update it."_cp);
-    EXPECT_EQ(form_->ReadingThread, nullptr);
+    EXPECT_FALSE(form_->ReadingRuns());
     EXPECT_TRUE(Written().empty());
-    EXPECT_TRUE(CommandsEnabled(true));
+    EXPECT_TRUE(CommandsEnabled(false)) << "nothing plays: pause stays off";
+}
+
+// A service that never answers holds nothing of the window: Read returns at once with Stop
+// ready, the window goes on answering while the call hangs, Stop ends the reading at once and
+// says nothing (the user stopped it), the next reading works once a service answers, and the
+// window closes at once while a call hangs.
+TEST_F(MainFormReadingTest, AServiceThatNeverAnswersNeitherFreezesNorTrapsTheWindow) {
+    using Clock = std::chrono::steady_clock;
+    TSilentService silent;
+    WriteSetting("Software\\Valtrosa", u"DemoServer", silent.Endpoint());
+    MessageBoxRecorder boxes;
+    Form();
+    Type(Paragraph(2));
+    auto started = Clock::now();
+    form_->ReadClicked();
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(2)) << "Read waited for the service";
+    EXPECT_EQ(ReadLabel(), "Dur");
+    EXPECT_TRUE(Enabled(IDC_READ)) << "Stop is there from the first moment";
+
+    bool answered = false;
+    wxTheApp->CallAfter([&] { answered = true; });
+    form_->Dialog()->Refresh();
+    EXPECT_TRUE(PumpUntil([&] { return answered; }, 2)) << "the window stopped answering";
+    PumpUntil([] { return false; }, 0.5);
+    EXPECT_TRUE(form_->ReadingRuns()) << "the call should still hang";
+
+    started = Clock::now();
+    form_->ReadClicked();  // Dur
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(1)) << "Stop waited for the service";
+    EXPECT_EQ(ReadLabel(), "Oku");
+    EXPECT_FALSE(form_->ReadingRuns());
+    EXPECT_TRUE(CommandsEnabled(false));
+
+    PointAt(*server_);
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 30));
+    EXPECT_EQ(SentenceBlocks().size(), 2u);
+    PumpUntil([] { return false; }, 0.3);
+    EXPECT_EQ(boxes.Texts().size(), 1u) << "the notice only: a stopped call is no failure";
+
+    // A text not read before, so that its first call goes to the silent service.
+    WriteSetting("Software\\Valtrosa", u"DemoServer", silent.Endpoint());
+    Type(Paragraph(3));
+    form_->TextBox.Select(0, 0);
+    form_->ReadClicked();
+    PumpUntil([] { return false; }, 0.3);
+    ASSERT_TRUE(form_->ReadingRuns());
+    started = Clock::now();
+    form_.reset();
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(2)) << "closing waited for the service";
 }
 
 TEST_F(MainFormReadingTest, TheServiceStoppingInTheMiddleIsReportedAndTheNextReadWorksOnceItIsBack) {

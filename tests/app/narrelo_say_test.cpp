@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -141,6 +142,29 @@ TEST_F(NarreloSayTest, WavHoldsExactlyThePcmThatWouldBePlayed) {
 
 // Symbols without a Windows-1254 byte are dropped and letters of other scripts left out as
 // blanks, with a warning that counts them: never "?", which the speech reads as a question.
+// The HTTP download library is loaded only to look the server up on the web, and the sound
+// library only to play: a reading from a named server into a file starts without either
+// (the dynamic loader's own account of what it loads).
+TEST_F(NarreloSayTest, AReadingFromANamedServerNeverLoadsTheDownloadLibrary) {
+    server.AddReply(LoginReply("c1", "s1"));
+    server.AddReply(SentencesReply({"Bir."}));
+    server.AddReply(OneAudio("Bir.", "", ogg));
+    const std::string trace = home.Folder() + "/loaded";
+    TStrings environment = Environment();
+    environment.insert(environment.end(), {"LD_DEBUG=files", "LD_DEBUG_OUTPUT=" + trace});
+    TChildProcess child(NARRELO_SAY_EXE, {"--server", server.Endpoint(), "--wav", Wav(), "Bir."}, "",
+                        environment);
+    const TChildResult run = child.Wait();
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    std::string loaded;
+    for (const auto &entry : std::filesystem::directory_iterator(home.Folder()))
+        if (entry.path().filename().string().rfind("loaded", 0) == 0)
+            loaded += TChildProcess::Read(entry.path().string());
+    ASSERT_NE(loaded.find("libvorbis"), std::string::npos) << "no account of the loaded libraries";
+    EXPECT_EQ(loaded.find("libcurl"), std::string::npos);
+    EXPECT_EQ(loaded.find("libSDL2"), std::string::npos);
+}
+
 TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
     server.AddReply(LoginReply("c1", "s1"));
     server.AddReply(SentencesReply({}));

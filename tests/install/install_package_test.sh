@@ -65,4 +65,12 @@ for exe in "$work"/root/usr/bin/*; do
       fail "$(basename "$exe") needs $soname ($owner), which Depends does not name: $depends"
   done
 done
+# And of every library a program loads at run time (dlopen), by its soname.
+for soname in libcurl.so.4 libSDL2-2.0.so.0; do
+  path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
+  [ -n "$path" ] || fail "$soname not found"
+  owner=$(owner_of "$path") || fail "no package owns $path"
+  echo "$depends_names" | grep -xF "$owner" >/dev/null ||
+    fail "the programs load $soname ($owner), which Depends does not name: $depends"
+done
 echo "package OK: $(basename "$deb"); Depends: $depends"

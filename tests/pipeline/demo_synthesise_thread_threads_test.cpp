@@ -18,6 +18,10 @@
 #include <vector>
 
 #include "foundation/code_page.h"
+#include "foundation/memory_stream.h"
+#include "pipeline/ogg_vorbis_decoder.h"
+#include "pipeline/reading_session.h"
+#include "pipeline/speed_change.h"
 #include "pipeline/wave_out.h"
 #include "platform/audio_device.h"
 #include "records/demo_audios.h"
@@ -28,6 +32,7 @@
 #include "tests/service/support/soap_test_server.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/temp_config_home.h"
+#include "tests/pipeline/support/pipeline_test_util.h"
 
 namespace {
 
@@ -395,6 +400,62 @@ TEST_F(SynthesiseThreadTest, FailureMidTextShowsItsMessageLetsTheSoundPlayAndKee
                         "audio 2 Uc. 6 bytes, words 0", "finished"}));
     const TStrings ops = Ops();
     EXPECT_EQ(TStrings(ops.begin() + long(before), ops.end()), (TStrings{"Synthesise", "Synthesise"}));
+}
+
+// A reader of the session: has every item played, as the window and narrelo-say do.
+class TSessionPlayer : public TEventHandler_DemoSynthesiseThread {
+public:
+    explicit TSessionPlayer(TReadingSession &session) : session_(session) {}
+    void OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) override {
+        session_.Play(*thread, *audio, uint32_t(thread->SentenceIndex.load()));
+    }
+
+private:
+    TReadingSession &session_;
+};
+
+// A reading run through the session alone: each item decoded, changed to the session's speed
+// and queued. A stop while a call hangs returns at once, drops the sound, says nothing (the
+// user stopped it), and the next reading goes on once the stopped one has given up its call.
+TEST_F(SynthesiseThreadTest, ASessionPlaysItemsAtItsSpeedAndStopsAHungCallWithoutWaiting) {
+    const std::vector<uint8_t> file = testutil::ReadFixture("speech_mono.ogg");
+    const std::string ogg(file.begin(), file.end());
+    TMemoryStream pcm, fast;
+    DecodeOggVorbis(file.data(), int32_t(file.size()), pcm);
+    ChangeSpeed(pcm.Memory(), pcm.DataSize(), 10 - 15, fast);
+    ASSERT_GT(fast.DataSize(), 0);
+
+    server.AddReply(SentencesReply({"Bir.", "Iki."}));
+    server.AddReply(Audios({{"Bir.", "", "", ogg}}));
+    server.AddSilence();  // "Iki." is never answered
+    THeldDevice *device = new THeldDevice;
+    TWaveOut waveOut{std::unique_ptr<TAudioDevice>(device)};
+    TReadingSession session(client, waveOut);
+    session.Speed = 15;
+    TSessionPlayer player(session);
+    TReadingSession::TReading reading;
+    reading.Text = "Bir. Iki.";
+    reading.AudioCache = &audioCache;
+    reading.Listener = &player;
+    session.Start(reading);
+    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() == 4; }));
+    std::this_thread::sleep_for(Settle);
+    EXPECT_EQ(waveOut.QueuedBytes(), fast.DataSize());
+
+    const auto before = std::chrono::steady_clock::now();
+    session.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << "the stop waited for the service";
+    EXPECT_EQ(session.Current(), nullptr);
+    EXPECT_EQ(waveOut.QueuedBytes(), 0);
+
+    server.AddReply(Audios({{"Iki.", "", "", ogg}}));
+    session.Start(reading);
+    ASSERT_TRUE(WaitUntil([&] { return waveOut.QueuedBytes() == 2 * fast.DataSize(); }))
+        << "the second reading did not get past the stopped one";
+    device->Complete(2);
+    session.WaitCurrent();
+    EXPECT_EQ(Ops().back(), "Synthesise");
+    EXPECT_TRUE(boxes.Texts().empty()) << "a stopped call is no failure";
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ TEST(AcronymsAndAddresses, AcronymsAreSpelledOrSaidAsWords) {
         {"said as words", "TOGG, ARGE ve ISO 9001", "tog, arge ve iso dokuz bin bir"},
         {"written in two parts", "AR-GE'ye ve Ar-Ge", "argeye ve arge"},
         {"a name of its own", "MR çekildi", "emar çekildi"},
+        {"said with a dotted i", "IBAN numarası", "iban numarası"},
         {"spelled, as before", "TBMM, MEB ve CHP", "te be me me, me e be ve ce he pe"},
         {"two parts not in the table", "AB-ABD", "a be a be de"},
     });
@@ -56,6 +57,7 @@ TEST(AcronymsAndAddresses, WebAndEmailAddresses) {
         {"letter runs that are no words are spelled", "www.tdk.gov.tr", "çift ve çift ve çift ve nokta te de ke nokta gov nokta te re"},
         {"bare domain", "tdk.gov.tr ve ornek.com.tr", "te de ke nokta gov nokta te re ve ornek nokta kom nokta te re"},
         {"bare domain with a suffix", "vikipedi.org'da", "vikipedi nokta orgda"},
+        {"bare domain with a path", "uni.edu.tr/duyurular", "uni nokta edu nokta te re bölü duyurular"},
         {"scheme and path", "https://ornek.org/sayfa", "he te te pe se ornek nokta org bölü sayfa"},
         {"at a sentence's end", "Bkz. ornek.net.", "bakınız ornek nokta net."},
         {"no known ending is no domain", "Ankara.Bu gün", "ankara bu gün"},

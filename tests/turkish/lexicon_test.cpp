@@ -41,8 +41,13 @@ TEST(Lexicon, LegalReferencesOnlyBeforeTheirNumber) {
         {"an initial stays an initial", "E. Yılmaz ve K. Demir", "e yılmaz ve ke demir"},
         {"chambers after their number", "Yargıtay 9. HD'nin ve 12. CD, HGK", "yargıtay dokuzuncu hukuk dairesinin ve on ikinci ceza dairesi, hukuk genel kurulu"},
         {"elsewhere the letters", "HD kalite", "he de kalite"},
+        {"figures and tables", "Şek. 3'te ve Tab. 2", "şekil üçte ve tablo iki"},
+        {"numbered law, and a page", "4857 s. İş Kanunu, s. 45", "dört bin sekiz yüz elli yedi sayılı iş kanunu, sayfa kırk beş"},
         {"a metre stays a metre", "Boyu 5 m. kadar", "boyu beş metre kadar"},
         {"a metre before a number", "Boyu 1 m. 80 cm", "boyu bir metre seksen santimetre"},
+        {"ordinal ending written apart", "5 inci maddesinin 3 üncü fıkrası", "beşinci maddesinin üçüncü fıkrası"},
+        {"ordinal after a slash", "TCK'nın 53/1. maddesi", "te ce kenin elli üç bölü birinci maddesi"},
+        {"an article's number ends the sentence", "B.K. m. 49. HMK", "be ke madde kırk dokuz. he me ke"},
     });
     Check({{"in an address a floor and a flat", "Gül Sok. No. 5 K. 3 D. 7", "gül sokağı numara beş kat üç daire yedi"}}, 1);
 }
@@ -67,14 +72,18 @@ TEST(Lexicon, OfficesAndCommercialTitles) {
          "dayanıklı tüketim malları taahhüt dağıtım konfeksiyon pazarlama sistemleri limited şirketi."},
         {"Turkish joint-stock and cooperative", "T.A.Ş. ve S.S. Koop.'na", "türk anonim şirketi ve sınırlı sorumlu kooperatifine"},
         {"professions and box", "SMMM Ali, Diş Hek. Veli, PK 12", "serbest muhasebeci mali müşavir ali, diş hekimi veli, posta kutusu on iki"},
-        {"numbered", "5 No.lu daire, 7 nolu oda", "beş numaralı daire, yedi numaralı oda"},
+        {"numbered", "5 No.lu daire, 7 nolu oda, 12 no.lu", "beş numaralı daire, yedi numaralı oda, on iki numaralı"},
         {"saint before a place", "St. Petersburg'a", "sent petersburga"},
     });
+    Check({{"a commercial title", "XYZ İnş. Taah. Day. Tük. Mal. Paz. A.Ş.",
+            "iks ye ze inşaat taahhüt dayanıklı tüketim malları pazarlama anonim şirketi"}},
+          2);
 }
 
 TEST(Lexicon, ShorthandAndForeignNames) {
     Check({
-        {"greetings", "slm nbr, Mrb tmm tşk", "selam naber, merhaba tamam teşekkürler"},
+        {"greetings", "slm nbr, Mrb tmm tşkler, tşk ederim", "selam naber, merhaba tamam teşekkürler, teşekkür ederim"},
+        {"century without its period", "19. yy'da", "on dokuzuncu yüzyılda"},
         {"shorthand in capitals is an acronym", "HB ve SLM", "he be ve se le me"},
         {"brands", "iPhone, Google ve WhatsApp", "ayfon, gugıl ve vatsap"},
         {"any letter case", "GOOGLE google Google", "gugıl gugıl gugıl"},
@@ -88,6 +97,7 @@ TEST(Lexicon, AnUnknownAbbreviationKeepsNoPeriodInsideTheSentence) {
         {"unknown, lower case follows", "Şek. bakınız ve xyz. deneme", "şek bakınız ve xyz deneme"},
         {"a sentence end is kept", "Bitti. Sonra", "bitti. sonra"},
         {"a long word's period is kept", "geldim. sonra", "geldim. sonra"},
+        {"so is a short word's in lower case", "yorgunum ya. tmm", "yorgunum ya. tamam"},
     });
 }
 
@@ -100,6 +110,9 @@ TEST(Lexicon, TheSplitterHonoursTheContext) {
         {"Boyu 5 m. Sonra büyüdü.", {"Boyu 5 m.", "Sonra büyüdü."}},
         {"Bir ad. Sonra başka.", {"Bir ad.", "Sonra başka."}},
         {"St. Petersburg güzel.", {"St. Petersburg güzel."}},
+        {"Bkz. Şek. 3 ve Tab. 2.", {"Bkz. Şek. 3 ve Tab. 2."}},
+        {"B.K. m. 49. HMK uygulanır.", {"B.K. m. 49.", "HMK uygulanır."}},
+        {"Bkz. s. 12. Sonra bak.", {"Bkz. s. 12.", "Sonra bak."}},
     };
     for (const auto &[text, sentences] : cases) EXPECT_EQ(Split(text), sentences) << text;
 }

@@ -236,6 +236,7 @@ TEST(NormaliseForSpeech, PunctuationAndAddresses) {
         {"ellipsis", "Bilmem…", "bilmem..."},
         {"ampersand", "Ali & Veli", "ali ve veli"},
         {"dash between words", "Ankara - İstanbul", "ankara, istanbul"},
+        {"a dash after a full stop adds no pause", "dedi. — Eve", "dedi. eve"},
         {"e-mail", "ali.veli@ornek.com.tr", "ali nokta veli et ornek nokta kom nokta te re"},
         {"web address", "www.ornek.gov.tr.", "çift ve çift ve çift ve nokta ornek nokta gov nokta te re."},
         {"whitespace", "  bir\r\n\tiki  ", "bir iki"},

@@ -119,6 +119,9 @@ TEST(SplitSentences, APeriodAfterANumberEndsTheSentenceUnlessTheContextMakesAnOr
         {"deeper heading after a line", "Bulgular\n4.1.2. Örneklem seçildi.", {"Bulgular", "4.1.2. Örneklem seçildi."}},
         {"dotted version ends a sentence", "Sürüm 3.2. Yenilikler çok.", {"Sürüm 3.2.", "Yenilikler çok."}},
         {"date ends a sentence", "Tarih 10.12.2026. Herkes gelsin.", {"Tarih 10.12.2026.", "Herkes gelsin."}},
+        {"the last of numbers written apart", "Tel 0850 123 45 67. Fenerbahçe aradı.", {"Tel 0850 123 45 67.", "Fenerbahçe aradı."}},
+        {"a leading zero makes a code", "Hesap 6789 01. Vergi numarası ekte.", {"Hesap 6789 01.", "Vergi numarası ekte."}},
+        {"street ordinal of any size", "Adres 1453. Sokak No 5.", {"Adres 1453. Sokak No 5."}},
     });
 }
 

@@ -51,6 +51,7 @@ TEST(SuffixesAndStreets, ANumberedStreetIsSaidBare) {
         {"written out, with a suffix", "1453. Sokak'ta ve 1453 Sok.'ta", "bin dört yüz elli üçüncü sokakta ve bin dört yüz elli üç sokakta"},
         {"avenue", "5. Cad.'de, 1. Cad.", "beşinci caddede, birinci cadde."},
         {"a named street keeps its possessive", "Gül Sok. 5 Mah.", "gül sokağı beş mahalle."},
+        {"floor and flat after a door number", "Büyükdere Cad. No: 185 K: 5 D: 12", "büyükdere caddesi numara yüz seksen beş kat beş daire on iki"},
     });
     Check({{"address", "1453 Sok. No:5 Karşıyaka/İzmir", "bin dört yüz elli üç sokak numara beş karşıyaka izmir"},
            {"ordinal street", "2044. Sk. No 7", "iki bin kırk dördüncü sokak numara yedi"}},

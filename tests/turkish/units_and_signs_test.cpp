@@ -29,6 +29,7 @@ TEST(UnitsAndSigns, MeasuresOfVolumeSoundEnergyAndPressure) {
         {"calories", "250 kcal ve 90 kal", "iki yüz elli kilokalori ve doksan kalori"},
         {"pressure", "2,2 bar, 1013 hPa, 120 mmHg, 1 atm", "iki virgül iki bar, bin on üç hektopaskal, yüz yirmi milimetre cıva, bir atmosfer"},
         {"a unit's word needs its number", "bar ve kal dedi", "bar ve kal dedi"},
+        {"medical", "110 mg/dl, 50 µg, 5,5 mmol/L", "yüz on miligram desilitre, elli mikrogram, beş virgül beş milimol litre"},
     });
 }
 
@@ -82,7 +83,11 @@ TEST(UnitsAndSigns, Fractions) {
         {"mixed numbers", "2 1/2 saat ve 1 3/4 kg", "iki buçuk saat ve bir tam dörtte üç kilogram"},
         {"vulgar fractions", "2½ bardak, 1 ¼ saat, ½ ekmek, ¼ ve ¾", "iki buçuk bardak, bir tam dörtte bir saat, yarım ekmek, çeyrek ve dörtte üç"},
         {"all day, every day", "7/24 açık", "yedi yirmi dört açık"},
+        {"a season of two years", "2024/25 ve 1999/2000 sezonları", "iki bin yirmi dört yirmi beş ve bin dokuz yüz doksan dokuz iki bin sezonları"},
+        {"years not in a row are no season", "2021/23", "iki bin yirmi bir bölü yirmi üç"},
         {"numerator above the denominator", "12/3", "on iki bölü üç"},
+        {"two numbers, no fraction", "50/60 Hz, 12/24 ve 8/256 GB", "elli bölü altmış hertz, on iki bölü yirmi dört ve sekiz bölü iki yüz elli altı gigabayt"},
+        {"a share of a round number", "15/100", "yüzde on beş"},
     });
     Check({{"address keeps bölü", "No: 1/2", "numara bir bölü iki"}}, 1);
 }
