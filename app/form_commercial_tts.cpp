@@ -78,13 +78,18 @@ bool TFormCommercialTTS::OnInitDialog() {
     if (!TForm::OnInitDialog()) return false;
     return Guarded([this] {
         // The status bar: the word count in the first part, the second empty, the third
-        // from 100 to 200 pixels.
+        // from 100 to 200 pixels; the rest of the bar holds notes (a paste cut at the limit).
         StatusBar.Create(Dialog());
-        StatusBar.SetParts({100, 100, 200});
+        StatusBar.SetParts({100, 100, 200, -1});
         SetTimer(BlinkTimerId, BlinkPeriodMs);
         ContinueButton.SetWidth(ContinueButtonWidth);
         SpeedPopup.Create();
-        LimitTypedText(TextBox.Ctrl(), TextLimit);
+        LimitTypedText(TextBox.Ctrl(), TextLimit, [this](int32_t pasted, int32_t dropped) {
+            if (StatusBar.HasWindow())
+                StatusBar.SetText(NotePart, MainFormTexts::PasteCut(InterfaceIsEnglish, pasted - dropped, dropped,
+                                                             TextLimit)
+                                         .c_str());
+        });
 
         AddAnchor(StatusBar, true, false, true, true);
         AddAnchor(XmlMenuButton, false, true, true, false);
@@ -108,6 +113,23 @@ bool TFormCommercialTTS::OnInitDialog() {
             keptText_ = *kept;
         }
         UpdateWordCount();
+        TextBox.SetFocus();
+        // The window's own keys, before the dialog's (bound last, so asked first): Ctrl+Enter
+        // and F5 read or stop as the Read button does; Escape stops a reading, and only
+        // closes the window (the dialog's Escape) when nothing is read.
+        Dialog()->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent &e) {
+            const int key = e.GetKeyCode();
+            const bool enter = key == WXK_RETURN || key == WXK_NUMPAD_ENTER;
+            if ((enter && e.ControlDown()) || (key == WXK_F5 && !e.HasAnyModifiers())) {
+                if (ReadButton.HasWindow() && ReadButton.Window()->IsEnabled()) ReadClicked();
+                return;
+            }
+            if (key == WXK_ESCAPE && (ReadingRuns() || WaveOut.Paused())) {
+                Guarded([this] { StopAndClose(); });
+                return;
+            }
+            e.Skip();
+        });
     });
 }
 
@@ -204,7 +226,10 @@ void TFormCommercialTTS::SwitchLanguage() {
     if (!switched) return;  // the language stays and the program runs on
     InterfaceIsEnglish = !InterfaceIsEnglish;
     ShowMessageBox(MainFormTexts::RestartToApply(InterfaceIsEnglish), MB_OK);
-    EndProcessNow(0);
+    // The program comes back in the new language with the text as it was.
+    KeepText();
+    StopReading();
+    RestartProcessNow();
 }
 
 void TFormCommercialTTS::SetSpeedPosition(int32_t position) {

@@ -71,6 +71,8 @@ public:
     // The text box's height while the listening row is hidden, in pixels; taken when the
     // row first shows (0 before).
     int32_t TextBoxHeight = 0;
+    // The status bar's part for notes.
+    static constexpr int32_t NotePart = 3;
     // Width of the continue button, in pixels.
     static constexpr int32_t ContinueButtonWidth = 240;
 

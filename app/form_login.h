@@ -22,13 +22,20 @@ public:
     TFormLogin();
 
     TEdit Email;     // 1000
-    TEdit Password;  // 1036, the typed characters are shown
+    TEdit Password;  // 1036, the typed characters are hidden
     // The client the log-in goes to; not owned. Null: OK raises "Service Client Not Assigned".
     TDemoClientBase *Client = nullptr;
 
 protected:
+    // The title in the interface language, the focus in the e-mail field.
+    bool OnInitDialog() override;
     void OnOK() override;
 };
+
+// The dialog's title (UTF-8).
+inline const char *LoginTitle(bool english) {
+    return english ? "Narrelo: log in to the speech service" : "Narrelo: konuşma servisine giriş";
+}
 
 // `narrelo --login`: the log-in dialog before the main window. Points `client` at the server
 // that server discovery finds (as a reading does), runs the dialog modally and leaves the

@@ -1,6 +1,10 @@
 #pragma once
 // The main form's own messages, in Windows-1254, in both interface languages.
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
 #include "foundation/code_page.h"
 
 namespace MainFormTexts {
@@ -26,6 +30,18 @@ inline const char *EmptyText(bool english) {
 inline const char *RestartToApply(bool english) {
     return english ? "You must restart your application to activate changes"
                    : "Değişikliklerin Aktif Olması İçin, Programınızı Yeniden Başlatınız"_cp;
+}
+
+// The status bar's note on a paste cut at the text box's limit (Windows-1254).
+inline std::string PasteCut(bool english, int32_t kept, int32_t dropped, int32_t limit) {
+    char text[160];
+    if (english)
+        std::snprintf(text, sizeof text, "Pasted %d characters; %d more did not fit (limit %d)", int(kept),
+                      int(dropped), int(limit));
+    else
+        std::snprintf(text, sizeof text, "%d karakter yapıştırıldı; %d karakter sığmadı (sınır %d)"_cp,
+                      int(kept), int(dropped), int(limit));
+    return text;
 }
 
 // Turkish in both languages.

@@ -7,23 +7,42 @@
 #include <utility>
 
 #include <wx/init.h>
+#include <wx/toplevel.h>
 
 #include "app/form_commercial_tts.h"
 #include "app/form_login.h"
 #include "foundation/cmd_parameters.h"
 #include "foundation/thread.h"
+#include "platform/instance_bell.h"
 #include "platform/single_instance.h"
+#include "platform/ui_queue.h"
 #include "ui/ui_thread.h"
 
 bool CNarreloApp::OnInit() {
     TSingleInstanceMarker marker("Narrelo4");
     anotherCopy_ = marker.AnotherCopyRuns();
-    if (anotherCopy_) return false;
+    // The copy that runs comes to the front; this one ends.
+    if (anotherCopy_) {
+        TInstanceBell::Ring("Narrelo4");
+        return false;
+    }
 
     SetVendorName("Local AppWizard-Generateaad Applications");
     SetAppName("Narrelo");
     SetMainThreadId(std::this_thread::get_id());
     AttachUiQueue();
+    // A second copy rang: the window (or the dialog in front of it) comes to the front.
+    TInstanceBell bell("Narrelo4", [] {
+        UiQueue().Post([] {
+            for (wxWindow *window : wxTopLevelWindows) {
+                auto *top = dynamic_cast<wxTopLevelWindow *>(window);
+                if (!top || !top->IsShown()) continue;
+                top->Iconize(false);
+                top->Raise();
+                top->RequestUserAttention();
+            }
+        });
+    });
     TFormCommercialTTS *mainForm = nullptr;
     TMessageBoxHandler previous = InstallMessageBox(
         [&mainForm]() -> wxWindow * { return mainForm && mainForm->HasWindow() ? mainForm->Window() : nullptr; },

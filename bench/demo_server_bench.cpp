@@ -1,7 +1,8 @@
 // narrelo-demoserver's speed, measured in process: a server on a loopback port with two
-// workers and its memory cache, and the real client. Every request differs from all before
-// it in its speed value, which the server records but does not speak, so each one is
-// synthesised and then fetched from the cache, as a client's first reading of a sentence.
+// workers, its memory cache and its audio maker (a file is made when it is fetched, a
+// sentence's second part ahead), and the real client. Every request differs from all
+// before it in its speed value, which the server records but does not speak, so each one
+// is made anew, as a client's first reading of a sentence, every item of it fetched.
 //
 // Besides real time, "cpu_ms" is the CPU time of the whole process (client and server
 // threads) per sentence: on a machine busy with other work it tells what a sentence costs.
@@ -35,6 +36,7 @@
 #include "records/demo_audios.h"
 #include "server/audio_encoding.h"
 #include "server/audio_file_cache.h"
+#include "server/audio_maker.h"
 #include "server/demo_server.h"
 #include "server/demo_service.h"
 #include "server/speech_engine.h"
@@ -61,9 +63,9 @@ double SecondsOf(const std::string &ogg) {
 class TBenchServer {
 public:
     TBenchServer()
-        : synthesiser_(engine_), cache_(256u << 20, "", 0),
+        : synthesiser_(engine_), cache_(256u << 20, "", 0), maker_(synthesiser_, cache_),
           shared_{Options(), TServerKey::FromBytes(std::string(32, 'k')), &synthesiser_, &cache_,
-                  TWebContent("", ""), "", {}},
+                  TWebContent("", ""), "", {}, &maker_},
           server_(shared_, 2) {
         port_ = server_.Bind("127.0.0.1", 0);
         endpoint_ = "http://127.0.0.1:" + std::to_string(port_) + SoapPath;
@@ -88,6 +90,7 @@ private:
     TSpeechEngine engine_;
     TSpeechSynthesiser synthesiser_;
     TAudioFileCache cache_;  // memory only
+    TAudioMaker maker_;      // as the service makes files: when fetched, the next part ahead
     TServiceShared shared_;
     TDemoServer server_;
     std::atomic<bool> stop_{false};
@@ -118,10 +121,15 @@ double ProcessCpuMilliseconds() {
 double ReadOneSentence(TDemoClient &client) {
     TDemoAudios audios;
     client.SynthesiseSentence(Sentence.c_str(), 0, 1, 10, FreshSpeed(), 1, audios);
-    TDemoAudio &audio = *audios.Get(0);
-    client.LoadSynthesisedFile(audio.Data, audio.FileId.Text());
-    return SecondsOf(std::string(reinterpret_cast<const char *>(audio.Data.Memory()),
-                                 size_t(audio.Data.DataSize())));
+    // Every item: a sentence with a clause boundary comes in two parts.
+    double seconds = 0;
+    for (int32_t i = 0; i < audios.Count(); ++i) {
+        TDemoAudio &audio = *audios.Get(i);
+        client.LoadSynthesisedFile(audio.Data, audio.FileId.Text());
+        seconds += SecondsOf(std::string(reinterpret_cast<const char *>(audio.Data.Memory()),
+                                         size_t(audio.Data.DataSize())));
+    }
+    return seconds;
 }
 
 void ReportXRT(benchmark::State &state, double audioSeconds) {

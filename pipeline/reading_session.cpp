@@ -54,8 +54,11 @@ void TReadingSession::Stop(bool keepIdleOutputOpen) {
     {
         // After this, the stopped thread finds itself terminated before it queues anything.
         std::lock_guard<std::mutex> guard(outputLock_);
-        if (!keepIdleOutputOpen || waveOut_.QueuedBytes() > 0 || waveOut_.Paused())
+        if (!keepIdleOutputOpen || waveOut_.QueuedBytes() > 0 || waveOut_.Paused()) {
+            // A paused output is let go first: the next reading must not start paused.
+            if (waveOut_.Paused() && waveOut_.Active()) waveOut_.Resume();
             waveOut_.SetActive(false);
+        }
     }
     Reap();
 }

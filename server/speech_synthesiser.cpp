@@ -198,17 +198,32 @@ size_t TSpeechSynthesiser::CutBefore(const TSpeech &speech, int32_t offset) {
     std::vector<uint64_t> sums(high - low + 1, 0);
     for (size_t i = low; i < high; ++i)
         sums[i - low + 1] = sums[i - low] + uint64_t(std::abs(int(samples[i])));
-    size_t best = last;
+    // The middle of the last silent stretch (the sound over 4 ms around each point near
+    // zero): away from the sound on either side, which the encoder then meets only inside a
+    // part, and at the same place in two syntheses of one sentence, which differ only in
+    // their faintest sounds. Without one, the quietest point, the latest of equals.
+    constexpr uint64_t Silent = 4 * 2 * Half;
+    size_t silentFrom = 0, silentTo = 0, runFrom = 0;
+    bool silent = false, inRun = false;
+    size_t quietestAt = last;
     uint64_t quietest = UINT64_MAX;
     for (size_t at = first; at <= last; ++at) {
         const size_t a = std::max(low, at > Half ? at - Half : 0), b = std::min(high, at + Half);
         const uint64_t around = sums[b - low] - sums[a - low];
+        if (around <= Silent) {
+            if (!inRun) runFrom = at;
+            inRun = silent = true;
+            silentFrom = runFrom;
+            silentTo = at;
+        } else {
+            inRun = false;
+        }
         if (around <= quietest) {
             quietest = around;
-            best = at;
+            quietestAt = at;
         }
     }
-    return best;
+    return silent ? silentFrom + (silentTo - silentFrom) / 2 : quietestAt;
 }
 
 int32_t TSpeechSynthesiser::FirstPartEnd(const std::string &spoken) {

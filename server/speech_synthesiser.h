@@ -56,9 +56,10 @@ public:
     static TSynthesisResult Encode(const TSynthesisRequest &request, const TSpeech &speech);
 
     // Where the speech is cut before the word that begins at byte `offset` of its spoken
-    // text: the quietest point (least sound over 4 ms) between the start of the word before
-    // and the start of this one, the latest of equals; 0 for offset 0, the end when no word
-    // begins at `offset` or later. Cuts before later words are never earlier.
+    // text, between the start of the word before (at most 100 ms back) and the start of
+    // this one: the middle of the last silent stretch (the sound over 4 ms around each point
+    // near zero), else the quietest point; 0 for offset 0, the end when no word begins at
+    // `offset` or later. Cuts before later words are never earlier.
     static size_t CutBefore(const TSpeech &speech, int32_t offset);
     // Where a sentence's speech is cut so that its first part is short: the byte of `spoken`
     // where the word after its first clause begins (after ",", ";", ":" or before a

@@ -1,7 +1,12 @@
 #include "service/sentence_procedures.h"
 
 #include <memory>
+#include <string>
+#include <string_view>
 
+#include "foundation/code_page.h"
+#include "foundation/exceptions.h"
+#include "foundation/registry_settings.h"
 #include "service/demo_client_base.h"
 #include "service/text_cache.h"
 
@@ -14,6 +19,12 @@ int32_t IndexOf(const TCustomList &list, const void *entry) {
 }
 
 }  // namespace
+
+const char *XmlSwitchAdvice(bool english) {
+    return english ? "The XML switch is on, so the text is read as XML. For a plain text, switch XML off."
+                   : "XML düğmesi açık olduğu için metin XML olarak okunuyor. Düz bir metin için XML "
+                     "düğmesini kapatın."_cp;
+}
 
 TNarreloText *GetTextSentences(TDemoClientBase &client, const MyString &text, bool isXml,
                                int32_t speaker) {
@@ -30,7 +41,21 @@ TNarreloText *GetTextSentences(TDemoClientBase &client, const MyString &text, bo
         entry->Text.Assign(text.Text(), text.Length());
         entry->IsXml = isXml;
         entry->Speaker = speaker;
-        client.LoadSentences(entry->Text.Text(), isXml ? 1 : 0, entry->Sentences);
+        try {
+            client.LoadSentences(entry->Text.Text(), isXml ? 1 : 0, entry->Sentences);
+        } catch (const TException &e) {
+            // The service could not read the text as XML: most often a plain text read with
+            // the XML switch on. Say so after the service's words.
+            if (!isXml || std::string_view(e.Message()).find("XML error") == std::string_view::npos) throw;
+            bool english = false;
+            try {
+                english = ReadInterfaceIsEnglish() == 1;
+            } catch (const TCustomException &) {
+                // Turkish, the interface's default
+            }
+            const std::string message = std::string(e.Message()) + "\r\n\r\n" + XmlSwitchAdvice(english);
+            throw TException(message.data(), message.size());
+        }
     } catch (...) {
         // A text without its sentences must not stay: every later reading would find it and
         // play nothing, or only the sentences read before the failure.

@@ -19,7 +19,11 @@ class TDemoClientBase;
 // The cached text equal to (text, isXml, speaker), used unchanged with its sentences and
 // audio items; otherwise a new text appended to TextCache, split through the service
 // (LoadSentences) and stamped with `speaker`. The result is owned by TextCache. On failure
-// the new text is removed again and the exception passed on.
+// the new text is removed again and the exception passed on; when an XML text could not be
+// read as XML, XmlSwitchAdvice in the interface language follows the service's words.
+// What to do when a text read as XML is not XML (Windows-1254).
+const char *XmlSwitchAdvice(bool english);
+
 TNarreloText *GetTextSentences(TDemoClientBase &client, const MyString &text, bool isXml,
                                int32_t speaker);
 

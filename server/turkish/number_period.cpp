@@ -152,6 +152,8 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
     // What follows the period.
     const unsigned char after = at(period + 1);
     if (after == ',' || after == '\'' || after == 0x92) return TNumberPeriod::Ordinal;  // "2., 3.", "1.'si"
+    // A word glued to the period ("2.Yarı", "3.lük"): a short number is its ordinal.
+    if (IsLetter(after) && IsLetter(at(period + 2)) && groups == 1 && firstGroup <= 3) return TNumberPeriod::Ordinal;
     if (!IsSpace(after)) return TNumberPeriod::SentenceEnd;
     int next = period + 1;
     while (next < size && IsSpace(at(next))) ++next;

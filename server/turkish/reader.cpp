@@ -459,6 +459,14 @@ private:
                         words = Ordinal(words);
                         ordinal = true;
                         ++I;
+                        // "3.lük": a suffix glued to the period.
+                        int e = I;
+                        bool vowel = false;
+                        while (e < N && e - I <= 5 && IsLower(At(e))) vowel |= IsVowel(At(e++));
+                        if (e - I >= 2 && e - I <= 5 && vowel && !IsLetter(At(e))) {
+                            words = AttachSuffix(words, ToLower(T.substr(I, e - I)));
+                            I = e;
+                        }
                     }
                     break;
                 case TNumberPeriod::SectionHeading: ++I; break;

@@ -9,6 +9,7 @@
 
 #include "app/form_login.h"
 #include "foundation/code_page.h"
+#include "foundation/registry_settings.h"
 #include "tests/app/support/login_fixture.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/ui/support/gui_test.h"
@@ -40,19 +41,30 @@ protected:
     TFormLogin Login;
 };
 
+// The password is hidden, the title is a real one in the interface language, and the buttons
+// sit right under the fields.
 TEST_F(LoginDialogTest, ShowsItsControlTable) {
     ASSERT_TRUE(Login.Create());
     wxDialog *dialog = Login.Dialog();
-    EXPECT_EQ(dialog->GetTitle(), "a");
+    EXPECT_EQ(dialog->GetTitle().utf8_string(), LoginTitle(false));
     const TDialogUnits &u = Login.Units();
-    EXPECT_EQ(dialog->GetClientSize(), u.Size(242, 182));
+    EXPECT_EQ(dialog->GetClientSize(), u.Size(242, 104));
     EXPECT_EQ(dynamic_cast<wxButton *>(dialog->FindWindow(IDOK))->GetLabel(), "Tamam");
     EXPECT_EQ(dynamic_cast<wxButton *>(dialog->FindWindow(IDCANCEL))->GetLabel().utf8_string(), "İptal");
-    EXPECT_FALSE(dialog->FindWindow(LoginPasswordId)->HasFlag(wxTE_PASSWORD))
-        << "the typed characters are shown";
+    EXPECT_TRUE(dialog->FindWindow(LoginPasswordId)->HasFlag(wxTE_PASSWORD)) << "the password shows as typed";
+    const wxRect password = dialog->FindWindow(LoginPasswordId)->GetRect();
+    const wxRect ok = dialog->FindWindow(IDOK)->GetRect();
+    EXPECT_GT(ok.GetTop(), password.GetBottom());
+    EXPECT_LT(ok.GetTop() - password.GetBottom(), u.Y(14)) << "an empty area above the buttons";
+    EXPECT_LT(dialog->GetClientSize().y - ok.GetBottom(), u.Y(14));
     // Left edges of the two edits, 8 and 7 units.
     EXPECT_EQ(Login.Email.GetLeft(true), u.X(8));
     EXPECT_EQ(Login.Password.GetLeft(true), u.X(7));
+    Login.DestroyWindow();
+
+    WriteInterfaceIsEnglish(1);
+    ASSERT_TRUE(Login.Create());
+    EXPECT_EQ(Login.Dialog()->GetTitle().utf8_string(), LoginTitle(true));
     Login.DestroyWindow();
 }
 

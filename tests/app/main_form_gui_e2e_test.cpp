@@ -335,6 +335,40 @@ TEST_F(MainFormReadingTest, TheListeningRowIsLeftWithTheMouseAndTheButtonsBelowS
     EXPECT_EQ(ReadLabel(), "Oku");
 }
 
+// The keyboard alone, with real key events: Ctrl+Enter reads (adding no line to the text),
+// Escape stops a reading and leaves the window open, F5 reads again with the progress bar
+// empty and stops. The focus starts in the text box.
+TEST_F(MainFormReadingTest, TheKeyboardReadsAndStopsAndEscapeOnlyStopsAReading) {
+    Form();
+    Type(Paragraph(3));
+    const wxString text = form_->TextBox.Ctrl()->GetValue();
+    EXPECT_EQ(wxWindow::FindFocus(), form_->TextBox.Ctrl());
+    // A key to the text box, again when it went elsewhere (another window test on the same
+    // display may hold the pointer or the focus; bounded).
+    auto press = [&](int key, int modifiers, const std::function<bool()> &arrived) {
+        wxUIActionSimulator keyboard;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            form_->Dialog()->Raise();
+            form_->TextBox.Ctrl()->SetFocus();
+            const wxRect r = form_->TextBox.Ctrl()->GetScreenRect();
+            keyboard.MouseMove(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
+            Pump();
+            keyboard.Char(key, modifiers);
+            if (PumpUntil(arrived, 3)) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(press(WXK_RETURN, wxMOD_CONTROL, [&] { return form_->ReadingRuns(); }));
+    ASSERT_TRUE(PumpUntil([&] { return form_->PlayingQueue.SentencesHeard() >= 1; }, 30));
+    ASSERT_TRUE(press(WXK_ESCAPE, wxMOD_NONE, [&] { return !form_->ReadingRuns(); }));
+    EXPECT_TRUE(form_->Dialog()->IsShown()) << "Escape closed the window during a reading";
+    EXPECT_EQ(ReadLabel(), "Oku");
+    ASSERT_TRUE(press(WXK_F5, wxMOD_NONE, [&] { return form_->ReadingRuns(); }));
+    EXPECT_EQ(form_->ProgressBar.GetPos(), 0) << "the progress of the last reading is shown";
+    ASSERT_TRUE(press(WXK_F5, wxMOD_NONE, [&] { return !form_->ReadingRuns(); }));
+    EXPECT_EQ(form_->TextBox.Ctrl()->GetValue(), text) << "a key reached the text";
+}
+
 TEST_F(MainFormReadingTest, ASpeedChangedDuringAReadingAppliesFromTheNextSentence) {
     Form();
     Type(Paragraph(7));

@@ -9,6 +9,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
@@ -228,7 +230,8 @@ struct ProcessEnded {
     int code;
 };
 
-TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndEndsTheProgram) {
+// The program then starts again in the new language, with the text as it was.
+TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndRestartsTheProgram) {
     struct Case {
         bool english;
         int32_t written;
@@ -243,13 +246,16 @@ TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndEndsThePr
         if (c.english) WriteInterfaceIsEnglish(1);
         MessageBoxRecorder boxes;
         auto form = OpenForm(false);
-        int code = -1;
+        form->TextBox.Ctrl()->ChangeValue(wxString::FromUTF8("Yarım kalan metin."));
+        form->TextBox.Ctrl()->AppendText(" Son.");  // a change the timer had no time to keep
+        int code = 0;
         try {
             form->SwitchLanguage();
         } catch (const ProcessEnded &ended) {
             code = ended.code;
         }
-        EXPECT_EQ(code, 0);
+        EXPECT_EQ(code, ProcessRestartCode);
+        EXPECT_EQ(TempConfigHome::ReadFile(KeptTextPath()), "Yarım kalan metin. Son.");
         EXPECT_EQ(ReadInterfaceIsEnglish(), c.written);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
     }
@@ -282,6 +288,23 @@ TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     EXPECT_EQ(ReadInterfaceIsEnglish(), 0);
     SetProcessEndHandler(std::move(previous));
     TSettingsStore::SetDefaultBusyTimeout(defaultWait);
+}
+
+// A paste that passes the limit keeps its whole words that fit and says what was left out.
+TEST_F(MainFormTest, APasteOverTheLimitIsCutAfterAWholeWordAndTheStatusBarSaysSo) {
+    auto form = OpenForm();
+    wxTextCtrl *text = form->TextBox.Ctrl();
+    const wxString before(wxUniChar('a'), 4090);
+    text->ChangeValue(before);
+    text->SetInsertionPointEnd();
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(" bir iki üç")));
+    wxTheClipboard->Close();
+    text->Paste();
+    ASSERT_TRUE(PumpUntil([&] { return text->GetValue() != before; }, 3)) << "nothing was pasted";
+    EXPECT_EQ(text->GetValue(), before + " bir ");
+    EXPECT_EQ(std::string(form->StatusBar.GetText(TFormCommercialTTS::NotePart).View()),
+              "5 karakter yapıştırıldı; 6 karakter sığmadı (sınır 4096)"_cp);
 }
 
 TEST_F(MainFormTest, TheTextBoxTakesNoMoreThan4096TypedCharacters) {

@@ -117,6 +117,19 @@ TEST_F(SentenceProceduresTest, FailedSplitIsForgottenAndAskedForAgain) {
     EXPECT_EQ(Calls("ParseSentences"), 4u);
 }
 
+// Plain text read with the XML switch on: the service's words, then what to do about it;
+// the same failure of a text not read as XML gets no such advice.
+TEST_F(SentenceProceduresTest, AnXmlErrorOfATextReadAsXmlSaysTheXmlSwitchIsOn) {
+    const std::string fault = "XML error on line 1: Unexpected end of file";
+    for (bool isXml : {true, false}) {
+        SCOPED_TRACE(isXml);
+        server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Client", fault)), 500);
+        std::string expected = "WebServis çağrısında hata oluştu\r\n\r\n"_cp + fault;
+        if (isXml) expected += "\r\n\r\n" + std::string(XmlSwitchAdvice(false));
+        EXPECT_EQ(MessageOf([&] { GetTextSentences(client, MyString("a < b"), isXml, 1); }), expected);
+    }
+}
+
 TEST_F(SentenceProceduresTest, IdenticalSentenceOfAnotherTextIsSynthesisedOnce) {
     server.AddReply(SentencesReply({"Ortak cümle."_cp, "Bir."}));
     server.AddReply(AudiosReply({"a1", "a2"}));

@@ -108,6 +108,7 @@ TEST(NormaliseForSpeech, APeriodAfterANumberIsReadAsTheSplitterDecides) {
         {"section heading", "3.2. Yöntem", "üç nokta iki yöntem"},
         {"year then a capital", "Kuruluş 1923. Yıllar", "kuruluş bin dokuz yüz yirmi üç. yıllar"},
         {"year ordinal", "1923. yılın", "bin dokuz yüz yirmi üçüncü yılın"},
+        {"a word glued to the period", "2.Yarı ve 3.lük", "ikinci yarı ve üçüncülük"},
     });
 }
 
