@@ -22,7 +22,7 @@ void CommonFilesFolder(TWideBuffer &buffer);
 // tests.
 std::string DataRootFor(const std::string &executable);
 
-// The product's data folder below the shared root, "Valtrosa/Narrelo" (warn.wav, XML/), as
+// The product's data folder below the shared root, "narrelo" (warn.wav, XML/, web/), as
 // 8-bit text without a trailing separator.
-inline constexpr const char *NarreloDataSubFolder = "Valtrosa/Narrelo";
+inline constexpr const char *NarreloDataSubFolder = "narrelo";
 MyString NarreloDataFolder();

@@ -12,7 +12,10 @@ bash scripts/install-deps.sh
 
 run() { echo "+ $*"; "$@"; }
 run cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-run cmake --build build -j "$(nproc)" --target narrelo narrelo-say narrelo-demoserver narrelo_resources
+# Every program, the data, the manual pages and icons: what `cmake --install build` installs
+# (and no tests or benchmarks).
+run cmake --build build -j "$(nproc)" --target narrelo narrelo-say narrelo-reg narrelo-demoserver \
+  narrelo_resources narrelo_packaging_files
 
 port=8081
 endpoint="http://127.0.0.1:${port}/Project2.DemoServer/soap/IDemoServer"

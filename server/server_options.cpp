@@ -103,8 +103,16 @@ std::string BuiltPackagePath(const std::string &executable) {
     for (fs::path folder = fs::path(executable).parent_path(); !folder.empty();
          folder = folder.parent_path()) {
         if (fs::exists(folder / "CMakeCache.txt", error)) {
-            const fs::path package = folder / ("narrelo_" NARRELO_VERSION "_amd64.deb");
-            return fs::is_regular_file(package, error) ? package.string() : std::string();
+            const std::string prefix = "narrelo_" NARRELO_VERSION "-", suffix = "_amd64.deb";
+            std::string found;
+            for (fs::directory_iterator it(folder / "deb", error), end; !error && it != end;
+                 it.increment(error)) {
+                const std::string name = it->path().filename().string();
+                if (name.size() > prefix.size() + suffix.size() && name.starts_with(prefix) &&
+                    name.ends_with(suffix) && it->is_regular_file(error) && name > found)
+                    found = name;
+            }
+            return found.empty() ? std::string() : (folder / "deb" / found).string();
         }
         if (folder == folder.root_path()) break;
     }
@@ -120,18 +128,18 @@ void ResolveDefaults(TServerOptions &options) {
         if (options.Installer.empty())
             throw std::invalid_argument(
                 "--installer without FILE offers this build's Debian package, and there is none "
-                "yet: make it with `cmake --build build --target package`, or name a file");
+                "yet: make it with `scripts/build-deb.sh`, or name a file");
     }
     if (options.KeyFile.empty())
         options.KeyFile = XdgFolder("XDG_CONFIG_HOME", ".config") + "/valtrosa/demoserver.key";
     if (options.CacheDir.empty())
         options.CacheDir = XdgFolder("XDG_CACHE_HOME", ".cache") + "/narrelo-demoserver";
     if (options.WebRoot.empty()) {
-        // The service's own data folder beside the client's: <data root>/narrelo-demoserver/web.
+        // In the product's data folder, beside the client's files: <data root>/narrelo/web.
         std::error_code error;
         options.WebRoot =
-            DataRootFor(std::filesystem::read_symlink("/proc/self/exe", error).string()) +
-            "/narrelo-demoserver/web";
+            DataRootFor(std::filesystem::read_symlink("/proc/self/exe", error).string()) + "/" +
+            NarreloDataSubFolder + "/web";
     }
 }
 
@@ -153,7 +161,7 @@ std::string ServerUsage() {
         "  --key-file PATH        session key (default $XDG_CONFIG_HOME/valtrosa/demoserver.key,\n"
         "                         created with mode 0600 on first start)\n"
         "  --cache-dir PATH       audio file cache (default $XDG_CACHE_HOME/narrelo-demoserver)\n"
-        "  --web-root DIR         web pages (default: <data root>/narrelo-demoserver/web)\n"
+        "  --web-root DIR         web pages (default: <data root>/narrelo/web)\n"
         "  --workers N            requests served at once by each process (default 4)\n"
         "  --processes N          processes serving the port together, each with its own\n"
         "                         speech engine (default: one per core)\n"

@@ -39,6 +39,7 @@ void ResolveDefaults(TServerOptions &options);
 // The --help text.
 std::string ServerUsage();
 
-// The Debian package `cmake --build <build> --target package` made in the build tree that holds
-// `executable` (narrelo_<version>_amd64.deb at the tree's top), or "" when there is none.
+// The reading window's Debian package that `scripts/build-deb.sh` made into the build tree
+// holding `executable` (<build>/deb/narrelo_<version>-<revision>_amd64.deb, the last name
+// when there are several revisions), or "" when there is none.
 std::string BuiltPackagePath(const std::string &executable);

@@ -21,7 +21,7 @@
 namespace {
 
 const std::filesystem::path SamplesFolder =
-    std::filesystem::path(NARRELO_BINARY_DIR) / "share/Valtrosa/Narrelo/XML";
+    std::filesystem::path(NARRELO_BINARY_DIR) / "share/narrelo/XML";
 
 std::string ReadBytes(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);

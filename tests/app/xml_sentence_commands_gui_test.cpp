@@ -201,7 +201,7 @@ protected:
 };
 
 TEST_F(XmlSampleLoadTest, TheChosenSampleReplacesTheText) {
-    const std::filesystem::path folder = std::filesystem::path(NARRELO_BINARY_DIR) / "share/Valtrosa/Narrelo/XML";
+    const std::filesystem::path folder = std::filesystem::path(NARRELO_BINARY_DIR) / "share/narrelo/XML";
     TOwnerForm owner(false);
     Open(owner);
     owner.TextBox.SetAnsiText("eski");

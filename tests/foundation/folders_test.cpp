@@ -55,7 +55,7 @@ TEST_F(DataRootTest, InstalledTreeUsesThePrefixShareFolder) {
 
 TEST_F(DataRootTest, BuildTreeUsesItsStagedCopy) {
     Touch(root_ / "build/CMakeCache.txt");
-    fs::create_directories(root_ / "build/share/Valtrosa/Narrelo");
+    fs::create_directories(root_ / "build/share/narrelo");
     Touch(root_ / "build/tests/app/app_test");
     EXPECT_EQ(DataRootFor((root_ / "build/tests/app/app_test").string()), (root_ / "build/share").string());
     EXPECT_EQ(DataRootFor((root_ / "build/app/narrelo").string()), (root_ / "build/share").string());
@@ -63,8 +63,8 @@ TEST_F(DataRootTest, BuildTreeUsesItsStagedCopy) {
 
 TEST_F(DataRootTest, TreeInstalledBelowABuildFolderUsesItsOwnData) {
     Touch(root_ / "build/CMakeCache.txt");
-    fs::create_directories(root_ / "build/share/Valtrosa/Narrelo");
-    fs::create_directories(root_ / "build/stage/usr/share/Valtrosa/Narrelo");
+    fs::create_directories(root_ / "build/share/narrelo");
+    fs::create_directories(root_ / "build/stage/usr/share/narrelo");
     Touch(root_ / "build/stage/usr/bin/narrelo");
     EXPECT_EQ(DataRootFor((root_ / "build/stage/usr/bin/narrelo").string()),
               (root_ / "build/stage/usr/share").string());
@@ -84,7 +84,7 @@ TEST(Folders, CommonFilesFolderOfThisProgram) {
     const fs::path staged = fs::path(NARRELO_BINARY_DIR) / "share";
     if (fs::is_directory(staged)) EXPECT_EQ(text.ToUtf8(), staged.string());
     else EXPECT_EQ(text.ToUtf8(), (fs::path(NARRELO_BINARY_DIR) / "tests/share").string());
-    EXPECT_EQ(NarreloDataFolder().ToUtf8(), text.ToUtf8() + "/Valtrosa/Narrelo");
+    EXPECT_EQ(NarreloDataFolder().ToUtf8(), text.ToUtf8() + "/narrelo");
 }
 
 }  // namespace

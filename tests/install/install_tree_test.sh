@@ -52,8 +52,8 @@ reg=$tree/bin/narrelo-reg
 "$reg" delete 'HKCU\Software\Valtrosa' /f >/dev/null
 
 # The data folder, the same bytes the build staged.
-data=$tree/share/Valtrosa/Narrelo
-cmp -s "$data/warn.wav" "$build/share/Valtrosa/Narrelo/warn.wav" || fail "warn.wav"
+data=$tree/share/narrelo
+cmp -s "$data/warn.wav" "$build/share/narrelo/warn.wav" || fail "warn.wav"
 
 # Desktop entry, metainfo, icons.
 desktop-file-validate "$tree/share/applications/narrelo.desktop" || fail "desktop entry"
@@ -95,7 +95,7 @@ if [ -x "$tree/bin/narrelo-demoserver" ]; then
     fail "server list"
   # The web pages come from the installed data folder.
   curl -sf --max-time 20 -o "$work/index.html" "$url/" || fail "web pages not found"
-  cmp -s "$work/index.html" "$tree/share/narrelo-demoserver/web/index.html" || fail "web page differs from the installed one"
+  cmp -s "$work/index.html" "$tree/share/narrelo/web/index.html" || fail "web page differs from the installed one"
 
   if [ -x "$tree/bin/narrelo-say" ]; then
     "$tree/bin/narrelo-say" --server "$endpoint" --no-pause --quiet --wav "$work/out.wav" \

@@ -79,11 +79,11 @@ TEST(ServerOptionsTest, DefaultFilesLiveInTheUsersFolders) {
     unsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(options.KeyFile, home.Folder() + "/valtrosa/demoserver.key");
     EXPECT_EQ(options.CacheDir, home.Folder() + "/cache/narrelo-demoserver");
-    EXPECT_NE(options.WebRoot.find("/narrelo-demoserver/web"), std::string::npos);
+    EXPECT_NE(options.WebRoot.find("/narrelo/web"), std::string::npos);
 }
 
-// "--installer" without a file offers the package this build tree made: found at the top of
-// the tree that holds the program, refused with a message while there is none.
+// "--installer" without a file offers the window's package made into this build tree: found
+// in deb/ of the tree that holds the program (the last revision), refused while there is none.
 TEST(ServerOptionsTest, InstallerWithoutFileIsThePackageOfThisBuild) {
     EXPECT_TRUE(ParseServerOptions({"--installer"}).InstallerIsBuiltPackage);
     const TServerOptions followed = ParseServerOptions({"--installer", "--inline"});
@@ -95,9 +95,15 @@ TEST(ServerOptionsTest, InstallerWithoutFileIsThePackageOfThisBuild) {
     const std::string exe = tree.Folder() + "/server/narrelo-demoserver";
     TempConfigHome::WriteFile(tree.Folder() + "/CMakeCache.txt", "");
     EXPECT_EQ(BuiltPackagePath(exe), "") << "no package built yet";
-    const std::string package = tree.Folder() + "/narrelo_" NARRELO_VERSION "_amd64.deb";
-    TempConfigHome::WriteFile(package, "!<arch>\n");
-    EXPECT_EQ(BuiltPackagePath(exe), package);
+    const std::string deb = tree.Folder() + "/deb/";
+    for (const char *other : {"narrelo-tools_" NARRELO_VERSION "-3_amd64.deb",
+                              "narrelo_" NARRELO_VERSION "-3_amd64.buildinfo",
+                              "narrelo-dbgsym_" NARRELO_VERSION "-3_amd64.deb"})
+        TempConfigHome::WriteFile(deb + other, "!<arch>\n");
+    EXPECT_EQ(BuiltPackagePath(exe), "") << "only the other packages";
+    TempConfigHome::WriteFile(deb + "narrelo_" NARRELO_VERSION "-1_amd64.deb", "!<arch>\n");
+    TempConfigHome::WriteFile(deb + "narrelo_" NARRELO_VERSION "-2_amd64.deb", "!<arch>\n");
+    EXPECT_EQ(BuiltPackagePath(exe), deb + "narrelo_" NARRELO_VERSION "-2_amd64.deb");
     EXPECT_EQ(BuiltPackagePath("/usr/bin/narrelo-demoserver"), "") << "not in a build tree";
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 const std::filesystem::path SourceFolder = std::filesystem::path(NARRELO_SOURCE_DIR) / "resources/XML";
 const std::filesystem::path StagedFolder =
-    std::filesystem::path(NARRELO_BINARY_DIR) / "share/Valtrosa/Narrelo/XML";
+    std::filesystem::path(NARRELO_BINARY_DIR) / "share/narrelo/XML";
 
 std::string ReadBytes(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);

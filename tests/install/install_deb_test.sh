@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# The Debian packages, made as a user makes them and used as installed. Builds them from a
+# clean copy of the tree (scripts/build-deb.sh), twice, and wants the same .deb bytes both
+# times (the second build takes the first one's compiler results from ccache, so this checks
+# everything after the compiler; scripts/check-reproducible.sh compiles twice); runs lintian,
+# which must report no error and no warning; checks the packages' relations, maintainer
+# scripts and hardening; unpacks them into a scratch root and, with nothing from the source
+# or build tree, shows that:
+# - narrelo-say reads "Merhaba dünya." with no service running (it starts the installed
+#   narrelo-demoserver on demand) and the second reading uses that same service;
+# - the installed service, handed a listening socket by systemd-socket-activate as systemd
+#   hands it, answers on it and ends itself after its idle time;
+# - systemd rates the sandbox of the machine's service unit "OK" or better;
+# - the reading window opens under Xvfb.
+# The readings run in a network namespace of their own when the machine allows one, so the
+# fixed local port (8081) is free for them whatever else runs; otherwise they are skipped
+# when something already serves that port.
+# Usage: install_deb_test.sh SOURCE_DIR BUILD_DIR VERSION
+set -euo pipefail
+src=$1
+build=$2
+version=$3
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/narrelo-deb-XXXXXX")
+activated=""
+cleanup() {
+  if [ -n "$activated" ]; then kill -TERM "$activated" 2>/dev/null || true; wait "$activated" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "== $* ($(date +%T))"; }
+
+# --- Build, twice --------------------------------------------------------------------------
+out=$build/deb
+full=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Version)
+[ "${full%-*}" = "$version" ] ||
+  fail "debian/changelog is at $full, the project at $version: add a changelog entry"
+step "building the packages"
+bash "$src/scripts/build-deb.sh" "$out" >/dev/null
+mkdir "$work/first"
+cp "$out"/*.deb "$work/first/"
+step "building them again"
+bash "$src/scripts/build-deb.sh" "$out" >/dev/null
+for deb in "$work"/first/*.deb; do
+  cmp -s "$deb" "$out/$(basename "$deb")" ||
+    fail "$(basename "$deb") differs between two builds of the same tree (diffoscope shows how)"
+done
+
+packages=(narrelo narrelo-tools narrelo-demoserver narrelo-data)
+deb_of() {
+  local arch=amd64
+  [ "$1" = narrelo-data ] && arch=all
+  echo "$out/$1_${full}_$arch.deb"
+}
+for p in "${packages[@]}"; do [ -f "$(deb_of "$p")" ] || fail "no package $p: $(ls "$out")"; done
+
+# --- lintian -------------------------------------------------------------------------------
+step "lintian"
+lintian --fail-on error,warning --tag-display-limit 0 "$out/narrelo_${full}_amd64.changes" \
+  >"$work/lintian.txt" 2>&1 || fail "lintian: $(cat "$work/lintian.txt")"
+if grep -E '^[EW]: ' "$work/lintian.txt"; then fail "lintian reports the above"; fi
+
+# --- Relations and maintainer scripts --------------------------------------------------------
+field() { dpkg-deb -f "$(deb_of "$1")" "$2"; }
+names() { tr ',' '\n' | sed 's/^ *//; s/ *$//'; }
+window_depends=$(field narrelo Depends | names)
+for wanted in fonts-liberation2 "narrelo-data (= $full)" xdg-utils; do
+  grep -qxF "$wanted" <<<"$window_depends" || fail "narrelo does not depend on $wanted"
+done
+grep -qxF narrelo-demoserver <<<"$(field narrelo Recommends | names)" || fail "narrelo does not recommend the service"
+grep -qxF "narrelo-data (= $full)" <<<"$(field narrelo-demoserver Depends | names)" || fail "narrelo-demoserver's Depends"
+[ "$(field narrelo-data Architecture)" = all ] || fail "narrelo-data is not architecture-independent"
+# The socket is enabled and started on installation; the machine's service only by its
+# socket; the user unit only for a user who enabled it before. Removal stops the socket and
+# the service, purging forgets the service's key and cache.
+script() { dpkg-deb --ctrl-tarfile "$(deb_of narrelo-demoserver)" | tar -xO "./$1"; }
+script postinst >"$work/postinst"
+grep -q "deb-systemd-helper enable 'narrelo-demoserver.socket'" "$work/postinst" ||
+  fail "postinst does not enable the socket"
+grep -q "deb-systemd-invoke \$_dh_action 'narrelo-demoserver.socket'" "$work/postinst" ||
+  fail "postinst does not start the socket"
+if grep -v -- --user "$work/postinst" | grep -F "'narrelo-demoserver.service'"; then
+  fail "postinst enables or starts the machine's service itself"
+fi
+grep -B3 -- "--user enable 'narrelo-demoserver.service'" "$work/postinst" | grep was-enabled >/dev/null ||
+  fail "postinst enables the user unit for every user"
+for unit in socket service; do
+  grep -q "stop 'narrelo-demoserver.$unit'" <<<"$(script prerm)" || fail "removal does not stop the $unit"
+done
+grep -q /var/lib/private/narrelo-demoserver <<<"$(script postrm)" || fail "purging leaves the service's key behind"
+
+# --- Unpacked ------------------------------------------------------------------------------
+root=$work/root
+for p in "${packages[@]}"; do dpkg-deb -x "$(deb_of "$p")" "$root"; done
+for d in usr/share/narrelo/warn.wav usr/share/narrelo/XML usr/share/narrelo/web/index.html \
+         usr/share/doc/narrelo/copyright lib/systemd/system/narrelo-demoserver.socket \
+         lib/systemd/system/narrelo-demoserver.service usr/lib/systemd/user/narrelo-demoserver.service; do
+  [ -e "$root/$d" ] || fail "no /$d"
+done
+for exe in "$root"/usr/bin/*; do
+  name=$(basename "$exe")
+  # Hardened as dpkg-buildflags asks: position independent, bound at once, read-only
+  # relocations, stack protector and fortified calls.
+  # (grep reads the whole text: one that stopped early would fail the pipe under pipefail)
+  grep -q 'Type: *DYN' <<<"$(readelf -h "$exe")" || fail "$name is not position independent"
+  grep -q 'BIND_NOW\|FLAGS_1.*NOW' <<<"$(readelf -d "$exe")" || fail "$name is not bound at once"
+  grep -q GNU_RELRO <<<"$(readelf -lW "$exe")" || fail "$name has no read-only relocations"
+  symbols=$(readelf --dyn-syms -W "$exe")
+  grep -q __stack_chk_fail <<<"$symbols" || fail "$name has no stack protector"
+  grep -q '__[a-z]*_chk@' <<<"$symbols" || fail "$name has no fortified calls"
+  [ "$("$exe" --version)" = "$name $version" ] || fail "$name --version"
+done
+if grep -rlF "$out/.source" "$root" >&2; then fail "files name the build folder"; fi
+
+# A library a program loads at run time by name (dlopen) is invisible to the shared-library
+# scan: its package must be named in the Depends of the program's package all the same.
+for p in narrelo narrelo-tools narrelo-demoserver; do
+  depends=$(field "$p" Depends | names | sed 's/[ (].*//')
+  for exe in $(dpkg-deb -c "$(deb_of "$p")" | sed -n 's|.* \./usr/bin/\(.*\)$|\1|p'); do
+    for soname in $(strings "$root/usr/bin/$exe" | grep -E '^lib[A-Za-z0-9_.+-]*\.so\.[0-9]+$' | sort -u); do
+      path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
+      [ -n "$path" ] || fail "$exe loads $soname, which this machine does not have"
+      owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null || dpkg -S "$path" 2>/dev/null) ||
+        fail "no package owns $path"
+      owner=${owner%%:*}
+      grep -qxF "$owner" <<<"$depends" || fail "$exe loads $soname ($owner), which $p does not depend on"
+    done
+  done
+done
+
+rating=$(systemd-analyze security --offline=true --no-pager "$root/lib/systemd/system/narrelo-demoserver.service" 2>/dev/null |
+  sed -n 's/.*Overall exposure level for [^:]*: [0-9.]* \([A-Z]*\).*/\1/p')
+case "$rating" in SAFE|OK) ;; *) fail "the service unit's exposure is rated '$rating'" ;; esac
+
+# --- From the installed files only ---------------------------------------------------------
+export PATH=$root/usr/bin:/usr/bin:/bin HOME=$work/home XDG_CONFIG_HOME=$work/config \
+  XDG_CACHE_HOME=$work/cache XDG_STATE_HOME=$work/state TMPDIR=$work SDL_AUDIODRIVER=disk \
+  SDL_DISKAUDIOFILE=$work/sdlaudio.raw NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS=disabled:
+mkdir -p "$HOME"
+
+# A free loopback port for systemd-socket-activate: tried until one binds.
+step "socket activation"
+for _ in $(seq 20); do
+  port=$((20000 + RANDOM % 40000))
+  ss -Htln "sport = :$port" | grep -q . && continue
+  systemd-socket-activate -l "127.0.0.1:$port" \
+    "$root/usr/bin/narrelo-demoserver" --idle-exit 1 --quiet --key-file "$work/socket.key" \
+    --cache-dir "$work/socket-cache" >"$work/activate.out" 2>"$work/activate.err" &
+  activated=$!
+  for _ in $(seq 100); do
+    grep -q "Listening on" "$work/activate.err" && break
+    kill -0 "$activated" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -0 "$activated" 2>/dev/null && break
+  wait "$activated" 2>/dev/null || true
+  activated=""
+done
+[ -n "$activated" ] || fail "systemd-socket-activate: $(cat "$work/activate.err")"
+# systemd-socket-activate turns into the service on the first connection, which then
+# answers on the socket it was given (it binds nothing itself) and ends itself when idle.
+answer=$(curl -sf --max-time 20 "http://127.0.0.1:$port/demoserver.txt" | tr -d '\r\n ') ||
+  fail "no answer on the handed-over socket: $(cat "$work/activate.err")"
+[ "$answer" = "http://127.0.0.1:$port/Project2.DemoServer/soap/IDemoServer" ] || fail "server list: $answer"
+[ "$(readlink "/proc/$activated/exe")" = "$root/usr/bin/narrelo-demoserver" ] ||
+  fail "the answer did not come from the installed service"
+for _ in $(seq 200); do kill -0 "$activated" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$activated" 2>/dev/null; then fail "the service did not end itself after its idle time"; fi
+wait "$activated" || fail "the idle service exited with status $?"
+activated=""
+
+# The readings, in a network namespace of their own when there can be one.
+cat >"$work/readings.sh" <<'EOF'
+set -euo pipefail
+root=$1
+work=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+if [ "${NARRELO_OWN_NETWORK:-}" = 1 ]; then ip link set lo up; fi
+if (exec 3<>/dev/tcp/127.0.0.1/8081) 2>/dev/null; then
+  echo "SKIPPED: the readings on demand, since something already serves 127.0.0.1:8081"
+  exit 0
+fi
+started=""
+trap '[ -n "$started" ] && kill -TERM "$started" 2>/dev/null; true' EXIT
+narrelo-say --wav "$work/first.wav" "Merhaba dünya." 2>"$work/say1.err" || fail "first reading: $(cat "$work/say1.err")"
+started=$(sed -n 's/.*started the local speech service (.*, process \([0-9]*\).*/\1/p' "$work/say1.err")
+[ -n "$started" ] || fail "the first reading did not start the service: $(cat "$work/say1.err")"
+[ "$(readlink "/proc/$started/exe")" = "$root/usr/bin/narrelo-demoserver" ] ||
+  fail "the service started is not the installed one"
+[ "$(stat -c %s "$work/first.wav")" -gt 16000 ] || fail "the first reading wrote almost no sound"
+narrelo-say --wav "$work/second.wav" "Merhaba dünya." 2>"$work/say2.err" || fail "second reading: $(cat "$work/say2.err")"
+if grep -q "started the local speech service" "$work/say2.err"; then fail "the second reading started another service"; fi
+kill -0 "$started" || fail "the service is gone after the second reading"
+cmp -s "$work/first.wav" "$work/second.wav" || fail "the two readings differ"
+
+# The window opens from the installed files.
+xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96" sh -c '
+  narrelo & window=$!
+  for i in $(seq 300); do
+    if xwininfo -root -tree | grep -q "\"Valtrosa\""; then kill $window; wait $window; exit 0; fi
+    kill -0 $window 2>/dev/null || exit 1
+    sleep 0.1
+  done
+  kill $window; exit 1' >"$work/window.log" 2>&1 || fail "the window did not open: $(cat "$work/window.log")"
+echo "readings OK (in a network namespace of their own: ${NARRELO_OWN_NETWORK:-no})"
+EOF
+step "readings"
+if unshare --net true 2>/dev/null && command -v ip >/dev/null; then
+  NARRELO_OWN_NETWORK=1 unshare --net bash "$work/readings.sh" "$root" "$work"
+elif unshare -r --net true 2>/dev/null && command -v ip >/dev/null; then
+  NARRELO_OWN_NETWORK=1 unshare -r --net bash "$work/readings.sh" "$root" "$work"
+else
+  bash "$work/readings.sh" "$root" "$work"
+fi
+echo "packages OK: $(cd "$out" && ls ./*.deb | tr '\n' ' ')"
