@@ -39,8 +39,11 @@ TEST(ProcessesE2ETest, SeveralProcessesShareThePortEachServesAndTheyStopTogether
         TDemoServerProcess server({"--processes", "2"});
         const std::string page = "GET /demoserver.txt HTTP/1.1\r\nHost: 127.0.0.1:" +
                                  std::to_string(server.Port()) + "\r\nConnection: close\r\n\r\n";
-        // Batches of connections at once, until both processes have answered (bounded).
-        for (int batch = 0; batch < 25 && serving.size() < 2; ++batch) {
+        // Batches of connections at once, until both processes have answered (bounded). The
+        // second process may still be starting its speech engine while the first takes every
+        // connection: the batches go on for some seconds, not for a count alone.
+        for (int batch = 0; batch < 100 && serving.size() < 2; ++batch) {
+            if (batch > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
             std::vector<std::unique_ptr<TRawConnection>> connections;
             for (int i = 0; i < 8; ++i) {
                 connections.push_back(std::make_unique<TRawConnection>(server.Port()));
