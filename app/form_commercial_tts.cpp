@@ -12,6 +12,7 @@
 #include <string>
 
 #include <wx/dialog.h>
+#include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
 #include <wx/utils.h>
@@ -22,12 +23,14 @@
 #include "app/process_end.h"
 #include "app/typed_text_limit.h"
 #include "app/web_addresses.h"
+#include "foundation/code_page.h"
 #include "foundation/count_words.h"
 #include "foundation/exceptions.h"
 #include "foundation/message_box.h"
 #include "foundation/registry_settings.h"
 #include "foundation/shell.h"
 #include "link_bitmaps.h"
+#include "ui/accessible.h"
 
 TFormCommercialTTS::TFormCommercialTTS() : TForm(MainFormTemplate()) {
     BindControl(IDC_TEXT, TextBox);
@@ -105,6 +108,7 @@ bool TFormCommercialTTS::OnInitDialog() {
         BelirginButton.SetChecked(true);
         if (InTestMode()) ShowMessageBox(MainFormTexts::InTestMode, MB_OK);
         ApplyTexts(InterfaceIsEnglish);
+        NameControlsForScreenReaders();
         // What was typed in the last run comes back (within the text box's limit).
         if (const std::optional<std::string> kept = LoadKeptText(); kept && TextBox.HasWindow()) {
             wxString text = wxString::FromUTF8(kept->data(), kept->size());
@@ -172,6 +176,17 @@ void TFormCommercialTTS::OnLinkClicked(int32_t id, int32_t anchor) {
     }
 }
 
+// What a screen reader says for the controls whose own text does not say what they are.
+void TFormCommercialTTS::NameControlsForScreenReaders() {
+    const bool en = InterfaceIsEnglish;
+    SetAccessibleName(PauseButton.Window(), en ? "Pause" : "Duraklat");
+    SetAccessibleName(TextBox.Window(), en ? "Text to read" : "Okunacak metin");
+    SetAccessibleName(ProgressBar.Window(), en ? "Sentences heard" : "Dinlenen cümleler");
+    SetAccessibleName(SpeedButton.Window(), en ? "Speed" : "Hız");
+    SetAccessibleDescription(ContinueButton.Window(),
+                             en ? "The reading waits after 50 words" : "Okuma 50 kelimeden sonra bekliyor");
+}
+
 void TFormCommercialTTS::UpdateWordCount() {
     if (!TextBox.HasWindow() || !StatusBar.HasWindow()) return;
     const MyString text = TextBox.GetWholeTextAnsi();
@@ -179,6 +194,8 @@ void TFormCommercialTTS::UpdateWordCount() {
     std::snprintf(line, sizeof line, MainFormTexts::WordCountFormat(InterfaceIsEnglish),
                   int(CountWords(text.Text(), text.Length())));
     StatusBar.SetText(0, line);
+    // The status bar is drawn, not a native control: its name carries the count.
+    SetAccessibleName(StatusBar.Ctrl(), cp1254::ToUtf8(line).c_str());
 }
 
 void TFormCommercialTTS::KeepText() {

@@ -184,6 +184,8 @@ private:
     void StopAndClose();
     // Word count of the whole text into the status bar.
     void UpdateWordCount();
+    // Names for screen readers, in the interface language.
+    void NameControlsForScreenReaders();
     // Keeps the text box's text now (see kept_text.h).
     void KeepText();
     std::string keptText_;      // UI thread: the text box's text as last changed, UTF-8

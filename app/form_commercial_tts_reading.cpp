@@ -206,6 +206,8 @@ void TFormCommercialTTS::ShowListeningPause() {
     AttentionText.SetTop(ContinueButton.GetTop(true) + 10, true);
     AttentionText.SetLeft(10, true);
     AttentionText.SetVisible(true);
+    // The focus goes to the button: a screen reader announces it, and Space or Enter goes on.
+    ContinueButton.SetFocus();
 }
 
 void TFormCommercialTTS::HideListeningPause() {

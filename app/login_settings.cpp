@@ -1,10 +1,11 @@
 #include "app/login_settings.h"
 
 #include "foundation/registry.h"
+#include "foundation/settings_keys.h"
 #include "service/demo_client_base.h"
 
 void LogInAndRemember(TDemoClientBase &client, const MyString &userName, const MyString &password) {
-    TRegistry registry(HKEY_CURRENT_USER, LoginSettingsKey);
+    TRegistry registry(HKEY_CURRENT_USER, settings_keys::Account);
     registry.CreateIfMissing = true;
     registry.SetOpen(true);
 
@@ -12,6 +13,6 @@ void LogInAndRemember(TDemoClientBase &client, const MyString &userName, const M
     const char *pass = password.Text() ? password.Text() : "";
     client.EnsureSession(user, pass);
 
-    registry.WriteString(u"UserName", user, userName.Length());
-    registry.WriteString(u"Password", pass, password.Length());
+    registry.WriteString(settings_keys::UserName, user, userName.Length());
+    registry.WriteString(settings_keys::Password, pass, password.Length());
 }

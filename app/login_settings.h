@@ -12,6 +12,4 @@
 
 class TDemoClientBase;
 
-inline constexpr const char *LoginSettingsKey = "Software\\Valtrosa\\Quellar\\Narrelo";
-
 void LogInAndRemember(TDemoClientBase &client, const MyString &userName, const MyString &password);

@@ -21,7 +21,7 @@
 inline constexpr int32_t AddressKeyLength = 14;
 using TAddressKey = std::array<uint8_t, AddressKeyLength>;
 
-// The key: the first 14 bytes of splitmix64 (records/key_table.h) started at `seed`, least
+// The key: the first 14 bytes of splitmix64 (protocol/key_table.h) started at `seed`, least
 // significant byte first. constexpr so that the compiler can scramble the stored addresses.
 constexpr TAddressKey MakeAddressKey(uint64_t seed) {
     TAddressKey key{};

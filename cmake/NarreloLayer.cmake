@@ -1,24 +1,40 @@
 # Helpers shared by the layer folders.
 
-# narrelo_layer(<name> DEPS <libs...>): a static library from every .cpp of the calling
-# folder (new files are picked up without editing the list), included as "<layer>/<file>.h"
-# from the repository root.
+# narrelo_layer(<name> SOURCES <files...> DEPS <libs...>): a static library of the listed
+# .cpp files of the calling folder, included as "<layer>/<file>.h" from the repository root.
+# The list is explicit: a new file joins the layer by being named here, so that a file
+# moved to another layer cannot stay compiled into the old one unnoticed. A layer without
+# sources (headers only) is an INTERFACE library.
 function(narrelo_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(NOT sources)  # a layer that has only headers so far
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT ARG_SOURCES)
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
     return()
   endif()
-  add_library(${name} STATIC ${sources})
+  add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# narrelo_tests(LIBS <libs...> [LABELS <labels...>]): one GoogleTest program per *_test.cpp
-# of the calling folder, registered with CTest test by test. Test programs run with the
+# narrelo_test_support(SOURCES <files...> LIBS <libs...>): the calling test folder's
+# helpers (support/*.cpp) as the library <layer>_test_support. The folder's own tests link it
+# (narrelo_tests does), and so may another layer's tests, instead of compiling its files by
+# path. Helpers that read the folder's fixtures/ see it as NARRELO_FIXTURES.
+function(narrelo_test_support)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  add_library(${layer}_test_support STATIC ${ARG_SOURCES})
+  target_link_libraries(${layer}_test_support PUBLIC ${ARG_LIBS} GTest::gtest GTest::gmock)
+  target_compile_definitions(${layer}_test_support PRIVATE
+    NARRELO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
+    NARRELO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+endfunction()
+
+# narrelo_tests(TESTS <files...> LIBS <libs...> [LABELS <labels...>]): one GoogleTest
+# program per listed *_test.cpp of the calling folder, registered with CTest test by test,
+# linked with the folder's <layer>_test_support when it has one. Test programs run with the
 # folder's fixtures/ as NARRELO_FIXTURES. Files named *_threads_test.cpp also get the label
 # "threads", which the ThreadSanitizer configuration runs; files named *_gui_test.cpp get the
 # label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb);
@@ -26,15 +42,17 @@ endfunction()
 # tests/support/demo_server_process.h). A window test against the server is named
 # *_gui_e2e_test.cpp and gets both.
 function(narrelo_tests)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
-  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
-  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  cmake_parse_arguments(ARG "" "" "TESTS;LIBS;LABELS" ${ARGN})
   get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
-  foreach(test ${tests})
+  set(support "")
+  if(TARGET ${layer}_test_support)
+    set(support ${layer}_test_support)
+  endif()
+  foreach(test ${ARG_TESTS})
     get_filename_component(base ${test} NAME_WE)
     set(target ${layer}_${base})
-    add_executable(${target} ${test} ${support})
-    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    add_executable(${target} ${test})
+    target_link_libraries(${target} PRIVATE ${support} ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_compile_definitions(${target} PRIVATE
       NARRELO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
       NARRELO_BINARY_DIR="${CMAKE_BINARY_DIR}")

@@ -22,19 +22,6 @@ char ByteOf(char32_t c) {
     return '?';
 }
 
-void AppendUtf8(std::string &out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::string FromUtf8(std::string_view utf8) {
@@ -50,7 +37,7 @@ std::string FromUtf8(std::string_view utf8) {
 std::string ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (char ch : bytes) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(ch)));
+    for (char ch : bytes) utf8::Append(out, ToUnicode(static_cast<unsigned char>(ch)));
     return out;
 }
 

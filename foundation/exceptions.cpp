@@ -9,25 +9,39 @@
 
 #include "foundation/message_box.h"
 
-void TCustomException::Show() const { ShowMessageBox(Message(), MB_OK); }
-
-TException::TException(const char *text) : text_(text ? text : "") {}
-
-TException::TException(const char *data, std::size_t length) : text_(data ? data : "", data ? length : 0) {}
-
-TOSException::TOSException(int32_t code, const char *text) : errorCode_(code), text_(text) {}
-
-const char *TOSException::Message() const { return text_.Text(); }
-
-void RaiseError(const char *text) {
-    if (!text) throw TException("");
-    throw TException(text, strnlen(text, MaxMessageLength));
+const char *CategoryName(TErrorCategory category) {
+    switch (category) {
+    case TErrorCategory::Internal: return "internal";
+    case TErrorCategory::Format: return "format";
+    case TErrorCategory::InputOutput: return "input/output";
+    case TErrorCategory::Service: return "service";
+    case TErrorCategory::NoDevice: return "no device";
+    case TErrorCategory::Refused: return "refused";
+    }
+    return "internal";
 }
 
-void RaiseErrorFormat(const char *format, ...) {
-    if (!format) throw TException("");
+void TCustomException::Show() const { ShowMessageBox(Message(), MB_OK); }
+
+TException::TException(const char *text, TErrorCategory category)
+    : TCustomException(category), text_(text ? text : "") {}
+
+TException::TException(const char *data, std::size_t length, TErrorCategory category)
+    : TCustomException(category), text_(data ? data : "", data ? length : 0) {}
+
+TOSException::TOSException(int32_t code, const char *text, TErrorCategory category)
+    : TCustomException(category), errorCode_(code), text_(text ? text : "") {}
+
+void RaiseError(TErrorCategory category, const char *text) {
+    if (!text) throw TException("", category);
+    throw TException(text, strnlen(text, MaxMessageLength), category);
+}
+
+void RaiseErrorFormat(TErrorCategory category, const char *format, ...) {
+    if (!format) throw TException("", category);
     const std::size_t formatLength = strnlen(format, MaxMessageLength + 1);
-    if (formatLength > std::size_t(MaxMessageLength)) throw TException(format, MaxMessageLength);
+    if (formatLength > std::size_t(MaxMessageLength))
+        throw TException(format, MaxMessageLength, category);
 
     va_list args;
     va_start(args, format);
@@ -37,32 +51,29 @@ void RaiseErrorFormat(const char *format, ...) {
     va_end(measure);
     if (needed < 0) {  // an unformattable request still fails, with its format as the text
         va_end(args);
-        throw TException(format, formatLength);
+        throw TException(format, formatLength, category);
     }
     std::vector<char> buffer(std::size_t(needed) + 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     va_end(args);
-    throw TException(buffer.data(), std::min<std::size_t>(std::size_t(needed), MaxMessageLength));
+    throw TException(buffer.data(), std::min<std::size_t>(std::size_t(needed), MaxMessageLength),
+                     category);
 }
 
-MyString SystemErrorText(bool useGivenCode, int32_t code) {
-    if (!useGivenCode) code = errno;
-    MyString text;
+std::string SystemErrorString(int32_t code) {
     // strerrordesc_np answers null for a code without a text, where strerror would make
     // one up ("Unknown error 1234"); such a code gets the suffix alone.
     const char *description = strerrordesc_np(code);
-    text.Assign(description ? description : "");
-    if (text.Length() > 2 && text.Text()[text.Length() - 1] == '\n') text.Delete(text.Length() - 1);
-    MyString suffix = MyString::MakeStr(" (%d)", int(code));
-    text.Append(suffix.Text(), suffix.Length());
-    return text;
+    std::string text = description ? description : "";
+    if (text.size() > 2 && text.back() == '\n') text.pop_back();
+    return text + " (" + std::to_string(code) + ")";
 }
 
 void RaiseOSError(const char *where, int32_t code) {
-    MyString system = SystemErrorText(true, code);
+    const std::string system = SystemErrorString(code);
     if (where) {
-        MyString text = MyString::MakeStr("Error On %s. %s", where, system.Text());
-        throw TOSException(code, text.Text());
+        const std::string text = std::string("Error On ") + where + ". " + system;
+        throw TOSException(code, text.c_str());
     }
-    throw TOSException(code, system.Text());
+    throw TOSException(code, system.c_str());
 }

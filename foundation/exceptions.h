@@ -1,32 +1,58 @@
 #pragma once
-// The program's exception family. Every failure leaves through one of these, carrying an
-// 8-bit (Windows-1254) message; handlers catch TCustomException by reference and read
-// Message() only.
+// The program's exception family, the one root every failure leaves through. Each carries an
+// 8-bit (Windows-1254) message, also its what(), and a category saying what kind of failure
+// it is. Handlers that decide something (an exit status, the kind of fault a service answers,
+// a hint to the user) branch on Category(), never on the message text: the texts are the
+// user's to read and may change, the categories are the contract.
+//
+// This header stands on the standard library alone, so that every other foundation file
+// (strings, streams, lists) may raise through it.
 
 #include <cstdint>
+#include <exception>
 #include <string>
-
-#include "foundation/my_string.h"
 
 // Longest message RaiseError produces, in characters.
 inline constexpr int MaxMessageLength = 32767;
 
-class TCustomException {
+enum class TErrorCategory {
+    Internal,     // a broken contract inside the program: a bad index, a missing part
+    Format,       // data that does not read as what it claims to be (records, audio, XML)
+    InputOutput,  // a file, the settings store or the operating system failed
+    Service,      // the speech service or the network did not give what was asked
+    NoDevice,     // there is no sound device to play on
+    Refused,      // a request refused as asked: too long, not offered, declined by the user
+};
+
+// The category's name in English ("internal", "format", "input/output", "service",
+// "no device", "refused"), for logs and tests.
+const char *CategoryName(TErrorCategory category);
+
+class TCustomException : public std::exception {
 public:
-    virtual ~TCustomException() = default;
+    explicit TCustomException(TErrorCategory category = TErrorCategory::Internal)
+        : category_(category) {}
 
     // The message text; never null, owned by the exception.
     virtual const char *Message() const = 0;
+    const char *what() const noexcept override { return Message(); }
+    TErrorCategory Category() const { return category_; }
 
     // Shows the message in an OK message box (ShowMessageBox(Message(), MB_OK)).
     void Show() const;
+
+private:
+    TErrorCategory category_;
 };
 
 // A failure without an operating-system error code. Owns a private copy of its text.
 class TException : public TCustomException {
 public:
-    explicit TException(const char *text);
-    TException(const char *data, std::size_t length);
+    explicit TException(const char *text, TErrorCategory category = TErrorCategory::Internal);
+    TException(const char *data, std::size_t length,
+               TErrorCategory category = TErrorCategory::Internal);
+    TException(const std::string &text, TErrorCategory category)
+        : TException(text.data(), text.size(), category) {}
 
     const char *Message() const override { return text_.c_str(); }
     std::size_t MessageLength() const { return text_.size(); }
@@ -35,45 +61,54 @@ private:
     std::string text_;
 };
 
-// A failure with the operating system's error code (errno here).
+// A failure with the operating system's error code (errno here); input/output unless told.
 class TOSException : public TCustomException {
 public:
-    TOSException(int32_t code, const char *text);
+    TOSException(int32_t code, const char *text,
+                 TErrorCategory category = TErrorCategory::InputOutput);
 
-    const char *Message() const override;
+    const char *Message() const override { return text_.c_str(); }
     int32_t ErrorCode() const { return errorCode_; }
 
 private:
     int32_t errorCode_;
-    MyString text_;
+    std::string text_;
 };
 
-// Raised only by the HTTP download code; told apart from TOSException by its type alone.
+// Raised only by the HTTP download code, in the service category; told apart from
+// TOSException by its type alone.
 class TWinInetException : public TOSException {
 public:
-    using TOSException::TOSException;
+    TWinInetException(int32_t code, const char *text)
+        : TOSException(code, text, TErrorCategory::Service) {}
 };
 
 // Throws TException with `text` taken literally (a '%' is not interpreted), cut to
-// MaxMessageLength characters.
-[[noreturn]] void RaiseError(const char *text);
+// MaxMessageLength characters. Without a category it is Internal.
+[[noreturn]] void RaiseError(TErrorCategory category, const char *text);
+[[noreturn]] inline void RaiseError(const char *text) { RaiseError(TErrorCategory::Internal, text); }
 
 // Throws TException with the printf-style formatted text, cut to MaxMessageLength. A format
 // longer than MaxMessageLength is not formatted: its first MaxMessageLength characters are
 // the message.
-[[noreturn]] void RaiseErrorFormat(const char *format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void RaiseErrorFormat(TErrorCategory category, const char *format, ...)
+    __attribute__((format(printf, 2, 3)));
 
 // RaiseError with arguments formats; without arguments the text is taken literally.
 template <typename Arg, typename... Args>
+[[noreturn]] inline void RaiseError(TErrorCategory category, const char *format, Arg arg,
+                                    Args... args) {
+    RaiseErrorFormat(category, format, arg, args...);
+}
+template <typename Arg, typename... Args>
 [[noreturn]] inline void RaiseError(const char *format, Arg arg, Args... args) {
-    RaiseErrorFormat(format, arg, args...);
+    RaiseErrorFormat(TErrorCategory::Internal, format, arg, args...);
 }
 
-// Readable text of an error code: strerror's text followed by " (%d)"; only the suffix when
-// the system has no text for the code. With useGivenCode false the calling thread's errno,
-// read on entry, replaces `code`.
-MyString SystemErrorText(bool useGivenCode, int32_t code);
-
-// Throws TOSException(code, "Error On <where>. <SystemErrorText>"), or with the system text
-// alone when `where` is null.
+// Throws TOSException(code, "Error On <where>. <system text> (<code>)"), or with the system
+// text alone when `where` is null (SystemErrorText in system_error_text.h gives that text).
 [[noreturn]] void RaiseOSError(const char *where, int32_t code);
+
+// strerror's text of `code` without a trailing line feed, then " (<code>)"; only the suffix
+// when the system has no text for the code.
+std::string SystemErrorString(int32_t code);

@@ -16,7 +16,7 @@ void TFileStream::SetActive(bool open) {
     if (open) {
         const std::string systemPath = cp1254::ToUtf8(path_);
         file_ = std::fopen(systemPath.c_str(), mode_.c_str());
-        if (!file_) RaiseError("File Not Opened %s", path_.c_str());
+        if (!file_) RaiseError(TErrorCategory::InputOutput, "File Not Opened %s", path_.c_str());
     } else {
         CloseAfterWriting();
     }
@@ -27,7 +27,7 @@ void TFileStream::CloseAfterWriting() {
     const bool writeFailed = std::ferror(file_) != 0;
     const bool closeFailed = std::fclose(file_) != 0;  // flushes what is still buffered
     file_ = nullptr;
-    if (writeFailed || closeFailed) RaiseError("File Not Written %s", path_.c_str());
+    if (writeFailed || closeFailed) RaiseError(TErrorCategory::InputOutput, "File Not Written %s", path_.c_str());
 }
 
 void TFileStream::SetFileName(const char *path) {

@@ -14,7 +14,7 @@ namespace {
 fs::path DataRoot() {
     std::error_code error;
     const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error || executable.empty()) RaiseError("SHGetSpecialFolderPath error");
+    if (error || executable.empty()) RaiseError(TErrorCategory::InputOutput, "SHGetSpecialFolderPath error");
     return DataRootFor(executable.string());
 }
 

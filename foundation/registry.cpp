@@ -7,6 +7,7 @@
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "foundation/system_error_text.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ MyString TRegistry::KeyPathText() const {
 void TRegistry::RaiseNotOpened(int attempt, const MyString &reason) const {
     const MyString text =
         MyString::MakeStr("Key %s Not Opened %d.\r\n%s", KeyPathText().Text(), attempt, reason.Text());
-    RaiseError(text.Text());
+    RaiseError(TErrorCategory::InputOutput, text.Text());
 }
 
 bool TRegistry::OpenIfExists() {
@@ -112,7 +113,7 @@ void TRegistry::CreateKey() {
     if (e) {
         const MyString text =
             MyString::MakeStr("Create Key Failed.\r\n%d %s", int(e.Code), SettingsErrorText(e).Text());
-        RaiseError(text.Text());
+        RaiseError(TErrorCategory::InputOutput, text.Text());
     }
     currentKey_ = std::move(key);
 }
@@ -139,7 +140,7 @@ void TRegistry::WriteData(const char16_t *name, uint32_t type, const void *data,
     if (e) {
         const MyString text =
             MyString::MakeStr("%s\r\n%s", "Sistem Kaydı Yazılamadı."_cp, SettingsErrorText(e).Text());
-        RaiseError(text.Text());
+        RaiseError(TErrorCategory::InputOutput, text.Text());
     }
 }
 
@@ -152,7 +153,7 @@ int32_t TRegistry::ReadInt(const char16_t *name) {
         WriteData(name, REG_DWORD, zero, 4);
     }
     const int32_t n = GetDataSize(name);
-    if (n <= 0) RaiseError("Registry.ReadInt.GetDataSize Invalid Len %d", int(n));
+    if (n <= 0) RaiseError(TErrorCategory::InputOutput, "Registry.ReadInt.GetDataSize Invalid Len %d", int(n));
     std::vector<uint8_t> data;
     if (TSettingsError e = Store().QueryValue(*currentKey_, NameView(name), nullptr, &data, nullptr, 4))
         RaiseStoreError("Registry.GetData", e);
@@ -210,7 +211,7 @@ int32_t TRegistry::ReadBinary(const char16_t *name, void *buffer, int32_t size) 
     std::vector<uint8_t> data;
     TSettingsError e = Store().QueryValue(*currentKey_, NameView(name), nullptr, &data, nullptr,
                                           size > 0 ? size : 0);
-    if (e) RaiseError("SubKey Not Opened4 %s", NameText(name).Text());
+    if (e) RaiseError(TErrorCategory::InputOutput, "SubKey Not Opened4 %s", NameText(name).Text());
     if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
     return int32_t(data.size());
 }
@@ -231,5 +232,5 @@ bool TRegistry::DeleteValue(const char16_t *name) {
     if (e.Code == ENOENT && !e.FromSqlite) return false;
     const MyString text =
         MyString::MakeStr("%s\r\n%s", "Sistem Kaydı Yazılamadı."_cp, SettingsErrorText(e).Text());
-    RaiseError(text.Text());
+    RaiseError(TErrorCategory::InputOutput, text.Text());
 }

@@ -5,11 +5,13 @@
 #include "foundation/code_page.h"
 #include "foundation/registry.h"
 
+#include "foundation/settings_keys.h"
+
 namespace {
 
-constexpr const char16_t *kNarreloKey = u"Software\\Valtrosa\\Narrelo";
-constexpr const char16_t *kMakerKey = u"Software\\Valtrosa";
-constexpr const char16_t *kInterfaceIsEnglish = u"InterfaceIsEnglish";
+constexpr const char16_t *kNarreloKey = settings_keys::Narrelo;
+constexpr const char16_t *kMakerKey = settings_keys::Maker;
+constexpr const char16_t *kInterfaceIsEnglish = settings_keys::InterfaceIsEnglish;
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "foundation/system_error_text.h"
 #include "platform/default_program.h"
 
 void ShellOpen(const char *path) {
@@ -11,7 +12,7 @@ void ShellOpen(const char *path) {
     if (error == 0) return;
     errno = error;  // the "last error" that the message reports twice
     const MyString text = SystemErrorText(false, 0);
-    RaiseError("ShellExecute Failed With (%d) %s", error, text.Text());
+    RaiseError(TErrorCategory::InputOutput, "ShellExecute Failed With (%d) %s", error, text.Text());
 }
 
 void OpenDocument(const char *path) { OpenWithDefaultProgram(cp1254::ToUtf8(path ? path : "")); }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "foundation/exceptions.h"
+#include "foundation/system_error_text.h"
 #include "foundation/message_box.h"
 #include "foundation/my_string.h"
 #include "platform/ui_queue.h"

@@ -46,7 +46,7 @@ private:
 // A broken header: the diagnostic line on standard error, then the same text raised.
 [[noreturn]] void HeaderFault(const char *text) {
     std::fprintf(stderr, "%s\n", text);
-    RaiseError(text);
+    RaiseError(TErrorCategory::Format, text);
 }
 
 // A stream that decodes (or announces it decodes) to more than the budget, refused as a
@@ -77,24 +77,14 @@ int64_t LastGranule(const uint8_t *data, int32_t size, long serial) {
 // the file does not say, or says something implausible for a file of `size` bytes. Only a
 // capacity hint: the decoded bytes decide what is written.
 int64_t AnnouncedPcmBytes(const uint8_t *data, int32_t size, long serial, int channels) {
-    constexpr int32_t HeaderSize = 27;
-    constexpr int32_t Window = 65536;  // an Ogg page is at most 65,307 bytes
-    const int32_t stop = size > Window ? size - Window : 0;
-    for (int32_t at = size - HeaderSize; at >= stop; --at) {
-        if (std::memcmp(data + at, "OggS", 4) != 0 || data[at + 4] != 0) continue;
-        int64_t granule = 0;
-        for (int i = 7; i >= 0; --i) granule = (granule << 8) | data[at + 6 + i];
-        uint32_t pageSerial = 0;
-        for (int i = 3; i >= 0; --i) pageSerial = (pageSerial << 8) | data[at + 14 + i];
-        // Vorbis compresses speech about 10 to 50 times; a claim far beyond that is not
-        // believed, so a hostile file cannot make us reserve memory it does not fill. A
-        // granule of 2^28 or more is refused before the product, which it could overflow.
-        constexpr int64_t Limit = int64_t(1) << 28;
-        if (pageSerial != uint32_t(serial) || granule <= 0 || granule >= Limit) return 0;
-        const int64_t bytes = granule * 2 * channels;
-        return bytes <= int64_t(size) * 128 && bytes < Limit ? bytes : 0;
-    }
-    return 0;
+    const int64_t granule = LastGranule(data, size, serial);
+    // Vorbis compresses speech about 10 to 50 times; a claim far beyond that is not
+    // believed, so a hostile file cannot make us reserve memory it does not fill. A
+    // granule of 2^28 or more is refused before the product, which it could overflow.
+    constexpr int64_t Limit = int64_t(1) << 28;
+    if (granule <= 0 || granule >= Limit) return 0;
+    const int64_t bytes = granule * 2 * channels;
+    return bytes <= int64_t(size) * 128 && bytes < Limit ? bytes : 0;
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ void TWaveOut::CheckResult(int32_t code, const char *name) const {
     if (code == 0) return;
     std::string text = cp1254::FromUtf8(device_->ErrorText(code));
     if (text.size() > 255) text.resize(255);
-    RaiseError("%s (%d) %s", text.c_str(), code, name);
+    RaiseError(TErrorCategory::InputOutput, "%s (%d) %s", text.c_str(), code, name);
 }
 
 void TWaveOut::SetActive(bool open) {
@@ -59,17 +59,17 @@ void TWaveOut::SetActive(bool open) {
         format.BitsPerSample = bitsPerSample_;
         format.BlockAlign = static_cast<uint16_t>(bitsPerSample_ / 8);
         format.AvgBytesPerSec = static_cast<uint32_t>(sampleRate_) * (bitsPerSample_ / 8);
-        if (device_->OutputDeviceCount() == 0) RaiseError("There is No Sound Device");
+        if (device_->OutputDeviceCount() == 0) RaiseError(TErrorCategory::NoDevice, "There is No Sound Device");
         // A completion left over from the last time the device was open means nothing now.
         completion_.Reset();
         auto onDone = [this] { completion_.Set(); };
         for (bool query : {true, false}) {
             const int32_t result = device_->Open(format, onDone, query);
             // The sound system could not start or offers no device to open.
-            if (result == AudioNoDriver || result == AudioBadDeviceId) RaiseError("There is No Sound Device");
+            if (result == AudioNoDriver || result == AudioBadDeviceId) RaiseError(TErrorCategory::NoDevice, "There is No Sound Device");
             CheckResult(result, "Open");
         }
-        if (!device_->IsOpen()) RaiseError("WaveOutHandle not determined");
+        if (!device_->IsOpen()) RaiseError(TErrorCategory::InputOutput, "WaveOutHandle not determined");
         try {
             playThread_ = std::make_unique<TPlayThread>(this);
         } catch (...) {

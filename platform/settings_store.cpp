@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -233,7 +234,15 @@ private:
 
 TSettingsStore::TSettingsStore() : TSettingsStore(DefaultPath()) {}
 
-TSettingsStore::TSettingsStore(std::string path) : path_(std::move(path)) {}
+namespace {
+std::atomic<int> defaultBusyTimeoutMs{TSettingsStore::BusyTimeoutMs};
+}  // namespace
+
+void TSettingsStore::SetDefaultBusyTimeout(int busyTimeoutMs) { defaultBusyTimeoutMs = busyTimeoutMs; }
+int TSettingsStore::DefaultBusyTimeout() { return defaultBusyTimeoutMs; }
+
+TSettingsStore::TSettingsStore(std::string path)
+    : path_(std::move(path)), busyTimeoutMs_(defaultBusyTimeoutMs) {}
 
 TSettingsStore::TSettingsStore(std::string path, int busyTimeoutMs)
     : path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {}

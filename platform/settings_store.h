@@ -77,6 +77,12 @@ public:
     static constexpr std::size_t MaxKeyDepth = 512;
     static constexpr std::size_t MaxValueNameLength = 16383;
 
+    // The wait of the stores made from now on without one of their own (the current user's
+    // store through TRegistry, say); BusyTimeoutMs until set. A test that holds the store
+    // from another connection shortens it rather than waiting the whole default out.
+    static void SetDefaultBusyTimeout(int busyTimeoutMs);
+    static int DefaultBusyTimeout();
+
     // The current user's store; the path is taken from the environment now.
     TSettingsStore();
     explicit TSettingsStore(std::string path);
@@ -125,6 +131,6 @@ private:
     TSettingsError Connect(bool forWrite);
 
     std::string path_;
-    int busyTimeoutMs_ = BusyTimeoutMs;
+    int busyTimeoutMs_;
     std::unique_ptr<TConnection> connection_;
 };

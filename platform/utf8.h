@@ -1,7 +1,7 @@
 #pragma once
-// The one UTF-8 decoder of the program: the code page conversions, the settings store and
-// the command-line tools all read UTF-8 through it, so that a damaged text decodes the same
-// way everywhere.
+// The one UTF-8 decoder and encoder of the program: the code page conversions, the settings
+// store, the SOAP text codec and the command-line tools all read and write UTF-8 through it,
+// so that a damaged text decodes the same way everywhere.
 //
 // Faults, each reported once as utf8::Invalid:
 // - a byte that cannot begin a sequence (a stray continuation byte, F8..FF): that byte alone;
@@ -11,6 +11,7 @@
 //   whole sequence.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace utf8 {
@@ -23,5 +24,9 @@ char32_t Next(std::string_view text, std::size_t &at);
 
 // Whether the whole text is well-formed UTF-8.
 bool IsValid(std::string_view text);
+
+// Appends the UTF-8 sequence of `c` (at most U+10FFFF; a surrogate is written as it is) to
+// `out`: one byte below U+0080, two below U+0800, three below U+10000, else four.
+void Append(std::string &out, char32_t c);
 
 }  // namespace utf8

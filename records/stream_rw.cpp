@@ -14,7 +14,7 @@ constexpr int32_t kReadStep = 1 << 20;
 
 }  // namespace
 
-void TStreamRW::RaiseNotRead() { RaiseError("not readed from stream"); }
+void TStreamRW::RaiseNotRead() { RaiseError(TErrorCategory::Format, "not readed from stream"); }
 
 TStream &TStreamRW::Stream() const {
     if (!currentStream_) RaiseError("no current stream to read or write");

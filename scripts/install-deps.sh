@@ -19,8 +19,9 @@ packages=(
   libogg-dev libvorbis-dev libvorbisfile3 libsdl2-dev libsoundtouch-dev libsonic-dev
   # speech for fixtures and the benchmark recording
   espeak-ng libespeak-ng-dev vorbis-tools
-  # windows: wxWidgets on GTK 3 and the dialog font
-  libwxgtk3.2-dev fonts-liberation2
+  # windows: wxWidgets on GTK 3 and the dialog font; GTK itself for the names a screen reader
+  # is told, and the accessibility bus and its Python client that the window's test reads
+  libwxgtk3.2-dev fonts-liberation2 libgtk-3-dev at-spi2-core dbus-daemon python3-pyatspi
   # the demo server: speech, resampling, encoding, tokens, file ids, XML and sentence splitting;
   # systemd-socket-activate and systemd-analyze check its socket activation and its unit
   systemd

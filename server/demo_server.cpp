@@ -73,7 +73,11 @@ bool ListensBeyondLoopback(const std::string &address) {
 }
 
 TDemoServer::TDemoServer(TServiceShared &shared, int workers)
-    : master_(shared), workerCount_(workers < 1 ? 1 : workers), lastBusy_(NowNanoseconds()) {
+    : TDemoServer(std::make_unique<TDemoService>(shared), workers) {}
+
+TDemoServer::TDemoServer(std::unique_ptr<TDemoService> master, int workers)
+    : masterService_(std::move(master)), master_(*masterService_),
+      workerCount_(workers < 1 ? 1 : workers), lastBusy_(NowNanoseconds()) {
     master_.bind_flags = SO_REUSEADDR;
     wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake_ < 0) throw std::runtime_error("eventfd failed");
@@ -424,8 +428,15 @@ void TDemoServer::Work(TDemoService *service) {
             ready = std::move(queue_.front());
             queue_.pop_front();
         }
-        std::string answer = service->ServeRequest(ready.Socket, ready.Peer, ready.LocalAddress,
-                                                   std::move(ready.Request), ready.Opened);
+        std::string answer;
+        try {
+            answer = service->ServeRequest(ready.Socket, ready.Peer, ready.LocalAddress,
+                                           std::move(ready.Request), ready.Opened);
+        } catch (const std::exception &e) {
+            // ServeRequest answers the failures of the request itself; what is left (memory
+            // running out around it) ends this request, never the worker.
+            answer = RefusalResponse(500, std::string("The request could not be served: ") + e.what());
+        }
         // The reading thread sends the answer and closes the connection.
         auto pending = std::make_unique<TPending>(ready.Socket, ready.Peer, ready.Opened,
                                                   THttpLimits{MaxHeaderBytes, MaxRequestBytes});

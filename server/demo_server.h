@@ -47,6 +47,9 @@ public:
     static constexpr int StopPollMilliseconds = 200;  // how soon a stop request is noticed
 
     TDemoServer(TServiceShared &shared, int workers);
+    // Serves with copies of `master` (its copy() gives each worker its own), a service
+    // whose operations a test replaces.
+    TDemoServer(std::unique_ptr<TDemoService> master, int workers);
     ~TDemoServer();
     TDemoServer(const TDemoServer &) = delete;
     TDemoServer &operator=(const TDemoServer &) = delete;
@@ -110,7 +113,8 @@ private:
     // Whether a connection may be closed to make room for a newer one.
     static bool Evictable(const TPending &pending);
 
-    TDemoService master_;
+    std::unique_ptr<TDemoService> masterService_;
+    TDemoService &master_;
     const int workerCount_;
     int listener_ = -1;
     std::deque<std::unique_ptr<TPending>> pending_;  // oldest first; the reading thread's

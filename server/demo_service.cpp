@@ -19,16 +19,17 @@
 
 #include <pugixml.hpp>
 
+#include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/file_id.h"
 #include "server/http_request_reader.h"
-#include "server/scrambled_block.h"
+#include "protocol/scrambled_block.h"
 #include "server/sentence_splitter.h"
 #include "server/session_token.h"
 #include "server/xml_sentences.h"
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 
 namespace {
 
@@ -118,15 +119,21 @@ bool AcceptableEnvelope(const std::string &body, std::string &why) {
     return true;
 }
 
-std::string XmlEscaped(const std::string &text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
+// What the client sent (a malformed text, a request refused) is its to mend; anything else
+// (a file, the engine, a broken contract here, an exception not of the program's family) is
+// the service's.
+bool SenderIsAtFault(const std::exception &failure) {
+    const auto *own = dynamic_cast<const TCustomException *>(&failure);
+    if (!own) return false;
+    switch (own->Category()) {
+    case TErrorCategory::Format:
+    case TErrorCategory::Refused: return true;
+    case TErrorCategory::Internal:
+    case TErrorCategory::InputOutput:
+    case TErrorCategory::Service:
+    case TErrorCategory::NoDevice: return false;
     }
-    return out;
+    return false;
 }
 
 // The envelope of a fault, as the runtime would write it.
@@ -134,7 +141,7 @@ std::string SoapFaultEnvelope(const std::string &code, const std::string &text) 
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
            "<SOAP-ENV:Body><SOAP-ENV:Fault><faultcode>" + code + "</faultcode><faultstring>" +
-           XmlEscaped(text) + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+           EscapeXmlText(text) + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
 std::string Serialised(TValtrosaFiles &list) {
@@ -258,7 +265,14 @@ std::string TDemoService::ServeRequest(int connection, const std::string &peer,
         Refuse(500, "The request is refused: " + why);
     } else {
         input_ = std::move(request.Bytes);
-        const int code = serve();
+        int code = SOAP_OK;
+        try {
+            code = serve();
+        } catch (const std::exception &e) {
+            // A failure no operation answered (one outside an operation's own net, or in
+            // the GET hook): the client hears it as a fault, and this worker goes on.
+            Failed(e);
+        }
         if (result_.empty()) {
             if ((code == SOAP_OK || code == SOAP_STOP) && bytesOut_ == 0) {
                 // The runtime read the request and answered nothing: the client hears why.
@@ -282,6 +296,18 @@ std::string TDemoService::ServeRequest(int connection, const std::string &peer,
     std::string answer = std::move(output_);
     output_ = std::string();
     return answer;
+}
+
+void TDemoService::Failed(const std::exception &failure) {
+    result_ = std::string("fault: ") + failure.what();
+    // A large file's answer may be partly sent already: the connection is then only closed.
+    if (!buffering_) {
+        output_.clear();
+        return;
+    }
+    const char *code = SenderIsAtFault(failure) ? "SOAP-ENV:Client" : "SOAP-ENV:Server";
+    output_ = HttpResponse(500, "text/xml; charset=utf-8", SoapFaultEnvelope(code, failure.what()));
+    bytesOut_ = output_.size();
 }
 
 void TDemoService::Refuse(int status, const std::string &text) {
@@ -349,6 +375,10 @@ int TDemoService::SenderFault(const std::string &text) {
 int TDemoService::ReceiverFault(const std::string &text) {
     result_ = "fault: " + text;
     return soap_receiverfault(Duplicate(text), nullptr);
+}
+
+int TDemoService::Fault(const std::exception &failure) {
+    return SenderIsAtFault(failure) ? SenderFault(failure.what()) : ReceiverFault(failure.what());
 }
 
 std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
@@ -421,7 +451,7 @@ int TDemoService::Login(int, int, char *, char *, char *ClientID, ns1__LoginResp
         result.return_ = Duplicate(session);
         return SOAP_OK;
     } catch (const std::exception &e) {
-        return ReceiverFault(e.what());
+        return Fault(e);
     }
 }
 
@@ -462,10 +492,8 @@ int TDemoService::ParseSentences(char *SessionID, char *AText, bool IsXML,
         SetBinary(return_, ScrambleBlock(payload, RandomBytes(SelectorCount(payload.size()))));
         result_ = "ok " + std::to_string(sentences.Count()) + " sentences";
         return SOAP_OK;
-    } catch (const TXmlSentenceError &e) {
-        return SenderFault(e.what());
     } catch (const std::exception &e) {
-        return ReceiverFault(e.what());
+        return Fault(e);
     }
 }
 
@@ -542,12 +570,10 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
         result_ = "ok " + std::to_string(items.size()) + " items" +
                   (shared_.Options.Inline ? ", " + std::to_string(inlineBytes) + " audio bytes" : "");
         return SOAP_OK;
-    } catch (const TSynthesisError &e) {
-        return SenderFault(e.what());
     } catch (const TSpeechCancelled &) {
         return HungUp();
     } catch (const std::exception &e) {
-        return ReceiverFault(e.what());
+        return Fault(e);
     }
 }
 
@@ -566,12 +592,10 @@ int TDemoService::GetSynthesisedFile(char *SessionID, char *AFileID, xsd__base64
         SetBinary(return_, *ogg);
         result_ = "ok " + std::to_string(ogg->size()) + " bytes";
         return SOAP_OK;
-    } catch (const TSynthesisError &e) {
-        return SenderFault(e.what());
     } catch (const TSpeechCancelled &) {
         return HungUp();
     } catch (const std::exception &e) {
-        return ReceiverFault(e.what());
+        return Fault(e);
     }
 }
 

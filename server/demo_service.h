@@ -1,6 +1,6 @@
 #pragma once
 // TDemoService: the speech service's SOAP operations on the skeleton generated from
-// service/IDemoServer.h, input and output mode 0. One object serves one connection at a
+// protocol/IDemoServer.h, input and output mode 0. One object serves one connection at a
 // time; copy() gives a worker its own (the generated one would return the base class).
 //
 // Text parameters arrive as literal XML with the client's escapes still in; each is turned
@@ -106,10 +106,15 @@ private:
     void InstallHooks();
     // Answers a request the runtime never sees; returns the log's result text.
     void Refuse(int status, const std::string &text);
+    // Answers a request whose serving raised `failure` with a fault (Fault's kind).
+    void Failed(const std::exception &failure);
     int ServeGet();
     // A fault for the user; records it for the log line. Returns the runtime's code.
     int SenderFault(const std::string &text);
     int ReceiverFault(const std::string &text);
+    // The fault `failure` stands for: the program's own exceptions by their category (a
+    // malformed or refused request is the sender's), anything else the receiver's.
+    int Fault(const std::exception &failure);
     int NotOffered(const char *operation);
     // The audio file of `request`, from the cache or made now (stopped when the client
     // hangs up: TSpeechCancelled).

@@ -5,7 +5,7 @@
 #include <openssl/sha.h>
 #include <zlib.h>
 
-#include "server/byte_fields.h"
+#include "protocol/byte_fields.h"
 #include "server/signed_token.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "server/session_token.h"
 
-#include "server/byte_fields.h"
+#include "protocol/byte_fields.h"
 #include "server/signed_token.h"
 
 namespace {

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/exceptions.h"
+
 // How one reading style sounds. Rates in words per minute, word gap in units of 10 ms,
 // pitch and range 0..100, volume 0..200 (100 normal): espeak-ng's own parameters.
 struct TVoiceSettings {
@@ -43,16 +45,17 @@ struct TWordStart {
     size_t Millisecond = 0;
 };
 
-// The speech would run past the caller's bound of samples.
-class TSpeechTooLong : public std::runtime_error {
+// The speech would run past the caller's bound of samples (refused).
+class TSpeechTooLong : public TException {
 public:
-    using std::runtime_error::runtime_error;
+    explicit TSpeechTooLong(const std::string &text) : TException(text, TErrorCategory::Refused) {}
 };
 
-// The caller said, before or during the speech, that it is no longer wanted.
-class TSpeechCancelled : public std::runtime_error {
+// The caller said, before or during the speech, that it is no longer wanted. Told apart by
+// its type: the work stops and nobody is answered.
+class TSpeechCancelled : public TException {
 public:
-    using std::runtime_error::runtime_error;
+    explicit TSpeechCancelled(const std::string &text) : TException(text, TErrorCategory::Refused) {}
 };
 
 class TSpeechEngine {

@@ -14,15 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "foundation/exceptions.h"
 #include "server/service_limits.h"
 #include "server/speech_engine.h"
 #include "server/synthesis_request.h"
 
 // A request the service does not offer (speaker, file type) or cannot read (a malformed XML
-// document); the message is for the user.
-class TSynthesisError : public std::runtime_error {
+// document), refused: the message is for the user.
+class TSynthesisError : public TException {
 public:
-    using std::runtime_error::runtime_error;
+    explicit TSynthesisError(const std::string &text) : TException(text, TErrorCategory::Refused) {}
 };
 
 // The speech of a whole request at OutputSampleRate, and where its words begin.

@@ -22,12 +22,14 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/exceptions.h"
 #include "server/sentence_splitter.h"
 
-// A malformed document: the message names the line ("XML error on line 3: ...").
-class TXmlSentenceError : public std::runtime_error {
+// A malformed document, in the format category: the message names the line ("XML error on
+// line 3: ...").
+class TXmlSentenceError : public TException {
 public:
-    using std::runtime_error::runtime_error;
+    explicit TXmlSentenceError(const std::string &text) : TException(text, TErrorCategory::Format) {}
 };
 
 struct TXmlSentence {

@@ -14,15 +14,16 @@
 #include "foundation/registry.h"
 #include "foundation/registry_settings.h"
 #include "records/demo_audios.h"
-#include "records/encrypted_raw_data_static.h"
+#include "protocol/encrypted_raw_data_static.h"
+#include "foundation/settings_keys.h"
 #include "records/narrelo_cumles.h"
 #include "service/local_service.h"
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 
 namespace {
 
-constexpr const char16_t *ClientIDKey = u"Software\\Valtrosa\\Quellar\\Narrelo";
-constexpr const char16_t *ClientIDValue = u"ClientID";
+constexpr const char16_t *ClientIDKey = settings_keys::Account;
+constexpr const char16_t *ClientIDValue = settings_keys::ClientID;
 constexpr int32_t ResultGranularity = 8192;
 
 // Whether a URL names this machine's loopback (localhost, 127.0.0.1, [::1]).
@@ -199,7 +200,7 @@ void TDemoClientBase::EnsureSession(const char *userName, const char *password) 
 
 void TDemoClientBase::BeginSessionCall() {
     if (soap_endpoint == nullptr || soap_endpoint[0] == '\0')
-        RaiseError("Server Address not specified in DSClient");
+        RaiseError(TErrorCategory::Service, "Server Address not specified in DSClient");
     EnsureSession("", "");
 }
 
@@ -227,7 +228,7 @@ void TDemoClientBase::LoadSentences(const char *text, uint8_t isXml, TNarreloCum
     // An empty answer fails here too, with "Internal Memory Is Nil".
     TEnCryptedRawDataStatic raw;
     raw.Unscramble(stream.Memory(), stream.DataSize());
-    if (raw.Payload() == nullptr || raw.PayloadSize() <= 0) RaiseError("Internal Memory Is Nil");
+    if (raw.Payload() == nullptr || raw.PayloadSize() <= 0) RaiseError(TErrorCategory::Service, "Internal Memory Is Nil");
     // The payload lies in the holder's own copy, so the stream can be refilled from it.
     stream.Clear();
     stream.Write(raw.Payload(), raw.PayloadSize());
@@ -313,7 +314,7 @@ void TDemoClientBase::RaiseServiceError(int result) {
         message.Append("\r\n\r\n");
         message.Append(cp1254::FromUtf8(LocalServiceAdvice(english)).c_str());
     }
-    throw TException(message.Text(), size_t(message.Length()));
+    throw TException(message.Text(), size_t(message.Length()), TErrorCategory::Service);
 }
 
 MyString TDemoClientBase::ReadStoredClientID() {

@@ -17,6 +17,7 @@
 #include "foundation/cmd_parameters.h"
 #include "foundation/exceptions.h"
 #include "foundation/registry_settings.h"
+#include "foundation/settings_keys.h"
 #include "service/server_addresses.h"
 
 namespace {
@@ -142,7 +143,7 @@ pid_t StartDetached(const std::string &program, int port) {
 TLocalService EnsureLocalService(std::chrono::milliseconds wait) {
     TLocalService result;
     try {
-        if (HasParameter("DemoServer") || ReadMakerSetting("DemoServer").Length() > 0) return result;
+        if (HasParameter("DemoServer") || ReadMakerSetting(settings_keys::DemoServer).Length() > 0) return result;
     } catch (const TCustomException &) {
         return result;  // settings that cannot be read: the lookup says so itself
     }

@@ -4,6 +4,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "foundation/registry_settings.h"
+#include "foundation/settings_keys.h"
 #include "service/http_get.h"
 #include "service/server_addresses.h"
 
@@ -23,7 +24,7 @@ MyString &FindServerAddress(ServerAddressLookup &lookup, MyString &out) {
         return out;
     }
     if (!lookup.RegistryRead) {
-        lookup.RegistryAddress = ReadMakerSetting("DemoServer");
+        lookup.RegistryAddress = ReadMakerSetting(settings_keys::DemoServer);
         lookup.RegistryRead = true;
     }
     if (lookup.RegistryAddress.Length() > 0) {

@@ -1,5 +1,7 @@
 #include "ui/painted_text.h"
 
+#include "ui/accessible.h"
+
 #include <wx/dcclient.h>
 #include <wx/hyperlink.h>
 #include <wx/settings.h>
@@ -106,6 +108,9 @@ TTextWindow::TTextWindow(wxWindow *parent, wxWindowID id, const wxString &text,
     : wxWindow(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE), text_(text),
       centred_(centred) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    // Drawn, not a native label: a screen reader is told what it says and that it is a label.
+    SetAccessibleRole(this, TAccessibleRole::Label);
+    SetAccessibleName(this, text_.utf8_str());
     Bind(wxEVT_PAINT, [this](wxPaintEvent &) {
         wxPaintDC dc(this);
         PaintTo(dc);
@@ -121,6 +126,7 @@ TTextWindow::TTextWindow(wxWindow *parent, wxWindowID id, const wxString &text,
 
 void TTextWindow::SetLabel(const wxString &label) {
     text_ = label;
+    SetAccessibleName(this, text_.utf8_str());
     Refresh();
 }
 
@@ -161,6 +167,8 @@ TLinkWindow::TLinkWindow(wxWindow *parent, wxWindowID id, const wxString &markup
     : wxWindow(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE | (tabStop ? wxTAB_TRAVERSAL : 0)),
       markup_(markup), runs_(ParseLinkMarkup(markup)), tabStop_(tabStop) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    SetAccessibleRole(this, TAccessibleRole::Link);
+    SetAccessibleName(this, LinkPlainText(markup_).utf8_str());
     Bind(wxEVT_PAINT, &TLinkWindow::OnPaint, this);
     Bind(wxEVT_MOTION, [this](wxMouseEvent &e) {
         SetCursor(AnchorAt(e.GetPosition()) >= 0 ? wxCursor(wxCURSOR_HAND) : wxNullCursor);
@@ -183,6 +191,7 @@ TLinkWindow::TLinkWindow(wxWindow *parent, wxWindowID id, const wxString &markup
 void TLinkWindow::SetLabel(const wxString &markup) {
     markup_ = markup;
     runs_ = ParseLinkMarkup(markup);
+    SetAccessibleName(this, LinkPlainText(markup_).utf8_str());
     Refresh();
 }
 

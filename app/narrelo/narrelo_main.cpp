@@ -23,8 +23,12 @@ const char *const Usage =
     "\n"
     "Files:\n"
     "  $XDG_CONFIG_HOME/valtrosa/registry.sqlite   the settings (narrelo-reg shows them)\n"
+    "  $XDG_STATE_HOME/narrelo/text.txt            the text box's text, kept across runs\n"
     "  $XDG_STATE_HOME/narrelo/demoserver.log      the local speech service's messages, when\n"
-    "                                              this program started it\n";
+    "                                              this program started it\n"
+    "\n"
+    "Keys: Ctrl+Enter or F5 reads or stops; Escape stops a reading (and closes the window\n"
+    "when nothing is read).\n";
 
 }  // namespace
 

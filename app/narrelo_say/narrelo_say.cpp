@@ -179,8 +179,6 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     SetMessageBoxHandler([&](const char *message, int style) {
         messageShown = true;
         reading.Print(cp1254::ToUtf8(message));
-        if (std::string_view(message) == "There is No Sound Device")
-            reading.Print("narrelo-say: --wav FILE writes the sound to a file instead");
         return style == MB_YESNO ? IDNO : IDOK;
     });
 
@@ -193,6 +191,8 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         waveOut.SetActive(true);
     } catch (const TCustomException &e) {
         ShowMessageBox(e.Message(), MB_OK);
+        if (e.Category() == TErrorCategory::NoDevice)
+            reading.Print("narrelo-say: --wav FILE writes the sound to a file instead");
         SetMessageBoxHandler(nullptr);
         return ExitFailed;
     }

@@ -63,7 +63,7 @@ size_t CutPlace(const std::string &text, size_t limit) {
 
 TTextParts::TTextParts(std::string text) : opened_(true), ended_(true) {
     if (int64_t(text.size()) > InputLimit)
-        RaiseError("The text is longer than 64 MiB; give it in smaller files");
+        RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     std::string_view view = text;
     if (view.substr(0, bom.size()) == bom) view.remove_prefix(bom.size());
@@ -82,10 +82,10 @@ void TTextParts::Fill() {
     if (!opened_) {
         opened_ = true;
         fd_ = path_ == "-" ? STDIN_FILENO : open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) RaiseError("File Not Opened %s", path_.c_str());
+        if (fd_ < 0) RaiseError(TErrorCategory::InputOutput, "File Not Opened %s", path_.c_str());
         struct stat info {};
         if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > InputLimit)
-            RaiseError("%s: the text is longer than 64 MiB; give it in smaller files", path_.c_str());
+            RaiseError(TErrorCategory::Refused, "%s: the text is longer than 64 MiB; give it in smaller files", path_.c_str());
     }
     char block[65536];
     while (!ended_ && buffer_.size() <= PartLimit) {
@@ -95,13 +95,13 @@ void TTextParts::Fill() {
             ended_ = true;
             break;
         }
-        if (n < 0) RaiseError("File Not Readed %s", path_.c_str());
+        if (n < 0) RaiseError(TErrorCategory::InputOutput, "File Not Readed %s", path_.c_str());
         if (n == 0) {
             ended_ = true;
         } else {
             readBytes_ += n;
             if (readBytes_ > InputLimit)
-                RaiseError("The text is longer than 64 MiB; give it in smaller files");
+                RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
             pending_.append(block, size_t(n));
         }
         std::string_view whole(pending_.data(), ended_ ? pending_.size() : WholeCharacters(pending_));

@@ -22,6 +22,7 @@
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "foundation/registry_settings.h"
+#include "platform/settings_store.h"
 #include "support/main_form_fixture.h"
 
 namespace {
@@ -263,7 +264,10 @@ TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndRestartsT
 
 TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     WriteInterfaceIsEnglish(0);
-    // Another program holds the store's write lock for longer than a writer waits.
+    // Another program holds the store's write lock for longer than a writer waits (a
+    // second here, not the default half minute).
+    const int defaultWait = TSettingsStore::DefaultBusyTimeout();
+    TSettingsStore::SetDefaultBusyTimeout(1000);
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(config_.StorePath().c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -283,6 +287,7 @@ TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     sqlite3_close(db);
     EXPECT_EQ(ReadInterfaceIsEnglish(), 0);
     SetProcessEndHandler(std::move(previous));
+    TSettingsStore::SetDefaultBusyTimeout(defaultWait);
 }
 
 // A paste that passes the limit keeps its whole words that fit and says what was left out.

@@ -4,9 +4,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
 
+#include "foundation/file_stream.h"
+#include "foundation/list.h"
 #include "foundation/message_box.h"
+#include "foundation/system_error_text.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/raised_message.h"
 
@@ -86,6 +90,37 @@ TEST(WinInetException, IsCaughtAsTOSException) {
         EXPECT_EQ(e.ErrorCode(), 12007);
         EXPECT_STREQ(e.Message(), "Host not found");
     }
+}
+
+// Every exception of the family is a std::exception whose what() is its message, and says
+// what kind of failure it is; the category is what handlers branch on.
+TEST(ErrorCategory, EachRaiseCarriesItsCategory) {
+    const struct {
+        const char *Label;
+        std::function<void()> Raise;
+        const char *Expected;
+    } cases[] = {
+        {"a literal text", [] { RaiseError("plain"); }, "internal: plain"},
+        {"a formatted text", [] { RaiseError("Invalid Index Of List %d", 3); }, "internal: Invalid Index Of List 3"},
+        {"given, literal", [] { RaiseError(TErrorCategory::Format, "100% bad"); }, "format: 100% bad"},
+        {"given, formatted", [] { RaiseError(TErrorCategory::Refused, "too long: %d", 5); }, "refused: too long: 5"},
+        {"a system error", [] { RaiseOSError(nullptr, 123456); }, "input/output:  (123456)"},
+        {"a download", [] { throw TWinInetException(12007, "Host not found"); }, "service: Host not found"},
+        {"a file that is not there", [] { TFileStream("/nonexistent/x", "rb").SetActive(true); },
+         "input/output: File Not Opened /nonexistent/x"},
+        {"a list index", [] { TList().Get(0); }, "internal: Invalid Index Of List 0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        EXPECT_EQ(CategoryOf(c.Raise), c.Expected);
+        try {
+            c.Raise();
+        } catch (const std::exception &e) {
+            EXPECT_STREQ(e.what(), dynamic_cast<const TCustomException &>(e).Message());
+        }
+    }
+    EXPECT_STREQ(CategoryName(TErrorCategory::NoDevice), "no device");
+    EXPECT_STREQ(CategoryName(TErrorCategory::Service), "service");
 }
 
 TEST(MessageBox, ShowGoesThroughTheInstalledHandler) {

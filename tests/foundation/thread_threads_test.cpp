@@ -18,6 +18,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/message_box.h"
 #include "foundation/process_messages.h"
+#include "foundation/system_error_text.h"
 #include "platform/ui_queue.h"
 #include "tests/support/raised_message.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "records/encrypted_raw_data.h"
-#include "records/encrypted_raw_data_static.h"
+#include "protocol/encrypted_raw_data.h"
+#include "protocol/encrypted_raw_data_static.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > (1u << 20)) return 0;

@@ -1,7 +1,6 @@
 # libFuzzer targets for the Turkish text processing, the text a client sends: the reading of
-# each text kind and the sentence splitter. Included from server/turkish/CMakeLists.txt (where
-# the library is) when NARRELO_BUILD_FUZZ is on; tests/fuzz/CMakeLists.txt has checked the
-# compiler and the sanitizer already and instruments foundation.
+# each text kind and the sentence splitter. Included from tests/fuzz/CMakeLists.txt, which
+# has checked the compiler and the sanitizer already and instruments foundation.
 target_compile_options(turkish PRIVATE -fsanitize=fuzzer-no-link)
 
 set(kinds running_text address commercial_title person_name plate phone)
@@ -21,6 +20,4 @@ foreach(target ${turkish_fuzzers})
   target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${target} PRIVATE turkish)
-  # Beside the other fuzz targets, although defined from the library's folder.
-  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/fuzz)
 endforeach()

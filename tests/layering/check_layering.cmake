@@ -1,9 +1,10 @@
 # The layering rule, checked on every #include "layer/..." in the layer folders.
 #
-# The client stack is a column: platform/ < foundation/ < records/ < service/ < pipeline/ <
-# ui/ < app/, and a file may include its own layer and the layers below it, never one above.
-# The speech service (server/) is a sibling of that column, not a floor above app/: it may
-# include platform/ to service/ and itself, and no client layer includes it. This is the
+# The client stack is a column: platform/ < foundation/ < records/ < protocol/ < service/ <
+# pipeline/ < ui/ < app/, and a file may include its own layer and the layers below it, never
+# one above. The speech service (server/) is a sibling of that column, not a floor above
+# app/: it may include platform/ to protocol/ (the wire protocol both sides share) and
+# itself, never the client (service/ and above), and no client layer includes it. This is the
 # README's layout table; the check also reads that table and fails when its rows no longer
 # list the layers in this order, so the two cannot drift apart silently.
 #
@@ -13,9 +14,9 @@
 #       the check finds exactly that include and passes on the tree without it.
 cmake_minimum_required(VERSION 3.25)
 
-set(CLIENT_LAYERS platform foundation records service pipeline ui app)
+set(CLIENT_LAYERS platform foundation records protocol service pipeline ui app)
 set(ALL_LAYERS ${CLIENT_LAYERS} server)
-set(SERVER_MAY_INCLUDE platform foundation records service server)
+set(SERVER_MAY_INCLUDE platform foundation records protocol server)
 
 # The layers `layer` may include.
 function(allowed_layers layer out)
@@ -101,19 +102,21 @@ if(SELF_TEST)
   endforeach()
   file(WRITE ${tree}/README.md "| folder | holds |\n|---|---|\n${table}")
   file(WRITE ${tree}/foundation/low.h "#include \"platform/lowest.h\"\n")
-  file(WRITE ${tree}/server/service_user.cpp "#include \"service/client.h\"\n#include <string>\n")
+  file(WRITE ${tree}/server/protocol_user.cpp "#include \"protocol/xml_text.h\"\n#include <string>\n")
   file(WRITE ${tree}/app/top.cpp "#include \"ui/form.h\"\n#include \"app/top.h\"\n")
   check_tree(${tree} failed)
   if(failed)
     message(FATAL_ERROR "self-test: the clean fixture was reported")
   endif()
-  # The planted faults: a record file reaching up into the windows, and the client program
-  # reaching into the service's sibling.
+  # The planted faults: a record file reaching up into the windows, the client program
+  # reaching into the service's sibling, and the service reaching into the client.
   file(WRITE ${tree}/records/upward.h "#pragma once\n  #  include \"ui/form.h\"\n")
   file(WRITE ${tree}/app/sideways.cpp "#include \"server/turkish/number.h\"\n")
+  file(WRITE ${tree}/server/client_user.cpp "#include \"service/http_get.h\"\n")
   find_violations(${tree} violations)
   set(expected "app/sideways.cpp: includes server/turkish/number.h"
-               "records/upward.h: includes ui/form.h")
+               "records/upward.h: includes ui/form.h"
+               "server/client_user.cpp: includes service/http_get.h")
   list(SORT violations)
   if(NOT "${violations}" STREQUAL "${expected}")
     message(FATAL_ERROR "self-test: expected '${expected}', found '${violations}'")

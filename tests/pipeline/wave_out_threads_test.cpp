@@ -231,6 +231,7 @@ TEST_F(WaveOutScripted, NoDeviceAtAll) {
     script.devices = 0;
     EXPECT_EQ(MessageOf([&] { waveOut->SetActive(true); }), "There is No Sound Device");
     EXPECT_EQ(MessageOf([&] { waveOut->OpenAndWrite(block.data(), 320, 1); }), "There is No Sound Device");
+    EXPECT_EQ(CategoryOf([&] { waveOut->SetActive(true); }), "no device: There is No Sound Device");
     EXPECT_FALSE(waveOut->Active());
     EXPECT_EQ(waveOut->QueuedBytes(), 0);
 }

@@ -17,7 +17,7 @@
 #include "records/narrelo_cumles.h"
 #include "service/demo_client.h"
 #include "server/turkish/turkish_text.h"
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 #include "tests/server/support/raw_http.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/temp_config_home.h"

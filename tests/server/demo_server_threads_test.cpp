@@ -15,6 +15,7 @@
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "foundation/memory_stream.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/audio_file_cache.h"
@@ -25,6 +26,7 @@
 #include "server/speech_synthesiser.h"
 #include "server/synthesis_request.h"
 #include "service/demo_client.h"
+#include "soapIDemoServerbindingProxy.h"
 #include "tests/support/temp_config_home.h"
 
 namespace {
@@ -228,6 +230,74 @@ TEST(DemoServerThreadsTest, TheReadingOfACachedTextComesFromTheCache) {
     EXPECT_EQ(failure, "");
     EXPECT_EQ(spoken, (std::vector<std::string>{"bir önbellek cümlesi."_cp, "doktor ali beşinci kata çıktı."_cp}));
     EXPECT_EQ(cache.Find(RequestDigest({fresh, false, 0, 0, 0, 0, false})), "doktor ali beşinci kata çıktı."_cp);
+}
+
+// A service whose UpdateRequired2 fails outside any operation's own net for versions 1 and
+// 2: version 1 reads a sentence list from bytes that hold none (the record layer's
+// format error), version 2 breaks a contract (an internal error).
+class TFailingService : public TDemoService {
+public:
+    using TDemoService::TDemoService;
+    TFailingService *copy() override { return new TFailingService(*this); }
+
+    int UpdateRequired2(int application, int version, bool &answer) override {
+        if (version == 1) {
+            TMemoryStream noList;
+            noList.Write("\xFF\xFF\xFF\x7F", 4);
+            noList.Seek(0, 0);
+            TNarreloCumles sentences;
+            sentences.OwnsItems = true;
+            sentences.LoadFromStream(noList);
+        }
+        if (version == 2) RaiseError("Invalid Index Of List %d", 7);
+        return TDemoService::UpdateRequired2(application, version, answer);
+    }
+};
+
+// One worker: a failure raised while serving a request becomes that request's fault (the
+// sender's for malformed data, the service's for its own fault) and the same worker serves
+// the next request.
+TEST(DemoServerThreadsTest, AWorkerSurvivesTheProgramsExceptionsAndAnswersThemAsFaults) {
+    TempConfigHome home;
+    TSpeechSynthesiser synthesiser(Engine());
+    TAudioFileCache cache(1 << 20, "", 0);
+    TServerOptions options;
+    options.Quiet = true;
+    TServiceShared shared{options, TServerKey::FromBytes(std::string(32, 'f')), &synthesiser,
+                          &cache, TWebContent("", ""), "", {}};
+    TDemoServer server(std::make_unique<TFailingService>(shared), 1);
+    const int port = server.Bind("127.0.0.1", 0);
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + SoapPath;
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { server.Run(stop); });
+
+    const struct {
+        const char *Label;
+        int Version;
+        int Result;
+        const char *FaultCode;
+        const char *FaultText;
+    } cases[] = {
+        {"the record layer's format error", 1, SOAP_CLI_FAULT, "SOAP-ENV:Client", "not readed from stream"},
+        {"an internal error", 2, SOAP_SVR_FAULT, "SOAP-ENV:Server", "Invalid Index Of List 7"},
+        {"the next request, same worker", 20, SOAP_OK, "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        IDemoServerbindingProxy proxy;
+        proxy.soap_endpoint = endpoint.c_str();
+        bool required = true;
+        EXPECT_EQ(proxy.UpdateRequired2(1, c.Version, required), c.Result);
+        if (c.Result == SOAP_OK) {
+            EXPECT_FALSE(required);
+            continue;
+        }
+        ASSERT_NE(proxy.fault, nullptr);
+        EXPECT_STREQ(proxy.fault->faultcode, c.FaultCode);
+        EXPECT_STREQ(proxy.soap_fault_string(), c.FaultText);
+    }
+    stop = true;
+    serving.join();
 }
 
 }  // namespace

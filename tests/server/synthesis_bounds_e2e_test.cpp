@@ -10,7 +10,7 @@
 
 #include "foundation/code_page.h"
 #include "service/demo_client.h"
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 #include "tests/server/support/raw_http.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/temp_config_home.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "foundation/code_page.h"
-#include "records/encrypted_raw_data_static.h"
-#include "server/scrambled_block.h"
+#include "protocol/encrypted_raw_data_static.h"
+#include "protocol/scrambled_block.h"
 #include "server/sentence_splitter.h"
 #include "server/xml_sentences.h"
 

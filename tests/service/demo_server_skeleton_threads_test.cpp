@@ -13,7 +13,7 @@
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "service/demo_client.h"
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 #include "soapIDemoServerbindingService.h"
 #include "tests/support/temp_config_home.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // The message of the program's exception that `raise` throws, or "(nothing raised)", so
-// that a test compares raised texts as exact bytes in one expectation.
+// that a test compares raised texts as exact bytes in one expectation; CategoryOf gives the
+// category with the message, "(nothing raised)" when nothing was.
 
 #include <string>
 
@@ -12,6 +13,17 @@ std::string MessageOf(F &&raise) {
         raise();
     } catch (const TCustomException &e) {
         return e.Message();
+    }
+    return "(nothing raised)";
+}
+
+// "<category>: <message>" of the program's exception `raise` throws.
+template <typename F>
+std::string CategoryOf(F &&raise) {
+    try {
+        raise();
+    } catch (const TCustomException &e) {
+        return std::string(CategoryName(e.Category())) + ": " + e.Message();
     }
     return "(nothing raised)";
 }

@@ -4,7 +4,7 @@
 
 #include "foundation/memory_stream.h"
 #include "records/demo_audios.h"
-#include "records/encrypted_raw_data.h"
+#include "protocol/encrypted_raw_data.h"
 #include "records/narrelo_cumles.h"
 #include "records/valtrosa_files.h"
 #include "tests/service/support/soap_test_server.h"

@@ -4,7 +4,7 @@
 // the next Unscramble or the object's destruction.
 
 #include "foundation/memory_stream.h"
-#include "records/encrypted_raw_data.h"
+#include "protocol/encrypted_raw_data.h"
 
 class TEnCryptedRawDataStatic : public TEnCryptedRawData {
 public:

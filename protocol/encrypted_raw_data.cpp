@@ -1,9 +1,9 @@
-#include "records/encrypted_raw_data.h"
+#include "protocol/encrypted_raw_data.h"
 
 #include <algorithm>
 
 #include "foundation/exceptions.h"
-#include "records/key_table.h"
+#include "protocol/key_table.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ void TEnCryptedRawData::Unscramble(uint8_t *data, int32_t size) {
     // Until the payload is unscrambled there is none to show: a failure leaves no view of an
     // earlier block (whose memory may be gone) nor of a payload still scrambled.
     output_.Reset();
-    if (!data || size <= 0) RaiseError("Internal Memory Is Nil");
+    if (!data || size <= 0) RaiseError(TErrorCategory::Format, "Internal Memory Is Nil");
     input_.Init(data, size);
     UnscrambleInput();
 }
@@ -25,8 +25,8 @@ void TEnCryptedRawData::Unscramble(uint8_t *data, int32_t size) {
 void TEnCryptedRawData::UnscrambleInput() {
     uint8_t *block = input_.Memory();
     const int32_t total = input_.Size();
-    if (!block || total <= 0) RaiseError("Internal Memory Is Nil");
-    if (total < 8) RaiseError("PointerStream invalid parameter");  // no room for the header
+    if (!block || total <= 0) RaiseError(TErrorCategory::Format, "Internal Memory Is Nil");
+    if (total < 8) RaiseError(TErrorCategory::Format, "PointerStream invalid parameter");  // no room for the header
     keyOffset_ = ReadInt32(block);
     keyLength_ = ReadInt32(block + 4);
 
@@ -38,7 +38,7 @@ void TEnCryptedRawData::UnscrambleInput() {
     const int64_t chunks = (payload + KeyTableRowSize - 1) / KeyTableRowSize;
     if (keyOffset_ < 0 || int64_t(keyOffset_) + chunks > total) {
         output_.Reset();
-        RaiseError("Invalid Offset Request to PointerStream ");
+        RaiseError(TErrorCategory::Format, "Invalid Offset Request to PointerStream ");
     }
 
     const uint8_t *table = KeyTable();

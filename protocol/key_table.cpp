@@ -1,4 +1,4 @@
-#include "records/key_table.h"
+#include "protocol/key_table.h"
 
 #include <array>
 

@@ -7,7 +7,7 @@
 // service's own spelling and must not be corrected.
 //
 // Every string the client sends is declared _XML (literal XML) and escaped by the caller
-// with EscapeXmlText (service/xml_text.h): that is the only way this runtime writes a line
+// with EscapeXmlText (protocol/xml_text.h): that is the only way this runtime writes a line
 // feed as "&#xA;", so that CR LF line ends survive the service's XML line-end handling.
 // Strings the service answers with are plain char*, decoded by the runtime (each character
 // reduced to its low 8 bits).

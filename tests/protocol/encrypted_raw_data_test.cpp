@@ -1,5 +1,5 @@
 // The key table and the unscrambling of the service's sentence-list blocks.
-#include "records/encrypted_raw_data.h"
+#include "protocol/encrypted_raw_data.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "records/encrypted_raw_data_static.h"
-#include "records/key_table.h"
+#include "protocol/encrypted_raw_data_static.h"
+#include "protocol/key_table.h"
 #include "tests/support/raised_message.h"
 
 namespace {

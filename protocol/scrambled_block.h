@@ -1,6 +1,6 @@
 #pragma once
 // The block the sentence-splitting answer travels in: the payload scrambled with rows of the
-// shared key table (records/key_table.h), as the client's TEnCryptedRawData unscrambles it.
+// shared key table (protocol/key_table.h), as the client's TEnCryptedRawData unscrambles it.
 //
 //   0..3   KeyOffset  = 8 + n, where the selectors start
 //   4..7   KeyLength  = k, the number of selector bytes

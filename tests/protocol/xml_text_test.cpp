@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 
 namespace {
 

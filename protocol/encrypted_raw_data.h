@@ -9,7 +9,7 @@
 //   from KeyOffset     one selector byte per chunk, in chunk order
 //
 // Chunk k (256 bytes, the last one shorter) is XORed byte by byte with row s of KeyTable
-// (records/key_table.h), s being the selector byte B[KeyOffset + k]; scrambling is the same
+// (protocol/key_table.h), s being the selector byte B[KeyOffset + k]; scrambling is the same
 // operation. Selectors are read as each chunk is processed, so a selector that lies inside
 // an earlier chunk is read after that chunk was unscrambled.
 //

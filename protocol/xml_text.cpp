@@ -1,7 +1,9 @@
-#include "service/xml_text.h"
+#include "protocol/xml_text.h"
 
 #include <cstdint>
 #include <cstring>
+
+#include "platform/utf8.h"
 
 std::string EscapeXmlText(const char *text) {
     return EscapeXmlText(text ? std::string_view(text, std::strlen(text)) : std::string_view());
@@ -19,12 +21,7 @@ std::string EscapeXmlText(std::string_view bytes) {
         case '\r': out += "&#xD;"; break;
         case '\n': out += "&#xA;"; break;
         default:
-            if (byte < 0x80) {
-                out += ch;
-            } else {
-                out += static_cast<char>(0xC0 | (byte >> 6));
-                out += static_cast<char>(0x80 | (byte & 0x3F));
-            }
+            utf8::Append(out, byte);  // the byte as the character of that code
         }
     }
     return out;

@@ -1,4 +1,4 @@
-#include "records/encrypted_raw_data_static.h"
+#include "protocol/encrypted_raw_data_static.h"
 
 #include "foundation/exceptions.h"
 

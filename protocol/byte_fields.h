@@ -1,6 +1,7 @@
 #pragma once
-// Little-endian fields in token payloads: a writer that appends and a reader that refuses to
-// read past the end (every read reports whether it succeeded).
+// Little-endian fields of the bytes that travel (the scrambled block's header, the service's
+// token payloads): a writer that appends and a reader that refuses to read past the end
+// (every read reports whether it succeeded).
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
-#include "server/scrambled_block.h"
+#include "protocol/scrambled_block.h"
 
 #include <stdexcept>
 
-#include "records/key_table.h"
-#include "server/byte_fields.h"
+#include "protocol/key_table.h"
+#include "protocol/byte_fields.h"
 
 size_t SelectorCount(size_t size) { return (size + KeyTableRowSize - 1) / KeyTableRowSize; }
 

@@ -1,0 +1,14 @@
+#include "foundation/system_error_text.h"
+
+#include <cerrno>
+#include <string>
+
+#include "foundation/exceptions.h"
+
+MyString SystemErrorText(bool useGivenCode, int32_t code) {
+    if (!useGivenCode) code = errno;
+    const std::string text = SystemErrorString(code);
+    MyString result;
+    result.Assign(text.data(), int32_t(text.size()));
+    return result;
+}
