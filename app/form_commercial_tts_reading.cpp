@@ -14,6 +14,7 @@
 #include "foundation/memory_stream.h"
 #include "foundation/message_box.h"
 #include "foundation/registry.h"
+#include "foundation/settings_keys.h"
 #include "pipeline/wave_file.h"
 #include "platform/ui_queue.h"
 #include "records/demo_audio.h"
@@ -109,13 +110,13 @@ void TFormCommercialTTS::StopReading(bool keepIdleOutputOpen) {
 void TFormCommercialTTS::StartReading() {
     const bool belirgin = BelirginButton.IsChecked();
     const bool akici = AkiciButton.IsChecked();
-    if (!belirgin && !akici) RaiseError(MainFormTexts::ChooseReadingStyle());
+    if (!belirgin && !akici) RaiseError(TErrorCategory::Refused, MainFormTexts::ChooseReadingStyle());
     if (!WarningShown) {
         WarningShown = true;
         ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
     }
     {
-        TRegistry key(HKEY_CURRENT_USER, u"Software\\Valtrosa\\Quellar\\Narrelo");
+        TRegistry key(HKEY_CURRENT_USER, settings_keys::Account);
         key.CreateIfMissing = true;
         key.SetOpen(true);
     }
@@ -124,7 +125,7 @@ void TFormCommercialTTS::StartReading() {
     TextBox.GetSelection(selFrom, selTo);
     const MyString whole = TextBox.GetWholeTextAnsi();
     const TReadingText taken = TakeReadingText(whole.View(), selFrom, selTo);
-    if (taken.Text.empty()) RaiseError(MainFormTexts::EmptyText(InterfaceIsEnglish));
+    if (taken.Text.empty()) RaiseError(TErrorCategory::Refused, MainFormTexts::EmptyText(InterfaceIsEnglish));
 
     TReadingSession::TReading reading;
     reading.Text.Assign(taken.Text.data(), int32_t(taken.Text.size()));
