@@ -16,6 +16,9 @@
 //
 // Run it under Xvfb with SDL_AUDIODRIVER=disk (scripts/measure-window.sh does).
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -314,6 +317,38 @@ int main(int argc, char **argv) {
         stopCommand.push_back(Ms(Clock::now() - pressed));
         PumpUntil([&] { return ReadingOver(*form); }, 30);
     }
+    // A service that takes the connection and never answers (a listening socket nobody
+    // accepts from): the longest event-loop gap while the reading waits for it, and the
+    // Stop command's time then.
+    Clock::duration hungGap{};
+    double hungStop = -1;
+    {
+        const int silent = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (silent >= 0 && bind(silent, reinterpret_cast<sockaddr *>(&address), size) == 0 && listen(silent, 16) == 0 &&
+            getsockname(silent, reinterpret_cast<sockaddr *>(&address), &size) == 0) {
+            const std::string server = "DemoServer=http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+                                       "/Project2.DemoServer/soap/IDemoServer";
+            const char *silentArgs[] = {argv[0], server.c_str()};
+            InitCmdParameters(2, silentArgs);
+            SetText(*form, "Yanıt vermeyen bir servise sorulan, daha önce okunmamış bir cümle.");
+            form->TextBox.Select(0, 0);
+            Phase = "a call that hangs";
+            gaps.Reset();
+            form->ReadClicked();
+            PumpUntil([] { return false; }, 2);
+            hungGap = gaps.Longest();
+            const auto pressed = Clock::now();
+            form->ReadClicked();
+            hungStop = Ms(Clock::now() - pressed);
+            PumpUntil([&] { return ReadingOver(*form); }, 10);
+            InitCmdParameters(int(passOn.size()), passOn.data());
+        }
+        if (silent >= 0) close(silent);
+    }
     gaps.Stop();
     auto report = [](const char *what, std::vector<double> v) {
         std::sort(v.begin(), v.end());
@@ -324,6 +359,8 @@ int main(int argc, char **argv) {
     report("Read command on the UI thread", readCommand);
     std::printf("%-44s %7.1f ms\n", "longest event-loop gap while reading", Ms(readingGap));
     report("Stop command on the UI thread", stopCommand);
+    std::printf("%-44s %7.1f ms\n", "longest event-loop gap while a call hangs", Ms(hungGap));
+    std::printf("%-44s %7.1f ms\n", "Stop command while a call hangs", hungStop);
 
     // Memory: a long text read again and again, each time as fast as the device takes it.
     form.reset();
