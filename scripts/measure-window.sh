@@ -2,8 +2,9 @@
 # Measures the reading window during scripted readings (bench/window_bench.cpp): time from
 # Read to the first sound, the longest event-loop gap, the Read command's own time, the
 # longest gap and the Stop command's time while a call to a service that never answers
-# hangs, and memory over ten readings of a long text. Under Xvfb, with SDL's disk driver and a private
-# local speech service. Extra arguments go to bench_window (--readings N, --memory N).
+# hangs, and memory over ten readings of a long text. Under Xvfb, with SDL's disk driver and
+# a private local speech service. Extra arguments go to bench_window (--readings N,
+# --memory N).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/window-bench-common.sh
