@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main form itself: construction, the window's initialisation, the interface language
 // and its switch, the word count, the blinking attention text, the web links and the
 // dispatch of commands. The reading commands and the listeners are in

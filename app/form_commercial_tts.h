@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFormCommercialTTS: the client's main reading window (template 130, main_form_template.h):
 // the text box, Read / pause / speed buttons, the reading style, the XML switch, the web

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main form's XML sentence commands and speed pop-up (app/xml_sentence_commands.h,
 // app/form_speed.h): the form only routes its events to them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading commands of the main form (Read / Stop / Continue, pause, continue listening)
 // and how the form follows a reading through the events of the synthesis thread and the
 // wave output: button states, the highlighted sentence, the progress bar and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFormLogin: asks for an e-mail address and a password, logs the service client in with
 // them and keeps both in the settings (app/login_settings.h). Run modally by its caller

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFormSpeed: the speed pop-up. A narrow borderless window without caption that stays above
 // other windows and does not take the activation when shown; a vertical slider 0..20 (10 is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reading window's text kept across runs, so that closing the window, Escape, a crash
 // or a power cut never loses what the user typed: one UTF-8 file of mode 0600 in a folder of

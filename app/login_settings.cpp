@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/login_settings.h"
 
 #include "foundation/registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the login dialog's OK does, without the window: log the service client in with the
 // typed e-mail address and password, then keep both in the current user's settings under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Template 130: the main reading form's dialog and its controls, in dialog units of the
 // dialog font, with their texts in both interface languages (Turkish first, as the template

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main form's own messages, in Windows-1254, in both interface languages.
 

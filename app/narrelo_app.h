@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CNarreloApp: the application object. Its initialisation is the whole program: it makes
 // sure no other copy runs for this user (the marker "Narrelo4"; a second copy ends at once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/playing_queue.h"
 
 uint32_t TPlayingQueue::Start(int32_t offset) {

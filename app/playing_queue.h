@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TPlayingQueue: the sentences whose sound has been queued on the wave output and not yet
 // heard, in playing order, and what follows from them: which sentence of the text box is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ending the process at once: no window is closed and no clean-up runs (std::_Exit); and
 // starting the program again in its place, as the language switch does. The ender is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text a reading takes from the text box: the selection when there is one, else the
 // whole text, trimmed of carriage returns, line feeds and spaces at both ends; and where it

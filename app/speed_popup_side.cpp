@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/speed_popup_side.h"
 
 #include "app/form_speed.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main form's side of the speed pop-up: what its OnSpeedChanged does, and the speed
 // button's click. Kept apart from the main form so both are tested with a small owner.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/speed_texts.h"
 
 MyString SpeedLabel(int position) { return MyString::MakeStr("%d", SpeedNormal - position); }

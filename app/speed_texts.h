@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The speed setting as the user sees it. The speed is the pop-up slider's position, 0..20,
 // 10 being normal speed; it is shown as 10 - position (top 0 shows 10, the middle 0, the

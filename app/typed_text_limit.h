@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Limits what the user can type or paste into a multi-line text box to a number of
 // characters, as the platform's own limit does for single-line boxes (GTK's multi-line box

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The addresses of the web pages the main form's links open: the pages of the speech
 // service the client talks to (narrelo-demoserver serves them).

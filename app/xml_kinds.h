@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The XML menu's commands and texts, in both interface languages: which text kind each
 // builder command makes, the kind's name in the menu and in the builder's prompt (they differ

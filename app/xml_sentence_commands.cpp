@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/xml_sentence_commands.h"
 
 #include <wx/utils.h>

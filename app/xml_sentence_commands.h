@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main form's XML sentence commands: the XML switch enabling the "XML Sentences" button,
 // the XML menu that button shows, and its commands, which only put text into the text box:

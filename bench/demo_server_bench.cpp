@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-demoserver's speed, measured in process: a server on a loopback port with two
 // workers, its memory cache and its audio maker (a file is made when it is fetched, a
 // sentence's second part ahead), and the real client. Every request differs from all

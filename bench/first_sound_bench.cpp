@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How soon a reading is heard and how the service uses the cores, against the real
 // narrelo-demoserver process (started here on a loopback port) and espeak-ng itself, all in
 // one run and interleaved round by round, so a machine busy with other work weighs on both

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bench_http: THTTPGet's download (reads of at most 4,096 bytes out of a paused transfer)
 # against libcurl's plain easy transfer into memory, both from a loopback web server.
 find_package(CURL REQUIRED)  # the service loads it at run time; this compares with it linked

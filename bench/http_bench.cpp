@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THTTPGet::GetToStream against curl_easy_perform writing straight into memory, for bodies of
 // 64 KB and 16 MB from a web server on 127.0.0.1. The peer is the least a download over
 // libcurl can cost; the difference is what reading in blocks of 4,096 bytes out of a paused

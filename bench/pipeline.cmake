@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bench_pipeline: the tempo change against SoundTouch and sonic and against the plain
 # scalar loop (compiled here without vectorisation), and Ogg Vorbis decoding against
 # libvorbisfile's ov_read, all on one 60-second Turkish recording that espeak-ng and oggenc

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tempo change and decoding on one minute of speech, side by side with their peers.
 // Every benchmark reports "xRT": seconds of audio handled per second of CPU time. At the
 // end the ratios the pipeline is held to are printed with their targets.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bench_demo_server: narrelo-demoserver's speed: how long a 15-word sentence takes from the
 # request to a finished audio file (through the real client and SOAP, and the synthesis
 # alone, stage by stage), and how many seconds of audio it makes per second with one and

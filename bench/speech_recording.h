@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmarks' speech: one minute of Turkish from espeak-ng, brought to 16 kHz mono and
 // encoded as Ogg Vorbis by oggenc, the way the speech service delivers it. Made once per

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bench_synthesis: one reading end to end against narrelo-demoserver on loopback (time to
 # the first sample, fresh and cached; narrelo-say --wav of five minutes of sound; a real-time
 # reading on SDL's disk driver counting underruns and the most bytes queued).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One reading end to end against narrelo-demoserver on loopback (started by the benchmark,
 // warm before timing): the synthesis thread with the real client, decoding and the wave
 // output, as the reading window drives them.

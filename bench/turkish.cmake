@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bench_turkish: sentence splitting of a 1 MB Turkish text (abbreviations, ordinals,
 # numbers, quotes, line breaks and lists mixed in), and the reading of a sentence.
 if(TARGET turkish)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sentence splitting and reading normalisation of Turkish text: a 1 MB newspaper-like text,
 // one sentence, and 1 MB runs of hostile patterns (each must stay linear).
 #include "server/turkish/turkish_text.h"

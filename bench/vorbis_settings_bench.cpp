@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the Ogg Vorbis encoder's settings cost and what they do to the sound, for the
 // service's own speech (16,000 Hz mono, both reading styles): for each setting, the
 // encoder's CPU per second of audio (the thread's CPU clock, rounds interleaved across the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_window: drives the real main reading window through scripted readings against a
 // running speech service and reports what a person would notice. A measurement, not a test:
 // it prints numbers and asserts nothing.

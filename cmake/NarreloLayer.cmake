@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers shared by the layer folders.
 
 # narrelo_layer(<name> SOURCES <files...> DEPS <libs...>): a static library of the listed

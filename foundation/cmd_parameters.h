@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TCmdParameters: the program's command-line arguments (without the program path), one
 // item each, in order. Lookups ignore case and, with AcceptSwitchPrefixes (the default),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows-1254, the one 8-bit code page inside the program, and its conversions to UTF-16
 // (window texts, settings) and UTF-8 (file names, terminal, source files).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CountWords: the word count of the status bar and of the listening pause.
 

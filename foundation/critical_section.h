@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TCriticalSection: the program's lock. Recursive: the thread that holds it may enter it
 // again, and must leave it as many times as it entered. It also meets the standard

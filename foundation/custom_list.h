@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TCustomList: the growable array of untyped entries that every collection of the program
 // is built on, with a built-in cursor (First/Next/Eof) and an optional snapshot copy.

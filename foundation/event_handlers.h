@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Listener lists. An event source X declares
 //   - a listener interface TEventHandler_X: a polymorphic class whose operations do nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's exception family, the one root every failure leaves through. Each carries an
 // 8-bit (Windows-1254) message, also its what(), and a category saying what kind of failure

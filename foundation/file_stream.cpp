@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "foundation/file_stream.h"
 
 #include "foundation/code_page.h"

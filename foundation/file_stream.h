@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file read and written through the C library's buffered files. The path is 8-bit
 // (Windows-1254) and converted to UTF-8 for the file system. The caller opens the stream

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TList: the list class the rest of the program derives from (listener lists, TStringList,
 // the record lists). It adds nothing to TCustomList; the separate name keeps the two roots

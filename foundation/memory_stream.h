@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The growable in-memory stream used almost everywhere. Capacity requests are rounded with
 // (n + Granularity - 1) & ~(Granularity - 1): a multiple of 8192 for the default

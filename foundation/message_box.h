@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's one message box. Every dialog with the user that is a plain question or
 // notice goes through ShowMessageBox, which hands the text to one replaceable handler: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MyString: the program's one string type. 8-bit, NUL-terminated Windows-1254 text kept in
 // a memory stream of granularity 24. A default-constructed string has no buffer (Text() is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TNoSpaceParser: splits a text into words, a word being a maximal run of characters that
 // are not separators (blank, tab, line feed, carriage return, NUL).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A view of caller memory, or of a private copy, read by its owner through Memory, Size,
 // Current and Position (the scrambled-data reader).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "foundation/process_messages.h"
 
 #include "platform/ui_queue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ProcessMessages: runs every closure waiting in the UI thread's queue (platform/ui_queue.h),
 // including those queued meanwhile, and returns when the queue is empty. A quit request

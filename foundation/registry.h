@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TRegistry: one key of the per-user settings store (platform/settings_store.h), opened on
 // demand, with typed value reads and writes and the registry's failure messages.

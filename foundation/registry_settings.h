@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings the foundation reads and writes itself, each through a TRegistry of its own
 // on the current user's store that is destroyed (key closed) before returning, also when it

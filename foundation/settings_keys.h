@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every key and value name the programs keep in the current user's settings store, in one
 // place, so that a reader and a writer of one setting cannot drift apart. Keys are paths

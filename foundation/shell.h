@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Handing a document, address or program to the desktop (xdg-open, see
 // platform/default_program.h). Paths are 8-bit Windows-1254 and go out as UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // UTF-8 to the Windows-1254 text that is read aloud: the one table, used by every client's
 // border (narrelo-say, the reading window) and by the speech service's own text commands, so

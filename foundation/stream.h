@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Positioned byte streams: the abstract TStream and the operations built on it.
 // Seek origins: 0 from the beginning, 1 from the current position, 2 from the end; only the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TStringList: a list of strings, each with an associated value, optionally kept sorted.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TTextStream: a cursor over a character buffer that belongs to the caller (it must outlive
 // the stream). Without text (after construction or Clear): Text null, Length 0, Position

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TThread: base of the worker threads (the synthesis thread, the play thread). The thread
 // is created at once but held at a start gate ("suspended") until Resume; it then runs

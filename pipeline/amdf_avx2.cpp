@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lag search on 256-bit AVX2 vectors: sixteen samples per register. This file alone is
 // compiled with -mavx2 and is only called after the processor has been asked. It must use
 // nothing but intrinsics and the shared body (internal linkage): an inline function from a

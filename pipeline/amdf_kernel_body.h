@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lag search shared by every kernel, written once over a small vector interface V and
 // included by one file per instruction set (each compiled with its own target flags).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Entry points of the per-instruction-set lag search kernels (see amdf.h and BestPitchLag
 // for the prefix table).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lag search on 128-bit SSE2 vectors: eight samples per register. SSE2 is part of every
 // x86-64 processor. Nothing but intrinsics and the shared body may be used here (see
 // amdf_avx2.cpp for why).

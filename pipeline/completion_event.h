@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A manual-reset event: once Set it stays signalled, releasing every wait, until Reset. The
 // sound device sets it (from its own thread) when buffers complete; closing the wave output

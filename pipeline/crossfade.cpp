@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiled with -ffp-contract=off: the two products and the sum must each be rounded to
 // double, as written, or the floor can land one lower or higher than the plain formula.
 #include <cmath>

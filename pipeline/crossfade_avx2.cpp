@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crossfade on 256-bit vectors, four doubles at a time. Compiled with -mavx2 (which does
 // not enable fused multiply-add) and -ffp-contract=off; called only on processors with
 // AVX2. Only intrinsics here: see amdf_avx2.cpp for why no library inline code may be used.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The crossfade of speed_change.h for each vector level; all give the bits of the plain
 // formula (separate products and sum in double, floor).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoSynthesiseThread: the worker that performs one reading. It gets the sentences of
 // Text (from the text cache or the service), walks through them in order, gets the audio

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Listeners of the synthesis thread (the listener-list pattern of
 // foundation/event_handlers.h). Every event is raised on the synthesis thread itself, in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding of the Ogg Vorbis files the speech service sends into raw PCM.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One holder per libogg/libvorbis state used by the decoder. Each holder embeds the library
 // struct, knows whether it has been initialised and clears it in its destructor, so every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipeline/play_thread.h"
 
 #include "foundation/exceptions.h"

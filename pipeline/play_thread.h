@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wave output's play thread: waits for the device to complete buffers, releases them
 // (listeners hear OnBufferDone) and, whenever nothing is left queued, tells the listeners

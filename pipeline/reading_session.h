@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TReadingSession: how a reader (the reading window, narrelo-say) runs its readings, one at a
 // time. It makes each reading's synthesis thread, turns every audio item into sound on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sums over one signal that every pitch search on it reuses, made once per stretch of signal
 // instead of once per search: running sums (for the plain sums in the difference function)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which vector code the speed change runs (pitch search and crossfade). The widest level the
 // processor supports is chosen at first use, so one binary runs on every x86-64 machine and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tempo change of 16 kHz mono speech without a change of pitch.
 //

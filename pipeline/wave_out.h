@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TWaveOut: plays blocks of PCM (16,000 samples per second, mono, 16 bits) through the sound
 // device (platform/audio_device.h). Each block becomes one device buffer with its own copy

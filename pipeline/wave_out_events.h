@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Listeners of the wave output (the listener-list pattern of foundation/event_handlers.h).
 // Which thread calls what, and under which lock:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound device seam: a PCM output device driven the way the wave output drives the
 // platform's waveOut interface. The wave output hands the device buffer headers; the device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound device on SDL2's audio subsystem (SDL_INIT_AUDIO only, no video): one device in
 // the requested format (SDL converts to whatever the hardware wants). SDL's audio thread

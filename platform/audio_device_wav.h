@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sound device that writes the PCM it is given to a RIFF WAVE file instead of playing it,
 // as fast as it is queued: a buffer is written and marked done inside Write, which then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opening a file or address with the desktop's default program: `xdg-open <target>`,
 // started with posix_spawnp (looked up in PATH, no shell in between, so nothing in the

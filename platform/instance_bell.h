@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TInstanceBell: how a second copy of the client asks the copy that runs to come to the
 // front, instead of ending without a word. The running copy listens on a Unix datagram

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SDL2, loaded the first time the sound device starts (dlopen), not linked: a program that
 // plays nothing (a reading into a WAVE or Ogg file, the settings tool) never maps it nor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSettingsStore: the per-user store of typed settings that stands in for the registry
 // under the current user. One SQLite database per user at

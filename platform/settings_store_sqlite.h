@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Move-only owners of SQLite's C handles, used by the settings store only. Each is made from
 // the raw handle on the line that creates it; the destructors release and never throw.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text rules of the settings store: how key paths and value names are spelled, compared and
 // converted between the UTF-16 the program hands over and the UTF-8 the database holds.

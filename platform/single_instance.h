@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSingleInstanceMarker: the cross-process marker that tells a second copy of the client
 // that one already runs in this user's session. Only its existence counts: it is never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui_queue.h"
 
 void TUiQueue::Post(std::function<void()> closure) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TUiQueue: the UI thread's queue of calls. Any thread may post a closure to the UI thread
 // (fire and forget) or send one and wait for its result; the UI thread runs them whenever it

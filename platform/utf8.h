@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one UTF-8 decoder and encoder of the program: the code page conversions, the settings
 // store, the SOAP text codec and the command-line tools all read and write UTF-8 through it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speech service's SOAP interface, IDemoServer, as soapcpp2 reads it (built with
 // `soapcpp2 -1 -i -L -x -w`; the generated files stay in the build tree).
 //

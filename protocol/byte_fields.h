@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Little-endian fields of the bytes that travel (the scrambled block's header, the service's
 // token payloads): a writer that appends and a reader that refuses to read past the end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TEnCryptedRawData: unscrambles, in place, a block returned by the service's sentence-
 // splitting call. Layout of a block of T bytes (little-endian):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/encrypted_raw_data_static.h"
 
 #include "foundation/exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TEnCryptedRawDataStatic: unscrambles a private copy of the block, leaving the caller's
 // memory as it was. The payload (Payload(), PayloadSize(), Output()) lives in the copy until

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // KeyTable: the 65,536 bytes of key material that scramble the sentence lists the speech
 // service returns, read as 256 rows of 256 bytes (row s is bytes s*256 .. s*256+255). The

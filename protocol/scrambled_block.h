@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The block the sentence-splitting answer travels in: the payload scrambled with rows of the
 // shared key table (protocol/key_table.h), as the client's TEnCryptedRawData unscrambles it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the client's 8-bit strings travel as SOAP element text, and back.
 //

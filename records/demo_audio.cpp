@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/demo_audio.h"
 
 void TDemoAudio::ReadFromStream() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoAudio: one synthesised piece of speech: the compressed audio file the service made
 // for a sentence, the text and synthesis parameters it was made with, and the server's id

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/demo_audios.h"
 
 int32_t FindAudio(const TDemoAudios &list, const MyString &text, bool isXml, int32_t speaker,

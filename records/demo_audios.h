@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoAudios: a list of audio records. It always owns its items: destroying the list
 // destroys every item in index order.

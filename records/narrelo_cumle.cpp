@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/narrelo_cumle.h"
 
 void TNarreloCumle::ReadFromStream() {

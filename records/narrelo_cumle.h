@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TNarreloCumle: one sentence of a submitted text, with the audio items that speak it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/narrelo_cumles.h"
 
 void SetSpeaker(TNarreloCumles &sentences, int32_t speaker) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TNarreloCumles: a list of sentences. Whether it owns them is up to its owner: a text's
 // sentence list does (OwnsItems), the sentence cache does not.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TNarreloText: one text submitted for reading, with the sentences the service split it
 // into. The text owns its sentences.

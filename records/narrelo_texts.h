@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TNarreloTexts: a list of texts; it owns them when OwnsItems is set (the text cache does).
 

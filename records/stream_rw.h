@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TStreamRW: the binary record encoding shared with the speech service, over a "current
 // stream" that a load or save sets. All multi-byte values are little-endian, with no

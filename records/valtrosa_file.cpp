@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/valtrosa_file.h"
 
 #include "foundation/file_stream.h"

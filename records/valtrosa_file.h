@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TValtrosaFile: the base of every record that travels to and from the speech service, or is
 // kept in a file or a settings value. A record serialises its body with the primitives of

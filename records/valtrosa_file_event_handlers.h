@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Listeners of a record's loads and saves. Nothing in the program listens yet; the points
 // where each notification is raised are kept so that a listener can be added without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TValtrosaFiles: the base of every record list: a TList of records of one class with the
 // List encoding (Int32 count, then the bodies one after another). See valtrosa_file.h for

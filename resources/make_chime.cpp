@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's attention chime, warn.wav: two soft bell strikes (E6, then C6) in
 // the wave output's format (RIFF WAVE, PCM, 16,000 samples per second, mono, 16 bits),
 // 0.75 s long.

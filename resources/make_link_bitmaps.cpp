@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the two small pictures beside the main form's web links as XPM images in a C++
 // header, so that the program carries them without image files:
 //   Bitmap132  (beside the link to the full version's installer): a green arrow pointing

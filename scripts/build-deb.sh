@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian packages (debian/) with `dpkg-buildpackage -b -us -uc` from a clean copy of
 # the tree: the tracked files as they are now (committed or not; untracked files and build
 # folders stay out), in a folder of their own, so nothing of an existing build is reused.

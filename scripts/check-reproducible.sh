@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian packages twice from the same tree, each time compiling everything (no
 # ccache) in a folder of its own (so at two different paths), and compares the .deb files
 # byte for byte. The install test (ctest -L install) builds twice too, but its second build

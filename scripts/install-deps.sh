@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package that building, running and testing Narrelo needs.
 # Idempotent: asks dpkg what is missing, runs `apt-get update` once and installs only that.
 # Prints each command it runs. Needs root (or sudo) only when something is missing.

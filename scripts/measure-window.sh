@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the reading window during scripted readings (bench/window_bench.cpp): time from
 # Read to the first sound, the longest event-loop gap, the Read command's own time, the
 # longest gap and the Stop command's time while a call to a service that never answers

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Narrelo and starts it reading from the local speech
 # service (narrelo-demoserver on 127.0.0.1:8081, started here unless something already
 # listens there; stopped again when the window closes).

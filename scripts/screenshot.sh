@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes docs/window.png: the reading window in the middle of a reading, under Xvfb, reading
 # from a private local speech service. Builds what it needs first.
 set -euo pipefail

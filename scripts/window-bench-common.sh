@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by screenshot.sh and measure-window.sh: builds bench_window and the demo server,
 # and starts the server on a free loopback port with a private key, cache and settings
 # folder ($work), stopped and removed on exit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // From the speech engine's samples to the file the client plays: 22,050 Hz is resampled
 // to 16,000 Hz (libsoxr, high quality) and encoded as mono Ogg Vorbis (libvorbisenc).

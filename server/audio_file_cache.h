@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TAudioFileCache: finished audio files by request digest, bounded in memory and on disk.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TAudioMaker: the audio file of a synthesis request, from the cache or made now, and the
 // files a reading will ask for next made ahead on a thread of its own.

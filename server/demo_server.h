@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoServer: the listening socket, the thread that reads requests, and the workers.
 //

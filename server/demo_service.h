@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoService: the speech service's SOAP operations on the skeleton generated from
 // protocol/IDemoServer.h, input and output mode 0. One object serves one connection at a

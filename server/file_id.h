@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File identifiers: signed tokens (signed_token.h) that carry the whole synthesis request,
 // its text zlib-compressed, so that any server process with the key can answer a file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading one HTTP request before the SOAP runtime sees it, so that the server decides on the
 // limits itself: a body above the limit is refused from its announcement without being read,

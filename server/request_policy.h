@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which requests the service answers at all. It runs as the user, beside the user's browser,
 // so a web page must not be able to use it: no page of another origin (an `Origin` header

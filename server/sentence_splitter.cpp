@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/sentence_splitter.h"
 
 #include "server/turkish/turkish_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Splitting a plain text into sentences, on Windows-1254 bytes: the Turkish rules of
 // server/turkish (ICU's sentence break iterator for the locale "tr" with Turkish

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TServerKey: the secret that signs this server's session and file tokens. It is kept in a
 // file so that tokens outlive a restart, and so that several server processes given the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every bound the speech service puts on what one client may ask of it, in one place. A
 // request beyond a bound is refused with an answer that names it, before the work starts.

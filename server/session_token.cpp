@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/session_token.h"
 
 #include "protocol/byte_fields.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Session identifiers: stateless signed tokens (signed_token.h) that carry the client
 // identifier, the time of issue and the expiry, so any process holding the server key

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Signed tokens: a payload the server hands out and later gets back, readable by anyone but
 // changeable by no one without the server key. Text form (ASCII, safe in XML and URLs):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSpeechEngine: espeak-ng, Turkish, 22,050 samples per second, 16-bit mono.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSpeechSynthesiser: one synthesis request to one Ogg Vorbis file (16,000 Hz mono) and the
 // text a listener hears. A request whose IsSpoken is set is one piece of a longer sentence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSynthesisRequest: everything one audio file is made from. Two equal requests give the
 // same bytes, so a request is also the key of the audio file cache; a file identifier

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the server answers to HTTP GET on its port:
 //   /demoserver.txt       the SOAP endpoint of this server (the client's server list file);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // XML sentence documents, as the client's builder writes them (Windows-1254 text):
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // libcurl, loaded the first time a download starts (dlopen), not linked: a program that
 // downloads nothing (the reading, when the service's address is known) never maps it nor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoClient: the service client the main form owns for the program's whole life. It adds
 // nothing to TDemoClientBase; the two names are kept apart so that the form's member has

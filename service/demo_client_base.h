@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoClientBase: the program's one gateway to the speech service. It is the SOAP context
 // (through the generated proxy), holds the session and client identifiers, and offers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // THTTPGet: a small HTTP GET client over libcurl, for the two downloads the program makes
 // (the server list and the installer). The body is handed out as the caller reads it, at

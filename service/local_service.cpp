@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "service/local_service.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The local speech service, started on demand where no service manager starts it (a
 // container, a bare X server, the build tree): before a reading looks for its server, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two procedures through which a reading gets its data, from the caches of
 // text_cache.h or from the service: the sentences of a text, and the audio items of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two addresses of the maker's servers that the program has built in. Each is defined
 // once, in server_addresses.cpp, from the CMake cache options NARRELO_SERVER_LIST_URL and

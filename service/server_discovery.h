@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the speech service is. Before each reading the caller asks FindServerAddress with a
 // fresh ServerAddressLookup; the answer comes, in this fixed order, from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two process-wide caches through which a text that was already split, or a sentence
 // that was already synthesised, is reused instead of being asked for again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Read command does before it starts a reading: find the speech service, point the
 // client at it, and make sure the service still accepts this client. When the service asks

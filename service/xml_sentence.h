@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Simple XML sentences: one value marked with a text kind, so that the service reads it the
 // way that kind is read (a person's name, an address, a phone number...). The window's XML

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a screen reader is told about a control (through the toolkit's accessibility layer,
 // ATK, which AT-SPI reads): its name, where its own text does not say what it is ("||" for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TButton: a push button, check box or radio button of a form. TRadioButton: a radio button
 // whose short CreateAt makes a radio button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TControl: what every control class shares: a designer whose window is the control's
 // widget, the kinds of table row it can serve, and the widget factory that turns a row of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Anchors: each keeps chosen edges of a control at the distances from the form's edges that
 // it had when it was captured, so that a form can lay its controls out again when its size

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Control tables: a form's layout written in code. Each row gives a control's id, kind,
 // style, position and size in dialog units (ui/dialog_units.h) and its texts; a table with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The dialog font and dialog units. Every form uses one font, chosen here, and places its
 // controls in dialog units of that font: a horizontal unit is a quarter of the font's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TEdit: a text box (one line or several). Every read of its text lands in a wide-text
 // cache (UTF-16, growth step 48 bytes) and the read returns a view of it, valid until the

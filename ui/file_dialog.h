@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TFileDialog: the open-file dialog for XML files. Default extension "xml", no initial file
 // name, no filter, no owner window. Built on the caller's stack for one run.

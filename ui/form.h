@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TForm: the base of every window of the program: a wx dialog built from a control table
 // (ui/control_table.h), with a designer for its own position and size, an anchor list

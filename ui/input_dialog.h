@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TInputDialog: a one-line text prompt with the buttons "Tamam" and "İptal", and InputQuery,
 // which runs one. The edit takes at most 1,024 characters. Texts are wide (UTF-16) as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's virtual-key codes and their translation from wx key codes. Letters and
 // digits are their upper-case ASCII codes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/painted_text.h"
 
 #include "ui/accessible.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The widgets behind static texts and hyperlink texts. Both paint their text themselves, so
 // that the form can choose the text colour while a static is painted (TForm's control-colour

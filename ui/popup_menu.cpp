@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/popup_menu.h"
 
 #include <wx/dialog.h>

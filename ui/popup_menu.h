@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TPopupMenu: a pop-up menu whose commands go to its owner form (OnCommand with the item's
 // id). The owner adds items, then Track tells the listeners (OnPopup) and shows the menu at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TProgressCtrl: a progress bar with a range (0..100 at creation) and a position.
 

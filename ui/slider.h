@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSlider: a trackbar (vertical with ticks on both sides in this program's forms). Its
 // movements reach the form as OnVScroll / OnHScroll notifications (ui/form.h). Mouse-wheel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Static texts of a form: TStaticLabel and its two names TStatic and TLabel. The text wraps
 // at words; the form's OnControlColor may choose its colour each time it is painted.

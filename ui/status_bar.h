@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TStatusBar: a status bar with parts inside a dialog. Created by code along the bottom edge
 // of its parent's client area, as wide as it; anchor it (left, right, bottom) to keep it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text-fits check: whether every text a form shows is fully visible in its control.
 // Measures each shown child of the form's window in the control's own font:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wx side of the UI thread: the queue of calls that worker threads post or send
 // (platform/ui_queue.h) drained by the wx event loop, and the message box shown as a wx

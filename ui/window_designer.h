@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TWindowDesigner: the second base of every form and control. It knows the wx window it
 // serves and moves, sizes, shows and enables it in integer pixels; it dispatches key

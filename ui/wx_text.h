@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window texts at the wx border. Inside the program every text is Windows-1254; wx holds
 // wxString (UTF-32 on this platform). These are the only conversions between the two, so a

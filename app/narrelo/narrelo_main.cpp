@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo: the desktop client, the main reading window.
 
 #include <cstdio>

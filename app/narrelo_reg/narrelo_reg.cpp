@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-reg: looks at and changes the per-user settings store, in the manner of Windows'
 // reg tool.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-say: reads Turkish text aloud from the command line: the reading pipeline of the
 // window (synthesis thread, decoding, speed change, wave output) without windows.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sound device that encodes the PCM it is given to an Ogg Vorbis file instead of playing
 // it (narrelo-say --ogg): the WAVE file device's queueing, pause and reset, with the file

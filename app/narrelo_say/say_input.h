@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text narrelo-say reads: taken from the command line, a file or standard input as
 // UTF-8 and turned into the program's Windows-1254.

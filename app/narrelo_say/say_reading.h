@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSayReading: what narrelo-say does with the events of one reading, in the place of the
 // reading window: it has the session decode, speed-change and queue every audio item tagged

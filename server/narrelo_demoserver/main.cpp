@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-demoserver: the speech service of Narrelo on the user's own machine (see
 // server/CMakeLists.txt for what it is made of, and --help for how to run it).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The abbreviation table (abbreviations.tsv, compiled in): written forms and their readings.
 // Besides abbreviations it holds the other words whose reading a table gives: social

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Turns abbreviations.tsv into a C++ table (cmake -P, with INPUT and OUTPUT defined). The
 # texts stay UTF-8 in the generated source and become Windows-1254 at compile time, so a
 # character without a Windows-1254 byte fails the build instead of reading wrongly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Letter classes and Turkish casing of Windows-1254 bytes. Turkish casing: "I" lowers to
 // "ı" and "İ" to "i"; "i" raises to "İ" and "ı" to "I".

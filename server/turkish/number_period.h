@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a period right after a number is: the mark of an ordinal ("5. sınıf" is "beşinci
 // sınıf") or the end of a sentence ("Katılımcı sayısı 250. Geçen yıl ..."). The sentence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers in Turkish words, lower-case Windows-1254: "bin" (never "bir bin"), "bir milyon",
 // the words of a number separated by spaces ("iki bin yirmi dört").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running text, token by token: numbers with what is written around them (signs, "%",
 // currencies, units, ordinal periods, apostrophe suffixes), words with abbreviations,
 // acronyms, initials and Roman numerals, and the punctuation that shapes the speech.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads running text (and the word-based XML text kinds) into spoken Turkish words.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Roman numerals written in capitals ("XIX"), in the usual subtractive form only.
 

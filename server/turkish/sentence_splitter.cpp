@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sentence splitting. ICU's sentence break iterator (locale "tr") proposes where sentences
 // may end; so do the places where a run of final marks meets whitespace and the line
 // breaks, which the iterator reads differently from Turkish usage ("…" is no final mark

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Letters read by their Turkish names, and which capitalised words are read that way.
 

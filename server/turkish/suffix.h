@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turkish suffixes attached to a spoken word: vowel harmony, the buffer consonants, the
 // voicing of d/t and c/ç, and the softening of the stem's last consonant. All texts are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NormaliseForSpeech: the reading of a text by its kind. Words-based kinds go through the
 // running-text reader; licence plates and phone numbers are read by their own layout.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The service's command-line views of its Turkish text processing, for looking at what it
 // does without a client:

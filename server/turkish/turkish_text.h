@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turkish text as the speech service handles it: split into sentences, and turned into the
 // words the speech engine is given. Every text is Windows-1254 bytes, in and out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Units and currencies written after a number ("5 km", "25 °C", "12,50 TL", "3 bar"), rates
 // read with their time first ("120 km/sa" is "saatte yüz yirmi kilometre").

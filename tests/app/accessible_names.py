@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the accessible tree of a running reading window through AT-SPI and checks what a
 screen reader would say: every control the user reaches has a name in the interface language
 (never the pause button's "||"), the word count is read, and the drawn links and labels are

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What a screen reader finds in the reading window, in both interface languages: the real
 # program on the display the tests run under, with a session bus and an accessibility bus of
 # its own (the tests elsewhere turn the bridge off), read through AT-SPI by the system's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service scales out behind an HTTP load balancer: two services sharing one key file,
 // on two loopback ports behind HAProxy (round robin), and narrelo-say reading a text through
 // the balancer, its calls landing on both.

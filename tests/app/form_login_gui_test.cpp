@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The login dialog on real windows (run under Xvfb), logging in against a canned SOAP server
 // in a fresh settings store.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed pop-up and the main form's side of it, on real windows (run under Xvfb): a
 // small owner form with the speed button where the main form has it stands in for the
 // main form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The login dialog's OK without the window: the typed values go to the service's Login and,
 // only when it succeeded, into the settings store.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main form's XML commands and speed pop-up, reached the way the user reaches them:
 // through the form's own controls and menu commands (run under Xvfb).
 

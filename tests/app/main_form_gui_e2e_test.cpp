@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading commands of the main form end to end: a real window (under Xvfb), the real
 // local speech service on loopback, SDL's "disk" sound driver.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main reading form on a real window (under Xvfb), without the speech service: its
 // controls and texts in both languages, the word count, the blinking attention text, the
 // web links, the speed button's text and the language switch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-reg run as a real process against a real store in a per-test XDG_CONFIG_HOME.
 #include <fcntl.h>
 #include <gtest/gtest.h>

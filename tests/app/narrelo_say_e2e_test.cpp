@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-say against a real narrelo-demoserver on loopback: a Turkish paragraph read into a
 // WAVE file at two speeds, and a server that stops in the middle of a reading.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // narrelo-say as a real process against the scripted loopback service: the WAVE file holds
 // exactly the PCM the pipeline makes of the service's audio, the settings reach the
 // service, a failure keeps what was fetched, Ctrl-C stops at once, and wrong usage is told.

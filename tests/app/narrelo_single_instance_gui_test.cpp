@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The narrelo program as a process (under Xvfb): a second copy started while the first runs
 // ends at once, silently, and the first keeps running with its marker.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playing queue: which sentence is highlighted while a reading is heard, how far the
 // progress bar stands, and that late events of a stopped reading change nothing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text a reading takes from the text box, and where it begins there.
 
 #include "app/reading_text.h"

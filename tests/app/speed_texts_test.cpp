@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed value as the pop-up's label and the speed button show it.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How much of a typed or pasted insertion fits under the text box's character limit.
 
 #include "app/typed_text_limit.h"

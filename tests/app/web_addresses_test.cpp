@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web links' addresses: stored scrambled with a 14-byte key, unscrambled when used.
 
 #include "app/web_addresses.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The XML menu's texts and prompts in both languages, as Windows-1254 bytes.
 
 #include <gtest/gtest.h>

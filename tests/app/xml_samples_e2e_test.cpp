@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every sample XML file read aloud by the local speech service, as a reading does it: split
 // as XML, each sentence synthesised, its audio file fetched and decoded to sound.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The XML switch, menu and commands on real windows (run under Xvfb), with a small owner
 // form holding the main form's text box, XML switch and button.
 

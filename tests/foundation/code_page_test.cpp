@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "foundation/code_page.h"
 #include "platform/settings_store_text.h"
 

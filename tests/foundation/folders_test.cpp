@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary folder and the shared data root.
 #include "foundation/folders.h"
 

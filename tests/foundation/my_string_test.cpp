@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "foundation/my_string.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRegistry and the setting operations against a real settings store in a per-test
 // XDG_CONFIG_HOME. Stored bytes are checked through the store itself, so that the registry's
 // encoding (UTF-16LE strings without terminator, 4-byte little-endian integers) is pinned.

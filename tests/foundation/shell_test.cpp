@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ShellOpen and OpenDocument with a stand-in xdg-open placed first in PATH.
 #include "foundation/shell.h"
 

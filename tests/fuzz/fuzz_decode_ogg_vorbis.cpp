@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the Ogg Vorbis decoder, as an audio file from the service would
 // arrive. Besides memory errors it checks that the output never passes the decoded-size
 // budget (a smaller one than the program's, so that each input stays quick) and that a

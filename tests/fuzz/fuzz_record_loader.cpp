@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to a record list's LoadFromStream, as a reply from the service would
 // arrive. Besides memory errors (the sanitizers) it checks that what loads is canonical:
 // saving it and loading that again gives the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes, as a client's Windows-1254 text arrives, to the Turkish reading of
 // one text kind (NARRELO_FUZZ_KIND, built once per kind) or, with NARRELO_FUZZ_SPLIT, to the
 // sentence splitter. Besides memory errors it checks the contracts:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary blocks to the unscrambler, as the service's sentence-splitting reply would
 // arrive. Besides memory errors it checks that the copying variant leaves its input alone and
 // that unscrambling twice in place restores the block.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # libFuzzer targets for the Turkish text processing, the text a client sends: the reading of
 # each text kind and the sentence splitter. Included from tests/fuzz/CMakeLists.txt, which
 # has checked the compiler and the sanitizer already and instruments foundation.

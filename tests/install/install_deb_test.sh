@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages, made as a user makes them and used as installed. Builds them from a
 # clean copy of the tree (scripts/build-deb.sh), twice, and wants the same .deb bytes both
 # times (the second build takes the first one's compiler results from ccache, so this checks

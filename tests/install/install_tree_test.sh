@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix, moves the installed tree elsewhere (so that only
 # lookups relative to the programs can work) and uses it with nothing from the build tree:
 # the programs' --version, a settings round trip, the data folder, the desktop files, the

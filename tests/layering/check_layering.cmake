@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layering rule, checked on every #include "layer/..." in the layer folders.
 #
 # The client stack is a column: platform/ < foundation/ < records/ < protocol/ < service/ <

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every source file of a layer folder and every test of a test folder is named in that
 # folder's CMakeLists.txt. The lists are explicit (no globs), so a file that is added but
 # not named would be left out silently: a test that never runs, a source whose absence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesis thread with the real client against a scripted loopback service: what it
 // asks for, what it hands to its listeners, and how it paces, pauses, stops and fails. The
 // wave output runs on a device whose buffers finish only when the test says so, which puts

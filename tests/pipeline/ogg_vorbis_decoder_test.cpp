@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipeline/ogg_vorbis_decoder.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave output and its play thread: event order and error paths on a scripted device,
 // then SDL's real audio path on its disk driver (which plays at real-time pace into a file,
 // so the blocks are short) and the WAV writer.

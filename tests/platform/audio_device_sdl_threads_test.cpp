@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SDL's real audio path on its disk driver, which plays at real-time pace into a file:
 // blocks are kept to a few tens of milliseconds.
 #include "platform/audio_device_sdl.h"

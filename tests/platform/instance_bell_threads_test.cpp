@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bell a second copy of the client rings to bring the running copy to the front: real
 // sockets in a private runtime folder.
 #include "platform/instance_bell.h"

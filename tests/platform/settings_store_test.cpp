@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store against a real SQLite file in a per-test XDG_CONFIG_HOME.
 #include "platform/settings_store.h"
 

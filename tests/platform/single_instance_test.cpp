@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-instance marker: one holder at a time, released by the kernel when the holder
 // dies however it dies, never inherited by a program the holder starts.
 

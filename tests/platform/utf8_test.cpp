@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one UTF-8 decoder: what each kind of damage costs, sequence by sequence.
 #include "platform/utf8.h"
 

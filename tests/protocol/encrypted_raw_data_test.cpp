@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key table and the unscrambling of the service's sentence-list blocks.
 #include "protocol/encrypted_raw_data.h"
 

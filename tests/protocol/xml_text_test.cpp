@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Element text of the client's 8-bit strings: the bytes sent, and the bytes a service built
 // on the same declarations reads back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TDemoAudio's body against its wire layout, and FindAudio's matching rules.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lengths and counts that the input cannot back are refused before memory is taken for
 // them. This program replaces operator new to watch the largest single request.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TNarreloCumle's body against its wire layout (reserved bytes included), its list, and who
 // destroys a sentence that two lists hold.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TNarreloText's body against its wire layout and its defaults.
 
 #include <gtest/gtest.h>

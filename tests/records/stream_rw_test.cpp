@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encoding primitives against hand-written bytes.
 #include "records/stream_rw.h"
 

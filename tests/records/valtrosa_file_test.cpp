@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records: serialisation against a hex fixture, the load and save steps with their
 // notifications, copying, files and settings values.
 #include "records/valtrosa_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record lists: the List encoding against hand-written bytes, appending loads, copies and
 // failures part way through.
 #include "records/valtrosa_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resampling and Ogg Vorbis encoding: files the client's decoder reads as 16 kHz mono of the
 // right length, and the same bytes for the same input.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio file cache: bounded in memory, spilling to its folder, bounded there too, and
 // found again after a restart or by another process sharing the folder.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Four clients reading at once from one server: each gets its own sentences and audio.
 
 #include <gtest/gtest.h>

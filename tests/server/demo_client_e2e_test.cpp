@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real client (TDemoClient) against a real narrelo-demoserver over loopback: login,
 // sentence splitting, synthesis and file fetching, with Turkish text travelling as
 // Windows-1254 bytes both ways and audio that the client's own decoder reads.

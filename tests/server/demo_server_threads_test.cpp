@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server in this process, so that ThreadSanitizer sees its workers, queue, cache and
 // speech engine: several clients at once, then a stop that waits for them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the server does with requests it must not serve as asked: too large, malformed,
 // idle, cut off, or arriving while it stops. None of them may harm another client.
 

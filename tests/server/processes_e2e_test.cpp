@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several processes serve one port: each takes connections and answers them, with the same
 // key (a session from one is good at the other), and they stop together.
 

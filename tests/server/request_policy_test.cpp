@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which requests the service refuses before reading them as SOAP or pages: the methods, Host
 // names, origins and content types a web page could use it with.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of narrelo-demoserver and the pages it serves over HTTP GET.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sessions and file identifiers as signed tokens: refused when forged, expired or signed
 // with another key; kept across a restart; accepted by a second server process that shares
 // the key file (the one-machine picture of several servers behind a load balancer).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clients that send their requests slowly, or not at all, or do not read their answers, hold
 // no worker: a normal request is answered while they are still open, one address holds a
 // bounded number of connections, and a request that trickles ends at its deadline.

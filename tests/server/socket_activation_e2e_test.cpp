@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service started by a socket unit: systemd-socket-activate hands it two listening
 // sockets (IPv4 and IPv6 loopback) exactly as systemd does; the service answers on both,
 // with the address each was bound to, and ends itself after --idle-exit seconds.

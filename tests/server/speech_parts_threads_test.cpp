@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sentence answered in parts (the first a few words, cut after its first clause) sounds
 // as the sentence does unbroken: the parts decoded and played one after the other are the
 // sentence's speech within the seam measure (no extra pause, no click, no noise at the cut

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sentence with more to say than one item holds is cut into pieces that say it all, at the
 // most natural boundary each piece allows.
 

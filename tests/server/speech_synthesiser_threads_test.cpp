@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesiser over the real espeak-ng: the two reading styles differ audibly, several
 // threads may synthesise at once (espeak-ng itself only ever runs on the engine's own
 // thread), and requests it does not offer are refused with a message.

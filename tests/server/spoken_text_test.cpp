@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text a listener hears of a synthesis request: the Turkish reading of the sentence, and
 // of an XML sentence part by part, each part by its text kind.
 

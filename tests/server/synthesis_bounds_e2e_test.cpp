@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One request cannot take the machine: what it may have spoken is bounded and refused before
 // any speaking, and a client that hangs up stops the work made for it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What ParseSentences answers is built from: sentence ranges over Windows-1254 bytes, XML
 // sentence documents, and the scrambled block the client's unscrambler must read back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signed session and file tokens: what passes, what is refused, and that the key file they
 // rest on is created once, privately, and shared.
 

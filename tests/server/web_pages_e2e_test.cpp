@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service runs as the user beside the user's browser: no web page may read a file
 // through it or use its operations, whatever path, method, origin, host name or content type
 // the page's request carries. Requests as a browser (or a page's script) would send them,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TDemoClient against a loopback service: what each call sends, how sessions and client
 // identifiers are kept, and the texts of its failures.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated proxy of IDemoServer against a loopback server: every request as bytes, and
 // how the answers (child order, unknown children, faults, bad values, silence) are read.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated service skeleton (the demo server's side of IDemoServer) answering the
 // client over loopback: what a service reads from the client's literal-XML parameters, and
 // that its answers reach the client byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THTTPGet against a real web server on 127.0.0.1: how a body arrives (blocks of at most
 // 4,096 bytes, read as the transfer goes), when an open transfer is kept, redirects, and the
 // texts of every failure.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Getting the sentences of a text and the audio items of a sentence, through the caches or
 // a loopback service; and what a failure leaves behind.
 

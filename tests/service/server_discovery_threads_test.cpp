@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FindServerAddress: every source in its order (command line, settings, the downloaded
 // server list, the fall-backs, the built-in address), against a real settings store and a
 // real web server on 127.0.0.1 serving the list.

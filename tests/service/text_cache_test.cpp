@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lookups in the process-wide text and sentence caches.
 
 #include <gtest/gtest.h>

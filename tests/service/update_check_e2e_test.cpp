@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check against the real narrelo-demoserver: the server list it serves leads the
 // client to it, and a server that demands a newer client hands out its installer, which
 // arrives in the temporary folder byte for byte before the installer and exit seams run.

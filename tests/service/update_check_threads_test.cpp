@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FindServerAndCheckForUpdate: the server is found and given to the client, and an update
 // the service demands is asked about, downloaded into the temporary folder, started and
 // followed by the end of the process. Against a loopback speech service, a loopback web

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample XML sentences shipped in the data folder: each one-kind sample is exactly what
 // the sentence builder makes of its value, and the mixed sample is a well-formed document of
 // several sentences that marks all five kinds. Both the source files and the staged copies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Simple XML sentences as bytes: the seven CR LF lines, the escaped value and the refused
 // kind.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A program run as a real child process: standard input from a text (then end of input,
 // or a pipe left open), standard output and error into files of a private temporary

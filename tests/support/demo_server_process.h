@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TDemoServerProcess: a real narrelo-demoserver for end-to-end tests.
 //

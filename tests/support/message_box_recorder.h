@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stands in for the person at the message box: records every text shown and answers from
 // a script (IDOK / IDNO when the script runs out). Installed for the lifetime of the object.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message of the program's exception that `raise` throws, or "(nothing raised)", so
 // that a test compares raised texts as exact bytes in one expectation; CategoryOf gives the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seam measure: how the pieces of one sentence, played one after the other, differ from
 // the sentence heard unbroken, around each cut: the pieces as decoded (16-bit mono at

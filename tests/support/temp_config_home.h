@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh, empty folder set as XDG_CONFIG_HOME for the lifetime of the object, so that every
 // test gets its own settings store. The previous value is restored and the folder removed

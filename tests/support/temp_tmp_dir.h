@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh, empty folder set as TMPDIR (the program's temporary folder) for the lifetime of
 // the object; the previous value is restored and the folder removed afterwards.

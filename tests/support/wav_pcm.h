@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The samples of a RIFF WAVE file as the program writes it (a "fmt " chunk, then "data"),
 // with its format, for tests that compare sound bit for bit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Words in capitals (acronyms spelled or said as words, Turkish words in headlines), codes
 // glued to digits, and web and e-mail addresses in running text.
 #include "server/turkish/turkish_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `narrelo-demoserver split` and `narrelo-demoserver normalise` as a user runs them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of abbreviations and words (server/turkish/abbreviations.tsv) as running text
 // reads it and the splitter honours it: legal references, recipes, offices and company
 // titles, several-word forms, shorthand and foreign names, and the forms read so only in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading of running text (kind 0), by category, written from Turkish usage: what a
 // Turkish newsreader says for what a Turkish newspaper prints.
 #include "server/turkish/turkish_text.h"

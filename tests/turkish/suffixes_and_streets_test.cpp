@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Suffixes written after a word the reading turned into a possessive compound ("TL" is
 // "türk lirası", "Cad." "caddesi"), and numbered streets.
 #include "server/turkish/turkish_text.h"

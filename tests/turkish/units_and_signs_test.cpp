@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Units, rates, signs, sizes and fractions after and around numbers in running text.
 #include "server/turkish/turkish_text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Anchors and the designer's geometry on real wx windows (run under Xvfb).
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input dialog, InputQuery, the file dialog and form OK listeners (run under Xvfb).
 // Modal runs are ended from inside their loop, as a user would: by the dialog's buttons.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Forms and the window designer on real wx windows (run under Xvfb).
 
 #include <string>

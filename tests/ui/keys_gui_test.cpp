@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key pre-translation of forms on real wx windows (run under Xvfb). Keys are fed as the
 // key events wx hands the form, with the focused window as their object.
 

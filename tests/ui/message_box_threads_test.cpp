@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wx message box handler's thread hand-over, without a display: the dialog itself is
 // replaced, so only the carrying of a worker's call to the UI thread is under test.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Static texts and hyperlink texts, which paint themselves (run under Xvfb).
 
 #include <vector>

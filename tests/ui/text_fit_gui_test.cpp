@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog font against the program's control tables: every text a form shows must be
 // fully visible, in both interface languages (run under Xvfb at 96 DPI).
 

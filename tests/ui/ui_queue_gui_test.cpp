@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The UI thread's queue drained by the wx event loop, and the wx message box reached from a
 // worker thread (run under Xvfb).
 

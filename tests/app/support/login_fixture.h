@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the login tests: a client pointed at a canned SOAP server in a fresh settings
 // store, the Login request element the client must send, and the stored login values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the main form's window tests share: wx on the test's main thread (the UI thread), a
 // private settings store, SDL's file-writing "disk" sound driver, a scripted person at the

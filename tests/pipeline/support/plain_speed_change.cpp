@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plain_speed_change.h"
 
 #include <cmath>

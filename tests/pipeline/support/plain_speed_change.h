@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tempo change written the plain way, one absolute difference at a time, as the oracle
 // the fast implementation must match bit for bit. Kept independent of pipeline/ on purpose:

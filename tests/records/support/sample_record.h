@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A record with one field of every encoding primitive and a nested list of its own kind, for
 // the record-file tests and the record-loader fuzzer. Body:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plain loopback HTTP for end-to-end tests that need what the real client never sends:
 // broken envelopes, oversized or half-sent requests, GET requests. Every wait is bounded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A web server for tests: cpp-httplib on 127.0.0.1, on a port the system picks. Register
 // handlers on Http() first, then Start(); the destructor stops it and joins its thread.

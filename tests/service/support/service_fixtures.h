@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Canned answers of the speech service and helpers to read recorded requests, shared by
 // the service tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for the speech service in tests: listens on 127.0.0.1 on a port the system
 // picks, records the bytes of every request it receives and answers each with the next

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window tests share: wx started once per test program on the test's main thread
 // (which becomes the UI thread, draining the UI queue), a pump that runs the event loop
