@@ -7,24 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/turkish/support/reading_cases.h"
+
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Case {
-    const char *label;
-    const char *text;
-    const char *reading;
-};
-
-std::string Read(const std::string &utf8, int kind = 0) {
-    return cp1254::ToUtf8(NormaliseForSpeech(cp1254::FromUtf8(utf8), kind));
-}
-
-void Check(const std::vector<Case> &cases, int kind = 0) {
-    for (const Case &c : cases) EXPECT_EQ(Read(c.text, kind), c.reading) << c.label << ": " << c.text;
-}
+using reading_cases::Case;
+using reading_cases::Check;
+using reading_cases::Read;
 
 TEST(NormaliseForSpeech, Cardinals) {
     Check({

@@ -7,22 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/turkish/support/reading_cases.h"
+
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Case {
-    const char *label;
-    const char *text;
-    const char *reading;
-};
-
-void Check(const std::vector<Case> &cases, int kind = 0) {
-    for (const Case &c : cases)
-        EXPECT_EQ(cp1254::ToUtf8(NormaliseForSpeech(cp1254::FromUtf8(c.text), kind)), c.reading)
-            << "kind " << kind << ", " << c.label << ": " << c.text;
-}
+using reading_cases::Case;
+using reading_cases::Check;
+using reading_cases::Read;
 
 std::vector<std::string> Split(const std::string &utf8) {
     const std::string text = cp1254::FromUtf8(utf8);
