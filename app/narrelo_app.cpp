@@ -71,8 +71,18 @@ bool CNarreloApp::OnInit() {
 }
 
 int RunNarrelo(int argc, char **argv) {
-    wxApp::SetInstance(new CNarreloApp);
-    if (!wxEntryStart(argc, argv)) {
+    // A display server that is busy (a session still starting, many programs connecting at
+    // once) now and then refuses a connection it accepts a moment later: try a few times
+    // before telling the user. Without any display named, once is enough.
+    const char *x = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
+    const int attempts = (x && *x) || (wayland && *wayland) ? 5 : 1;
+    bool up = false;
+    for (int attempt = 0; attempt < attempts && !up; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        wxApp::SetInstance(new CNarreloApp);
+        up = wxEntryStart(argc, argv);
+    }
+    if (!up) {
         std::fprintf(stderr, "narrelo: cannot open the display\n");
         return 1;
     }
