@@ -39,14 +39,23 @@ unset XAUTHORITY
 
 NARRELO_GEOMETRY_FILE=$scratch/bare.txt "$probe"
 
-openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
-openbox_pid=$!
-for _ in $(seq 1 100); do  # at most 10 s until it manages the screen
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  kill -0 "$openbox_pid" 2>/dev/null || { cat "$scratch/openbox.log" >&2; exit 1; }
-  sleep 0.1
+# A busy X server now and then refuses a connection: openbox is started again (three times
+# at most) when it ends before it manages the screen.
+managing() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+for attempt in 1 2 3; do
+  openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
+  openbox_pid=$!
+  for _ in $(seq 1 100); do  # at most 10 s until it manages the screen
+    managing && break
+    kill -0 "$openbox_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  managing && break
+  kill -TERM "$openbox_pid" 2>/dev/null || true
+  wait "$openbox_pid" 2>/dev/null || true
+  openbox_pid=""
 done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "openbox did not start" >&2; exit 1; }
+managing || { cat "$scratch/openbox.log" >&2; echo "openbox did not start" >&2; exit 1; }
 
 NARRELO_EXPECT_FRAME=1 NARRELO_GEOMETRY_FILE=$scratch/framed.txt "$probe"
 
