@@ -187,6 +187,8 @@ private:
     void UpdateWordCount();
     // Names for screen readers, in the interface language.
     void NameControlsForScreenReaders();
+    // Gives each button its letter for Alt (MainFormTexts::ButtonMnemonic).
+    void MarkMnemonics();
     // Keeps the text box's text now (see kept_text.h).
     void KeepText();
     std::string keptText_;      // UI thread: the text box's text as last changed, UTF-8
