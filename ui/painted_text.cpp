@@ -168,6 +168,12 @@ TLinkWindow::TLinkWindow(wxWindow *parent, wxWindowID id, const wxString &markup
     : wxWindow(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE | (tabStop ? wxTAB_TRAVERSAL : 0)),
       markup_(markup), runs_(ParseLinkMarkup(markup)), tabStop_(tabStop) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    // A screen reader presses it as Enter does (after answering the reader).
+    SetAccessibleAction(this, [this] {
+        CallAfter([this] {
+            if (FirstAnchor() >= 0) Click(FirstAnchor());
+        });
+    });
     SetAccessibleRole(this, TAccessibleRole::Link);
     SetAccessibleName(this, LinkPlainText(markup_).utf8_str());
     Bind(wxEVT_PAINT, [this](wxPaintEvent &) {
