@@ -379,7 +379,7 @@ TEST_F(MainFormReadingTest, TheKeyboardReadsAndStopsAndEscapeOnlyStopsAReading) 
 // next command: on the pause button they go to Read (now Continue), on the listening row's
 // button to Read (Stop). Real key events.
 TEST_F(MainFormReadingTest, SpaceOnAButtonThatGoesAwayLeavesTheKeysOnTheNextCommand) {
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     Form();
     // A key to the focused control, again when it went elsewhere (another window test on the
     // same display may hold the pointer; bounded; only a key without effect is sent again).

@@ -138,7 +138,7 @@ TEST_F(MainFormKeyboardTest, AltAndALetterPressEachButtonInEitherLanguage) {
     for (bool english : {false, true}) {
         TempConfigHome store;
         if (english) WriteInterfaceIsEnglish(1);
-        MessageBoxRecorder boxes;
+        TFakeHost boxes;
         auto form = OpenActive();
         const char *language = english ? "en" : "tr";
         // The texts shown are the system's own; only the letter is marked, which GTK
