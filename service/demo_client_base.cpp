@@ -1,7 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "service/demo_client_base.h"
 
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <algorithm>
 #include <chrono>
@@ -104,7 +113,96 @@ SOAP_SOCKET TDemoClientBase::OpenConnection(struct soap *context, const char *en
     self->headerLines_ = 0;
     self->stop_ = TStop::None;
     self->callStart_ = std::chrono::steady_clock::now();
+    // Through a proxy or over TLS the runtime has more to do than connect: its own step then.
+    const bool plain = endpoint != nullptr && std::strncmp(endpoint, "https:", 6) != 0 && self->proxy_host == nullptr;
+    if (self->Cancel != nullptr && plain) return self->ConnectCancellably(host, port);
     return self->runtimeOpen_(context, endpoint, host, port);
+}
+
+SOAP_SOCKET TDemoClientBase::ConnectCancellably(const char *host, int port) noexcept {
+    using namespace std::chrono;
+    constexpr const char *Where = "connect failed in tcp_connect()";
+    char service[16];
+    std::snprintf(service, sizeof service, "%d", port);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (const int failed = getaddrinfo(host, service, &hints, &found); failed != 0) {
+        soap_set_sender_error(this, gai_strerror(failed), "getaddrinfo failed in tcp_connect()", SOAP_TCP_ERROR);
+        return SOAP_INVALID_SOCKET;
+    }
+    // connect_timeout: seconds when positive, microseconds when negative, none when 0.
+    const bool bounded = connect_timeout != 0;
+    const auto deadline = steady_clock::now() + (connect_timeout > 0 ? microseconds(int64_t(connect_timeout) * 1000000)
+                                                                     : microseconds(-int64_t(connect_timeout)));
+    enum class TOutcome { Connected, Failed, TimedOut, Cancelled } outcome = TOutcome::Failed;
+    int fd = -1, failure = 0;
+    // Each address in turn while the connection is refused at once, as the runtime does.
+    for (addrinfo *address = found; address != nullptr && outcome == TOutcome::Failed; address = address->ai_next) {
+        fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address->ai_protocol);
+        if (fd < 0) {
+            failure = errno;
+            continue;
+        }
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        if (keep_alive) setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+        if (sndbuf > 0) setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sndbuf, sizeof sndbuf);
+        if (rcvbuf > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
+        outcome = TOutcome::Connected;
+        if (::connect(fd, address->ai_addr, address->ai_addrlen) != 0) {
+            failure = errno;
+            outcome = failure == EINPROGRESS ? TOutcome::TimedOut : TOutcome::Failed;
+        }
+        while (outcome == TOutcome::TimedOut) {
+            if (Cancel->load()) {
+                outcome = TOutcome::Cancelled;
+                break;
+            }
+            milliseconds slice(CancelPollMs);
+            if (bounded) {
+                const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+                if (left <= milliseconds(0)) break;
+                slice = std::min(slice, left + milliseconds(1));
+            }
+            pollfd watched{fd, POLLOUT, 0};
+            const int ready = poll(&watched, 1, int(slice.count()));
+            if (ready < 0 && errno != EINTR) {
+                failure = errno;
+                outcome = TOutcome::Failed;
+            } else if (ready > 0) {
+                socklen_t size = sizeof failure;
+                if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &size) != 0) failure = errno;
+                outcome = failure == 0 ? TOutcome::Connected : TOutcome::Failed;
+            }
+        }
+        if (outcome != TOutcome::Connected) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    freeaddrinfo(found);
+    switch (outcome) {
+    case TOutcome::Connected:
+        // Blocking again, as the runtime leaves a connection it waited for.
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return fd;
+    case TOutcome::Cancelled:
+        stop_ = TStop::Cancelled;
+        soap_set_sender_error(this, "The call was cancelled", Where, SOAP_TCP_ERROR);
+        break;
+    case TOutcome::TimedOut:
+        errnum = 0;
+        soap_set_sender_error(this, "Timeout", Where, SOAP_TCP_ERROR);
+        break;
+    case TOutcome::Failed:
+        errnum = failure;
+        errmode = 0;
+        soap_set_sender_error(this, soap_strdup(this, std::strerror(failure)), Where, SOAP_TCP_ERROR);
+        break;
+    }
+    return SOAP_INVALID_SOCKET;
 }
 
 size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size) noexcept {
@@ -305,7 +403,8 @@ void TDemoClientBase::RaiseServiceError(int result) {
     else message.Append(MyString::MakeStr("HataKodu: %d", result).Text());
     // Nothing answers on this machine's own address: say what is wrong and how to mend it,
     // in the interface language, after the system's text.
-    if (result == SOAP_TCP_ERROR && soap_endpoint != nullptr && IsLocalAddress(soap_endpoint)) {
+    if (result == SOAP_TCP_ERROR && stop != TStop::Cancelled && soap_endpoint != nullptr &&
+        IsLocalAddress(soap_endpoint)) {
         bool english = false;
         try {
             english = ReadInterfaceIsEnglish() != 0;

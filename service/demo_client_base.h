@@ -21,10 +21,10 @@
 //   constructor). A call that fails without a fault from the service has its fault record
 //   filled by the runtime, so the message names the cause in the runtime's words ("Timeout",
 //   for instance).
-// - A call can be cancelled from another thread through Cancel: while it waits for the
-//   service's answer it looks at the flag every CancelPollMs and then fails at once
-//   ("The call was cancelled"). Connecting and sending are not cancelled (they are bounded
-//   by their own timeouts).
+// - A call can be cancelled from another thread through Cancel: while it connects and while
+//   it waits for the service's answer it looks at the flag every CancelPollMs and then
+//   fails at once ("The call was cancelled"). Sending is not cancelled (it is bounded by its
+//   own timeout, and a service that took the connection takes the request).
 // - No lock: one thread at a time (the UI thread before a reading, then the synthesis
 //   thread until it ends).
 
@@ -104,9 +104,15 @@ public:
 private:
     // The runtime's header-line hook, wrapped to count the lines of each answer.
     static int ParseHeaderLine(struct soap *context, const char *key, const char *value) noexcept;
-    // Resets the count at every connection (one per call: no keep-alive).
+    // Resets the count at every connection (one per call: no keep-alive); connects through
+    // ConnectCancellably while Cancel is set, through the runtime otherwise.
     static SOAP_SOCKET OpenConnection(struct soap *context, const char *endpoint,
                                       const char *host, int port) noexcept;
+    // The runtime's connect step (its socket options, its timeout and its words for each
+    // failure), but waiting for the connection in slices of CancelPollMs with a look at Cancel
+    // between them: the runtime's own wait cannot be interrupted, and an address that drops
+    // packets holds it for the whole connect timeout.
+    SOAP_SOCKET ConnectCancellably(const char *host, int port) noexcept;
 
     // Waits for the answer in slices of CancelPollMs while Cancel is set, then lets the
     // runtime read it; notes a receive that ended at the transfer deadline.

@@ -4,9 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
@@ -362,6 +370,86 @@ TEST_F(DemoClientTest, ServerThatNeverAnswersFails) {
     EXPECT_EQ(message.rfind(Heading(), 0), 0u) << message;
     EXPECT_GT(message.size(), Heading().size());
     EXPECT_FALSE(client.UpdateChecked);
+}
+
+// An address on loopback that takes no new connection: its queue of connections not yet
+// taken holds one already (the backlog is 0), so the system drops every further attempt and
+// a client's connect waits, as for an address that drops packets.
+class TFullListener {
+public:
+    TFullListener() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr *>(&address), size) != 0 ||
+            listen(listener_, 0) != 0 || getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+            ADD_FAILURE() << "no loopback socket";
+        filler_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (filler_ < 0 || connect(filler_, reinterpret_cast<sockaddr *>(&address), size) != 0)
+            ADD_FAILURE() << "the queue was not filled";
+        endpoint_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/soap";
+    }
+    ~TFullListener() {
+        if (filler_ >= 0) close(filler_);
+        if (listener_ >= 0) close(listener_);
+    }
+    TFullListener(const TFullListener &) = delete;
+    TFullListener &operator=(const TFullListener &) = delete;
+    const char *Endpoint() const { return endpoint_.c_str(); }
+
+private:
+    int listener_ = -1, filler_ = -1;
+    std::string endpoint_;
+};
+
+// With a cancel flag the client connects in its own way: a cancel ends a call that is still
+// connecting (the runtime's own connect would wait out its timeout), and the failures read
+// as the runtime's do.
+TEST_F(DemoClientTest, ACancelEndsACallStillConnectingAndTheFailuresKeepTheRuntimesWords) {
+    TFullListener full;
+    const std::string advice = "\r\n\r\n" + cp1254::FromUtf8(LocalServiceAdvice(false));
+    const struct {
+        const char *label;
+        const char *endpoint;
+        int connectTimeout;
+        bool cancel;
+        std::string message;  // empty: the resolver's words
+    } cases[] = {
+        // Without the cancel the call would wait the 10 s and say "Timeout".
+        {"cancelled while connecting", full.Endpoint(), 10, true, "The call was cancelled"},
+        {"no connection within the connect timeout", full.Endpoint(), 1, false, "Timeout" + advice},
+        {"nothing listening", "http://127.0.0.1:1/soap", 10, false, "Connection refused" + advice},
+        {"a name that is no host", "http://no-such-host.invalid:8081/soap", 10, false, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        std::atomic<bool> cancelled{false};
+        client.Cancel = &cancelled;
+        client.soap_endpoint = c.endpoint;
+        client.connect_timeout = c.connectTimeout;
+        std::thread canceller;
+        if (c.cancel)
+            canceller = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                cancelled = true;
+            });
+        const std::string message = MessageOf([&] { client.CheckUpdateRequired(); });
+        if (canceller.joinable()) canceller.join();
+        if (!c.message.empty()) {
+            EXPECT_EQ(message, Heading() + c.message);
+        }
+        EXPECT_GT(message.size(), Heading().size());
+        EXPECT_FALSE(client.UpdateChecked);
+        // The runtime's own connect, without a cancel flag, says the same.
+        if (!c.cancel) {
+            client.Cancel = nullptr;
+            EXPECT_EQ(MessageOf([&] { client.CheckUpdateRequired(); }), message);
+        }
+    }
+    EXPECT_TRUE(server.Requests().empty()) << "nothing reached the service";
+    client.Cancel = nullptr;
 }
 
 }  // namespace
