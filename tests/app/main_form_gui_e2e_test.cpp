@@ -17,6 +17,7 @@
 #include <wx/textctrl.h>
 
 #include "../support/demo_server_process.h"
+#include "../support/full_listener.h"
 #include "app/main_form_template.h"
 #include "foundation/code_page.h"
 #include "foundation/message_box.h"
@@ -527,6 +528,32 @@ TEST_F(MainFormReadingTest, AServiceThatNeverAnswersNeitherFreezesNorTrapsTheWin
     started = Clock::now();
     form_.reset();
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(2)) << "closing waited for the service";
+}
+
+// A service address that takes no connection (as one that drops packets): the reading
+// still stops at Dur, and closing the window, which waits for the reading's thread, ends
+// it at once instead of when the connect timeout (10 s) runs out.
+TEST_F(MainFormReadingTest, AServiceThatTakesNoConnectionNeitherKeepsTheReadingNorTheClosedWindow) {
+    using Clock = std::chrono::steady_clock;
+    TFullListener full;
+    WriteSetting("Software\\Valtrosa", u"DemoServer", full.Endpoint());
+    TFakeHost boxes;
+    Form();
+    Type(Paragraph(2));
+    form_->ReadClicked();
+    PumpUntil([] { return false; }, 0.3);
+    ASSERT_TRUE(form_->ReadingRuns()) << "the call should still be connecting";
+    form_->ReadClicked();  // Dur
+    EXPECT_EQ(ReadLabel(), "Oku");
+    EXPECT_FALSE(form_->ReadingRuns());
+
+    form_->ReadClicked();
+    PumpUntil([] { return false; }, 0.3);
+    ASSERT_TRUE(form_->ReadingRuns());
+    const auto started = Clock::now();
+    form_.reset();
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(2)) << "closing waited for the connect";
+    EXPECT_EQ(boxes.Texts().size(), 1u) << "the notice only: a stopped call is no failure";
 }
 
 TEST_F(MainFormReadingTest, TheServiceStoppingInTheMiddleIsReportedAndTheNextReadWorksOnceItIsBack) {

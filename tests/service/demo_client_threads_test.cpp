@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -26,6 +21,7 @@
 #include "service/local_service.h"
 #include "tests/service/support/service_fixtures.h"
 #include "tests/service/support/soap_test_server.h"
+#include "tests/support/full_listener.h"
 #include "tests/support/temp_config_home.h"
 #include "tests/support/raised_message.h"
 
@@ -371,38 +367,6 @@ TEST_F(DemoClientTest, ServerThatNeverAnswersFails) {
     EXPECT_GT(message.size(), Heading().size());
     EXPECT_FALSE(client.UpdateChecked);
 }
-
-// An address on loopback that takes no new connection: its queue of connections not yet
-// taken holds one already (the backlog is 0), so the system drops every further attempt and
-// a client's connect waits, as for an address that drops packets.
-class TFullListener {
-public:
-    TFullListener() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr *>(&address), size) != 0 ||
-            listen(listener_, 0) != 0 || getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &size) != 0)
-            ADD_FAILURE() << "no loopback socket";
-        filler_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (filler_ < 0 || connect(filler_, reinterpret_cast<sockaddr *>(&address), size) != 0)
-            ADD_FAILURE() << "the queue was not filled";
-        endpoint_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/soap";
-    }
-    ~TFullListener() {
-        if (filler_ >= 0) close(filler_);
-        if (listener_ >= 0) close(listener_);
-    }
-    TFullListener(const TFullListener &) = delete;
-    TFullListener &operator=(const TFullListener &) = delete;
-    const char *Endpoint() const { return endpoint_.c_str(); }
-
-private:
-    int listener_ = -1, filler_ = -1;
-    std::string endpoint_;
-};
 
 // With a cancel flag the client connects in its own way: a cancel ends a call that is still
 // connecting (the runtime's own connect would wait out its timeout), and the failures read
