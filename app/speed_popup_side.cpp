@@ -5,6 +5,8 @@
 #include "app/speed_texts.h"
 #include "ui/button.h"
 
+#include <wx/window.h>
+
 int32_t ApplySpeedChange(TFormSpeed &popup, TButton &speedButton, bool english) {
     const int32_t position = popup.Slider.GetPos();
     popup.ValueLabel.SetAnsiText(SpeedLabel(position).Text());
@@ -19,9 +21,11 @@ void ToggleSpeedPopup(TFormSpeed &popup, TForm &mainForm, TButton &speedButton) 
             popup.SetVisible(false);
             return;
         }
-        const int32_t left = mainForm.GetLeft(false) + speedButton.GetLeft(true) - 5;
-        const int32_t top =
-            mainForm.GetTop(false) + speedButton.GetTop(true) - popup.UsableHeight() - 2;
+        // From the client area's corner on the screen, not the window's: a window manager's
+        // title bar and border would otherwise lift the pop-up off the button.
+        const wxPoint client = mainForm.Window()->ClientToScreen(wxPoint(0, 0));
+        const int32_t left = client.x + speedButton.GetLeft(true) - 5;
+        const int32_t top = client.y + speedButton.GetTop(true) - popup.UsableHeight() - 2;
         popup.SetLeft(left, false);
         popup.SetTop(top, false);
         popup.ShowNoActivate();

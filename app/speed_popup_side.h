@@ -16,7 +16,8 @@ int32_t ApplySpeedChange(TFormSpeed &popup, TButton &speedButton, bool english);
 
 // The speed button's click: an open pop-up is hidden (not destroyed); otherwise the pop-up
 // is placed above the button and shown without taking the activation:
-//   left = form's window left (screen) + button left (form's client coordinates) - 5
-//   top  = form's window top (screen) + button top (client) - pop-up's client height - 2
+//   left = form's client area left (screen) + button left (form's client coordinates) - 5
+//   top  = form's client area top (screen) + button top (client) - pop-up's client height - 2
+// (the client area, so that a window manager's frame around the form changes nothing).
 // A program exception is shown in a message box.
 void ToggleSpeedPopup(TFormSpeed &popup, TForm &mainForm, TButton &speedButton);

@@ -85,6 +85,7 @@ BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, sizes, "1x", 0)->Unit(benchmark::kMill
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, mixed_numbers, "2 ", 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, domains, "a.com.", 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, abbreviations_of_words, "Md. Yrd. ", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, inches_and_quotes, "1\" \"a 2” “", 0)->Unit(benchmark::kMillisecond);
 
 void BM_SplitHostile1MB(benchmark::State &state, const char *pattern) {
     const std::string text = Repeated(pattern);

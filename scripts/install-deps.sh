@@ -29,6 +29,8 @@ packages=(
   libsoxr-dev libssl-dev zlib1g-dev libvorbis-dev
   # headless display for window tests
   xvfb xauth
+  # a window manager, for the test of the window's geometry under one
+  openbox
   # installing and packaging: desktop files, icons, manual pages, the Debian packages
   # (debian/, built with debhelper and checked with lintian; ccache for the second build),
   # and the checks of the installed tree and the unpacked packages (xwininfo finds the

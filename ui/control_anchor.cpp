@@ -18,13 +18,10 @@ void TControls::Clear() {
 }
 
 wxRect FormReferenceRect(const wxWindow *form) {
-    // The client area starts at the frame's left and top thickness inside the window.
-    wxSize size = form->GetSize();
-    wxSize client = form->GetClientSize();
-    wxPoint origin = form->GetClientAreaOrigin();
-    int frameX = (size.x - client.x) / 2;
-    int frameY = size.y - client.y - frameX;
-    return wxRect(-frameX - origin.x, -frameY - origin.y, size.x, size.y);
+    // The client area alone: the frame a window manager draws around the window arrives
+    // after the window is shown (and not at all without one), so a reference that held it
+    // would move every anchored control by the frame's thickness between capture and layout.
+    return wxRect(wxPoint(0, 0), form->GetClientSize());
 }
 
 wxRect ControlRectInForm(const wxWindow *control, const wxWindow *form) {

@@ -4,11 +4,13 @@
 // it had when it was captured, so that a form can lay its controls out again when its size
 // changes.
 //
-// Rectangles: the form's reference rectangle is its window rectangle (frame and title bar
-// included) in the form's own client coordinates; a control's rectangle is its window
-// rectangle in the form's client coordinates. Capture and every later layout use the same
-// reference, so the frame's thickness cancels out. Positions are read from what wx has been
-// told (not from the X server), so a layout right after a resize sees the new sizes.
+// Rectangles: the form's reference rectangle is its client area, in its own client
+// coordinates; a control's rectangle is its window rectangle in the form's client
+// coordinates. The frame and title bar are left out on purpose: a window manager adds them
+// only once the window is on the screen (so they differ between capture and a later layout),
+// and a window without one has none, while the client area is the same in both. Positions
+// are read from what wx has been told (not from the X server), so a layout right after a
+// resize sees the new sizes.
 
 #include <cstdint>
 
@@ -50,7 +52,7 @@ public:
     void Clear() override;
 };
 
-// The form's reference rectangle and a control's rectangle, as defined above.
+// The form's reference rectangle (its client area) and a control's rectangle, as above.
 wxRect FormReferenceRect(const wxWindow *form);
 wxRect ControlRectInForm(const wxWindow *control, const wxWindow *form);
 

@@ -22,6 +22,8 @@ namespace turkish {
 namespace {
 
 constexpr unsigned char kRightQuote1 = 0x92;  // ’, also the typographic apostrophe
+constexpr unsigned char kLeftQuote2 = 0x93;   // “
+constexpr unsigned char kRightQuote2 = 0x94;  // ”, also an inch sign
 constexpr unsigned char kEllipsis = 0x85;      // …
 
 const char *const kMonths[13] = {"",       "ocak",  "şubat"_cp, "mart",  "nisan",  "mayıs"_cp, "haziran",
@@ -590,6 +592,7 @@ private:
 
     // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye".
     void ReadUnitAfter(const TNumber &n, std::string &words) {
+        if (ReadInchAfter(words)) return;
         int k = I;
         if (At(k) == ' ' || At(k) == 0xA0) ++k;
         const TUnit *unit = UnitAt(T.substr(k));
@@ -616,6 +619,52 @@ private:
         std::string suffix = SuffixAt(k);
         if (!suffix.empty()) words = AttachSuffix(words, suffix, possessive);
         I = k;
+    }
+
+    // The inch sign glued to a number: 55" or 55”, read "inç", with a suffix written after it,
+    // with or without an apostrophe ("27\"lik"). The same mark closes a quotation ("Fiyatı 5"), so it is an inch only where
+    // no quotation of its kind is open before it and it is followed by a space, the end,
+    // punctuation, an apostrophe or a suffix.
+    bool ReadInchAfter(std::string &words) {
+        const unsigned char c = At(I);
+        if (c != '"' && c != kRightQuote2) return false;
+        const unsigned char after = At(I + 1);
+        if (!(after == 0 || IsSpace(after) || after == ',' || after == '.' || after == ';' ||
+              after == ':' || after == ')' || IsApostrophe(after) || IsLower(after)))
+            return false;
+        AdvanceQuotes(I);
+        if (c == '"' ? StraightQuoteOpen : CurlyQuotesOpen > 0) return false;
+        int k = I + 1;
+        words += " in\xE7";  // inç
+        std::string suffix;
+        if (IsLower(At(k))) {  // written without an apostrophe: 27"lik
+            const int start = k;
+            while (k < N && IsLetter(At(k))) ++k;
+            suffix = ToLower(T.substr(start, k - start));
+        } else {
+            suffix = SuffixAt(k);
+        }
+        if (!suffix.empty()) words = AttachSuffix(words, suffix);
+        I = k;
+        return true;
+    }
+
+    // Which quotations are open before `end`, scanned once over the text as the reader moves
+    // on (`end` never goes back). A straight quote after a letter or digit closes an open
+    // quotation and is otherwise an inch itself; any other straight quote opens one.
+    void AdvanceQuotes(int end) {
+        for (; QuoteScan < end; ++QuoteScan) {
+            const unsigned char q = At(QuoteScan);
+            if (q == '"') {
+                const unsigned char before = At(QuoteScan - 1);
+                if (StraightQuoteOpen) StraightQuoteOpen = false;
+                else if (!(IsLetter(before) || IsDigit(before))) StraightQuoteOpen = true;
+            } else if (q == kLeftQuote2) {
+                ++CurlyQuotesOpen;
+            } else if (q == kRightQuote2 && CurlyQuotesOpen > 0) {
+                --CurlyQuotesOpen;
+            }
+        }
     }
 
     // ---- words ----
@@ -940,6 +989,10 @@ private:
     std::string PrevWord;       // the last word read, lower-cased as written
     bool LastWasOrdinal = false;
     bool LastWasNumber = false;  // the last word read is a bare number, cardinal or ordinal
+    // The quotations open before QuoteScan (see AdvanceQuotes).
+    int QuoteScan = 0;
+    bool StraightQuoteOpen = false;
+    int CurlyQuotesOpen = 0;
     // The non-space run AddressAhead looked through last (see there).
     mutable int RunEnd = 0, RunTrimmedEnd = 0, RunLastDot = -1, RunNextAt = 0;
     mutable int RunSlash = 0, RunLastNonDomain = -1, RunDomainLastDot = -1;  // the run's domain part

@@ -141,9 +141,9 @@ TEST_F(SpeedPopupTest, OpensAboveTheButtonAndTheButtonHidesItAgain) {
     ToggleSpeedPopup(owner.Popup, owner, owner.SpeedButton);
     Pump();
     ASSERT_TRUE(owner.Popup.IsVisible());
-    EXPECT_EQ(owner.Popup.GetLeft(false), owner.GetLeft(false) + owner.SpeedButton.GetLeft(true) - 5);
-    EXPECT_EQ(owner.Popup.GetTop(false),
-              owner.GetTop(false) + owner.SpeedButton.GetTop(true) - owner.Popup.UsableHeight() - 2);
+    const wxPoint client = owner.Dialog()->ClientToScreen(wxPoint(0, 0));
+    EXPECT_EQ(owner.Popup.GetLeft(false), client.x + owner.SpeedButton.GetLeft(true) - 5);
+    EXPECT_EQ(owner.Popup.GetTop(false), client.y + owner.SpeedButton.GetTop(true) - owner.Popup.UsableHeight() - 2);
     EXPECT_EQ(owner.Popup.UsableHeight(), owner.Popup.Dialog()->GetClientSize().GetHeight());
 
     MoveSlider(owner.Popup, 4);

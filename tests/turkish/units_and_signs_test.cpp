@@ -46,6 +46,19 @@ TEST(UnitsAndSigns, AreasAndVolumesAlsoWithoutANumber) {
     });
 }
 
+TEST(UnitsAndSigns, TheInchSignIsNoClosingQuote) {
+    Check({
+        {"inch", "55\" televizyon ve 6,1” ekran", "elli beş inç televizyon ve altı virgül bir inç ekran"},
+        {"inch with a suffix", "27\"lik monitör", "yirmi yedi inçlik monitör"},
+        {"a straight quotation that ends in a number", "\"Kapı 5\" dedi.", "kapı beş dedi."},
+        {"a typographic quotation that ends in a number", "“Oda 12” yazıyordu.", "oda on iki yazıyordu."},
+        {"inch after a quotation closed before", "\"Yeni\" model 14\" dizüstü", "yeni model on dört inç dizüstü"},
+        {"inches in a row", "5\", 6\" ve 7\" boylar", "beş inç, altı inç ve yedi inç boylar"},
+        {"a quotation after an inch", "17\" ekran \"Pro 2\" adlı", "on yedi inç ekran pro iki adlı"},
+        {"a suffix after an apostrophe", "15,6\"'lık", "on beş virgül altı inçlik"},
+    });
+}
+
 TEST(UnitsAndSigns, PercentPerMilleAndPlusMinus) {
     Check({
         {"per mille before and after", "‰5 ve 3‰", "binde beş ve binde üç"},
