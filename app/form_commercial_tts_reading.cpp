@@ -10,18 +10,18 @@
 #include "app/main_form_template.h"
 #include "app/main_form_texts.h"
 #include "app/reading_text.h"
+#include "app/update_offer.h"
 #include "foundation/exceptions.h"
 #include "foundation/folders.h"
+#include "foundation/host.h"
 #include "foundation/memory_stream.h"
 #include "foundation/message_box.h"
 #include "foundation/registry.h"
 #include "foundation/settings_keys.h"
 #include "pipeline/wave_file.h"
-#include "platform/ui_queue.h"
 #include "records/demo_audio.h"
 #include "records/narrelo_text.h"
 #include "service/local_service.h"
-#include "service/update_check.h"
 
 // --- state
 
@@ -54,7 +54,7 @@ bool TFormCommercialTTS::ListeningPauseShown() const {
 
 void TFormCommercialTTS::PostForReading(uint32_t serial, std::function<void()> action) {
     std::weak_ptr<bool> alive = alive_;
-    UiQueue().Post([this, alive, serial, action = std::move(action)] {
+    Host().Post([this, alive, serial, action = std::move(action)] {
         const std::shared_ptr<bool> living = alive.lock();
         if (!living || !*living || serial != PlayingQueue.Serial()) return;
         try {
@@ -163,7 +163,7 @@ void TFormCommercialTTS::PrepareReading(TDemoSynthesiseThread &thread) {
     // Where no service manager starts the local speech service, the built-in address gets
     // one started now (the first time only; later readings find it running).
     EnsureLocalService();
-    FindServerAndCheckForUpdate(Client, ServerAddress);
+    FindServerAndOfferUpdate(Client, ServerAddress);
     if (!WarningSoundPlayed) PlayWarningSound(thread);
 }
 
@@ -187,8 +187,7 @@ void TFormCommercialTTS::PauseClicked() {
 
 void TFormCommercialTTS::ContinueClicked() {
     if (!ReadingThread) return;
-    ReadingThread->WordCount = 0;
-    ReadingThread->WordLimitReached = false;
+    ReadingThread->ContinueListening();
     // The row gives the text box its height back only once, however often this runs.
     if (ListeningPauseShown()) HideListeningPause();
 }
@@ -224,7 +223,7 @@ void TFormCommercialTTS::HideListeningPause() {
 // The sentence being heard is marked, not selected: Read after a reading reads the whole
 // text (or what the user selected) again, and typing never replaces the marked sentence.
 void TFormCommercialTTS::Highlight(const TTextRange &range) {
-    if (TextBox.HasWindow()) TextBox.Mark(range.From, range.To);
+    if (TextBox.HasWindow()) TextBox.Mark(range.Start, range.End());
 }
 
 // --- the synthesis thread's events (on the synthesis thread)

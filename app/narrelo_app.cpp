@@ -13,10 +13,10 @@
 #include "app/form_commercial_tts.h"
 #include "app/form_login.h"
 #include "foundation/cmd_parameters.h"
+#include "foundation/host.h"
 #include "foundation/thread.h"
 #include "platform/instance_bell.h"
 #include "platform/single_instance.h"
-#include "platform/ui_queue.h"
 #include "ui/ui_thread.h"
 
 bool CNarreloApp::OnInit() {
@@ -32,9 +32,17 @@ bool CNarreloApp::OnInit() {
     SetAppName("Narrelo");
     SetMainThreadId(std::this_thread::get_id());
     AttachUiQueue();
+    // The program's host, installed once and kept to the end of the process (a reading's
+    // thread may still ask it something while the window goes): message boxes are wx
+    // dialogs over the main window. The owner is looked up on the UI thread only.
+    static TFormCommercialTTS *mainForm = nullptr;
+    static TWxHost host(
+        []() -> wxWindow * { return mainForm && mainForm->HasWindow() ? mainForm->Window() : nullptr; },
+        "Narrelo");
+    InstallHost(&host);
     // A second copy rang: the window (or the dialog in front of it) comes to the front.
     TInstanceBell bell("Narrelo4", [] {
-        UiQueue().Post([] {
+        Host().Post([] {
             for (wxWindow *window : wxTopLevelWindows) {
                 auto *top = dynamic_cast<wxTopLevelWindow *>(window);
                 if (!top || !top->IsShown()) continue;
@@ -44,10 +52,6 @@ bool CNarreloApp::OnInit() {
             }
         });
     });
-    TFormCommercialTTS *mainForm = nullptr;
-    TMessageBoxHandler previous = InstallMessageBox(
-        [&mainForm]() -> wxWindow * { return mainForm && mainForm->HasWindow() ? mainForm->Window() : nullptr; },
-        "Narrelo");
     {
         TFormCommercialTTS form;
         mainForm = &form;
@@ -62,10 +66,9 @@ bool CNarreloApp::OnInit() {
         // marker.
         std::thread([] {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-            std::_Exit(0);
+            EndProcessNow(0);
         }).detach();
     }  // the form's end stops a running reading
-    SetMessageBoxHandler(std::move(previous));
     DetachUiQueue();
     return false;
 }

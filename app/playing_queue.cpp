@@ -11,7 +11,7 @@ uint32_t TPlayingQueue::Start(int32_t offset) {
 void TPlayingQueue::Clear() { entries_.clear(); }
 
 TTextRange TPlayingQueue::RangeOf(const TEntry &entry) const {
-    return {entry.Start + offset_, entry.Start + entry.Length + offset_};
+    return {entry.Start + offset_, entry.Length};
 }
 
 std::optional<TTextRange> TPlayingQueue::Queued(uint32_t serial, int32_t index, int32_t start,

@@ -14,8 +14,8 @@
 // stopped reading's late events never move the highlight of the next one.
 //
 // Positions: a sentence's Start and Length are character positions in the text that was
-// sent; that text may be a trimmed selection, so the highlight adds the reading's Offset
-// (where the sent text begins in the text box).
+// sent; that text may be a trimmed selection, so the highlight (a TTextRange of the text
+// box) adds the reading's Offset (where the sent text begins in the text box).
 //
 // Buffers are tagged with the sentence index; the warning sound is tagged WarningSoundTag,
 // which no sentence has, so its end never moves the highlight.
@@ -24,13 +24,9 @@
 #include <deque>
 #include <optional>
 
-inline constexpr uint32_t WarningSoundTag = 0xFFFFFFFFu;
+#include "foundation/text_range.h"
 
-struct TTextRange {
-    int32_t From;  // first character, in the text box
-    int32_t To;    // one past the last
-    bool operator==(const TTextRange &) const = default;
-};
+inline constexpr uint32_t WarningSoundTag = 0xFFFFFFFFu;
 
 class TPlayingQueue {
 public:

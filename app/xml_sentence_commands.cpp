@@ -7,15 +7,13 @@
 #include "foundation/code_page.h"
 #include "foundation/file_stream.h"
 #include "foundation/folders.h"
+#include "foundation/host.h"
 #include "foundation/memory_stream.h"
 #include "service/xml_sentence.h"
 #include "ui/button.h"
 #include "ui/edit.h"
-#include "ui/file_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/wx_text.h"
-
-std::function<bool(TFileDialog &)> TXmlSentenceCommands::ExecuteFileDialog;
 
 TXmlSentenceCommands::TXmlSentenceCommands(TForm &owner) : BuildMenu(&owner), Menu(&owner) {}
 
@@ -94,12 +92,11 @@ MyString TXmlSentenceCommands::SamplesFolder() {
 }
 
 void TXmlSentenceCommands::LoadSamples(TEdit &textBox, TWaitCursor &wait) {
-    TFileDialog dialog;
-    dialog.InitialDir = cp1254::ToUtf16(SamplesFolder().View());
-    if (!AskUser(wait, [&] { return ExecuteFileDialog ? ExecuteFileDialog(dialog) : dialog.Execute(); }))
+    std::string chosen;
+    if (!AskUser(wait, [&] { return Host().ChooseFileToOpen(SamplesFolder().Text(), "xml", chosen); }))
         return;
 
-    TFileStream file(dialog.FileName.Text(), "rb");
+    TFileStream file(chosen.c_str(), "rb");
     file.SetActive(true);
     const int32_t size = file.GetSize();
     TMemoryStream bytes;

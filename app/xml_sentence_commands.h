@@ -18,7 +18,6 @@
 class TButton;
 class TEdit;
 class TForm;
-class TFileDialog;
 class TWaitCursor;
 
 class TXmlSentenceCommands {
@@ -38,12 +37,9 @@ public:
     // box keeps its text.
     bool RunCommand(int32_t id, TEdit &textBox);
 
-    // The samples folder: "<data folder>/XML".
+    // The samples folder: "<data folder>/XML", where the host's file dialog starts
+    // (foundation/host.h: ChooseFileToOpen).
     static MyString SamplesFolder();
-
-    // Runs the sample loader's file dialog: its Execute when empty (tests put the user's
-    // choice here).
-    static std::function<bool(TFileDialog &)> ExecuteFileDialog;
 
     // Declared before Menu: the submenu must outlive the menu that holds it.
     TPopupMenu BuildMenu;

@@ -139,8 +139,7 @@ public:
     explicit TPlayer(TWaveOut &waveOut) : waveOut_(waveOut) {}
     void OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) override {
         // Nobody is asked to go on after 50 new words: the reading goes on at once.
-        thread->WordCount = 0;
-        thread->WordLimitReached = false;
+        thread->ContinueListening();
         TMemoryStream pcm;
         DecodeOggVorbis(audio->Data.Memory(), audio->Data.DataSize(), pcm);
         if (pcm.DataSize() == 0) return;

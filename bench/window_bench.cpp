@@ -46,12 +46,12 @@
 #include "app/form_commercial_tts.h"
 #include "foundation/cmd_parameters.h"
 #include "foundation/code_page.h"
+#include "foundation/host.h"
 #include "foundation/message_box.h"
 #include "foundation/thread.h"
 #include "platform/audio_device.h"
 #include "platform/audio_device_sdl.h"
 #include "platform/audio_device_wav.h"
-#include "platform/ui_queue.h"
 #include "records/demo_audio.h"
 #include "ui/ui_thread.h"
 #include "ui/wx_text.h"
@@ -117,7 +117,7 @@ class TPlayWatcher : public TEventHandler_WaveOut {
 public:
     std::atomic<bool> Started{false};
     void OnPlayStart(TWaveOut *) override {
-        UiQueue().Post([this] { Started = true; });
+        Host().Post([this] { Started = true; });
     }
 };
 
@@ -214,6 +214,16 @@ std::string LongText() {
     return text;
 }
 
+// The bench's host: messages are printed, not shown, and questions answered No, so that a
+// run never waits for a person.
+class TBenchHost : public THost {
+public:
+    int ShowMessage(const char *text, int style) override {
+        std::fprintf(stderr, "message: %s\n", cp1254::ToUtf8(text).c_str());
+        return style == MB_YESNO ? IDNO : IDOK;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -238,10 +248,8 @@ int main(int argc, char **argv) {
     wxTheApp->CallOnInit();
     wxInitAllImageHandlers();
     AttachUiQueue();
-    SetMessageBoxHandler([](const char *text, int style) {
-        std::fprintf(stderr, "message: %s\n", cp1254::ToUtf8(text).c_str());
-        return style == MB_YESNO ? IDNO : IDOK;
-    });
+    static TBenchHost host;
+    InstallHost(&host);
 
     SetAudioDeviceFactory([] { return std::make_unique<TTimedDevice>(std::make_unique<TSdlAudioDevice>()); });
     auto form = std::make_unique<TFormCommercialTTS>();

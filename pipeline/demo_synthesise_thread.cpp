@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "foundation/count_words.h"
 #include "foundation/exceptions.h"
@@ -15,7 +14,8 @@
 
 namespace {
 
-// The polling periods of the three waits.
+// The longest each of the three waits goes without looking again (each is also woken
+// by what it waits for).
 constexpr std::chrono::milliseconds BackPressureStep{5};
 constexpr std::chrono::milliseconds ListeningPauseStep{30};
 constexpr std::chrono::milliseconds DrainStep{10};
@@ -31,6 +31,18 @@ int32_t IndexOf(const TCustomList &list, const void *entry) {
 void TDemoSynthesiseThread::Terminate() {
     cancelled_ = true;
     TThread::Terminate();
+    WakePause();
+}
+
+void TDemoSynthesiseThread::ContinueListening() {
+    WordCount = 0;
+    WordLimitReached = false;
+    WakePause();
+}
+
+void TDemoSynthesiseThread::WakePause() {
+    { std::lock_guard<std::mutex> ordered(pauseLock_); }
+    pauseChanged_.notify_all();
 }
 
 void TDemoSynthesiseThread::Execute() {
@@ -130,13 +142,16 @@ TDemoAudio *TDemoSynthesiseThread::CachedAudioWithBytes(TDemoAudio &audio) {
 bool TDemoSynthesiseThread::WaitForQueueRoom() {
     while (WaveOut && WaveOut->QueuedBytes() > QueueLimit) {
         if (TerminateRequested()) return false;
-        std::this_thread::sleep_for(BackPressureStep);
+        WaveOut->WaitForQueuedAtMost(QueueLimit, BackPressureStep);
     }
     return true;
 }
 
 void TDemoSynthesiseThread::ListeningPause() {
-    while (WordLimitReached && !TerminateRequested()) std::this_thread::sleep_for(ListeningPauseStep);
+    {
+        std::unique_lock<std::mutex> guard(pauseLock_);
+        while (WordLimitReached && !TerminateRequested()) pauseChanged_.wait_for(guard, ListeningPauseStep);
+    }
     // Also after termination: the next check of TerminateRequested ends the reading.
     WordCount = 0;
     WordLimitReached = false;
@@ -144,5 +159,5 @@ void TDemoSynthesiseThread::ListeningPause() {
 
 void TDemoSynthesiseThread::Drain() {
     while (WaveOut && WaveOut->Active() && WaveOut->QueuedBytes() > 0 && !TerminateRequested())
-        std::this_thread::sleep_for(DrainStep);
+        WaveOut->WaitForQueuedAtMost(0, DrainStep);
 }

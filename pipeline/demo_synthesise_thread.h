@@ -7,18 +7,22 @@
 // decodes or plays anything itself: it fetches, caches, paces and notifies.
 //
 // Pacing:
-// - back-pressure: before asking for a sentence's audio it waits, in 5 ms steps, while the
-//   wave output holds more than QueueLimit bytes; so queued sound stays near QueueLimit plus
-//   one sentence. It runs nothing of the UI thread's meanwhile (this is not the UI thread):
-//   a listener that needs the UI thread sends to it, and the UI thread serves such sends
-//   while it waits for this thread;
+// - back-pressure: before asking for a sentence's audio it waits while the wave output holds
+//   more than QueueLimit bytes, woken by each buffer the output releases and looking at
+//   least every 5 ms; so queued sound stays near QueueLimit plus one sentence. It runs
+//   nothing of the UI thread's meanwhile (this is not the UI thread): a listener that needs
+//   the UI thread sends to it, and the UI thread serves such sends while it waits for this
+//   thread;
 // - listening pause: once WordCount (words of newly fetched audio) reaches WordLimit,
-//   WordLimitReached is set before that item's OnAudio, and after it the thread waits in
-//   30 ms steps until a listener clears the flag; it then starts counting from 0 again;
-// - drain: when every sentence is handed out (or the reading failed) it waits, in 10 ms
-//   steps, until the open wave output has played everything, then broadcasts OnFinished.
+//   WordLimitReached is set before that item's OnAudio, and after it the thread waits until
+//   a listener lets it go on (ContinueListening wakes it at once; a flag cleared by hand is
+//   seen within 30 ms); it then starts counting from 0 again;
+// - drain: when every sentence is handed out (or the reading failed) it waits, woken by each
+//   release and looking at least every 10 ms, until the open wave output has played
+//   everything, then broadcasts OnFinished.
 //
-// Stopping: Terminate is seen within one sleep period of any wait, and at every sentence
+// Stopping: Terminate is seen within one period of any wait (at once in the listening
+// pause), and at every sentence
 // and audio item; a service call in progress gives up within the client's cancel period
 // (the client's Cancel points at this thread's flag while it runs). A stopped reading skips
 // the drain: OnFinished follows at once and queued sound is the owner's to drop. So an owner
@@ -35,9 +39,11 @@
 // it; the destructor stops it too.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "foundation/my_string.h"
 #include "foundation/thread.h"
@@ -98,10 +104,12 @@ public:
     std::atomic<int32_t> SentenceIndex{0};
 
     // The listening pause. The worker sets WordLimitReached and counts WordCount; a listener
-    // (the continue command on the UI thread) lets the reading go on by setting WordCount
-    // to 0 and then WordLimitReached to false.
+    // (the continue command on the UI thread) lets the reading go on with ContinueListening,
+    // which sets WordCount to 0 and then WordLimitReached to false and wakes the worker.
     std::atomic<bool> WordLimitReached{false};
     std::atomic<int32_t> WordCount{0};
+    // Any thread.
+    void ContinueListening();
 
 protected:
     // The reading, inside the failure guard; OnFinished at the end whatever happened
@@ -124,6 +132,12 @@ private:
     // Waits while the open wave output still holds sound.
     void Drain();
 
+    // Wakes the listening pause (ContinueListening, Terminate); the mutex only orders the
+    // worker's check of the flags before the waker's signal.
+    void WakePause();
+
     TEventHandlers_DemoSynthesiseThread listeners_;
-    std::atomic<bool> cancelled_{false};  // the client's cancel flag while this thread runs
+    std::atomic<bool> cancelled_{false};
+    std::mutex pauseLock_;
+    std::condition_variable pauseChanged_;  // the client's cancel flag while this thread runs
 };

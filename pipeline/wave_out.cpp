@@ -152,6 +152,8 @@ void TWaveOut::Release(int32_t i) {
     // cannot leave a freed block behind in the list.
     buffers_.erase(buffers_.begin() + i);
     queuedBytes_ -= length;
+    { std::lock_guard<std::mutex> ordered(releasedLock_); }
+    released_.notify_all();
     if (QueuedBytes() < 0) RaiseError("Dec size invalid");
     listeners_.Notify(&TEventHandler_WaveOut::OnBufferDone, this, tag);
 }
@@ -168,6 +170,11 @@ void TWaveOut::ReleaseDone() {
 void TWaveOut::ReleaseAll() {
     std::lock_guard<TCriticalSection> guard(lock_);
     while (!buffers_.empty()) Release(0);
+}
+
+bool TWaveOut::WaitForQueuedAtMost(int32_t limit, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> guard(releasedLock_);
+    return released_.wait_for(guard, timeout, [&] { return QueuedBytes() <= limit; });
 }
 
 int32_t TWaveOut::BufferCount() {

@@ -11,8 +11,11 @@
 // opens too). The one lock guards the buffer list and every change of QueuedBytes.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "foundation/critical_section.h"
@@ -57,6 +60,10 @@ public:
 
     // Bytes queued and not yet released. Read without the lock (back-pressure, drain).
     int32_t QueuedBytes() const { return queuedBytes_.load(); }
+    // Returns as soon as no more than `limit` bytes are queued (woken by each release), or
+    // when `timeout` has passed; whether no more than `limit` are queued then. Any thread
+    // but the play thread, without the lock (back-pressure, drain).
+    bool WaitForQueuedAtMost(int32_t limit, std::chrono::milliseconds timeout);
     // Buffers queued and not yet released.
     int32_t BufferCount();
 
@@ -93,6 +100,10 @@ private:
     std::vector<std::unique_ptr<TBlock>> buffers_;  // in queuing order; lock_
     // Writers add, releasers subtract, both under lock_; read by anyone without it.
     std::atomic<int32_t> queuedBytes_{0};
+    // Signalled after every release, for WaitForQueuedAtMost; the mutex only orders a
+    // waiter's check before the releaser's signal.
+    std::mutex releasedLock_;
+    std::condition_variable released_;
     // Written by the UI thread (Pause, Resume), read by anyone.
     std::atomic<bool> paused_{false};
     std::unique_ptr<TPlayThread> playThread_;  // exists while the device is open

@@ -10,11 +10,6 @@
 #include <string_view>
 #include <vector>
 
-struct TTextRange {
-    int32_t Start = 0;   // byte position in the text
-    int32_t Length = 0;  // bytes
-
-    bool operator==(const TTextRange &) const = default;
-};
+#include "foundation/text_range.h"
 
 std::vector<TTextRange> SplitIntoSentences(std::string_view text);

@@ -11,7 +11,9 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/thread.h"
+#include "foundation/code_page.h"
 #include "platform/ui_queue.h"
+#include "ui/file_dialog.h"
 #include "ui/wx_text.h"
 
 namespace {
@@ -77,13 +79,24 @@ int ShowWxMessageDialog(wxWindow *owner, const std::string &caption, const char 
     return IDOK;
 }
 
-TMessageBoxHandler InstallMessageBox(std::function<wxWindow *()> mainWindow, std::string caption,
-                                     TMessageDialogShower show) {
-    return SetMessageBoxHandler([mainWindow, caption, show](const char *text, int style) {
-        std::string copy(text);  // the caller's text stays valid: it waits; copied anyway
-        return UiQueue().Send([&] {
-            wxWindow *owner = mainWindow ? mainWindow() : nullptr;
-            return show(owner, caption, copy.c_str(), style);
-        });
+TWxHost::TWxHost(std::function<wxWindow *()> mainWindow, std::string caption, TMessageDialogShower show)
+    : mainWindow_(std::move(mainWindow)), caption_(std::move(caption)), show_(std::move(show)) {}
+
+int TWxHost::ShowMessage(const char *text, int style) {
+    const std::string copy(text);  // the caller's text stays valid: it waits; copied anyway
+    int answer = IDOK;
+    Send([&] {
+        wxWindow *owner = mainWindow_ ? mainWindow_() : nullptr;
+        answer = show_(owner, caption_, copy.c_str(), style);
     });
+    return answer;
+}
+
+bool TWxHost::ChooseFileToOpen(const char *folder, const char *defaultExtension, std::string &chosen) {
+    TFileDialog dialog;
+    dialog.InitialDir = cp1254::ToUtf16(folder);
+    dialog.DefaultExt.Assign(defaultExtension);
+    if (!dialog.Execute()) return false;
+    chosen = dialog.FileName.Text();
+    return true;
 }

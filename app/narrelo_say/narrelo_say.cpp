@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -41,8 +42,8 @@
 #include "foundation/cmd_parameters.h"
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
+#include "foundation/host.h"
 #include "foundation/message_box.h"
-#include "foundation/process_messages.h"
 #include "foundation/thread.h"
 #include "pipeline/demo_synthesise_thread.h"
 #include "pipeline/ogg_vorbis_decoder.h"
@@ -103,6 +104,49 @@ void InstallSignals() {
     sigaction(SIGTERM, &action, nullptr);
     // A service that hangs up mid-request is a failed call, not the end of the program.
     signal(SIGPIPE, SIG_IGN);
+}
+
+// narrelo-say's host: the window's seam without a window. A message is written to standard
+// error; while a reading runs, through the reading, which takes its progress line away
+// first. Nobody answers a question with Yes. The rest (the UI queue served by the main
+// thread, the desktop, the end of the process) is the default host's.
+class TSayHost : public THost {
+public:
+    int ShowMessage(const char *text, int style) override {
+        TSayReading *reading = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            reading = reading_;
+            if (reading) shown_ = true;
+        }
+        if (!reading) return THost::ShowMessage(text, style);
+        reading->Print(cp1254::ToUtf8(text));
+        return style == MB_YESNO ? IDNO : IDOK;
+    }
+
+    // Messages go through `reading` from now on (null: straight to standard error again).
+    void PrintThrough(TSayReading *reading) {
+        std::lock_guard<std::mutex> guard(lock_);
+        reading_ = reading;
+        shown_ = false;
+    }
+    // A message was shown through the reading since PrintThrough.
+    bool MessageShown() const {
+        std::lock_guard<std::mutex> guard(lock_);
+        return shown_;
+    }
+
+private:
+    mutable std::mutex lock_;
+    TSayReading *reading_ = nullptr;  // lock_
+    bool shown_ = false;              // lock_
+};
+
+TSayHost &SayHost() {
+    // Installed once at the start and kept to the end: threads still running at exit may
+    // show a message.
+    static TSayHost *host = new TSayHost;
+    return *host;
 }
 
 int UsageError(const std::string &text) {
@@ -176,12 +220,8 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
 
     // Messages of the reading (shown on the synthesis thread) go to standard error, after
     // the progress line is taken away.
-    std::atomic<bool> messageShown{false};
-    SetMessageBoxHandler([&](const char *message, int style) {
-        messageShown = true;
-        reading.Print(cp1254::ToUtf8(message));
-        return style == MB_YESNO ? IDNO : IDOK;
-    });
+    TSayHost &host = SayHost();
+    host.PrintThrough(&reading);
 
     std::string endpoint;
     try {
@@ -194,7 +234,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         ShowMessageBox(e.Message(), MB_OK);
         if (e.Category() == TErrorCategory::NoDevice)
             reading.Print("narrelo-say: --wav FILE writes the sound to a file instead");
-        SetMessageBoxHandler(nullptr);
+        host.PrintThrough(nullptr);
         return ExitFailed;
     }
     client.soap_endpoint = endpoint.c_str();
@@ -218,8 +258,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
                 reading.DrawProgress();
                 reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
                 if (WaitForEnter(*thread)) {
-                    thread->WordCount = 0;
-                    thread->WordLimitReached = false;
+                    thread->ContinueListening();
                 }
                 continue;
             }
@@ -249,7 +288,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         } else {
             reading.ClearProgress();
         }
-        const bool partComplete = !messageShown && reading.SentenceCount() >= 0 &&
+        const bool partComplete = !host.MessageShown() && reading.SentenceCount() >= 0 &&
                                   thread->SentenceIndex == reading.SentenceCount();
         if (!partComplete) {
             complete = false;
@@ -272,10 +311,10 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         waveOut.SetActive(false);
     } catch (const TCustomException &e) {
         reading.Print(cp1254::ToUtf8(e.Message()));
-        SetMessageBoxHandler(nullptr);
+        host.PrintThrough(nullptr);
         return ExitFailed;
     }
-    SetMessageBoxHandler(nullptr);
+    host.PrintThrough(nullptr);
     if (parts.LeftOut() > 0 && !options.Quiet)
         std::fprintf(stderr,
                      "narrelo-say: warning: %d character%s without a Windows-1254 form "
@@ -291,6 +330,7 @@ int main(int argc, char **argv) {
     InstallSignals();
     InitCmdParameters(argc, argv);
     SetMainThreadId(std::this_thread::get_id());
+    InstallHost(&SayHost());
 
     TSayOptions options;
     try {

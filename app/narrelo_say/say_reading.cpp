@@ -82,8 +82,7 @@ void TSayReading::OnTextReady(TDemoSynthesiseThread *thread) {
 
 void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
     if (autoContinue_ && thread->WordLimitReached) {
-        thread->WordCount = 0;
-        thread->WordLimitReached = false;
+        thread->ContinueListening();
     }
     const uint32_t sentence = uint32_t(thread->SentenceIndex.load());
     bool listed = false;

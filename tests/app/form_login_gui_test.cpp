@@ -12,7 +12,7 @@
 #include "foundation/code_page.h"
 #include "foundation/registry_settings.h"
 #include "tests/app/support/login_fixture.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/fake_host.h"
 #include "tests/ui/support/gui_test.h"
 
 namespace {
@@ -86,7 +86,7 @@ TEST_F(LoginDialogTest, EmptyPasswordLogsInAndStoresBothValues) {
 
 TEST_F(LoginDialogTest, FailedLoginShowsTheMessageKeepsTheDialogAndWritesNothing) {
     F.Server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Client", "Invalid password")), 500);
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     bool stillOpen = false;
     std::string email, password;
     WhenModal([&](wxDialog *dialog) {
@@ -112,7 +112,7 @@ TEST_F(LoginDialogTest, FailedLoginShowsTheMessageKeepsTheDialogAndWritesNothing
 TEST_F(LoginDialogTest, RetryAfterAFailureUsesTheCorrectedPassword) {
     F.Server.AddReply(SoapEnvelope(SoapFault("SOAP-ENV:Client", "Invalid password")), 500);
     F.Server.AddReply(LoginReply("client-4", "session-5"));
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     WhenModal([](wxDialog *dialog) {
         Type(dialog, LoginEmailId, "can@ornek.tr");
         Type(dialog, LoginPasswordId, "eski");

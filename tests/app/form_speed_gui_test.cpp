@@ -13,7 +13,7 @@
 #include "app/speed_popup_side.h"
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/fake_host.h"
 #include "tests/ui/support/gui_test.h"
 #include "ui/button.h"
 
@@ -211,7 +211,7 @@ TEST_F(SpeedPopupTest, AFailingListenerIsShownInAMessageBox) {
     Open(owner);
     TFailingListener failing;
     owner.Popup.Listeners().InsertFirst(&failing);
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     MoveSlider(owner.Popup, 3);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Hız değiştirilemedi"_cp});
     EXPECT_EQ(owner.Speed, 10) << "the walk ends at the failing listener";

@@ -138,7 +138,7 @@ protected:
         return blocks;
     }
 
-    MessageBoxRecorder quiet_;  // answers what a test does not script itself
+    TFakeHost quiet_;  // answers what a test does not script itself
     std::unique_ptr<TDemoServerProcess> server_;
     std::unique_ptr<TFormCommercialTTS> form_;
 };
@@ -154,7 +154,7 @@ TEST_F(MainFormReadingTest, AnEmptyTextSaysSoStartsNoThreadAndLeavesEverythingUs
     };
     for (const Case &c : cases) {
         form_.reset();
-        MessageBoxRecorder boxes;
+        TFakeHost boxes;
         Form(c.english);
         Type(c.typed);
         form_->ReadClicked();
@@ -177,7 +177,7 @@ TEST_F(MainFormReadingTest, TheNoticeAndTheWarningSoundComeOnlyWithTheFirstRead)
     for (const Case &c : cases) {
         form_.reset();
         written_->clear();
-        MessageBoxRecorder boxes;
+        TFakeHost boxes;
         Form(c.english);
         Type("Merhaba. Nasılsınız?");
         for (int read = 0; read < 2; ++read) {
@@ -255,7 +255,7 @@ TEST_F(MainFormReadingTest, ReadTwiceReadsEverythingTwiceAndTypingAfterAReadingR
 TEST_F(MainFormReadingTest, PauseAndContinueInEitherLanguage) {
     for (bool english : {false, true}) {
         form_.reset();
-        MessageBoxRecorder boxes;
+        TFakeHost boxes;
         Form(english);
         Type(Paragraph(3));
         form_->ReadClicked();
@@ -397,7 +397,7 @@ TEST_F(MainFormReadingTest, ASpeedChangedDuringAReadingAppliesFromTheNextSentenc
 }
 
 TEST_F(MainFormReadingTest, ClosingTheWindowWhileReadingStopsTheReading) {
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     Form();
     Type(Paragraph(3));
     form_->ReadClicked();
@@ -413,7 +413,7 @@ TEST_F(MainFormReadingTest, ClosingTheWindowWhileReadingStopsTheReading) {
 TEST_F(MainFormReadingTest, AServiceThatDemandsAnUpdateDeclinedShowsWhyAndReadsNothing) {
     server_ = std::make_unique<TDemoServerProcess>(std::vector<std::string>{"--min-version", "14"});
     PointAt(*server_);
-    MessageBoxRecorder boxes;  // answers No
+    TFakeHost boxes;  // answers No
     Form();
     Type("Merhaba.");
     form_->ReadClicked();
@@ -440,7 +440,7 @@ TEST_F(MainFormReadingTest, AServiceThatNeverAnswersNeitherFreezesNorTrapsTheWin
     using Clock = std::chrono::steady_clock;
     TSilentService silent;
     WriteSetting("Software\\Valtrosa", u"DemoServer", silent.Endpoint());
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     Form();
     Type(Paragraph(2));
     auto started = Clock::now();
@@ -486,7 +486,7 @@ TEST_F(MainFormReadingTest, TheServiceStoppingInTheMiddleIsReportedAndTheNextRea
     // The sound device plays as fast as it is fed: what was queued before the failure
     // drains at once instead of in real time.
     ScopedEnv noDelay{"SDL_DISKAUDIODELAY", "0"};
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     Form();
     Type(Paragraph(7));
     form_->ReadClicked();

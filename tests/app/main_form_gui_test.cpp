@@ -19,7 +19,6 @@
 
 #include "app/kept_text.h"
 #include "app/main_form_template.h"
-#include "app/process_end.h"
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "foundation/registry_settings.h"
@@ -197,7 +196,7 @@ TEST_F(MainFormTest, TheWebLinksOpenTheServicesPagesThroughTheDesktop) {
 
 TEST_F(MainFormTest, AWebLinkThatCannotBeOpenedSaysWhyAndTheFormGoesOn) {
     ScopedEnv path("PATH", config_.Folder());  // no xdg-open anywhere
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     auto form = OpenForm();
     form->OpenWebSite();
     ASSERT_EQ(boxes.Texts().size(), 1u);
@@ -227,10 +226,6 @@ TEST_F(MainFormTest, TheSpeedButtonShowsTheSpeedWhenItIsNotNormal) {
     }
 }
 
-struct ProcessEnded {
-    int code;
-};
-
 // The program then starts again in the new language, with the text as it was.
 TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndRestartsTheProgram) {
     struct Case {
@@ -241,18 +236,17 @@ TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndRestartsT
         {false, 1, "You must restart your application to activate changes"},
         {true, 0, "Değişikliklerin Aktif Olması İçin, Programınızı Yeniden Başlatınız"_cp},
     };
-    auto previous = SetProcessEndHandler([](int code) { throw ProcessEnded{code}; });
     for (const Case &c : cases) {
         TempConfigHome store;
         if (c.english) WriteInterfaceIsEnglish(1);
-        MessageBoxRecorder boxes;
+        TFakeHost boxes;
         auto form = OpenForm(false);
         form->TextBox.Ctrl()->ChangeValue(wxString::FromUTF8("Yarım kalan metin."));
         form->TextBox.Ctrl()->AppendText(" Son.");  // a change the timer had no time to keep
         int code = 0;
         try {
             form->SwitchLanguage();
-        } catch (const ProcessEnded &ended) {
+        } catch (const TProcessEnded &ended) {
             code = ended.code;
         }
         EXPECT_EQ(code, ProcessRestartCode);
@@ -260,7 +254,6 @@ TEST_F(MainFormTest, SwitchingTheLanguageWritesTheOtherOneSaysSoInItAndRestartsT
         EXPECT_EQ(ReadInterfaceIsEnglish(), c.written);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
     }
-    SetProcessEndHandler(std::move(previous));
 }
 
 TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
@@ -272,8 +265,7 @@ TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(config_.StorePath().c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    MessageBoxRecorder boxes;
-    auto previous = SetProcessEndHandler([](int code) { throw ProcessEnded{code}; });
+    TFakeHost boxes;  // a restart would throw
     std::unique_ptr<TFormCommercialTTS> form;
     try {
         form = OpenForm(false);
@@ -287,7 +279,6 @@ TEST_F(MainFormTest, ALanguageThatCannotBeWrittenStaysAndTheProgramGoesOn) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     EXPECT_EQ(ReadInterfaceIsEnglish(), 0);
-    SetProcessEndHandler(std::move(previous));
     TSettingsStore::SetDefaultBusyTimeout(defaultWait);
 }
 

@@ -16,11 +16,10 @@
 #include "app/xml_sentence_commands.h"
 #include "foundation/code_page.h"
 #include "service/xml_sentence.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/fake_host.h"
 #include "tests/ui/support/gui_test.h"
 #include "ui/button.h"
 #include "ui/edit.h"
-#include "ui/file_dialog.h"
 
 namespace {
 
@@ -162,7 +161,7 @@ TEST_F(XmlCommandsTest, CommandsOutsideTheItemsDoNothing) {
     TOwnerForm owner(true);
     Open(owner);
     owner.TextBox.SetAnsiText("kalsın"_cp);
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     for (int id : {20000, 20198, 20205, 20500}) EXPECT_TRUE(owner.Commands.RunCommand(id, owner.TextBox)) << id;
     for (int id : {19999, 20501, 1035}) EXPECT_FALSE(owner.Commands.RunCommand(id, owner.TextBox)) << id;
     EXPECT_EQ(TextOf(owner.TextBox), "kalsın"_cp);
@@ -186,19 +185,21 @@ TEST_F(XmlCommandsTest, TheSwitchEnablesTheButtonAndLeavesTheText) {
 
 class XmlSampleLoadTest : public XmlCommandsTest {
 protected:
-    ~XmlSampleLoadTest() override { TXmlSentenceCommands::ExecuteFileDialog = nullptr; }
-    // The user's choice in the file dialog: `path`, or cancelling when it is empty. Records
-    // the folder the dialog starts in, and whether the wait cursor was shown meanwhile.
+    // The user's choice in the host's file dialog: `path`, or cancelling when it is empty.
+    // Records the folder the dialog starts in, and whether the wait cursor was shown
+    // meanwhile.
     void ChooseInFileDialog(std::string path) {
-        TXmlSentenceCommands::ExecuteFileDialog = [this, path](TFileDialog &dialog) {
-            StartFolder = cp1254::ToUtf8(cp1254::FromUtf16(dialog.InitialDir));
+        host.OnChooseFile = [this, path](const char *folder, const char *extension, std::string &chosen) {
+            StartFolder = cp1254::ToUtf8(folder);
+            Extension = extension;
             BusyWhileAsking = wxIsBusy();
             if (path.empty()) return false;
-            dialog.FileName.Assign(cp1254::FromUtf8(path).c_str());
+            chosen = cp1254::FromUtf8(path);
             return true;
         };
     }
-    std::string StartFolder;
+    TFakeHost host;
+    std::string StartFolder, Extension;
 };
 
 TEST_F(XmlSampleLoadTest, TheChosenSampleReplacesTheText) {
@@ -209,6 +210,7 @@ TEST_F(XmlSampleLoadTest, TheChosenSampleReplacesTheText) {
     ChooseInFileDialog((folder / "mixed.xml").string());
     EXPECT_TRUE(owner.Commands.RunCommand(XmlCommandLoadSamples, owner.TextBox));
     EXPECT_EQ(std::filesystem::path(StartFolder), folder);
+    EXPECT_EQ(Extension, "xml");
     std::ifstream in(folder / "mixed.xml", std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     ASSERT_FALSE(bytes.empty());
@@ -232,10 +234,9 @@ TEST_F(XmlSampleLoadTest, AnUnreadableFileIsShownAndLeavesTheText) {
     owner.TextBox.SetAnsiText("kalsın"_cp);
     const std::string missing = (std::filesystem::temp_directory_path() / "narrelo-no-such-sample.xml").string();
     ChooseInFileDialog(missing);
-    MessageBoxRecorder boxes;
     EXPECT_TRUE(owner.Commands.RunCommand(XmlCommandLoadSamples, owner.TextBox));
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0].rfind("File Not Opened ", 0), 0u) << boxes.Texts()[0];
+    ASSERT_EQ(host.Texts().size(), 1u);
+    EXPECT_EQ(host.Texts()[0].rfind("File Not Opened ", 0), 0u) << host.Texts()[0];
     EXPECT_EQ(TextOf(owner.TextBox), "kalsın"_cp);
 }
 

@@ -12,7 +12,7 @@
 #include "foundation/list.h"
 #include "foundation/message_box.h"
 #include "foundation/system_error_text.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/raised_message.h"
 
 namespace {
@@ -125,7 +125,7 @@ TEST(ErrorCategory, EachRaiseCarriesItsCategory) {
 }
 
 TEST(MessageBox, ShowGoesThroughTheInstalledHandler) {
-    MessageBoxRecorder boxes({IDYES, IDNO});
+    TFakeHost boxes({IDYES, IDNO});
     EXPECT_EQ(ShowMessageBox("Soru?", MB_YESNO), IDYES);
     EXPECT_EQ(ShowMessageBox(nullptr, MB_YESNO), IDNO);
     TException("Hata").Show();

@@ -18,9 +18,10 @@
 #include "foundation/critical_section.h"
 #include "foundation/exceptions.h"
 #include "foundation/message_box.h"
-#include "foundation/process_messages.h"
+#include "foundation/host.h"
 #include "foundation/system_error_text.h"
 #include "platform/ui_queue.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/raised_message.h"
 
 namespace {
@@ -93,30 +94,22 @@ TEST_F(ThreadTest, ThreadTerminatedBeforeItEverRanSkipsExecute) {
 }
 
 // Records message-box texts; the first `failures` calls throw TException("box failed").
-class ThrowingMessageBox {
+class ThrowingMessageBox : public TFakeHost {
 public:
-    explicit ThrowingMessageBox(int failures) : failures_(failures) {
-        previous_ = SetMessageBoxHandler([this](const char *text, int) {
-            std::lock_guard<std::mutex> guard(lock_);
-            texts_.emplace_back(text);
-            if (failures_ > 0) {
-                --failures_;
-                throw TException("box failed");
-            }
-            return IDOK;
-        });
-    }
-    ~ThrowingMessageBox() { SetMessageBoxHandler(std::move(previous_)); }
-    std::vector<std::string> Texts() {
+    explicit ThrowingMessageBox(int failures) : failures_(failures) {}
+    int ShowMessage(const char *text, int style) override {
+        TFakeHost::ShowMessage(text, style);
         std::lock_guard<std::mutex> guard(lock_);
-        return texts_;
+        if (failures_ > 0) {
+            --failures_;
+            throw TException("box failed");
+        }
+        return IDOK;
     }
 
 private:
     std::mutex lock_;
     int failures_;
-    std::vector<std::string> texts_;
-    TMessageBoxHandler previous_;
 };
 
 TEST_F(ThreadTest, ExceptionsEscapingExecuteEndInAMessageBox) {

@@ -31,7 +31,7 @@
 #include "service/text_cache.h"
 #include "tests/service/support/service_fixtures.h"
 #include "tests/service/support/soap_test_server.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/temp_config_home.h"
 #include "tests/pipeline/support/pipeline_test_util.h"
 
@@ -224,7 +224,7 @@ protected:
     TStrings Ops() { return Operations(server.Requests()); }
 
     TempConfigHome home;
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     TSoapTestServer server;
     std::string endpoint = server.Endpoint();
     TDemoClient client;

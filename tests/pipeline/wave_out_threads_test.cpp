@@ -205,6 +205,22 @@ TEST_F(WaveOutScripted, ClosingWithQueuedBuffersReleasesEachOnce) {
     EXPECT_EQ(waveOut->QueuedBytes(), 320);
 }
 
+// The back-pressure and drain waits: woken by the release that makes room, the period only
+// an upper bound.
+TEST_F(WaveOutScripted, AWaitForRoomEndsWithTheReleaseThatMakesIt) {
+    waveOut->OpenAndWrite(block.data(), 320, 1);
+    waveOut->Write(block.data(), 100, 2);
+    EXPECT_TRUE(waveOut->WaitForQueuedAtMost(420, std::chrono::milliseconds(0))) << "room already";
+    EXPECT_FALSE(waveOut->WaitForQueuedAtMost(100, std::chrono::milliseconds(1))) << "nothing released";
+    std::thread releaser([&] { device_->Complete(1); });
+    EXPECT_TRUE(waveOut->WaitForQueuedAtMost(100, std::chrono::minutes(1)));
+    releaser.join();
+    EXPECT_EQ(waveOut->QueuedBytes(), 100);
+    std::thread closer([&] { waveOut->SetActive(false); });
+    EXPECT_TRUE(waveOut->WaitForQueuedAtMost(0, std::chrono::minutes(1))) << "closing releases the rest";
+    closer.join();
+}
+
 TEST_F(WaveOutScripted, WriteRefusesEmptyBlocks) {
     waveOut->SetActive(true);
     EXPECT_EQ(MessageOf([&] { waveOut->Write(block.data(), 0, 1); }), "Invalid Parameter to WaveOut");

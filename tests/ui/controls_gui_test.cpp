@@ -11,7 +11,7 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
-#include "../support/message_box_recorder.h"
+#include "../support/fake_host.h"
 #include "../support/raised_message.h"
 #include "support/gui_test.h"
 #include "ui/button.h"
@@ -113,7 +113,7 @@ TEST_F(ControlsTest, KindMismatchIsShownAndTheFormStillOpens) {
         TWrongForm() : TForm(kControls) { BindControl(1000, Button); }
         TButton Button;
     };
-    MessageBoxRecorder recorder;
+    TFakeHost recorder;
     TWrongForm form;
     EXPECT_TRUE(form.Create());
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Control Kind Mismatch 1000"});

@@ -11,7 +11,7 @@
 #include <wx/modalhook.h>
 #include <wx/textctrl.h>
 
-#include "../support/message_box_recorder.h"
+#include "../support/fake_host.h"
 #include "../support/raised_message.h"
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
@@ -144,7 +144,7 @@ public:
 };
 
 TEST_F(DialogsTest, OkListenerThatRaisesKeepsTheFormOpen) {
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     TForm form(kOk);
     TRefusing refusing;
     form.FormListeners().InsertFirst(&refusing);

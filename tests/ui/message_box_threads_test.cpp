@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The wx message box handler's thread hand-over, without a display: the dialog itself is
+// The window program's host: its message box's thread hand-over, without a display: the dialog itself is
 // replaced, so only the carrying of a worker's call to the UI thread is under test.
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "foundation/host.h"
 #include "foundation/message_box.h"
 #include "foundation/thread.h"
 #include "platform/ui_queue.h"
@@ -34,19 +36,20 @@ protected:
     void SetUp() override {
         SetMainThreadId(std::this_thread::get_id());
         UiQueue().SetOwnerThread(std::this_thread::get_id());
-        previous_ = InstallMessageBox([] { return nullptr; }, "Valtrosa",
-                                      [this](wxWindow *, const std::string &caption, const char *text, int style) {
-                                          shownOn_.push_back(std::this_thread::get_id());
-                                          shown_.push_back(caption + "|" + text);
-                                          return style == MB_YESNO ? IDYES : IDOK;
-                                      });
+        installed_.emplace(host_);
     }
     void TearDown() override {
-        SetMessageBoxHandler(std::move(previous_));
+        installed_.reset();
         UiQueue().SetOwnerThread(std::thread::id());
     }
 
-    TMessageBoxHandler previous_;
+    TWxHost host_{[] { return nullptr; }, "Valtrosa",
+                  [this](wxWindow *, const std::string &caption, const char *text, int style) {
+                      shownOn_.push_back(std::this_thread::get_id());
+                      shown_.push_back(caption + "|" + text);
+                      return style == MB_YESNO ? IDYES : IDOK;
+                  }};
+    std::optional<TScopedHost> installed_;
     // Written by the replaced dialog, which runs on this (the UI) thread only.
     std::vector<std::thread::id> shownOn_;
     std::vector<std::string> shown_;

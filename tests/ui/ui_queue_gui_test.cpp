@@ -14,10 +14,10 @@
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
-#include "../support/message_box_recorder.h"
+#include "../support/fake_host.h"
 #include "foundation/exceptions.h"
 #include "foundation/message_box.h"
-#include "foundation/process_messages.h"
+#include "foundation/host.h"
 #include "foundation/thread.h"
 #include "platform/ui_queue.h"
 #include "support/gui_test.h"
@@ -49,12 +49,6 @@ private:
     std::function<void()> work_;
 };
 
-// Restores the message box handler that was there before.
-struct HandlerGuard {
-    TMessageBoxHandler previous;
-    ~HandlerGuard() { SetMessageBoxHandler(std::move(previous)); }
-};
-
 using UiQueueGuiTest = GuiTest;
 
 TEST_F(UiQueueGuiTest, WorkerPostsAreRunByTheEventLoop) {
@@ -80,14 +74,15 @@ TEST_F(UiQueueGuiTest, WorkerMessageBoxIsShownOnTheUiThreadWhileItWaitsForTheWor
     std::thread::id shownOn;
     wxWindow *shownOwner = nullptr;
     std::string shownCaption, shownText;
-    HandlerGuard guard{InstallMessageBox([&] { return form.Dialog(); }, "Valtrosa",
-                                         [&](wxWindow *owner, const std::string &caption, const char *text, int) {
-                                             shownOn = std::this_thread::get_id();
-                                             shownOwner = owner;
-                                             shownCaption = caption;
-                                             shownText = text;
-                                             return IDYES;
-                                         })};
+    TWxHost host([&] { return form.Dialog(); }, "Valtrosa",
+                 [&](wxWindow *owner, const std::string &caption, const char *text, int) {
+                     shownOn = std::this_thread::get_id();
+                     shownOwner = owner;
+                     shownCaption = caption;
+                     shownText = text;
+                     return IDYES;
+                 });
+    TScopedHost installed(host);
     std::atomic<int> answer{0};
     TWorker worker([&] {
         answer = ShowMessageBox("Devam edilsin mi?", MB_YESNO);
@@ -105,7 +100,7 @@ TEST_F(UiQueueGuiTest, WorkerMessageBoxIsShownOnTheUiThreadWhileItWaitsForTheWor
 }
 
 TEST_F(UiQueueGuiTest, ARaisingClosureIsShownAndTheQueueGoesOn) {
-    MessageBoxRecorder boxes;
+    TFakeHost boxes;
     std::vector<int> ran;
     bool quit = false;
     AttachUiQueue([&] { quit = true; });
@@ -146,7 +141,8 @@ TEST_F(UiQueueGuiTest, MessageDialogShowsTheTextUnderTheTitleAndMapsTheAnswer) {
     TMainForm form;
     ASSERT_TRUE(form.Create());
     form.Show();  // wx gives a message box only a shown owner
-    HandlerGuard guard{InstallMessageBox([&] { return form.Dialog(); }, "Valtrosa")};
+    TWxHost host([&] { return form.Dialog(); }, "Valtrosa");
+    TScopedHost installed(host);
     struct Case {
         const char *label;
         int style, wxAnswer, expected;

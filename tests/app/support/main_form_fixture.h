@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "../../support/message_box_recorder.h"
+#include "../../support/fake_host.h"
 #include "../../support/temp_config_home.h"
 #include "../../ui/support/gui_test.h"
 #include "app/form_commercial_tts.h"
