@@ -109,6 +109,7 @@ bool TFormCommercialTTS::OnInitDialog() {
         BelirginButton.SetChecked(true);
         if (InTestMode()) ShowMessageBox(MainFormTexts::InTestMode, MB_OK);
         ApplyTexts(InterfaceIsEnglish);
+        MarkMnemonics();
         NameControlsForScreenReaders();
         // What was typed in the last run comes back (within the text box's limit).
         if (const std::optional<std::string> kept = LoadKeptText(); kept && TextBox.HasWindow()) {
@@ -174,6 +175,16 @@ void TFormCommercialTTS::OnLinkClicked(int32_t id, int32_t anchor) {
     case IDC_LINK_DOWNLOAD: OpenDownloadPage(); break;
     case IDC_LINK_LANGUAGE: SwitchLanguage(); break;
     default: TForm::OnLinkClicked(id, anchor);
+    }
+}
+
+// Alt and a letter press each button (the texts shown stay the system's own).
+void TFormCommercialTTS::MarkMnemonics() {
+    TButton *const buttons[] = {&ReadButton, &SpeedButton, &BelirginButton, &AkiciButton,
+                                &XmlSwitch,  &XmlMenuButton, &ContinueButton};
+    for (TButton *button : buttons) {
+        const MyString text = button->GetAnsiText();
+        button->SetAnsiText(text.Text(), MainFormTexts::ButtonMnemonic(text.Text()));
     }
 }
 
@@ -253,5 +264,8 @@ void TFormCommercialTTS::SwitchLanguage() {
 void TFormCommercialTTS::SetSpeedPosition(int32_t position) {
     Speed = position;
     Session.Speed = position;
-    if (SpeedButton.HasWindow()) SpeedButton.SetAnsiText(SpeedButtonText(position, InterfaceIsEnglish).Text());
+    if (SpeedButton.HasWindow()) {
+        const MyString text = SpeedButtonText(position, InterfaceIsEnglish);
+        SpeedButton.SetAnsiText(text.Text(), MainFormTexts::ButtonMnemonic(text.Text()));
+    }
 }

@@ -7,13 +7,13 @@
 // reading session (pipeline/reading_session.h), whose current thread is ReadingThread.
 //
 // Threads. The commands run on the UI thread and never wait for the service: finding the
-// service, the update check and the warning sound run on the reading's own thread (before
-// it asks for the text), and Stop abandons a reading instead of waiting for its call. The
+// service, the update check with its offer (app/update_offer.h) and the warning sound run on
+// the reading's own thread (before it asks for the text), and Stop abandons a reading instead of waiting for its call. The
 // synthesis thread calls OnTextReady, OnAudio and OnFinished; the wave output's writers and
 // play thread call OnPlayStart, OnBufferDone and OnPlayEnd, the last two possibly with the
 // wave output's lock held. None of them touches a widget or the playing queue: they do their
 // own work (OnAudio has the session decode, change the speed and queue the sound) and post
-// the rest to the UI thread. Each posted call carries the serial of the reading it belongs
+// the rest to the UI thread (through the host, foundation/host.h). Each posted call carries the serial of the reading it belongs
 // to and the form's life token, so that calls that arrive after their reading was stopped or
 // replaced, or after the form is gone, do nothing.
 //
@@ -187,6 +187,8 @@ private:
     void UpdateWordCount();
     // Names for screen readers, in the interface language.
     void NameControlsForScreenReaders();
+    // Gives each button its letter for Alt (MainFormTexts::ButtonMnemonic).
+    void MarkMnemonics();
     // Keeps the text box's text now (see kept_text.h).
     void KeepText();
     std::string keptText_;      // UI thread: the text box's text as last changed, UTF-8

@@ -39,7 +39,7 @@ const char *TFormCommercialTTS::ReadText(TReadText state) const {
 }
 
 void TFormCommercialTTS::SetReadText(TReadText state) {
-    if (ReadButton.HasWindow()) ReadButton.SetAnsiText(ReadText(state));
+    if (ReadButton.HasWindow()) ReadButton.SetAnsiText(ReadText(state), MainFormTexts::ButtonMnemonic(ReadText(state)));
 }
 
 void TFormCommercialTTS::SetChoicesEnabled(bool enabled) {
@@ -212,6 +212,11 @@ void TFormCommercialTTS::ShowListeningPause() {
 }
 
 void TFormCommercialTTS::HideListeningPause() {
+    // Space or Enter on the row's button goes on reading; the keys then stay with the reading
+    // command (Stop), not in the text, where a second Space would change the text.
+    if (ContinueButton.HasWindow() && ContinueButton.Window()->HasFocus() && ReadButton.HasWindow() &&
+        ReadButton.IsEnabled())
+        ReadButton.SetFocus();
     ContinueButton.SetVisible(false);
     AttentionText.SetVisible(false);
     if (TextBoxHeight > 0) {
@@ -286,6 +291,8 @@ void TFormCommercialTTS::OnPlayEnd(TWaveOut * /*waveOut*/) {
 
 void TFormCommercialTTS::OnPause(TWaveOut * /*waveOut*/) {
     SetReadText(TReadText::Paused);
+    // Space on the pause button leaves the keys on Read, which now says Continue.
+    if (PauseButton.HasWindow() && PauseButton.Window()->HasFocus() && ReadButton.HasWindow()) ReadButton.SetFocus();
     PauseButton.SetEnabled(false);
 }
 

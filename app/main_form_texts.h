@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "foundation/code_page.h"
 
@@ -51,5 +52,27 @@ inline constexpr const char *NoSelectedSpeaker = "No SelectedSpeaker";
 inline constexpr const char *InTestMode = "In Test Mode";
 
 inline const char *WordCountFormat(bool english) { return english ? "%d Words" : "%d Kelime"; }
+
+// The letter that Alt presses a button of the main form by (underlined while Alt is held), for
+// each text a button shows, by how the text begins (the speed button's value after its name
+// changes nothing); 0 for a text without one (the pause sign). No two controls shown at once
+// share a letter in either language.
+inline char ButtonMnemonic(const char *text) {
+    struct Entry {
+        const char *Start;
+        char Letter;
+    };
+    static const Entry entries[] = {
+        {"Oku", 'O'}, {"Dur", 'D'}, {"Devam", 'D'}, {"Hız"_cp, 'H'}, {"XML Ön İşleme"_cp, 'X'},
+        {"XML Cümleleri"_cp, 'C'}, {"Dinlemeye devam"_cp, 'V'},
+        {"Read", 'R'}, {"Stop", 'S'}, {"Continue", 'C'}, {"Speed", 'P'}, {"XML Pre Processing", 'X'},
+        {"XML Sentences", 'M'}, {"To Continue listening", 'L'},
+        {"Belirgin Okuma", 'B'}, {"Akıcı Okuma"_cp, 'A'},
+    };
+    const std::string_view shown(text ? text : "");
+    for (const Entry &entry : entries)
+        if (shown.starts_with(entry.Start)) return entry.Letter;
+    return 0;
+}
 
 }  // namespace MainFormTexts

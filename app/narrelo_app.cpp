@@ -32,14 +32,14 @@ bool CNarreloApp::OnInit() {
     SetAppName("Narrelo");
     SetMainThreadId(std::this_thread::get_id());
     AttachUiQueue();
-    // The program's host, installed once and kept to the end of the process (a reading's
-    // thread may still ask it something while the window goes): message boxes are wx
-    // dialogs over the main window. The owner is looked up on the UI thread only.
+    // The program's host, installed once: message boxes are wx dialogs over the main window
+    // (the owner is looked up on the UI thread only). Never destroyed: a reading's thread
+    // may still be asking it something when the process ends.
     static TFormCommercialTTS *mainForm = nullptr;
-    static TWxHost host(
+    static TWxHost *host = new TWxHost(
         []() -> wxWindow * { return mainForm && mainForm->HasWindow() ? mainForm->Window() : nullptr; },
         "Narrelo");
-    InstallHost(&host);
+    InstallHost(host);
     // A second copy rang: the window (or the dialog in front of it) comes to the front.
     TInstanceBell bell("Narrelo4", [] {
         Host().Post([] {
@@ -69,6 +69,8 @@ bool CNarreloApp::OnInit() {
             EndProcessNow(0);
         }).detach();
     }  // the form's end stops a running reading
+    // Nobody answers dialogs any more: what a late thread still says goes to standard error.
+    InstallHost(nullptr);
     DetachUiQueue();
     return false;
 }

@@ -2,6 +2,7 @@
 #include "app/speed_popup_side.h"
 
 #include "app/form_speed.h"
+#include "app/main_form_texts.h"
 #include "app/speed_texts.h"
 #include "ui/button.h"
 
@@ -10,7 +11,8 @@
 int32_t ApplySpeedChange(TFormSpeed &popup, TButton &speedButton, bool english) {
     const int32_t position = popup.Slider.GetPos();
     popup.ValueLabel.SetAnsiText(SpeedLabel(position).Text());
-    speedButton.SetAnsiText(SpeedButtonText(position, english).Text());
+    const MyString text = SpeedButtonText(position, english);
+    speedButton.SetAnsiText(text.Text(), MainFormTexts::ButtonMnemonic(text.Text()));
     return position;
 }
 

@@ -248,8 +248,7 @@ int main(int argc, char **argv) {
     wxTheApp->CallOnInit();
     wxInitAllImageHandlers();
     AttachUiQueue();
-    static TBenchHost host;
-    InstallHost(&host);
+    InstallHost(new TBenchHost);  // kept to the end of the process
 
     SetAudioDeviceFactory([] { return std::make_unique<TTimedDevice>(std::make_unique<TSdlAudioDevice>()); });
     auto form = std::make_unique<TFormCommercialTTS>();

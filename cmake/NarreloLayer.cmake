@@ -41,7 +41,8 @@ endfunction()
 # label "gui": they open windows and need a display (scripts/test.sh runs them under Xvfb);
 # files named *_e2e_test.cpp get the label "e2e" (they start the real narrelo-demoserver, see
 # tests/support/demo_server_process.h). A window test against the server is named
-# *_gui_e2e_test.cpp and gets both.
+# *_gui_e2e_test.cpp and gets both. A test file that drives the X server's pointer and keys
+# (wxUIActionSimulator) holds the resource lock "x-pointer" while it runs.
 function(narrelo_tests)
   cmake_parse_arguments(ARG "" "" "TESTS;LIBS;LABELS" ${ARGN})
   get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
@@ -76,9 +77,17 @@ function(narrelo_tests)
     # into one ("foundation-threads"). ctest -L and -LE take regular expressions, so
     # "-L threads" and "-L foundation" both still select it.
     string(JOIN "-" label ${labels})
+    # Tests that press keys and move the pointer through the X server (wxUIActionSimulator)
+    # share its one pointer and keyboard focus: two at once would take each other's clicks
+    # and keys, so they never run at the same time (the other tests still run beside them).
+    file(READ ${CMAKE_CURRENT_SOURCE_DIR}/${test} source)
+    set(lock "")
+    if(source MATCHES "wxUIActionSimulator")
+      set(lock RESOURCE_LOCK x-pointer)
+    endif()
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "${label}" TIMEOUT 300)
+      PROPERTIES LABELS "${label}" TIMEOUT 300 ${lock})
   endforeach()
 endfunction()

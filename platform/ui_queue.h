@@ -18,6 +18,10 @@
 //   that asks the toolkit to schedule an idle pass) that every Post, Send and PostQuit calls
 //   on the queuing thread, after the item is queued.
 //
+// The program posts, sends and serves the queue through its host (foundation/host.h),
+// whose every implementation uses this queue; the waits of TThread and the wx event loop
+// (ui/ui_thread.h) drain it directly.
+//
 // Uses only the standard library, so every layer may include it.
 
 #include <atomic>

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "server/sentence_splitter.h"
+#include "foundation/text_range.h"
 
 // A malformed document, in the format category: the message names the line ("XML error on
 // line 3: ...").

@@ -5,6 +5,8 @@
 // pause, a text box, a progress bar), and an announcement when something the user must act
 // on appears. Texts are UTF-8. A window without a native widget is passed over.
 
+#include <functional>
+
 class wxWindow;
 
 // What a drawn control is, where the toolkit cannot tell (it sees a plain panel).
@@ -15,3 +17,10 @@ void SetAccessibleRole(wxWindow *window, TAccessibleRole role);
 void SetAccessibleName(wxWindow *window, const char *utf8);
 // Describes `window` (read after its name).
 void SetAccessibleDescription(wxWindow *window, const char *utf8);
+
+// Lets assistive technology press a drawn control (a link): its accessible object offers one
+// action, "click", which calls `press` on the UI thread. Call it before anything else asks
+// for the window's accessible object (first thing after the window is made): only objects
+// made afterwards carry the action. `press` should only queue the work (CallAfter): it runs
+// while the screen reader waits for its answer.
+void SetAccessibleAction(wxWindow *window, std::function<void()> press);

@@ -16,6 +16,7 @@
 #include <wx/window.h>
 
 #include "ui/painted_text.h"
+#include "ui/wx_text.h"
 
 int32_t TControl::Id() const { return Checked()->GetId(); }
 
@@ -35,7 +36,7 @@ wxRect RoomForIndicator(wxWindow *parent, const wxString &text, wxRect rect) {
 
 void MakeRoomForIndicator(wxWindow *w) {
     if (!dynamic_cast<wxCheckBox *>(w) && !dynamic_cast<wxRadioButton *>(w)) return;
-    wxRect rect = RoomForIndicator(w, w->GetLabel(), w->GetRect());
+    wxRect rect = RoomForIndicator(w, ShownLabel(w), w->GetRect());
     if (rect != w->GetRect()) w->SetSize(rect);
 }
 

@@ -331,6 +331,7 @@ bool TForm::DialogKey(const TKeyMessage &m) {
     if (m.Key != VK_RETURN) return false;
     if (auto *edit = dynamic_cast<wxTextCtrl *>(m.Target); edit && edit->IsMultiLine())
         return false;  // the text box takes its Enter
+    if (dynamic_cast<TLinkWindow *>(m.Target)) return false;  // a focused link opens
     int32_t id = DefaultButtonId();
     if (auto *button = dynamic_cast<wxButton *>(m.Target)) id = button->GetId();
     wxWindow *target = Item(id);

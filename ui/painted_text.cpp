@@ -168,9 +168,18 @@ TLinkWindow::TLinkWindow(wxWindow *parent, wxWindowID id, const wxString &markup
     : wxWindow(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE | (tabStop ? wxTAB_TRAVERSAL : 0)),
       markup_(markup), runs_(ParseLinkMarkup(markup)), tabStop_(tabStop) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    // A screen reader presses it as Enter does (after answering the reader).
+    SetAccessibleAction(this, [this] {
+        CallAfter([this] {
+            if (FirstAnchor() >= 0) Click(FirstAnchor());
+        });
+    });
     SetAccessibleRole(this, TAccessibleRole::Link);
     SetAccessibleName(this, LinkPlainText(markup_).utf8_str());
-    Bind(wxEVT_PAINT, &TLinkWindow::OnPaint, this);
+    Bind(wxEVT_PAINT, [this](wxPaintEvent &) {
+        wxPaintDC dc(this);
+        PaintTo(dc);
+    });
     Bind(wxEVT_MOTION, [this](wxMouseEvent &e) {
         SetCursor(AnchorAt(e.GetPosition()) >= 0 ? wxCursor(wxCURSOR_HAND) : wxNullCursor);
     });
@@ -179,10 +188,10 @@ TLinkWindow::TLinkWindow(wxWindow *parent, wxWindowID id, const wxString &markup
         if (anchor >= 0) Click(anchor);
     });
     Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent &e) {
-        if (e.GetKeyCode() == WXK_RETURN || e.GetKeyCode() == WXK_SPACE) {
-            for (const TLinkRun &run : runs_)
-                if (run.Anchor >= 0) return Click(run.Anchor);
-        }
+        const int key = e.GetKeyCode();
+        if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_SPACE) && !e.HasAnyModifiers() &&
+            FirstAnchor() >= 0)
+            return Click(FirstAnchor());
         e.Skip();
     });
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent &e) { Refresh(); e.Skip(); });
@@ -250,8 +259,21 @@ void TLinkWindow::Click(int32_t anchor) {
     ProcessWindowEvent(click);
 }
 
-void TLinkWindow::OnPaint(wxPaintEvent &) {
-    wxPaintDC dc(this);
+int32_t TLinkWindow::FirstAnchor() const {
+    for (const TLinkRun &run : runs_)
+        if (run.Anchor >= 0) return run.Anchor;
+    return -1;
+}
+
+wxRect TLinkWindow::FocusMarkRect(wxDC &dc) const {
+    wxRect around;
+    for (const TPlaced &word : Layout(dc))
+        if (word.Anchor >= 0) around = around.IsEmpty() ? word.Rect : around.Union(word.Rect);
+    if (around.IsEmpty()) around = wxRect(wxPoint(0, 0), GetClientSize());
+    return around.Inflate(1).Intersect(wxRect(wxPoint(0, 0), GetClientSize()));
+}
+
+void TLinkWindow::PaintTo(wxDC &dc) {
     wxWindow *parent = GetParent();
     dc.SetBackground(wxBrush(parent ? parent->GetBackgroundColour() : GetBackgroundColour()));
     dc.Clear();
@@ -265,5 +287,11 @@ void TLinkWindow::OnPaint(wxPaintEvent &) {
                              : word.Colour.IsOk() ? word.Colour
                                                   : linkColour);
         dc.DrawText(word.Text, word.Rect.GetPosition());
+    }
+    // The focus mark: where the keyboard is, as a button shows it.
+    if (HasFocus()) {
+        dc.SetPen(wxPen(GetForegroundColour(), 1, wxPENSTYLE_DOT));
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        dc.DrawRectangle(FocusMarkRect(dc));
     }
 }

@@ -76,7 +76,9 @@ private:
 };
 
 // Hyperlink text. Clicking an anchor (or Enter / space while focused: the first anchor) sends
-// a wxEVT_HYPERLINK event with the control's id; its URL is the anchor's index.
+// a wxEVT_HYPERLINK event with the control's id; its URL is the anchor's index. With a tab
+// stop it takes the focus from the keyboard (Tab), and while it has the focus a dotted frame
+// is drawn around its clickable words.
 class TLinkWindow : public wxWindow {
 public:
     TLinkWindow(wxWindow *parent, wxWindowID id, const wxString &markup, const wxPoint &pos,
@@ -97,9 +99,14 @@ public:
     int32_t AnchorAt(const wxPoint &p);
     // Sends the click event for anchor `anchor`.
     void Click(int32_t anchor);
+    // The first anchor's index, or -1 when the markup has none: what Enter and Space press.
+    int32_t FirstAnchor() const;
+    // Paints onto `dc` as the paint handler does, the focus mark included while focused.
+    void PaintTo(wxDC &dc);
+    // Where the focus mark is drawn: around the clickable words, inside the control.
+    wxRect FocusMarkRect(wxDC &dc) const;
 
 private:
-    void OnPaint(wxPaintEvent &);
     wxString markup_;
     std::vector<TLinkRun> runs_;
     bool tabStop_;

@@ -13,6 +13,7 @@
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/painted_text.h"
+#include "ui/wx_text.h"
 
 namespace {
 
@@ -49,16 +50,16 @@ std::vector<TTextMisfit> TextsThatDoNotFit(const TForm &form) {
             text = w->GetLabel();
             need = WrappedNeed(dc, text, have.x);
         } else if (dynamic_cast<wxCheckBox *>(w) || dynamic_cast<wxRadioButton *>(w)) {
-            text = w->GetLabel();
+            text = ShownLabel(w);
             need = dc.GetTextExtent(text);
             need.x += CheckIndicatorWidth;
         } else if (dynamic_cast<wxButton *>(w)) {
-            text = w->GetLabel();
+            text = ShownLabel(w);
             need = dc.GetTextExtent(text);
             need.x += ButtonFrameWidth;
             need.y += ButtonFrameHeight;
         } else if (dynamic_cast<wxStaticBox *>(w)) {
-            text = w->GetLabel();
+            text = ShownLabel(w);
             if (text.empty()) continue;
             need = dc.GetTextExtent(text);
             need.x += 2 * ButtonFrameWidth;

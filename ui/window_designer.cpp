@@ -25,6 +25,16 @@ void SetRectIn(wxWindow *w, wxRect r, bool client) {
     w->SetSize(r.x, r.y, r.width, r.height, wxSIZE_ALLOW_MINUS_ONE);
 }
 
+// Before `w` stops taking the keyboard (disabled or hidden) while the focus is on it or inside
+// it: the focus moves on to the next control in the tab order that takes it (round to the
+// first after the last), so that the keys still reach the window. GTK would otherwise leave
+// the focus nowhere: Space, Enter and the arrows would do nothing until a click.
+void HandOnFocus(wxWindow *w) {
+    if (w->IsTopLevel()) return;
+    wxWindow *focus = wxWindow::FindFocus();
+    if (focus && (focus == w || w->IsDescendant(focus))) w->Navigate(wxNavigationKeyEvent::IsForward);
+}
+
 }  // namespace
 
 TWindowDesigner::TWindowDesigner() : alive_(std::make_shared<TWindowDesigner *>(this)) {}
@@ -120,18 +130,32 @@ int32_t TWindowDesigner::GetBottom() const {
     return r.y + r.height;
 }
 
-void TWindowDesigner::SetEnabled(bool enabled) { Checked()->Enable(enabled); }
-void TWindowDesigner::SetVisible(bool visible) { Checked()->Show(visible); }
+void TWindowDesigner::SetEnabled(bool enabled) {
+    wxWindow *w = Checked();
+    if (!enabled) HandOnFocus(w);
+    w->Enable(enabled);
+}
+
+void TWindowDesigner::SetVisible(bool visible) {
+    wxWindow *w = Checked();
+    if (!visible) HandOnFocus(w);
+    w->Show(visible);
+}
+
 bool TWindowDesigner::IsVisible() const { return Checked()->IsShown(); }
 bool TWindowDesigner::IsEnabled() const { return Checked()->IsThisEnabled(); }
 void TWindowDesigner::SetFocus() { Checked()->SetFocus(); }
 
 void TWindowDesigner::SetAnsiText(const char *text) { ::SetAnsiText(Checked(), text); }
 
+void TWindowDesigner::SetAnsiText(const char *text, char mnemonic) {
+    ::SetAnsiTextWithMnemonic(Checked(), text, mnemonic);
+}
+
 MyString TWindowDesigner::GetAnsiText() const {
     wxWindow *w = Checked();
     if (auto *edit = dynamic_cast<wxTextCtrl *>(w)) return FromWxToMyString(edit->GetValue());
-    return FromWxToMyString(w->GetLabel());
+    return FromWxToMyString(ShownLabel(w));
 }
 
 bool TWindowDesigner::DispatchKey(const TKeyMessage &message, bool &handled) {

@@ -110,6 +110,9 @@ public:
     // Left (client coordinates) plus width; top plus height.
     int32_t GetRight() const;
     int32_t GetBottom() const;
+    // Disabling or hiding (SetVisible) a control that has the focus first moves the focus on
+    // to the next control of the window that takes it (round to the first after the last),
+    // so that the keyboard never ends up nowhere.
     void SetEnabled(bool enabled);
 
     // Also offered, for the application code that shows and hides rows of controls.
@@ -117,9 +120,12 @@ public:
     bool IsVisible() const;
     bool IsEnabled() const;
     void SetFocus();
-    // The window's text (label, or value of an edit) in Windows-1254.
+    // The window's text (label, or value of an edit) in Windows-1254. The text read back is
+    // the one shown, without a mnemonic's mark.
     void SetAnsiText(const char *text);
     MyString GetAnsiText() const;
+    // A control's label with `mnemonic` as the letter Alt presses it by (ui/wx_text.h).
+    void SetAnsiText(const char *text, char mnemonic);
 
     // Key dispatch: for KeyDown and SysKeyDown calls OnKeyDown, for KeyUp OnKeyUp, with the
     // designer's window as sender; other messages are left alone. Returns whether it called.

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include <wx/control.h>
 #include <wx/textctrl.h>
 #include <wx/window.h>
 
@@ -80,4 +81,32 @@ void SetAnsiText(wxWindow *window, const char *text, int32_t length) {
         edit->SetValue(value);
     else
         window->SetLabel(value);
+}
+
+wxString ShownLabel(const wxWindow *window) {
+    if (!window) return wxString();
+    if (auto *control = dynamic_cast<const wxControl *>(window)) return control->GetLabelText();
+    return window->GetLabel();
+}
+
+wxString WithMnemonic(const wxString &text, char letter) {
+    wxString out;
+    bool marked = letter == 0;
+    const wxUniChar lower = wxTolower(letter), upper = wxToupper(letter);
+    for (wxUniChar c : text) {
+        if (c == '&') {
+            out += "&&";
+            continue;
+        }
+        if (!marked && (c == lower || c == upper)) {
+            out += '&';
+            marked = true;
+        }
+        out += c;
+    }
+    return out;
+}
+
+void SetAnsiTextWithMnemonic(wxWindow *window, const char *text, char letter) {
+    if (window) window->SetLabel(WithMnemonic(ToWx(text), letter));
 }

@@ -32,3 +32,15 @@ std::u16string WxToWide(const wxString &text);
 // window may be given, a control or a form; a null window does nothing.
 void SetAnsiText(wxWindow *window, const char *text);
 void SetAnsiText(wxWindow *window, const char *text, int32_t length);
+
+// The text a control shows: its label without the mnemonic mark ("&Oku" shows "Oku"); for a
+// window that is no control (a drawn text, a form) its label as it is.
+wxString ShownLabel(const wxWindow *window);
+
+// `text` with `letter` as its mnemonic: the first occurrence of the letter (either case) is
+// marked, so that Alt and the letter press the control and the letter is underlined while
+// Alt is held; a '&' of the text itself stays a '&'. A letter the text lacks (or 0) marks
+// nothing.
+wxString WithMnemonic(const wxString &text, char letter);
+// Sets a control's label from Windows-1254 bytes with `letter` as its mnemonic.
+void SetAnsiTextWithMnemonic(wxWindow *window, const char *text, char letter);

@@ -278,7 +278,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
             reading.ClearProgress();
             std::fprintf(stderr, "narrelo-say: stopped\n");
             std::fflush(stderr);
-            std::_Exit(StopExitStatus());
+            EndProcessNow(StopExitStatus());
         }
 
         session.WaitCurrent();

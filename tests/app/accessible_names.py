@@ -2,11 +2,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the accessible tree of a running reading window through AT-SPI and checks what a
 screen reader would say: every control the user reaches has a name in the interface language
-(never the pause button's "||"), the word count is read, and the drawn links and labels are
-links and labels with their texts.
+(never the pause button's "||", never a mnemonic's mark "&"), the word count is read, and the
+drawn links and labels are links and labels with their texts. Then it presses the web site's
+link through its AT-SPI action, as a screen reader does, and waits until the page was handed
+to xdg-open (the test's stand-in writes it to the file named by NARRELO_OPENED).
 
 Usage: accessible_names.py PID tr|en
 """
+import os
 import sys
 import time
 
@@ -47,8 +50,12 @@ def walk(node, found, depth=0):
     except Exception:
         pass
     found.append((role, name, showing, actions))
+    nodes.append(node)
     for i in range(node.childCount):
         walk(node.getChildAtIndex(i), found, depth + 1)
+
+
+nodes = []
 
 
 app = application()
@@ -57,7 +64,7 @@ if app is None:
 found = []
 deadline = time.time() + 20
 while time.time() < deadline:
-    found = []
+    found, nodes = [], []
     walk(app, found)
     if all(any(name == want for _, name, _, _ in found) for want in expected):
         break
@@ -75,6 +82,31 @@ if len(links) < 3:
     failures.append("%d links shown, 3 or more expected" % len(links))
 if any(not name for name in links):
     failures.append("a link without a name")
+for role, name, showing, _ in found:
+    if showing and "&" in name:
+        failures.append("a %s is named %r: a mnemonic's mark" % (role, name))
+
+# The web site's link, pressed as a screen reader presses it.
+web = {"tr": "İnternet Sitesine Git", "en": "Visit Web Site"}[language]
+link = next((n for n in nodes if n.getRoleName() == "link" and n.name == web), None)
+if link is None:
+    failures.append("no link named %r" % web)
+else:
+    try:
+        action = link.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+    except NotImplementedError:
+        action, names = None, []
+    if "click" not in names:
+        failures.append("the link %r has no click action (actions: %r)" % (web, names))
+    else:
+        action.doAction(names.index("click"))
+        opened = os.environ["NARRELO_OPENED"]
+        deadline = time.time() + 10
+        while time.time() < deadline and not os.path.exists(opened):
+            time.sleep(0.1)
+        if not os.path.exists(opened):
+            failures.append("the link's click action opened nothing")
 if failures:
     for role, name, showing, actions in found:
         print("%-16s %-30r showing=%s actions=%d" % (role, name, showing, actions), file=sys.stderr)

@@ -375,6 +375,53 @@ TEST_F(MainFormReadingTest, TheKeyboardReadsAndStopsAndEscapeOnlyStopsAReading) 
     EXPECT_EQ(form_->TextBox.Ctrl()->GetValue(), text) << "a key reached the text";
 }
 
+// Space on a button that the press disables or hides leaves the keys in the window, on the
+// next command: on the pause button they go to Read (now Continue), on the listening row's
+// button to Read (Stop). Real key events.
+TEST_F(MainFormReadingTest, SpaceOnAButtonThatGoesAwayLeavesTheKeysOnTheNextCommand) {
+    TFakeHost boxes;
+    Form();
+    // A key to the focused control, again when it went elsewhere (another window test on the
+    // same display may hold the pointer; bounded; only a key without effect is sent again).
+    auto press = [&](wxWindow *target, int key, const std::function<bool()> &arrived) {
+        wxUIActionSimulator keyboard;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            form_->Dialog()->Raise();
+            const wxRect r = form_->Dialog()->GetScreenRect();
+            keyboard.MouseMove(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
+            if (wxWindow::FindFocus() != target) target->SetFocus();
+            Pump();
+            keyboard.Char(key);
+            if (PumpUntil(arrived, 3)) return true;
+        }
+        return false;
+    };
+
+    Type(Paragraph(7));
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return form_->ListeningPauseShown(); }, 30));
+    EXPECT_EQ(wxWindow::FindFocus(), form_->ContinueButton.Window()) << "the row's button takes the keys";
+    ASSERT_TRUE(press(form_->ContinueButton.Window(), WXK_SPACE, [&] { return !form_->ListeningPauseShown(); }));
+    EXPECT_TRUE(form_->ReadingRuns()) << "the reading goes on";
+    EXPECT_EQ(wxWindow::FindFocus(), form_->ReadButton.Window()) << "the keys left the row's button for nowhere";
+    EXPECT_EQ(ReadLabel(), "Dur");
+    ASSERT_TRUE(press(form_->ReadButton.Window(), WXK_SPACE, [&] { return !form_->ReadingRuns(); }));
+    EXPECT_EQ(ReadLabel(), "Oku");
+
+    Type(Paragraph(3));  // too short for the listening pause
+    form_->ReadClicked();
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }, 20));
+    ASSERT_TRUE(press(form_->PauseButton.Window(), WXK_SPACE, [&] { return form_->WaveOut.Paused(); }));
+    EXPECT_EQ(wxWindow::FindFocus(), form_->ReadButton.Window()) << "the keys left the pause button for nowhere";
+    EXPECT_EQ(ReadLabel(), "Devam");
+    ASSERT_TRUE(press(form_->ReadButton.Window(), WXK_SPACE, [&] { return !form_->WaveOut.Paused(); }));
+    EXPECT_TRUE(form_->ReadingRuns()) << "Space on Continue goes on";
+    ASSERT_TRUE(press(form_->ReadButton.Window(), WXK_SPACE, [&] { return !form_->ReadingRuns(); }));
+    wxWindow *focus = wxWindow::FindFocus();
+    ASSERT_NE(focus, nullptr) << "the keys went nowhere once the reading ended";
+    EXPECT_EQ(wxGetTopLevelParent(focus), form_->Dialog());
+}
+
 TEST_F(MainFormReadingTest, ASpeedChangedDuringAReadingAppliesFromTheNextSentence) {
     Form();
     Type(Paragraph(7));

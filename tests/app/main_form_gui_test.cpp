@@ -168,22 +168,6 @@ TEST_F(MainFormTest, TheAttentionTextBlinksBetweenRedAndSilverEveryHalfSecond) {
     EXPECT_EQ(context.TextColor(), form->AttentionColor);
 }
 
-// A stand-in for xdg-open on PATH that writes its arguments to a file.
-class FakeOpener {
-public:
-    explicit FakeOpener(const std::string &folder) : log_(folder + "/opened.txt") {
-        const std::string script = folder + "/xdg-open";
-        std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << log_ << "'\n";
-        chmod(script.c_str(), 0755);
-        path_.emplace("PATH", folder + ":" + std::string(getenv("PATH") ? getenv("PATH") : ""));
-    }
-    std::string Opened() const { return TempConfigHome::ReadFile(log_); }
-
-private:
-    std::string log_;
-    std::optional<ScopedEnv> path_;
-};
-
 TEST_F(MainFormTest, TheWebLinksOpenTheServicesPagesThroughTheDesktop) {
     FakeOpener opener(config_.Folder());
     auto form = OpenForm();

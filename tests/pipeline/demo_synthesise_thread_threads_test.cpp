@@ -302,8 +302,7 @@ TEST_F(SynthesiseThreadTest, FiftiethWordSetsTheLimitBeforeItsAudioAndTheReading
     EXPECT_EQ(Ops().size(), 6u) << "the third sentence was asked for during the pause";
     EXPECT_TRUE(thread->WordLimitReached);
 
-    thread->WordCount = 0;  // the continue command
-    thread->WordLimitReached = false;
+    thread->ContinueListening();  // the continue command
     ASSERT_TRUE(recorder.WaitFor("finished"));
     thread->WaitFor();
     EXPECT_EQ(recorder.Events(),

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/uiaction.h>
 
 #include "support/gui_test.h"
+#include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/form.h"
 #include "ui/key_codes.h"
@@ -104,6 +106,72 @@ TEST_F(KeysTest, AltArrivesInTheShiftStateOfASystemKey) {
     EXPECT_EQ(form.Keys[2].Key, VK_F1 + 4);
     EXPECT_EQ(form.Keys[2].Shift, (TShiftState{true, false, false}));
     EXPECT_FALSE(form.Keys[3].Down);
+}
+
+const TDialogTemplate kGoing{904, 250, 60, "Going", dsCaption | dsSysMenu, {
+    {1100, TControlKind::PushButton, csTabStop, 7, 7, 50, 14, "Kapat"},
+    {1101, TControlKind::PushButton, csTabStop, 60, 7, 50, 14, "Gizle"},
+    {1103, TControlKind::PushButton, csTabStop, 113, 7, 50, 14, "Kalan"},
+    {1102, TControlKind::PushButton, csTabStop, 166, 7, 50, 14, "Son"},
+}};
+
+// The first three buttons, pressed, take themselves away: the first is disabled, the second
+// hidden, the last disabled (nothing follows it in the tab order).
+class TGoingForm : public TForm {
+public:
+    TGoingForm() : TForm(kGoing) {
+        BindControl(1100, Disabled);
+        BindControl(1101, Hidden);
+        BindControl(1103, Staying);
+        BindControl(1102, Last);
+    }
+    TButton Disabled, Hidden, Staying, Last;
+
+protected:
+    bool OnCommand(int32_t id, int32_t code) override {
+        if (id == 1100) Disabled.SetEnabled(false);
+        else if (id == 1101) Hidden.SetVisible(false);
+        else if (id == 1102) Last.SetEnabled(false);
+        else return TForm::OnCommand(id, code);
+        return true;
+    }
+};
+
+// Space on a focused button that the press disables or hides: the keys stay in the window,
+// on the next control that takes them (the first one that does, after the last). Real key
+// events.
+TEST_F(KeysTest, SpaceOnAButtonThatGoesAwayLeavesTheFocusInTheWindow) {
+    struct Case {
+        TButton TGoingForm::*Pressed;
+        TButton TGoingForm::*Then;
+    } cases[] = {
+        {&TGoingForm::Disabled, &TGoingForm::Hidden},
+        {&TGoingForm::Hidden, &TGoingForm::Staying},
+        {&TGoingForm::Last, &TGoingForm::Staying},
+    };
+    TGoingForm form;
+    ASSERT_TRUE(form.Create());
+    wxDialog *dialog = form.Dialog();
+    dialog->Show();
+    ASSERT_TRUE(PumpUntil([&] { return dialog->IsShownOnScreen(); }));
+    wxUIActionSimulator keyboard;
+    for (const Case &c : cases) {
+        wxWindow *pressed = (form.*c.Pressed).Window();
+        // Again when the key went elsewhere (another window test on the same display may hold
+        // the pointer); bounded.
+        bool gone = false;
+        for (int attempt = 0; attempt < 3 && !gone; ++attempt) {
+            dialog->Raise();
+            const wxRect r = dialog->GetScreenRect();
+            keyboard.MouseMove(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
+            pressed->SetFocus();
+            PumpUntil([&] { return wxWindow::FindFocus() == pressed; }, 2);
+            keyboard.Char(WXK_SPACE);
+            gone = PumpUntil([&] { return !pressed->IsEnabled() || !pressed->IsShown(); }, 3);
+        }
+        ASSERT_TRUE(gone) << pressed->GetId();
+        EXPECT_EQ(wxWindow::FindFocus(), (form.*c.Then).Window()) << "after " << pressed->GetId();
+    }
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 // and byte count of each block) before handing it to SDL.
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -81,6 +83,22 @@ private:
     std::shared_ptr<std::mutex> lock_;
 };
 
+// A stand-in for xdg-open on PATH that writes its arguments to a file.
+class FakeOpener {
+public:
+    explicit FakeOpener(const std::string &folder) : log_(folder + "/opened.txt") {
+        const std::string script = folder + "/xdg-open";
+        std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << log_ << "'\n";
+        chmod(script.c_str(), 0755);
+        path_.emplace("PATH", folder + ":" + std::string(getenv("PATH") ? getenv("PATH") : ""));
+    }
+    std::string Opened() const { return TempConfigHome::ReadFile(log_); }
+
+private:
+    std::string log_;
+    std::optional<ScopedEnv> path_;
+};
+
 class MainFormTest : public GuiTest {
 protected:
     void SetUp() override {
@@ -114,8 +132,8 @@ protected:
         return form;
     }
 
-    // Window texts in Windows-1254.
-    static std::string LabelOf(wxWindow *w) { return w ? FromWx(w->GetLabel()) : "(no window)"; }
+    // Window texts as shown, in Windows-1254 (a button's mnemonic mark left out).
+    static std::string LabelOf(wxWindow *w) { return w ? FromWx(ShownLabel(w)) : "(no window)"; }
 
     std::vector<TWrittenBlock> Written() {
         std::lock_guard<std::mutex> guard(*writtenLock_);
