@@ -5,6 +5,8 @@
 # byte for byte. The install test (ctest -L install) builds twice too, but its second build
 # takes the compiler's results from ccache; this is the whole check, about twice the time of
 # one package build. Prints the packages that differ (diffoscope, when installed, shows how).
+# Run to the end, it found the seven .deb files (four packages, three -dbgsym) the same, in
+# 19 minutes under `nice -n 19` on a shared two-core machine (8.5 minutes of CPU).
 # Usage: scripts/check-reproducible.sh [WORK_DIR]      (default: build/reproducible)
 set -euo pipefail
 cd "$(dirname "$0")/.."

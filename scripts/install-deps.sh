@@ -34,9 +34,10 @@ packages=(
   # installing and packaging: desktop files, icons, manual pages, the Debian packages
   # (debian/, built with debhelper and checked with lintian; ccache for the second build),
   # and the checks of the installed tree and the unpacked packages (xwininfo finds the
-  # window, ip brings up the loopback of the readings' own network namespace)
+  # window, xdotool presses its keys, python3 measures the sound it played, ip brings up the
+  # loopback of the readings' own network namespace)
   desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
-  debhelper lintian ccache x11-utils iproute2
+  debhelper lintian ccache x11-utils xdotool python3 iproute2
   # Turkish sentence splitting (ICU)
   libicu-dev
   # XML sentence documents (the samples' test)

@@ -179,12 +179,18 @@ TLocalService EnsureLocalService(std::chrono::milliseconds wait) {
     return result;
 }
 
+// What a user can do alone comes first (the machine may have no administrator at hand): run
+// the service, or its user unit. The socket unit serves every user of the machine, so it is
+// named last, as the administrator's choice.
 std::string LocalServiceAdvice(bool english) {
     if (english)
-        return "The local speech service is not running. Start it with "
-               "\"narrelo-demoserver\" in a terminal, or for the whole machine with "
-               "\"sudo systemctl enable --now narrelo-demoserver.socket\".";
+        return "The local speech service is not running. Start it yourself with "
+               "\"narrelo-demoserver\" in a terminal, or as your own service with "
+               "\"systemctl --user start narrelo-demoserver\". For every user of this machine, "
+               "an administrator can enable its socket with "
+               "\"systemctl enable --now narrelo-demoserver.socket\".";
     return "Yerel konuşma hizmeti çalışmıyor. Bir uçbirimde \"narrelo-demoserver\" komutuyla "
-           "ya da bütün makine için \"sudo systemctl enable --now narrelo-demoserver.socket\" "
-           "komutuyla başlatın.";
+           "ya da kendi hizmetiniz olarak \"systemctl --user start narrelo-demoserver\" "
+           "komutuyla kendiniz başlatın. Makinenin bütün kullanıcıları için bir yönetici "
+           "hizmetin soketini \"systemctl enable --now narrelo-demoserver.socket\" komutuyla açabilir.";
 }

@@ -35,5 +35,6 @@ struct TLocalService {
 TLocalService EnsureLocalService(std::chrono::milliseconds wait = std::chrono::seconds(5));
 
 // In the interface language (English when `english`), UTF-8: what to do when no local
-// service can be reached, with the commands that start it.
+// service can be reached, with the commands that start it: first those a user runs alone
+// (no root needed), then the machine-wide socket unit, for an administrator.
 std::string LocalServiceAdvice(bool english);

@@ -12,7 +12,8 @@
 # - the installed service, handed a listening socket by systemd-socket-activate as systemd
 #   hands it, answers on it and ends itself after its idle time;
 # - systemd rates the sandbox of the machine's service unit "OK" or better;
-# - the reading window opens under Xvfb.
+# - the reading window, opened under Xvfb, reads when Ctrl+Enter is pressed, starting the
+#   installed service itself.
 # The readings run in a network namespace of their own when the machine allows one, so the
 # fixed local port (8081) is free for them whatever else runs; otherwise they are skipped
 # when something already serves that port.
@@ -182,8 +183,16 @@ if (exec 3<>/dev/tcp/127.0.0.1/8081) 2>/dev/null; then
   echo "SKIPPED: the readings on demand, since something already serves 127.0.0.1:8081"
   exit 0
 fi
-started=""
-trap '[ -n "$started" ] && kill -TERM "$started" 2>/dev/null; true' EXIT
+# Whatever the end, no installed service started here (on demand, by narrelo-say or by the
+# window) outlives the test.
+stop_installed_services() {
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/exe" 2>/dev/null)" = "$root/usr/bin/narrelo-demoserver" ] && kill -TERM "${p#/proc/}" 2>/dev/null
+  done
+  true
+}
+trap stop_installed_services EXIT
 narrelo-say --wav "$work/first.wav" "Merhaba dünya." 2>"$work/say1.err" || fail "first reading: $(cat "$work/say1.err")"
 started=$(sed -n 's/.*started the local speech service (.*, process \([0-9]*\).*/\1/p' "$work/say1.err")
 [ -n "$started" ] || fail "the first reading did not start the service: $(cat "$work/say1.err")"
@@ -195,15 +204,86 @@ if grep -q "started the local speech service" "$work/say2.err"; then fail "the s
 kill -0 "$started" || fail "the service is gone after the second reading"
 cmp -s "$work/first.wav" "$work/second.wav" || fail "the two readings differ"
 
-# The window opens from the installed files.
-xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96" sh -c '
-  narrelo & window=$!
-  for i in $(seq 300); do
-    if xwininfo -root -tree | grep -q "\"Valtrosa\""; then kill $window; wait $window; exit 0; fi
-    kill -0 $window 2>/dev/null || exit 1
+# The window reads, from the installed files and with nothing started by hand: the service
+# the readings above started is stopped, so the window has to start its own on demand. The
+# window gets folders of its own (a first run: the kept text file holds the sentence, the
+# first reading shows its notice first) and its own X display. Evidence of the reading:
+# the installed service runs again, its cache holds the sentence's audio, and the sound
+# device (SDL's disk driver) received more sound than the chime played before a first
+# reading.
+kill -TERM "$started"
+for _ in $(seq 200); do (exec 3<>/dev/tcp/127.0.0.1/8081) 2>/dev/null || break; sleep 0.05; done
+if (exec 3<>/dev/tcp/127.0.0.1/8081) 2>/dev/null; then fail "the service still answers after SIGTERM"; fi
+win=$work/window
+mkdir -p "$win/home" "$win/state/narrelo" "$win/runtime"
+chmod 700 "$win/state/narrelo" "$win/runtime"
+printf 'Merhaba dünya.' >"$win/state/narrelo/text.txt"
+chmod 600 "$win/state/narrelo/text.txt"
+cat >"$win/sound.py" <<'PY'
+# Seconds of sound (16-bit samples, blocks of 10 ms at 16 kHz louder than a whisper) in a
+# raw file or a WAV file.
+import array, sys, wave
+def seconds(data):
+    samples = array.array("h", data[: len(data) // 2 * 2])
+    block = 160
+    loud = sum(1 for i in range(0, len(samples) - block + 1, block)
+               if max(abs(x) for x in samples[i : i + block]) > 300)
+    return loud * block / 16000
+with wave.open(sys.argv[1]) as chime:
+    chime_seconds = seconds(chime.readframes(chime.getnframes()))
+try:
+    with open(sys.argv[2], "rb") as played:
+        played_seconds = seconds(played.read())
+except FileNotFoundError:
+    played_seconds = 0.0
+print(f"{played_seconds:.2f} {chime_seconds:.2f}")
+sys.exit(0 if played_seconds >= chime_seconds + 0.5 else 1)
+PY
+cat >"$win/window.sh" <<'SH'
+set -u
+root=$1
+win=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+narrelo >"$win/narrelo.log" 2>&1 &
+window=$!
+trap 'kill -TERM $window 2>/dev/null; sleep 0.5; kill -KILL $window 2>/dev/null; true' EXIT
+# The id of the shown top-level window with exactly this title.
+shown() {
+  local id
+  for _ in $(seq 200); do
+    for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\": (.*/\1/p"); do
+      if xwininfo -id "$id" | grep -q "Map State: IsViewable"; then echo "$id"; return 0; fi
+    done
+    kill -0 "$window" 2>/dev/null || return 1
     sleep 0.1
   done
-  kill $window; exit 1' >"$work/window.log" 2>&1 || fail "the window did not open: $(cat "$work/window.log")"
+  return 1
+}
+main=$(shown Valtrosa) || fail "the window did not open: $(cat "$win/narrelo.log")"
+# Ctrl+Enter reads (the text box has the focus); a first reading shows its notice first,
+# which Enter closes.
+xdotool windowfocus "$main" key ctrl+Return
+notice=$(shown Narrelo) || fail "Ctrl+Enter showed no notice: $(cat "$win/narrelo.log")"
+xdotool windowfocus "$notice" key Return
+heard=""
+for (( end = SECONDS + 30; SECONDS < end; )); do
+  heard=$(python3 "$win/sound.py" "$root/usr/share/narrelo/warn.wav" "$win/sound.raw") && exit 0
+  kill -0 "$window" 2>/dev/null || fail "the window ended while reading: $(cat "$win/narrelo.log")"
+  sleep 0.1
+done
+fail "no speech after the chime (seconds of sound, of chime): $heard; $(cat "$win/narrelo.log")"
+SH
+HOME=$win/home XDG_CONFIG_HOME=$win/config XDG_CACHE_HOME=$win/cache XDG_STATE_HOME=$win/state \
+  XDG_RUNTIME_DIR=$win/runtime SDL_DISKAUDIOFILE=$win/sound.raw \
+  timeout -k 5 120 xvfb-run -a -s "-screen 0 1366x768x24 -dpi 96" bash "$win/window.sh" "$root" "$win" ||
+  fail "the window did not read (status $?)"
+started=""
+for p in /proc/[0-9]*; do
+  [ "$(readlink "$p/exe" 2>/dev/null)" = "$root/usr/bin/narrelo-demoserver" ] && started=${p#/proc/}
+done
+[ -n "$started" ] || fail "the window did not start the installed service"
+audio=$(find "$win/cache/narrelo-demoserver" -name '*.ogg' -size +1k | wc -l)
+[ "$audio" -ge 1 ] || fail "the service the window started made no audio: $(ls -la "$win/cache/narrelo-demoserver")"
 echo "readings OK (in a network namespace of their own: ${NARRELO_OWN_NETWORK:-no})"
 EOF
 step "readings"

@@ -359,6 +359,25 @@ TEST_F(DemoClientTest, HostileServiceEndsTheCallWithTheRuntimesWords) {
     }
 }
 
+// The advice after "Connection refused" on the local address: in both languages, what a user
+// without root can do (the service itself, then its user unit) before the machine's socket,
+// which is for an administrator; no command needs sudo.
+TEST(LocalServiceAdvice, NamesWhatAUserCanDoAloneBeforeTheMachinesSocket) {
+    for (const bool english : {false, true}) {
+        SCOPED_TRACE(english ? "English" : "Turkish");
+        const std::string advice = LocalServiceAdvice(english);
+        const size_t alone = advice.find("\"narrelo-demoserver\"");
+        const size_t userUnit = advice.find("\"systemctl --user start narrelo-demoserver\"");
+        const size_t socket = advice.find("\"systemctl enable --now narrelo-demoserver.socket\"");
+        ASSERT_NE(alone, std::string::npos) << advice;
+        ASSERT_NE(userUnit, std::string::npos) << advice;
+        ASSERT_NE(socket, std::string::npos) << advice;
+        EXPECT_LT(alone, userUnit) << advice;
+        EXPECT_LT(userUnit, socket) << advice;
+        EXPECT_EQ(advice.find("sudo"), std::string::npos) << advice;
+    }
+}
+
 TEST_F(DemoClientTest, ServerThatNeverAnswersFails) {
     server.AddSilence();
     client.recv_timeout = 1;
