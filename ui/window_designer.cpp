@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/window_designer.h"
 
+#include <algorithm>
+#include <vector>
+
+#include <gtk/gtk.h>
+#include <wx/list.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
 #include <wx/window.h>
@@ -25,14 +30,45 @@ void SetRectIn(wxWindow *w, wxRect r, bool client) {
     w->SetSize(r.x, r.y, r.width, r.height, wxSIZE_ALLOW_MINUS_ONE);
 }
 
+// Whether the focus is on `w` or inside it, in its own window. A window that is not active keeps its
+// focus too (GTK's record of it, which wx reports as none) and gets it back with the
+// activation. Returns 0 for no, 1 for the active window, 2 for a window that is not active.
+int FocusHeld(wxWindow *w) {
+    wxWindow *top = wxGetTopLevelParent(w);
+    if (wxWindow *focus = wxWindow::FindFocus(); focus && wxGetTopLevelParent(focus) == top)
+        return focus == w || w->IsDescendant(focus) ? 1 : 0;
+    if (!top || !top->GetHandle() || !GTK_IS_WINDOW(top->GetHandle()) || !w->GetHandle()) return 0;
+    GtkWidget *focus = gtk_window_get_focus(GTK_WINDOW(top->GetHandle()));
+    return focus && (focus == w->GetHandle() || gtk_widget_is_ancestor(focus, w->GetHandle())) ? 2 : 0;
+}
+
 // Before `w` stops taking the keyboard (disabled or hidden) while the focus is on it or inside
 // it: the focus moves on to the next control in the tab order that takes it (round to the
 // first after the last), so that the keys still reach the window. GTK would otherwise leave
 // the focus nowhere: Space, Enter and the arrows would do nothing until a click.
 void HandOnFocus(wxWindow *w) {
     if (w->IsTopLevel()) return;
-    wxWindow *focus = wxWindow::FindFocus();
-    if (focus && (focus == w || w->IsDescendant(focus))) w->Navigate(wxNavigationKeyEvent::IsForward);
+    switch (FocusHeld(w)) {
+    case 1:
+        w->Navigate(wxNavigationKeyEvent::IsForward);
+        break;
+    case 2: {
+        // The toolkit's tab order does not move in a window that is not active: the next
+        // sibling (the order of creation, which is the tab order) that takes the keys.
+        const wxWindowList &siblings = w->GetParent()->GetChildren();
+        auto at = std::find(siblings.begin(), siblings.end(), w);
+        if (at == siblings.end()) break;
+        std::vector<wxWindow *> order(std::next(at), siblings.end());
+        order.insert(order.end(), siblings.begin(), at);
+        for (wxWindow *next : order)
+            if (next->IsShown() && next->IsEnabled() && next->CanAcceptFocusFromKeyboard()) {
+                next->SetFocus();
+                break;
+            }
+        break;
+    }
+    default: break;
+    }
 }
 
 }  // namespace

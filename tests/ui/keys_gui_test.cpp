@@ -174,4 +174,38 @@ TEST_F(KeysTest, SpaceOnAButtonThatGoesAwayLeavesTheFocusInTheWindow) {
     }
 }
 
+// A control disabled while its window is not active (a reading's event while the user is in
+// another window) hands on the focus that the window gets back with the activation.
+TEST_F(KeysTest, AControlDisabledWhileItsWindowIsInactiveHandsOnTheFocusItGetsBack) {
+    TGoingForm form, other;
+    ASSERT_TRUE(form.Create());
+    ASSERT_TRUE(other.Create());
+    wxDialog *dialog = form.Dialog();
+    dialog->Move(20, 20);
+    other.Dialog()->Move(20, 300);
+    dialog->Show();
+    other.Dialog()->Show();
+    ASSERT_TRUE(PumpUntil([&] { return dialog->IsShownOnScreen() && other.Dialog()->IsShownOnScreen(); }));
+    wxUIActionSimulator pointer;
+    // Without a window manager the keyboard goes where the pointer is (again when another
+    // test's window lies over this one; bounded).
+    auto activate = [&](wxDialog *d) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            d->Raise();
+            const wxRect r = d->GetScreenRect();
+            pointer.MouseMove(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
+            if (PumpUntil([&] { return wxWindow::FindFocus() && wxGetTopLevelParent(wxWindow::FindFocus()) == d; }, 1))
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(activate(dialog));
+    form.Staying.SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == form.Staying.Window(); }));
+    ASSERT_TRUE(activate(other.Dialog()));
+    form.Staying.SetEnabled(false);
+    ASSERT_TRUE(activate(dialog));
+    EXPECT_EQ(wxWindow::FindFocus(), form.Last.Window());
+}
+
 }  // namespace
