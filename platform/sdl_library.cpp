@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/sdl_library.h"
 
-#include <dlfcn.h>
-
 #include <string>
-#include <type_traits>
+
+#include "platform/shared_library.h"
 
 namespace {
 
@@ -17,32 +16,18 @@ struct TLoad {
 TLoad Load() {
     TLoad load;
     // Kept open for the process: SDL's threads run its code until the subsystem stops.
-    void *handle = ::dlopen(SdlLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char *error = ::dlerror();
-        load.Why = std::string(SdlLibraryName) + " could not be loaded: " + (error ? error : "");
-        return load;
-    }
+    TSharedLibrary library(SdlLibraryName);
     TSdlLibrary &l = load.Library;
-    const char *missing = nullptr;
-    const auto need = [&](const char *name, auto &function) {
-        if (missing) return;
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
-        if (!function) missing = name;
-    };
-    need("SDL_SetHint", l.SetHint);
-    need("SDL_InitSubSystem", l.InitSubSystem);
-    need("SDL_QuitSubSystem", l.QuitSubSystem);
-    need("SDL_GetError", l.GetError);
-    need("SDL_GetNumAudioDevices", l.GetNumAudioDevices);
-    need("SDL_OpenAudioDevice", l.OpenAudioDevice);
-    need("SDL_PauseAudioDevice", l.PauseAudioDevice);
-    need("SDL_CloseAudioDevice", l.CloseAudioDevice);
-    if (missing) {
-        load.Why = std::string(SdlLibraryName) + " has no " + missing;
-        return load;
-    }
-    load.Ok = true;
+    library.Need("SDL_SetHint", l.SetHint);
+    library.Need("SDL_InitSubSystem", l.InitSubSystem);
+    library.Need("SDL_QuitSubSystem", l.QuitSubSystem);
+    library.Need("SDL_GetError", l.GetError);
+    library.Need("SDL_GetNumAudioDevices", l.GetNumAudioDevices);
+    library.Need("SDL_OpenAudioDevice", l.OpenAudioDevice);
+    library.Need("SDL_PauseAudioDevice", l.PauseAudioDevice);
+    library.Need("SDL_CloseAudioDevice", l.CloseAudioDevice);
+    load.Ok = library.Ok();
+    load.Why = library.Why();
     return load;
 }
 
