@@ -8,6 +8,7 @@
 #include <utility>
 
 #include <wx/init.h>
+#include <wx/log.h>
 #include <wx/toplevel.h>
 
 #include "app/form_commercial_tts.h"
@@ -81,12 +82,16 @@ int RunNarrelo(int argc, char **argv) {
     // before telling the user. Without any display named, once is enough.
     const char *x = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
     const int attempts = (x && *x) || (wayland && *wayland) ? 5 : 1;
+    // wx logs a refused start; while trying, that goes to standard error, since a log of the
+    // GUI kind would keep it and show it in an error box once a later attempt succeeds.
+    wxLog *guiLog = wxLog::SetActiveTarget(new wxLogStderr());
     bool up = false;
     for (int attempt = 0; attempt < attempts && !up; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(400));
         wxApp::SetInstance(new CNarreloApp);
         up = wxEntryStart(argc, argv);
     }
+    delete wxLog::SetActiveTarget(guiLog);
     if (!up) {
         std::fprintf(stderr, "narrelo: cannot open the display\n");
         return 1;
