@@ -392,6 +392,9 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
         pollfd waiting{connection, POLLRDHUP, 0};
         return ::poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
     };
+    // An item made ahead by another thread is waited for, not spoken here: look before each
+    // item, so a long answer ends within one item of the hang-up.
+    if (hungUp()) throw TSpeechCancelled("the client hung up");
     if (shared_.Maker) return shared_.Maker->Get(request, hungUp);
     std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
     shared_.Cache->Store(digest, ogg);
