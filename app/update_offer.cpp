@@ -47,9 +47,9 @@ void FindServerAndOfferUpdate(TDemoClientBase &client, MyString &serverAddress, 
     if (ShowMessageBox(UpdateFoundText, MB_YESNO) != IDYES)
         RaiseError(TErrorCategory::Refused, UpdateRefusedText);
 
-    const MyString path = InstallerFileName();
-    DownloadInstaller(decision, path.Text());
+    const MyString installer = InstallerFileName();
+    DownloadInstaller(decision, installer.Text());
     ShowMessageBox(UpdateDownloadedText, MB_OK);
-    Host().StartInstaller(path.Text());
+    Host().StartInstaller(installer.Text());
     EndProcessNow(0);
 }

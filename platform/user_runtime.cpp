@@ -34,8 +34,11 @@ bool MakePrivateFolder(const std::string &folder, bool create, std::string &erro
     // and the mode change apply to the same folder even if the name is replaced meanwhile.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
+        const int failure = errno;
+        struct stat link {};
+        const bool isLink = ::lstat(folder.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
         error = "Cannot use the folder " + folder + ": " +
-                (errno == ELOOP ? std::string("it is a symbolic link") : SystemText(errno));
+                (isLink ? std::string("it is a symbolic link") : SystemText(failure));
         return false;
     }
     struct stat info {};
