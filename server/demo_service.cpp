@@ -22,15 +22,16 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
+#include "protocol/scrambled_block.h"
+#include "protocol/xml_text.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/file_id.h"
 #include "server/http_request_reader.h"
-#include "protocol/scrambled_block.h"
 #include "server/sentence_splitter.h"
 #include "server/session_token.h"
-#include "server/xml_sentences.h"
-#include "protocol/xml_text.h"
+#include "server/speech_file.h"
+#include "speech/xml_sentences.h"
 
 namespace {
 
@@ -396,7 +397,7 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
     // item, so a long answer ends within one item of the hang-up.
     if (hungUp()) throw TSpeechCancelled("the client hung up");
     if (shared_.Maker) return shared_.Maker->Get(request, hungUp);
-    std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
+    std::string ogg = SynthesiseFile(*shared_.Synthesiser, request, hungUp).Ogg;
     shared_.Cache->Store(digest, ogg);
     return ogg;
 }

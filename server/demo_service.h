@@ -18,16 +18,15 @@
 #include <string>
 
 #include "server/audio_file_cache.h"
+#include "server/audio_maker.h"
 #include "server/http_request_reader.h"
-#include "server/server_key.h"
 #include "server/request_policy.h"
+#include "server/server_key.h"
 #include "server/server_options.h"
 #include "server/service_limits.h"
-#include "server/audio_maker.h"
-#include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
-
+#include "speech/speech_synthesiser.h"
 
 // What every connection's service shares; lives longer than all of them.
 struct TServiceShared {

@@ -14,7 +14,10 @@
 #include <string_view>
 
 #include "server/server_key.h"
-#include "server/synthesis_request.h"
+#include "speech/synthesis_request.h"
+
+// A stable digest of the request (SHA-256, 64 hex digits): the cache's file name.
+std::string RequestDigest(const TSynthesisRequest &request);
 
 std::string MakeFileId(const TServerKey &key, const TSynthesisRequest &request);
 // The request of a genuine identifier; nullopt for a forged, malformed or foreign one, or one

@@ -30,11 +30,11 @@
 #include "server/demo_service.h"
 #include "server/server_key.h"
 #include "server/server_options.h"
-#include "server/speech_engine.h"
-#include "server/speech_synthesiser.h"
 #include "server/unix_listener.h"
-#include "server/turkish/turkish_commands.h"
 #include "server/web_content.h"
+#include "speech/speech_engine.h"
+#include "speech/speech_synthesiser.h"
+#include "turkish/turkish_commands.h"
 
 namespace {
 
