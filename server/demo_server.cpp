@@ -16,6 +16,7 @@
 
 #include "server/request_policy.h"
 #include "server/service_limits.h"
+#include "server/unix_listener.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ std::string AddressText(const sockaddr_storage &address) {
         const in6_addr &v6 = reinterpret_cast<const sockaddr_in6 *>(&address)->sin6_addr;
         if (IN6_IS_ADDR_V4MAPPED(&v6)) inet_ntop(AF_INET, v6.s6_addr + 12, text, sizeof text);
         else inet_ntop(AF_INET6, &v6, text, sizeof text);
+    } else if (address.ss_family == AF_UNIX) {
+        return "unix";
     }
     return text;
 }
@@ -67,6 +70,7 @@ std::string HostForUrl(const std::string &address, int port) {
 }
 
 bool ListensBeyondLoopback(const std::string &address) {
+    if (address.rfind("unix:", 0) == 0) return false;  // a Unix socket never leaves the machine
     if (address == "localhost" || address == "::1" || address == "[::1]") return false;
     in_addr v4{};
     if (inet_pton(AF_INET, address.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) != 127;
@@ -129,10 +133,18 @@ int TDemoServer::Finish(int socket, const std::string &address) {
     socklen_t length = sizeof bound;
     if (::getsockname(listener_, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
         throw std::runtime_error("getsockname failed");
+    TServiceShared &shared = master_.Shared();
+    if (bound.ss_family == AF_UNIX) {
+        // Reached as http://localhost/... over the socket: the Host a client sends is
+        // "localhost" (port 80, left out), as for a page on that address.
+        shared.ListenHost = "localhost";
+        shared.AllowedHosts = MakeHostAllowList("localhost", 80, shared.Options.AllowHosts);
+        unixListener_ = true;
+        return 0;
+    }
     const int port = bound.ss_family == AF_INET6
                          ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
                          : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
-    TServiceShared &shared = master_.Shared();
     shared.ListenHost = HostForUrl(address, port);
     shared.AllowedHosts = MakeHostAllowList(address, port, shared.Options.AllowHosts);
     return port;
@@ -244,8 +256,14 @@ void TDemoServer::AcceptAll() {
             if (errno == EINTR || errno == ECONNABORTED) continue;
             return;  // EAGAIN: the backlog is empty (or out of descriptors: try again later)
         }
+        // The socket's mode keeps other users out; the peer's credentials say so again,
+        // whatever mode a service manager gave a socket it made.
+        if (unixListener_ && !PeerIsOwnUser(socket)) {
+            ::close(socket);
+            continue;
+        }
         const int one = 1;
-        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (!unixListener_) ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         auto pending = std::make_unique<TPending>(socket, PeerOf(socket), Clock::now(),
                                                   THttpLimits{MaxHeaderBytes, MaxRequestBytes});
         pending->Deadline = pending->Opened + std::chrono::seconds(std::min(

@@ -61,7 +61,8 @@ public:
     int Bind(const std::string &address, int port);
     // Serves on `socket`, already bound and listening (handed over by a service manager);
     // owns it from now on. `address` is what it was bound to, for the Host names allowed.
-    // Returns its port.
+    // Returns its port; 0 for a Unix socket, which serves only its own user's processes and
+    // answers the Host "localhost".
     int Adopt(int socket, const std::string &address);
     // Serves until `stop` becomes true, then finishes what was accepted and returns.
     void Run(const std::atomic<bool> &stop);
@@ -118,6 +119,7 @@ private:
     TDemoService &master_;
     const int workerCount_;
     int listener_ = -1;
+    bool unixListener_ = false;  // listener_ is a Unix socket: peers are checked by uid
     std::deque<std::unique_ptr<TPending>> pending_;  // oldest first; the reading thread's
 
     mutable std::mutex lock_;         // guards the members below

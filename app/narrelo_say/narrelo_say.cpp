@@ -162,9 +162,10 @@ std::string ServerAddress(const TSayOptions &options) {
     // server is named).
     const TLocalService local = EnsureLocalService();
     if (local.State == TLocalServiceState::Started && !options.Quiet)
-        std::fprintf(stderr, "narrelo-say: started the local speech service (%s, process %d)\n",
-                     local.Program.c_str(), int(local.Pid));
-    if (local.State == TLocalServiceState::Missing || local.State == TLocalServiceState::Failed)
+        std::fprintf(stderr, "narrelo-say: started the local speech service (%s, process %d, on %s)\n",
+                     local.Program.c_str(), int(local.Pid), local.Socket.c_str());
+    if (!local.Error.empty()) std::fprintf(stderr, "narrelo-say: %s\n", local.Error.c_str());
+    else if (local.State == TLocalServiceState::Missing || local.State == TLocalServiceState::Failed)
         std::fprintf(stderr, "narrelo-say: %s\n", LocalServiceAdvice(true).c_str());
     ServerAddressLookup lookup;
     MyString address;
