@@ -28,6 +28,7 @@
 #include "server/http_request_reader.h"
 #include "protocol/scrambled_block.h"
 #include "server/sentence_splitter.h"
+#include "server/service_log.h"
 #include "server/session_token.h"
 #include "server/xml_sentences.h"
 #include "protocol/xml_text.h"
@@ -236,13 +237,16 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
     // With several processes serving, each line names its process.
     const std::string process =
         options.Processes > 1 ? "[pid " + std::to_string(::getpid()) + "] " : std::string();
+    const std::string shownOperation = Printable(operation, 200);
+    const std::string shownResult = Printable(result, 300);
     const int length = std::snprintf(
         line, sizeof line, "%s%s %s in=%llu out=%llu %.1fms %s\n", process.c_str(), peer.c_str(),
-        Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
-        static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
+        shownOperation.c_str(), static_cast<unsigned long long>(bytesIn),
+        static_cast<unsigned long long>(bytesOut), milliseconds, shownResult.c_str());
     if (length <= 0) return;
-    const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
-    (void)ignored;
+    // Lines alike but for their sizes and times are one repeated line.
+    LogLimited(peer + '\0' + shownOperation + '\0' + shownResult,
+               std::string(line, std::min(size_t(length), sizeof line - 1)));
 }
 
 std::string TDemoService::ServeRequest(int connection, const std::string &peer,
@@ -402,13 +406,14 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
 }
 
 std::string TDemoService::SpokenTextOf(const TSynthesisRequest &request) {
-    // Kept beside the audio under the digest of the text alone (speaker, volume, speed and
-    // file type 0, which no request has), so every voice of one text shares it.
+    // Kept in memory beside the audio (never in the cache folder, which holds no text) under
+    // the digest of the text alone (speaker, volume, speed and file type 0, which no request
+    // has), so every voice of one text shares it.
     const std::string digest = RequestDigest({request.Text, request.IsXml, 0, 0, 0, 0, false});
     if (std::optional<std::string> spoken = shared_.Cache->Find(digest)) return *spoken;
     std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
     TSpeechSynthesiser::CheckSpeakable(spoken);
-    shared_.Cache->Store(digest, spoken);
+    shared_.Cache->StoreInMemory(digest, spoken);
     return spoken;
 }
 
