@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/resource.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -86,8 +87,7 @@ TDemoServer::TDemoServer(std::unique_ptr<TDemoService> master, int workers)
 }
 
 TDemoServer::~TDemoServer() {
-    for (auto &pending : pending_) ::close(pending->Socket);
-    for (auto &pending : answers_) ::close(pending->Socket);
+    // The connections left close with their TPending.
     if (listener_ >= 0) ::close(listener_);
     ::close(wake_);
 }
@@ -285,8 +285,8 @@ void TDemoServer::AcceptAll() {
         }
         Touch();
         if (!room && !refusable) {
-            // Cannot happen while the listener is polled only with room; a backstop.
-            ::close(socket);
+            // Cannot happen while the listener is polled only with room; a backstop (the
+            // connection closes with its TPending).
             return;
         }
         if (!room)
@@ -389,6 +389,7 @@ bool TDemoServer::Advance(TPending &pending) {
             ++inHand_;
         }
         ready_.notify_one();
+        pending.Socket = -1;  // the worker's now
         return false;
     }
 }
@@ -399,6 +400,11 @@ void TDemoServer::StartRefusal(TPending &pending, int status, const std::string 
     pending.Answer = RefusalResponse(status, text, extraHeader);
     pending.AnswerSent = 0;
     pending.Deadline = Clock::now() + std::chrono::seconds(DrainSeconds);
+}
+
+TDemoServer::TPending::~TPending() {
+    if (Socket >= 0) ::close(Socket);
+    if (File >= 0) ::close(File);
 }
 
 bool TDemoServer::SendRefusal(TPending &pending) {
@@ -413,6 +419,25 @@ bool TDemoServer::SendRefusal(TPending &pending) {
         }
         pending.AnswerSent += size_t(put);
     }
+    // A large file's body, a block at a time as the client takes it: the other connections
+    // are served between blocks.
+    constexpr size_t Block = 1 << 20;
+    while (pending.File >= 0 && pending.FileSent < pending.FileSize) {
+        off_t offset = off_t(pending.FileSent);
+        const ssize_t put = ::sendfile(pending.Socket, pending.File, &offset,
+                                       size_t(std::min<uint64_t>(Block, pending.FileSize - pending.FileSent)));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (put <= 0) {  // the client is gone, or the file shrank: the answer cannot be whole
+            Close(pending);
+            return false;
+        }
+        pending.FileSent += uint64_t(put);
+    }
+    if (pending.File >= 0) {
+        ::close(pending.File);
+        pending.File = -1;
+    }
     // A client still sending its body would get a reset instead of this answer if the
     // connection closed on unread bytes: let it finish (bounded), then close.
     ::shutdown(pending.Socket, SHUT_WR);
@@ -424,6 +449,8 @@ bool TDemoServer::SendRefusal(TPending &pending) {
 void TDemoServer::Close(TPending &pending) {
     ::close(pending.Socket);
     pending.Socket = -1;
+    if (pending.File >= 0) ::close(pending.File);
+    pending.File = -1;
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - pending.Opened);
     if (!pending.Logged)
         LogRequest(master_.Shared().Options, pending.Peer,
@@ -466,6 +493,7 @@ void TDemoServer::Work(TDemoService *service) {
         pending->Logged = true;
         pending->Deadline = Clock::now() + std::chrono::seconds(AnswerDeadlineSeconds);
         pending->Answer = std::move(answer);
+        pending->File = service->TakeAnswerFile(pending->FileSize);
         if (pending->Answer.empty()) {
             // Sent already (a large file), or nothing to send: only the closing is left.
             ::shutdown(pending->Socket, SHUT_WR);

@@ -20,7 +20,8 @@
 // A fixed pool of worker threads, each with its own copy of the service, serves the complete
 // requests in the order they were completed and hands each answer back to the reading
 // thread, which sends it (within AnswerDeadlineSeconds), so a client that reads slowly holds
-// no worker either. Stop: the connections waiting in the kernel's backlog are taken, then no
+// no worker either; a large file (the installer) is sent by that thread too, from the open
+// file, as fast as its client takes it. Stop: the connections waiting in the kernel's backlog are taken, then no
 // more; every one taken is read to its end (or its deadline), served and answered.
 
 #include <atomic>
@@ -81,6 +82,9 @@ private:
     struct TPending {
         TPending(int socket, std::string peer, Clock::time_point opened, const THttpLimits &limits)
             : Socket(socket), Peer(std::move(peer)), Opened(opened), Reader(limits) {}
+        ~TPending();
+        TPending(const TPending &) = delete;
+        TPending &operator=(const TPending &) = delete;
 
         int Socket = -1;
         std::string Peer;
@@ -90,6 +94,9 @@ private:
         std::string Operation;  // for the log line of a refusal
         std::string Answer;     // a refusal still to send
         size_t AnswerSent = 0;
+        int File = -1;          // sent after Answer (a large file), then closed
+        uint64_t FileSize = 0;
+        uint64_t FileSent = 0;
         bool Draining = false;  // the answer is out: reading what the client still sends
         uint64_t Drained = 0;
         uint64_t BytesIn = 0;

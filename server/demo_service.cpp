@@ -3,7 +3,9 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -173,6 +175,10 @@ TDemoService::TDemoService(const TDemoService &other)
       runtimeSend_(other.runtimeSend_),
       runtimeParseHeader_(other.runtimeParseHeader_) {}
 
+TDemoService::~TDemoService() {
+    if (answerFile_ >= 0) ::close(answerFile_);
+}
+
 TDemoService *TDemoService::copy() { return new TDemoService(*this); }
 
 void TDemoService::InstallHooks() {
@@ -262,6 +268,9 @@ std::string TDemoService::ServeRequest(int connection, const std::string &peer,
     bytesOut_ = 0;
     output_.clear();
     buffering_ = true;
+    if (answerFile_ >= 0) ::close(answerFile_);
+    answerFile_ = -1;
+    answerFileSize_ = 0;
     socket = connection;
 
     std::string why;
@@ -336,7 +345,8 @@ int TDemoService::ServeGet() {
     operation_ = std::string("GET ") + path;
     TWebAnswer answer = shared_.Web.Get(path, listenHost_);
     // A small file is answered from memory like everything else; a large one (the
-    // installer) is sent from here in blocks, the only answer a worker sends itself.
+    // installer) is handed over open, with the head of its answer, for the reading thread to
+    // send as the client takes it: a slow reader of a large file holds no worker.
     std::error_code sizeError;
     if (!answer.FilePath.empty() &&
         std::filesystem::file_size(answer.FilePath, sizeError) <= MaxBufferedFileBytes && !sizeError) {
@@ -345,25 +355,38 @@ int TDemoService::ServeGet() {
         if (in.bad()) answer.Body.clear();
         else answer.FilePath.clear();
     }
-    buffering_ = answer.FilePath.empty();
+    if (!answer.FilePath.empty()) {
+        const int file = ::open(answer.FilePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        struct stat info {};
+        if (file < 0 || ::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (file >= 0) ::close(file);
+            Refuse(500, "The file cannot be read");
+            return SOAP_OK;
+        }
+        output_ = HttpResponseHead(answer.Status, answer.ContentType, uint64_t(info.st_size),
+                                   "X-Frame-Options: SAMEORIGIN\r\n");
+        bytesOut_ = output_.size() + uint64_t(info.st_size);
+        answerFile_ = file;
+        answerFileSize_ = uint64_t(info.st_size);
+        result_ = std::to_string(answer.Status);
+        return SOAP_OK;
+    }
     http_content = answer.ContentType.c_str();  // read by soap_response below
     const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
     if (soap_response(this, status) != SOAP_OK) return error;
-    if (!answer.FilePath.empty()) {
-        std::ifstream in(answer.FilePath, std::ios::binary);
-        char buffer[65536];
-        while (in) {
-            in.read(buffer, sizeof buffer);
-            if (in.gcount() > 0 && soap_send_raw(this, buffer, size_t(in.gcount())) != SOAP_OK)
-                return error;
-        }
-    } else if (soap_send_raw(this, answer.Body.data(), answer.Body.size()) != SOAP_OK) {
-        return error;
-    }
+    if (soap_send_raw(this, answer.Body.data(), answer.Body.size()) != SOAP_OK) return error;
     if (soap_end_send(this) != SOAP_OK) return error;
     result_ = std::to_string(answer.Status);
     http_content = nullptr;
     return SOAP_OK;
+}
+
+int TDemoService::TakeAnswerFile(uint64_t &size) {
+    const int file = answerFile_;
+    size = answerFileSize_;
+    answerFile_ = -1;
+    answerFileSize_ = 0;
+    return file;
 }
 
 std::string TDemoService::TextOf(const char *xml) { return UnescapeXmlText(xml ? xml : ""); }
