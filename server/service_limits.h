@@ -17,9 +17,17 @@ inline constexpr int AnswerDeadlineSeconds = 120;          // a whole answer, ho
 // it, so a slow reader holds no worker); a larger one is sent by the worker in blocks.
 inline constexpr uint64_t MaxBufferedFileBytes = 1024 * 1024;
 
-// Connections held open at once: by one client address, and in all.
-inline constexpr int MaxConnectionsPerAddress = 16;
+// Connections held open at once, whoever made them (every local program reaches the service
+// from the one loopback address, so an address says nothing about who a client is). Beyond
+// MaxOpenConnections a new connection is answered 503 with Retry-After at once (up to
+// MaxRefusingConnections more of those at a time); beyond both it waits in the kernel's
+// backlog of ListenBacklog. Both bounds shrink to what the process's descriptors allow.
 inline constexpr int MaxOpenConnections = 512;
+inline constexpr int MaxRefusingConnections = 256;
+inline constexpr int ListenBacklog = 4096;
+// Complete requests waiting for a worker; one more is answered 503 with Retry-After.
+inline constexpr size_t MaxWaitingRequests = 256;
+inline constexpr int RetryAfterSeconds = 1;
 
 // The text of one call (ParseSentences, Synthesise), in bytes as submitted.
 inline constexpr size_t MaxTextBytes = 64 * 1024;

@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,7 @@
 #include "server/demo_service.h"
 #include "server/server_key.h"
 #include "server/server_options.h"
+#include "server/service_log.h"
 #include "server/unix_listener.h"
 #include "server/web_content.h"
 #include "speech/speech_engine.h"
@@ -92,6 +94,15 @@ std::vector<std::pair<int, std::string>> InheritedSockets() {
     return sockets;
 }
 
+// Every connection costs a descriptor: the soft bound is raised as far as the hard one allows
+// (within reason), so the service's own bounds on connections are what holds.
+void RaiseDescriptorLimit() {
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur >= files.rlim_max) return;
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, 65536);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+}
+
 void InstallSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -126,6 +137,7 @@ int main(int argc, char **argv) {
 
     try {
         ResolveDefaults(options);
+        RaiseDescriptorLimit();
         InstallSignalHandlers();
         // The listening sockets and one key for all the processes, made before the first
         // process starts a thread: the others are forked from it.
@@ -216,6 +228,7 @@ int main(int argc, char **argv) {
             for (const pid_t other : others) ::kill(other, SIGTERM);
         for (const pid_t other : others) ::waitpid(other, nullptr, 0);
         if (first && !ownSocket.empty()) RemoveUnixSocket(ownSocket);
+        FlushLogRepeats();
         if (first) std::fprintf(stderr, StoppedWhenIdle ? "narrelo-demoserver: idle, stopped\n"
                                                         : "narrelo-demoserver: stopped\n");
         return 0;
