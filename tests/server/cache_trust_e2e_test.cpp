@@ -15,7 +15,8 @@
 
 #include "foundation/code_page.h"
 #include "records/demo_audios.h"
-#include "server/synthesis_request.h"
+#include "server/file_id.h"
+#include "speech/synthesis_request.h"
 #include "service/demo_client.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/temp_config_home.h"
