@@ -33,7 +33,10 @@ set(cases
   "server|#include \"speech/speech_engine.h\"|compiles"
   "server|#include \"protocol/xml_text.h\"|compiles"
   "server|#include \"service/demo_client.h\"|refused"
-  "server|#include <pipeline/wave_out.h>|refused")
+  "server|#include <pipeline/wave_out.h>|refused"
+  "speechd|#include \"speech/speech_engine.h\"|compiles"
+  "speechd|#include \"server/speech_file.h\"|refused"
+  "speechd|#include \"protocol/xml_text.h\"|refused")
 
 set(work ${DIR}/probes)
 file(REMOVE_RECURSE ${work})

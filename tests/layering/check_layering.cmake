@@ -7,7 +7,8 @@
 # front end (turkish/) uses platform/ and foundation/; the speech engine (speech/) uses
 # those and turkish/; the speech service (server/) uses platform/ to protocol/ (the wire
 # protocol both sides share), turkish/ and speech/, never the client (service/ and above);
-# and no client layer includes any of the three. This is the README's layout table; the
+# the speech-dispatcher module (speechd/) uses platform/, foundation/, turkish/ and speech/;
+# and no client layer includes any of them. This is the README's layout table; the
 # check also reads that table and fails when its rows no longer list the layers in this
 # order, so the two cannot drift apart silently. The compiler enforces the same table (each
 # layer's target sees only the include folders of the layers it may use); this check also
@@ -20,11 +21,12 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(CLIENT_LAYERS platform foundation records protocol service pipeline ui app)
-set(SPEECH_LAYERS turkish speech server)
+set(SPEECH_LAYERS turkish speech server speechd)
 set(ALL_LAYERS ${CLIENT_LAYERS} ${SPEECH_LAYERS})
 set(turkish_MAY_INCLUDE platform foundation turkish)
 set(speech_MAY_INCLUDE platform foundation turkish speech)
 set(server_MAY_INCLUDE platform foundation records protocol turkish speech server)
+set(speechd_MAY_INCLUDE platform foundation turkish speech speechd)
 
 # The layers `layer` may include.
 function(allowed_layers layer out)
