@@ -274,6 +274,7 @@ bool TOutputModule::EmitAudio(uint64_t id, const int16_t *samples, size_t count)
     std::string event = "705-bits=16\n705-num_channels=1\n705-sample_rate=" + std::to_string(Rate) +
                         "\n705-num_samples=" + std::to_string(count) +
                         "\n705-big_endian=0\n705-AUDIO";
+    event += '\0';  // "705-AUDIO", a NUL, then the data
     event.reserve(event.size() + count * 2 + count / 64 + 16);
     // The samples as little-endian bytes, HDLC-escaped: a line feed or 0x7D is sent as 0x7D
     // and the byte with its fifth bit inverted.

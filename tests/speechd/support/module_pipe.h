@@ -120,7 +120,11 @@ public:
         for (;;) {
             if (line->rfind("705-num_samples=", 0) == 0)
                 item.DeclaredSamples = std::stol(line->substr(16));
-            if (line->rfind("705-AUDIO", 0) == 0) data = line->substr(9);
+            if (line->rfind("705-AUDIO", 0) == 0) {
+                // "705-AUDIO", a NUL, then the data.
+                if (line->size() < 10 || (*line)[9] != '\0') item.DeclaredSamples = -3;
+                data = line->substr(std::min<size_t>(10, line->size()));
+            }
             if (*line == "705 AUDIO") break;
             line = Line(limit);
             if (!line) return std::nullopt;
