@@ -1,21 +1,37 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers shared by the layer folders.
 
-# narrelo_layer(<name> SOURCES <files...> DEPS <libs...> [PRIVATE_DEPS <libs...>]): a static library of the listed
-# .cpp files of the calling folder, included as "<layer>/<file>.h" from the repository root.
-# The list is explicit: a new file joins the layer by being named here, so that a file
-# moved to another layer cannot stay compiled into the old one unnoticed. A layer without
-# sources (headers only) is an INTERFACE library.
+# The folder whose only entry is `<layer>`, a link to the layer's source folder: a target given
+# this folder as an include path can write #include "<layer>/file.h" for that layer and for no
+# other. Each layer's target has its own as its usage requirement, so a target sees exactly the
+# layers it links (its own and, through their usage requirements, those below them): an
+# #include of a layer it may not use is not found, and the build stops there.
+function(narrelo_layer_include_dir layer out)
+  set(dir ${CMAKE_BINARY_DIR}/layer_include/${layer})
+  if(NOT IS_SYMLINK ${dir}/${layer})
+    file(MAKE_DIRECTORY ${dir})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${layer} ${dir}/${layer} SYMBOLIC)
+  endif()
+  set(${out} ${dir} PARENT_SCOPE)
+endfunction()
+
+# narrelo_layer(<name> SOURCES <files...> DEPS <libs...> [PRIVATE_DEPS <libs...>]): a static
+# library of the listed .cpp files of the calling folder, included as "<layer>/<file>.h". The
+# list is explicit: a new file joins the layer by being named here, so that a file moved to
+# another layer cannot stay compiled into the old one unnoticed. A layer without sources
+# (headers only) is an INTERFACE library. DEPS are the layers (and libraries) it may use, and
+# the only layers whose headers it sees; PRIVATE_DEPS libraries its headers do not expose.
 function(narrelo_layer name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  narrelo_layer_include_dir(${name} include_dir)
   if(NOT ARG_SOURCES)
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_include_directories(${name} INTERFACE ${include_dir})
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
     return()
   endif()
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${include_dir})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 

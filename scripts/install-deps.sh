@@ -44,6 +44,10 @@ packages=(
   libpugixml-dev
   # the load balancer the scale-out test puts in front of two services
   haproxy
+  # sd_narrelo's end-to-end test and benchmark: the real speech-dispatcher, its espeak-ng
+  # module to compare with, its Python client and spd-say, a PulseAudio null sink to hear
+  # it; info for its module protocol's documentation
+  speech-dispatcher speech-dispatcher-espeak-ng python3-speechd pulseaudio pulseaudio-utils info
 )
 
 missing=()

@@ -16,6 +16,8 @@ struct TCollecting {
     size_t MaxSamples;
     const std::function<bool()> *Cancelled;
     std::vector<TWordStart> *Words;
+    const std::function<bool(const int16_t *, size_t)> *OnSamples = nullptr;
+    size_t Handed = 0;  // samples handed to OnSamples
     unsigned Calls = 0;
     bool TooLong = false;
     bool WasCancelled = false;
@@ -33,7 +35,17 @@ int CollectSamples(short *samples, int count, espeak_EVENT *events) {
                 event->audio_position >= 0)
                 collecting.Words->push_back(
                     {size_t(event->text_position - 1), size_t(event->audio_position)});
-    if (samples != nullptr && count > 0) {
+    if (samples != nullptr && count > 0 && collecting.OnSamples && *collecting.OnSamples) {
+        if (collecting.Handed + size_t(count) > collecting.MaxSamples) {
+            collecting.TooLong = true;
+            return 1;
+        }
+        collecting.Handed += size_t(count);
+        if (!(*collecting.OnSamples)(samples, size_t(count))) {
+            collecting.WasCancelled = true;
+            return 1;
+        }
+    } else if (samples != nullptr && count > 0) {
         if (collecting.Samples.size() + size_t(count) > collecting.MaxSamples) {
             collecting.TooLong = true;
             return 1;
@@ -73,7 +85,8 @@ TSpeechEngine::~TSpeechEngine() {
 
 std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceSettings &voice,
                                           size_t maxSamples, std::function<bool()> cancelled,
-                                          std::vector<TWordStart> *words) {
+                                          std::vector<TWordStart> *words,
+                                          std::function<bool(const int16_t *, size_t)> onSamples) {
     std::future<std::vector<int16_t>> result;
     {
         std::lock_guard<std::mutex> guard(lock_);
@@ -83,6 +96,7 @@ std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceS
                              maxSamples,
                              std::move(cancelled),
                              words,
+                             std::move(onSamples),
                              std::chrono::steady_clock::now(),
                              {}});
         result = jobs_.back().Result.get_future();
@@ -136,6 +150,10 @@ void TSpeechEngine::Run(std::promise<void> &started) {
         started.set_exception(std::current_exception());
         return;
     }
+    for (const espeak_VOICE **voice = espeak_ListVoices(nullptr); voice && *voice; ++voice)
+        if ((*voice)->name && (*voice)->languages && (*voice)->languages[0] != '\0')
+            voices_.push_back(
+                {(*voice)->name, (*voice)->languages + 1});  // after the priority byte
     started.set_value();
 
     for (;;) {
@@ -153,9 +171,10 @@ void TSpeechEngine::Run(std::promise<void> &started) {
                 throw TSpeechCancelled("the speech is no longer wanted");
             Apply(job.Voice);
             if (job.Words) job.Words->clear();
-            TCollecting collecting{{}, job.MaxSamples, &job.Cancelled, job.Words};
+            TCollecting collecting{{}, job.MaxSamples, &job.Cancelled, job.Words, &job.OnSamples};
             // About what a text's speech takes (some 600 samples a byte), within its bound.
-            collecting.Samples.reserve(std::min(job.Text.size() * 600, job.MaxSamples));
+            if (!job.OnSamples)
+                collecting.Samples.reserve(std::min(job.Text.size() * 600, job.MaxSamples));
             const espeak_ERROR error =
                 espeak_Synth(job.Text.c_str(), job.Text.size() + 1, 0, POS_CHARACTER, 0,
                              espeakCHARS_UTF8, nullptr, &collecting);

@@ -60,6 +60,12 @@ public:
         : TException(text, TErrorCategory::Refused) {}
 };
 
+// One of espeak-ng's voices: the name to select it by and its first language.
+struct TEngineVoice {
+    std::string Name;
+    std::string Language;
+};
+
 class TSpeechEngine {
 public:
     static constexpr int SampleRate = 22050;
@@ -80,7 +86,14 @@ public:
     std::vector<int16_t> Speak(const std::string &utf8, const TVoiceSettings &voice,
                                size_t maxSamples = std::numeric_limits<size_t>::max(),
                                std::function<bool()> cancelled = {},
-                               std::vector<TWordStart> *words = nullptr);
+                               std::vector<TWordStart> *words = nullptr,
+                               std::function<bool(const int16_t *, size_t)> onSamples = {});
+    // With `onSamples`, the speech is handed over as it is made instead of being returned:
+    // called on the engine's thread with each block, after `words` has received the word
+    // starts that came with it; returning false stops the speech (TSpeechCancelled).
+
+    // espeak-ng's voices, as listed when the engine started.
+    const std::vector<TEngineVoice> &Voices() const { return voices_; }
 
 private:
     struct TJob {
@@ -89,6 +102,7 @@ private:
         size_t MaxSamples;
         std::function<bool()> Cancelled;
         std::vector<TWordStart> *Words;
+        std::function<bool(const int16_t *, size_t)> OnSamples;
         std::chrono::steady_clock::time_point Queued;
         std::promise<std::vector<int16_t>> Result;
     };
@@ -105,5 +119,6 @@ private:
     bool stop_ = false;
     TVoiceSettings current_;  // engine thread only
     bool haveVoice_ = false;  // engine thread only
+    std::vector<TEngineVoice> voices_;  // written before the constructor returns
     std::thread thread_;
 };

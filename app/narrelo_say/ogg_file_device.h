@@ -6,12 +6,15 @@
 // 0.1 as the service's own files, so hours of speech make a file of a sensible size
 // (about 4.5 kB per second of sound instead of 32 kB). The path "-" is standard output.
 //
-// The encoder's state is made by BeginFile and released by EndFile or the destructor.
+// The encoder (records/ogg_vorbis_encoder.h, the one the service's files come from too) is
+// made by BeginFile and released by EndFile or the destructor.
 
 #include <memory>
 #include <string>
 
 #include "platform/audio_device_wav.h"
+
+class TOggVorbisEncoder;
 
 class TOggFileAudioDevice : public TWavFileAudioDevice {
 public:
@@ -24,11 +27,9 @@ protected:
     bool EndFile(std::FILE *file) override;
 
 private:
-    struct TEncoder;
-    // Hands the encoder's finished pages to the file; flush: also a page not yet full.
-    bool WritePages(std::FILE *file, bool flush);
-    bool Encode(std::FILE *file, int32_t frames);  // after vorbis_analysis_wrote
+    // Hands the encoder's finished pages to the file.
+    static bool WritePages(std::FILE *file, const std::string &pages);
 
-    std::unique_ptr<TEncoder> encoder_;
+    std::unique_ptr<TOggVorbisEncoder> encoder_;
     uint16_t channels_ = 1;
 };

@@ -7,7 +7,8 @@
 # front end (turkish/) uses platform/ and foundation/; the speech engine (speech/) uses
 # those and turkish/; the speech service (server/) uses platform/ to protocol/ (the wire
 # protocol both sides share), turkish/ and speech/, never the client (service/ and above);
-# and no client layer includes any of the three. This is the README's layout table; the
+# the speech-dispatcher module (speechd/) uses platform/, foundation/, turkish/ and speech/;
+# and no client layer includes any of them. This is the README's layout table; the
 # check also reads that table and fails when its rows no longer list the layers in this
 # order, so the two cannot drift apart silently. The compiler enforces the same table (each
 # layer's target sees only the include folders of the layers it may use); this check also
@@ -20,11 +21,12 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(CLIENT_LAYERS platform foundation records protocol service pipeline ui app)
-set(SPEECH_LAYERS turkish speech server)
+set(SPEECH_LAYERS turkish speech server speechd)
 set(ALL_LAYERS ${CLIENT_LAYERS} ${SPEECH_LAYERS})
 set(turkish_MAY_INCLUDE platform foundation turkish)
 set(speech_MAY_INCLUDE platform foundation turkish speech)
 set(server_MAY_INCLUDE platform foundation records protocol turkish speech server)
+set(speechd_MAY_INCLUDE platform foundation turkish speech speechd)
 
 # The layers `layer` may include.
 function(allowed_layers layer out)
@@ -50,9 +52,16 @@ function(find_violations root out)
     file(GLOB_RECURSE sources RELATIVE ${root} ${root}/${layer}/*.h ${root}/${layer}/*.cpp
          ${root}/${layer}/*.c ${root}/${layer}/*.hpp ${root}/${layer}/*.inc)
     foreach(source ${sources})
-      file(STRINGS ${root}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
+      # Quoted and angled includes both: the compiler finds <app/...> on the same paths.
+      file(STRINGS ${root}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][a-z_.]+/")
       foreach(line ${includes})
-        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" target "${line}")
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]+)[\">].*" "\\1" target "${line}")
+        # A path up out of the including file's folder is found beside that file, whatever
+        # the include paths say, so the compiler cannot refuse it: refused here.
+        if(target MATCHES "(^|/)\\.\\./")
+          list(APPEND found "${source}: includes ${target} by a relative path")
+          continue()
+        endif()
         string(REGEX REPLACE "/.*" "" target_layer "${target}")
         list(FIND ALL_LAYERS ${target_layer} is_layer)
         if(is_layer EQUAL -1)
@@ -119,14 +128,19 @@ if(SELF_TEST)
   endif()
   # The planted faults: a record file reaching up into the windows, the client program
   # reaching into the speech side, the service reaching into the client, the speech engine
-  # into the service, and the front end into the speech engine.
+  # into the service, the front end into the speech engine, an angled upward include and
+  # one by a relative path.
   file(WRITE ${tree}/records/upward.h "#pragma once\n  #  include \"ui/form.h\"\n")
   file(WRITE ${tree}/app/sideways.cpp "#include \"turkish/number.h\"\n")
   file(WRITE ${tree}/server/client_user.cpp "#include \"service/http_get.h\"\n")
   file(WRITE ${tree}/speech/service_user.cpp "#include \"server/file_id.h\"\n")
   file(WRITE ${tree}/turkish/engine_user.h "#include \"speech/speech_engine.h\"\n")
+  file(WRITE ${tree}/pipeline/angled.cpp "#include <ui/form.h>\n#include <vorbis/codec.h>\n")
+  file(WRITE ${tree}/records/relative.cpp "#include \"../app/top.h\"\n")
   find_violations(${tree} violations)
   set(expected "app/sideways.cpp: includes turkish/number.h"
+               "pipeline/angled.cpp: includes ui/form.h"
+               "records/relative.cpp: includes ../app/top.h by a relative path"
                "records/upward.h: includes ui/form.h"
                "server/client_user.cpp: includes service/http_get.h"
                "speech/service_user.cpp: includes server/file_id.h"

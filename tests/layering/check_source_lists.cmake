@@ -21,7 +21,7 @@ set(checks
   "tests/service|*_test.cpp;support/*.cpp" "tests/pipeline|*_test.cpp;support/*.cpp"
   "tests/ui|*_test.cpp;support/*.cpp" "tests/app|*_test.cpp;support/*.cpp"
   "tests/server|*_test.cpp;support/*.cpp" "tests/turkish|*_test.cpp;support/*.cpp"
-  "tests/speech|*_test.cpp;support/*.cpp" "tests/speechd|*_test.cpp;support/*.cpp" "speechd|*.cpp")
+  "tests/speech|*_test.cpp;support/*.cpp" "tests/speechd|*_test.cpp;support/*.cpp" "speechd|*.cpp;sd_narrelo/*.cpp")
 
 set(missing "")
 foreach(check ${checks})
