@@ -23,7 +23,8 @@ src=$1
 build=$2
 version=$3
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/narrelo-deb-XXXXXX")
+tmp_parent=${TMPDIR:-/tmp}
+work=$(mktemp -d "$tmp_parent/narrelo-deb-XXXXXX")
 activated=""
 installed=""
 purge_packages() {  # those of the four that are installed (autopkgtest installs what its tests need)
@@ -119,7 +120,7 @@ user_units=$(pkg-config --variable=systemduserunitdir systemd)
 for d in usr/share/narrelo/warn.wav usr/share/narrelo/XML usr/share/narrelo/web/index.html \
          usr/share/doc/narrelo/copyright "${system_units#/}/narrelo-demoserver.socket" \
          "${system_units#/}/narrelo-demoserver.service" "${user_units#/}/narrelo-demoserver.service" \
-         usr/share/doc/narrelo-data/README.Debian; do
+         usr/share/doc/narrelo-data/README.Debian.gz; do
   [ -e "$root/$d" ] || fail "no /$d"
 done
 # The developer's README once, in the shared data package, not in every package.
@@ -345,9 +346,12 @@ else
   debs=()
   for p in "${packages[@]}"; do debs+=("$(deb_of "$p")"); done
   # Only what was built (-B: build nothing), tests in their own folders; 2 is "some skipped".
+  # A clean environment (the readings above set PATH to the unpacked tree), and a temporary
+  # folder apt's own user can read the packages from.
   status=0
-  autopkgtest -B --summary-file "$work/autopkgtest.summary" --output-dir "$work/autopkgtest" \
-    "$dsc" "${debs[@]}" -- null >"$work/autopkgtest.log" 2>&1 || status=$?
+  env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$work/home" LANG=C.UTF-8 TMPDIR="$tmp_parent" \
+    autopkgtest -B --summary-file "$work/autopkgtest.summary" "$dsc" "${debs[@]}" -- null \
+    >"$work/autopkgtest.log" 2>&1 || status=$?
   cat "$work/autopkgtest.summary"
   case $status in 0 | 2) ;; *) fail "autopkgtest (status $status): $(tail -n 80 "$work/autopkgtest.log")" ;; esac
   for t in say-on-demand socket-activation text-commands; do
