@@ -38,6 +38,8 @@ packages=(
   # loopback of the readings' own network namespace)
   desktop-file-utils appstream librsvg2-bin scdoc groff-base dpkg-dev file curl
   debhelper lintian ccache x11-utils xdotool python3 iproute2
+  # the installed packages' own tests (debian/tests), run by the install test
+  autopkgtest
   # Turkish sentence splitting (ICU)
   libicu-dev
   # XML sentence documents (the samples' test)

@@ -22,10 +22,21 @@ src=$1
 build=$2
 version=$3
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/narrelo-deb-XXXXXX")
+tmp_parent=${TMPDIR:-/tmp}
+work=$(mktemp -d "$tmp_parent/narrelo-deb-XXXXXX")
 activated=""
+installed=""
+purge_packages() {  # those of the four that are installed (autopkgtest installs what its tests need)
+  local present
+  present=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' narrelo narrelo-tools narrelo-demoserver \
+    narrelo-data 2>/dev/null | awk '$2 ~ /^.[ic]/ { print $1 }')
+  [ -z "$present" ] && return 0
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y -q $present >"$work/purge.log" 2>&1
+}
 cleanup() {
   if [ -n "$activated" ]; then kill -TERM "$activated" 2>/dev/null || true; wait "$activated" 2>/dev/null || true; fi
+  if [ -n "$installed" ]; then purge_packages || cat "$work/purge.log" >&2; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,9 +69,11 @@ for p in "${packages[@]}"; do [ -f "$(deb_of "$p")" ] || fail "no package $p: $(
 
 # --- lintian -------------------------------------------------------------------------------
 step "lintian"
-lintian --fail-on error,warning --tag-display-limit 0 "$out/narrelo_${full}_amd64.changes" \
+# The source and binary packages, down to pedantic and experimental tags: every tag that
+# stands is overridden in debian/ with its reason.
+lintian -EIL +pedantic --fail-on error,warning --tag-display-limit 0 "$out/narrelo_${full}_amd64.changes" \
   >"$work/lintian.txt" 2>&1 || fail "lintian: $(cat "$work/lintian.txt")"
-if grep -E '^[EW]: ' "$work/lintian.txt"; then fail "lintian reports the above"; fi
+if grep -E '^[EWIPX]: ' "$work/lintian.txt"; then fail "lintian reports the above"; fi
 
 # --- Relations and maintainer scripts --------------------------------------------------------
 field() { dpkg-deb -f "$(deb_of "$1")" "$2"; }
@@ -72,37 +85,59 @@ done
 grep -qxF narrelo-demoserver <<<"$(field narrelo Recommends | names)" || fail "narrelo does not recommend the service"
 grep -qxF "narrelo-data (= $full)" <<<"$(field narrelo-demoserver Depends | names)" || fail "narrelo-demoserver's Depends"
 [ "$(field narrelo-data Architecture)" = all ] || fail "narrelo-data is not architecture-independent"
-# Each user's socket unit is enabled on installation (for every user); the machine-wide
-# socket is an administrator's choice, neither enabled nor started; the services only by
-# their sockets. Removal stops the machine's socket and service, purging forgets the
-# service's key and cache.
+# The machine-wide socket is an administrator's choice: installed, never enabled by the
+# package (the "don't enable" form only keeps an administrator's choice across upgrades);
+# the machine's service and each user's service are started only by their sockets. Removal
+# stops every unit and every service started on demand; purging forgets the machine-wide
+# service's key and cache. (Installed for real below, the packages show the same.)
 script() { dpkg-deb --ctrl-tarfile "$(deb_of narrelo-demoserver)" | tar -xO "./$1"; }
 script postinst >"$work/postinst"
+script prerm >"$work/prerm"
+grep -q "deb-systemd-helper debian-installed 'narrelo-demoserver.socket'" "$work/postinst" ||
+  fail "postinst does not leave the machine-wide socket to the administrator"
+if grep -v -- --user "$work/postinst" | grep -F "'narrelo-demoserver.service'"; then
+  fail "postinst enables or starts the machine's service itself"
+fi
+if grep -F -- "--user enable 'narrelo-demoserver.service'" "$work/postinst"; then
+  fail "postinst enables the user service (not its socket) for every user"
+fi
 grep -q -- "--user enable 'narrelo-demoserver.socket'" "$work/postinst" ||
   fail "postinst does not enable the user socket for every user"
 if grep -v -- --user "$work/postinst" | grep -q "deb-systemd-helper enable 'narrelo-demoserver.socket'"; then
   fail "postinst enables the machine-wide socket"
 fi
-if grep -q "deb-systemd-invoke \$_dh_action 'narrelo-demoserver.socket'" "$work/postinst"; then
-  fail "postinst starts the machine-wide socket"
-fi
-if grep -F "'narrelo-demoserver.service'" "$work/postinst" | grep -q -E "enable|_dh_action"; then
-  fail "postinst enables or starts a service itself"
-fi
 for unit in socket service; do
-  grep -q "stop 'narrelo-demoserver.$unit'" <<<"$(script prerm)" || fail "removal does not stop the $unit"
+  grep -q "stop 'narrelo-demoserver.$unit'" "$work/prerm" || fail "removal does not stop the $unit"
 done
+grep -q -- "--user stop 'narrelo-demoserver.socket' 'narrelo-demoserver.service'" "$work/prerm" ||
+  fail "removal does not stop the users' units"
+grep -q "start-stop-daemon --stop .*--exec /usr/bin/narrelo-demoserver" "$work/prerm" ||
+  fail "removal does not stop the services started on demand"
 grep -q /var/lib/private/narrelo-demoserver <<<"$(script postrm)" || fail "purging leaves the service's key behind"
 
 # --- Unpacked ------------------------------------------------------------------------------
 root=$work/root
 for p in "${packages[@]}"; do dpkg-deb -x "$(deb_of "$p")" "$root"; done
+# The units are where systemd's pkg-config file says systemd looks for them.
+system_units=$(pkg-config --variable=systemdsystemunitdir systemd)
+user_units=$(pkg-config --variable=systemduserunitdir systemd)
 for d in usr/share/narrelo/warn.wav usr/share/narrelo/XML usr/share/narrelo/web/index.html \
-         usr/share/doc/narrelo/copyright lib/systemd/system/narrelo-demoserver.socket \
-         lib/systemd/system/narrelo-demoserver.service usr/lib/systemd/user/narrelo-demoserver.service \
-         usr/lib/systemd/user/narrelo-demoserver.socket; do
+         usr/share/doc/narrelo/copyright "${system_units#/}/narrelo-demoserver.socket" \
+         "${system_units#/}/narrelo-demoserver.service" "${user_units#/}/narrelo-demoserver.service" \
+         "${user_units#/}/narrelo-demoserver.socket" usr/share/doc/narrelo-data/README.Debian.gz; do
   [ -e "$root/$d" ] || fail "no /$d"
 done
+# The developer's README once, in the shared data package, not in every package.
+readmes=$(find "$root/usr/share/doc" -name 'README.md*' | sed "s|^$root||")
+[ "$readmes" = /usr/share/doc/narrelo-data/README.md.gz ] || fail "README.md is shipped as: $readmes"
+# The menu entry has one main category; the metainfo's release is dated by the changelog.
+desktop-file-validate "$root/usr/share/applications/narrelo.desktop" || fail "desktop entry"
+main_categories=$(sed -n 's/^Categories=//p' "$root/usr/share/applications/narrelo.desktop" | tr ';' '\n' |
+  grep -cxE 'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility')
+[ "$main_categories" = 1 ] || fail "the desktop entry has $main_categories main categories"
+changelog_date=$(date -u -d "$(dpkg-parsechangelog -l "$src/debian/changelog" -S Date)" +%Y-%m-%d)
+grep -q "<release version=\"$version\" date=\"$changelog_date\"/>" \
+  "$root/usr/share/metainfo/com.valtrosa.Narrelo.metainfo.xml" || fail "the metainfo's release is not dated $changelog_date"
 for exe in "$root"/usr/bin/*; do
   name=$(basename "$exe")
   # Hardened as dpkg-buildflags asks: position independent, bound at once, read-only
@@ -136,12 +171,12 @@ done
 
 # Both services' sandboxes: the machine's, and the user's as a user manager runs it.
 mkdir -p "$work/analyze-runtime" && chmod 0700 "$work/analyze-runtime"
-for unit in lib/systemd/system usr/lib/systemd/user; do
-  flag=""; [ "${unit##*/}" = user ] && flag=--user
+for units in "$system_units" "$user_units"; do
+  flag=""; [ "$units" = "$user_units" ] && flag=--user
   rating=$(XDG_RUNTIME_DIR=$work/analyze-runtime systemd-analyze security --offline=true --no-pager $flag \
-    "$root/$unit/narrelo-demoserver.service" 2>/dev/null |
+    "$root$units/narrelo-demoserver.service" 2>/dev/null |
     sed -n 's/.*Overall exposure level for [^:]*: [0-9.]* \([A-Z]*\).*/\1/p')
-  case "$rating" in SAFE|OK) ;; *) fail "$unit/narrelo-demoserver.service's exposure is rated '$rating'" ;; esac
+  case "$rating" in SAFE|OK) ;; *) fail "$units/narrelo-demoserver.service's exposure is rated '$rating'" ;; esac
 done
 
 # --- From the installed files only ---------------------------------------------------------
@@ -301,5 +336,72 @@ elif unshare -r --net true 2>/dev/null && command -v ip >/dev/null; then
   NARRELO_OWN_NETWORK=1 unshare -r --net bash "$work/readings.sh" "$root" "$work"
 else
   bash "$work/readings.sh" "$root" "$work"
+fi
+
+# --- Installed: the autopkgtest suite, then removal -----------------------------------------
+# The packages built above, installed on this machine for real (as root, and only where no
+# Narrelo package is installed already: the test purges them again at its end), tested by
+# debian/tests with autopkgtest's null runner (the tests that want a machine of their own
+# are skipped here), then removed: nothing of them may run on or stay behind.
+step "autopkgtest"
+installed_before=$(dpkg-query -W -f='${Package} ${Status}\n' 'narrelo*' 2>/dev/null | grep ' installed$' || true)
+if [ "$(id -u)" -ne 0 ] || ! command -v autopkgtest >/dev/null; then
+  echo "SKIPPED: the installed packages' tests, which need root and autopkgtest"
+elif [ -n "$installed_before" ]; then
+  echo "SKIPPED: the installed packages' tests, since this machine has Narrelo installed: $installed_before"
+else
+  installed=yes
+  dsc=$out/narrelo_$full.dsc
+  debs=()
+  for p in "${packages[@]}"; do debs+=("$(deb_of "$p")"); done
+  # Only what was built (-B: build nothing), tests in their own folders; 2 is "some skipped".
+  # A clean environment (the readings above set PATH to the unpacked tree), and a temporary
+  # folder apt's own user can read the packages from.
+  status=0
+  env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$work/home" LANG=C.UTF-8 TMPDIR="$tmp_parent" \
+    autopkgtest -B --summary-file "$work/autopkgtest.summary" "$dsc" "${debs[@]}" -- null \
+    >"$work/autopkgtest.log" 2>&1 || status=$?
+  cat "$work/autopkgtest.summary"
+  case $status in 0 | 2) ;; *) fail "autopkgtest (status $status): $(tail -n 80 "$work/autopkgtest.log")" ;; esac
+  for t in say-on-demand socket-activation text-commands; do
+    grep -qE "^$t +PASS" "$work/autopkgtest.summary" || fail "autopkgtest: $t did not pass"
+  done
+
+  # As installed: the machine-wide socket is not enabled, each user socket the package ships is.
+  wants=sockets.target.wants/narrelo-demoserver.socket
+  [ ! -e "/etc/systemd/system/$wants" ] || fail "installing enabled the machine-wide socket"
+  if [ -e "$user_units/narrelo-demoserver.socket" ]; then
+    [ -L "/etc/systemd/user/$wants" ] || fail "installing did not enable the user socket for every user"
+  fi
+
+  # A user's service started on demand (the runtime folder as a login has it; in a network
+  # namespace of its own where there can be one), then removal.
+  user=$work/user
+  mkdir -p "$user/home" && mkdir -p -m 0700 "$user/runtime"
+  own_network=()
+  if unshare --net true 2>/dev/null && command -v ip >/dev/null; then
+    own_network=(unshare --net sh -c 'ip link set lo up && exec "$0" "$@"')
+  fi
+  HOME=$user/home XDG_CONFIG_HOME=$user/config XDG_CACHE_HOME=$user/cache XDG_STATE_HOME=$user/state \
+    XDG_RUNTIME_DIR=$user/runtime PATH=/usr/bin:/bin \
+    "${own_network[@]}" narrelo-say --wav "$user/read.wav" "Merhaba dünya." 2>"$user/say.err" ||
+    fail "the installed narrelo-say: $(cat "$user/say.err")"
+  step "removal"
+  purge_packages || fail "apt-get purge: $(cat "$work/purge.log")"
+  installed=""
+  for p in /proc/[0-9]*; do
+    exe=$(readlink "$p/exe" 2>/dev/null) || continue
+    case "$exe" in /usr/bin/narrelo*) fail "process ${p#/proc/} runs on from the removed $exe" ;; esac
+  done
+  for left in /usr/bin/narrelo /usr/bin/narrelo-demoserver /usr/share/narrelo /usr/share/doc/narrelo-data \
+              "$system_units/narrelo-demoserver.socket" "$user_units/narrelo-demoserver.service" \
+              "/etc/systemd/system/$wants" "/etc/systemd/user/$wants" /var/lib/narrelo-demoserver \
+              /var/cache/narrelo-demoserver /var/lib/private/narrelo-demoserver /tmp/Narrelo_LastSetup.deb; do
+    if [ -e "$left" ] || [ -L "$left" ]; then fail "$left stays after purge"; fi
+  done
+  if ls /var/lib/systemd/deb-systemd-helper-enabled/ /var/lib/systemd/deb-systemd-user-helper-enabled/ 2>/dev/null |
+    grep narrelo; then
+    fail "purge leaves the units' enabled state above"
+  fi
 fi
 echo "packages OK: $(cd "$out" && ls ./*.deb | tr '\n' ' ')"

@@ -8,6 +8,7 @@
 set -euo pipefail
 build=$1
 version=$2
+src=$(cd "$(dirname "$0")/../.." && pwd)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/narrelo-install-XXXXXX")
 server=""
@@ -38,6 +39,18 @@ for p in "${programs[@]}"; do
   # -k: the page is UTF-8 (Turkish labels), read through preconv as man(1) reads it.
   warnings=$(zcat "$page" | groff -k -man -Tutf8 -ww -z 2>&1)
   [ -z "$warnings" ] || fail "manual page of $p: $warnings"
+  # Examples are literal blocks: each command renders as one line of its own, as written
+  # (an indented paragraph would be filled into one line and hyphenated). A command line
+  # indented in the source outside such a block is the same fault before it shows.
+  scd=$src/packaging/man/$p.1.scd
+  if grep -nP '^\t+(narrelo[a-z-]*|systemctl|sudo|apt) ' "$scd"; then
+    fail "$p.1.scd has the commands above outside a literal block (\`\`\`)"
+  fi
+  rendered=$(zcat "$page" | groff -k -man -Tutf8 -P-cbou 2>/dev/null | sed 's/\xe2\x80\x90/-/g; s/\xe2\x88\x92/-/g; s/^ *//; s/ *$//')
+  while IFS= read -r line; do
+    [ -n "$line" ] || continue
+    grep -qxF -- "$line" <<<"$rendered" || fail "$p(1) does not render the example line '$line' as it is written"
+  done < <(awk '/^```/ { inside = !inside; next } inside { sub(/^[ \t]+/, ""); sub(/[ \t]+$/, ""); gsub(/\\\\/, "\\"); print }' "$scd")
   # Installed programs carry no search path into the build tree.
   if readelf -d "$tree/bin/$p" | grep -E 'RPATH|RUNPATH'; then fail "$p has a run path"; fi
 done
