@@ -32,6 +32,9 @@ const char *const kMonths[13] = {"",       "ocak",  "şubat"_cp, "mart",  "nisan
 constexpr unsigned char kPerMille = 0x89;      // ‰
 constexpr unsigned char kPlusMinus = 0xB1;     // ±
 constexpr unsigned char kTimes = 0xD7;         // ×
+constexpr unsigned char kDivide = 0xF7;        // ÷
+constexpr unsigned char kSquared = 0xB2;       // ²
+constexpr unsigned char kCubed = 0xB3;         // ³
 constexpr unsigned char kQuarter = 0xBC;       // ¼
 constexpr unsigned char kHalf = 0xBD;          // ½
 constexpr unsigned char kThreeQuarters = 0xBE; // ¾
@@ -152,7 +155,8 @@ private:
         unsigned char c = At(I);
         if (IsSpace(c)) { ++I; return; }
         if (IsDigit(c)) { ReadNumber({}); return; }
-        const bool signStarts = I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(';
+        // A sign starts a number after a space, a bracket, or the "^" of a power ("10^-6").
+        const bool signStarts = I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(' || At(I - 1) == '^';
         if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && signStarts) {
             ++I;
             ReadNumber(c == '-' ? "eksi" : "art\xFD");  // artı
@@ -226,16 +230,40 @@ private:
                 return;
             case kEllipsis: Mark("..."); return;
             case '&': Word("ve"); return;
-            case '+': Word("art\xFD"); return;
+            case '+': SignWord("art\xFD"); return;  // artı; "C++'ta" is "ce artı artıda"
             case '=': Word("e\xFEittir"); return;  // eşittir
             case '@': Word("et"); return;
-            case 0xB0: Word("derece"); return;
+            case 0xB0: SignWord("derece"); return;
+            case kDivide: SignWord("b\xF6l\xFC"); return;  // bölü
+            case kTimes: SignWord("\xE7" "arp\xFD"); return;  // çarpı
+            case kSquared: case kCubed:
+                // A power after a number, a letter or a bracket: "7²" is "yedi kare", "x³"
+                // "iks küp", "(a+b)²" "... kare"; alone the sign is not read.
+                if (IsAlnum(At(I - 2)) || At(I - 2) == ')') SignWord(c == kSquared ? "kare" : "k\xFCp");  // küp
+                return;
+            case '^':
+                // "2^10" is "iki üzeri on", "10^-6" "on üzeri eksi altı" (the minus is read as
+                // the next number's sign), "e^x" "e üzeri iks".
+                if ((IsAlnum(At(I - 2)) || At(I - 2) == ')') &&
+                    (IsAlnum(At(I)) || At(I) == '(' || ((At(I) == '-' || At(I) == '+') && IsDigit(At(I + 1)))))
+                    Word("\xFCzeri");  // üzeri
+                return;
             case 0x96: case 0x97: Mark(","); return;  // – —
             case '-':
                 if ((I < 2 || IsSpace(At(I - 2))) && (I >= N || IsSpace(At(I)))) Mark(",");
                 return;
             default: return;  // quotes, brackets, slashes and other signs are not read
         }
+    }
+
+    // A sign read as a word, with the suffix written after it: the suffix joins the word
+    // with harmony ("C++'ta" is "ce artı artıda", "x²'nin" "iks karenin"), never a syllable
+    // of its own.
+    void SignWord(std::string_view reading) {
+        std::string word(reading);
+        std::string suffix = SuffixAt(I);
+        if (!suffix.empty()) word = AttachSuffix(word, suffix);
+        Word(word);
     }
 
     // Whether a word that looks abbreviated ends at `end`: one to three letters with a capital
@@ -332,13 +360,24 @@ private:
             n.Whole = groups[0];
             return n;
         }
-        if (all(':') && (g == 2 || g == 3) && groups[0].size() <= 2 && groups[1].size() == 2 &&
-            Value(groups[0]) <= 24 && Value(groups[1]) < 60) {
-            // A time: the hour as a number ("00" as "sıfır sıfır"), the minutes (and seconds)
-            // as written.
-            n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
-            if (g == 3) n.Words += " " + DigitRun(groups[2]);
-            return n;
+        // A time or a duration: "14:30", "2:05:31", "45:12", "1:59,48". Groups of two digits
+        // below 60 after the first, a decimal fraction of the seconds at most after the last
+        // (with a comma, or a period as in timing results). Read as the bare groups: the
+        // first as a number ("00" as "sıfır sıfır"), the others as written, the fraction with
+        // "virgül". A colon between such groups is never "iki nokta".
+        std::size_t colons = 0;
+        while (colons < separators.size() && separators[colons] == ':') ++colons;
+        const bool fractionAfter = colons + 1 == separators.size() && (separators.back() == ',' || separators.back() == '.') &&
+                                   groups.back().size() <= 3;
+        if ((colons == 1 || colons == 2) && (colons == separators.size() || fractionAfter) && groups[0].size() <= 3) {
+            bool clock = true;
+            for (std::size_t k = 1; k <= colons; ++k) clock &= groups[k].size() == 2 && Value(groups[k]) < 60;
+            if (clock) {
+                n.Words = HourWords(groups[0]);
+                for (std::size_t k = 1; k <= colons; ++k) n.Words += " " + DigitRun(groups[k]);
+                if (fractionAfter) n.Words += " virg\xFCl " + DigitRun(groups.back());  // virgül
+                return n;
+            }
         }
         if ((all('.') || all('/')) && g == 3 && groups[0].size() <= 2 && groups[1].size() <= 2 &&
             (groups[2].size() == 4 || groups[2].size() == 2) && ValidDate(Value(groups[0]), Value(groups[1]))) {
@@ -512,7 +551,7 @@ private:
             }
             words = AttachSuffix(words, suffix, possessive);
         } else if (!currencyBefore && !ordinal && percent.empty()) {
-            ReadUnitAfter(n, words);
+            ReadUnitAfter(start, n, words);
         }
         if (!percent.empty()) words = percent + " " + words;
         if (!prefix.empty()) words = std::string(prefix) + " " + words;
@@ -531,26 +570,45 @@ private:
         return -1;
     }
 
+    // Whether a length (a unit of length, pixels, or an inch sign) is written at k.
+    bool LengthAt(int k) const {
+        if (At(k) == '"' || At(k) == kRightQuote2) return true;
+        if (const TUnit *unit = UnitAt(T.substr(k)))
+            for (const char *length : {"mm", "cm", "m", "km", "px"})
+                if (std::string_view(unit->Written) == length) return true;
+        int e = k;
+        while (e < N && IsLetter(At(e))) ++e;
+        const std::string word = ToLower(T.substr(k, e - k));
+        return word.rfind("piksel", 0) == 0 || word.rfind("metre", 0) == 0 || word.rfind("santim", 0) == 0 ||
+               word.rfind("in\xE7", 0) == 0;  // inç
+    }
+
     // What can follow a number and change how it is read, read with it: more sizes
     // ("120x60"), a fraction part ("2 1/2", "2½") or a percent sign after it ("50%", which
     // leaves "yüzde" in `percent`). `n` becomes the last number read.
     void ReadAfterNumber(int start, TNumber &n, std::string &words, std::string &percent) {
         if (TimesAt(I) >= 0) {
-            // Sizes ("120x60 cm", "1920x1080") each but the last in the dative: "yüz yirmiye
-            // altmış"; a dose of two single digits ("2x1") with "çarpı".
+            // Sizes are two or three numbers followed by a length or pixels ("120x60 cm", "3 x
+            // 4 m", "800x600 px"), or a screen's resolution (two numbers of three or four
+            // digits with the sign glued: "1920x1080"): each but the last in the dative, "yüz
+            // yirmiye altmış". Anything else is a product: "3 × 4" is "üç çarpı dört", "2,5 ×
+            // 10^8" "iki virgül beş çarpı on üzeri sekiz", a dose "2x1" "iki çarpı bir".
             std::vector<std::string> sizes{words};
-            bool singleDigits = I - start == 1;
+            bool resolution = I - start >= 3 && I - start <= 4 && At(I) != ' ' && n.Plain;
             for (int next; (next = TimesAt(I)) >= 0;) {
+                const bool glued = next == I + 1;
                 I = next;
                 TNumber size = ParseNumber();
-                singleDigits &= I - next == 1;
+                resolution &= glued && I - next >= 3 && I - next <= 4 && size.Plain;
                 sizes.push_back(size.Words);
                 n = size;
             }
             int k = I;
             if (At(k) == ' ') ++k;
-            if (sizes.size() == 2 && singleDigits && !UnitAt(T.substr(k))) {
-                words = sizes[0] + " \xE7" "arp\xFD " + sizes[1];  // çarpı
+            const bool measured = sizes.size() <= 3 && (LengthAt(k) || (sizes.size() == 2 && resolution));
+            if (!measured) {
+                words = sizes[0];
+                for (std::size_t i = 1; i < sizes.size(); ++i) words += " \xE7" "arp\xFD " + sizes[i];  // çarpı
             } else {
                 words.clear();
                 for (std::size_t i = 0; i + 1 < sizes.size(); ++i) words += AttachSuffix(sizes[i], "e") + " ";
@@ -590,28 +648,81 @@ private:
         }
     }
 
-    // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye".
-    void ReadUnitAfter(const TNumber &n, std::string &words) {
+    // Whether the number at `start` follows a slash after a measure ("12 V / 20 A"): a unit
+    // letter after it is a unit (TUnit::AfterSlash).
+    bool SlashBefore(int start) const {
+        int b = start;
+        if (At(b - 1) == ' ') --b;
+        if (At(b - 1) != '/') return false;
+        --b;
+        if (At(b - 1) == ' ') --b;
+        return IsLetter(At(b - 1)) || At(b - 1) == kSquared || At(b - 1) == kCubed;
+    }
+
+    // A unit's reading; `apart`: a power written in the unit is said after it ("m³" is
+    // "metre küp"), as in the second part of a compound unit.
+    static std::string UnitReading(const TUnit &unit, bool apart) {
+        const std::string_view written = unit.Written;
+        const unsigned char power = written.empty() ? 0 : (unsigned char)written.back();
+        if (apart && written.size() > 1 && (power == kSquared || power == kCubed))
+            if (const TUnit *base = UnitAt(written.substr(0, written.size() - 1)))
+                return std::string(base->Reading) + (power == kSquared ? " kare" : " k\xFCp");  // küp
+        return unit.Reading;
+    }
+
+    // A power written after a unit the table has without it ("km³", "dm²"): said after it.
+    void PowerAfterUnit(int &k, std::string &reading) const {
+        if (At(k) == kSquared || At(k) == kCubed) reading += At(k++) == kSquared ? " kare" : " k\xFCp";  // küp
+    }
+
+    // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye". A
+    // compound unit ("kg/m³", "40 µg/L", "9,8 m/s²") is read part by part with "bölü", each
+    // part with its power ("kilogram bölü metre küp"); a rate followed by a power is such a
+    // compound, an acceleration and no speed ("m/s²" is "metre bölü saniye kare").
+    void ReadUnitAfter(int start, const TNumber &n, std::string &words) {
         if (ReadInchAfter(words)) return;
         int k = I;
         if (At(k) == ' ' || At(k) == 0xA0) ++k;
-        const TUnit *unit = UnitAt(T.substr(k));
+        const TUnit *unit = UnitAt(T.substr(k), SlashBefore(start));
         if (!unit) return;
+        const int unitStart = k;
         k += int(std::string_view(unit->Written).size());
+        if (unit->Per && (At(k) == kSquared || At(k) == kCubed)) {
+            const std::string_view written = unit->Written;
+            if (const TUnit *first = UnitAt(written.substr(0, written.find('/')))) {
+                unit = first;
+                k = unitStart + int(std::string_view(first->Written).size());
+            }
+        }
         bool possessive = false;
         if (unit->Subunit && n.Amount) {
             words = MoneyWords(n, *unit, possessive);
         } else if (unit->Per) {
             words = std::string(unit->Per) + " " + words + " " + unit->Reading;
         } else {
-            words += std::string(" ") + unit->Reading;
+            std::string reading = UnitReading(*unit, false);
+            PowerAfterUnit(k, reading);
+            int s = k;
+            if (At(s) == ' ') ++s;
+            if (At(s) == '/' && !unit->Subunit) {
+                ++s;
+                if (At(s) == ' ') ++s;
+                const TUnit *per = UnitAt(T.substr(s), true);
+                if (per && !per->Subunit && !per->Per) {
+                    reading += " b\xF6l\xFC " + UnitReading(*per, true);  // bölü
+                    k = s + int(std::string_view(per->Written).size());
+                    PowerAfterUnit(k, reading);
+                    unit = per;
+                }
+            }
+            words += " " + reading;
         }
         // "10 dk. sonra", "1 m. 80 cm": the period of a unit's abbreviation is no full stop
         // before a lower-case word or (where the table has the form) a number.
         if (At(k) == '.' && k + 1 < N) {
             const std::string written = std::string(unit->Written) + ".";
-            const int unitStart = k - int(std::string_view(unit->Written).size());
-            const TAbbreviationContext context = ContextAround(T, std::size_t(unitStart), std::size_t(k + 1));
+            const int writtenStart = k - int(std::string_view(unit->Written).size());
+            const TAbbreviationContext context = ContextAround(T, std::size_t(writtenStart), std::size_t(k + 1));
             if ((NextLetterAt(k + 1) >= 0 && IsAbbreviation(written) && IsLower(At(NextLetterAt(k + 1)))) ||
                 (context.NumberAfter && IsAbbreviation(written, context)))
                 ++k;
@@ -805,9 +916,20 @@ private:
         }
         if (spoken.Text.empty()) spoken = ReadToken(token, dotted, start);
         std::string suffix = SuffixAt(I);
-        if (!suffix.empty() && !spoken.Text.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
-                                               ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
-                                               : spoken.Text + suffix;
+        if (!suffix.empty() && !spoken.Text.empty()) {
+            if (spoken.Possessive || spoken.Text != ToLower(token)) {
+                spoken.Text = AttachSuffix(spoken.Text, suffix, spoken.Possessive);
+            } else {
+                // A word read as written keeps the suffix as written, its vowels too ("Kemal'in",
+                // not "kemalın"). A name as written (a capital, then lower case) is said
+                // softened before a vowel, as Turkish says it though it writes the name
+                // unsoftened: "Başak'ın" is "başağın", "Zonguldak'a" "zonguldağa".
+                bool name = token.size() > 1 && IsUpper((unsigned char)token[0]);
+                for (std::size_t k = 1; k < token.size() && name; ++k) name = IsLower((unsigned char)token[k]);
+                if (name && IsVowel((unsigned char)suffix[0])) spoken.Text = SoftenedName(spoken.Text);
+                spoken.Text += suffix;
+            }
+        }
         Word(spoken.Text);
         PrevWord = ToLower(token);
     }
@@ -881,6 +1003,17 @@ private:
                     I = k;
                     return {reading};
                 }
+            }
+        }
+        // "kg/m³ cinsinden", "g/cm³": a compound unit without a number, read as after one.
+        if (At(I) == '/') {
+            const TUnit *unit = UnitAt(token);
+            const TUnit *per = unit && unit->Written == token && !unit->Subunit ? UnitAt(T.substr(I + 1), true) : nullptr;
+            if (per && !per->Subunit && !per->Per) {
+                std::string reading = std::string(unit->Reading) + " b\xF6l\xFC " + UnitReading(*per, true);  // bölü
+                I += 1 + int(std::string_view(per->Written).size());
+                PowerAfterUnit(I, reading);
+                return {reading};
             }
         }
         bool allUpper = true;

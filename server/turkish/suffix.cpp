@@ -80,6 +80,10 @@ std::string Soften(std::string_view spoken) {
         return out;
     }
     if (VowelCount(last) < 2 || last.size() < 2 || !IsVowel((unsigned char)last[last.size() - 2])) return out;
+    // A compound whose last part is a one-syllable word keeps that word's consonant:
+    // "metreküp" + "ü" is "metreküpü", as "küp" + "ü" is "küpü".
+    for (std::string_view part : {"k\xFCp"})  // küp
+        if (last.size() > part.size() && last.substr(last.size() - part.size()) == part) return out;
     char &c = out.back();
     if (c == 'k') c = kSmallG;
     else if (c == 'p') c = 'b';
@@ -112,6 +116,16 @@ bool IsCopula(std::string_view s) {
 }
 
 }  // namespace
+
+std::string SoftenedName(std::string_view name) {
+    std::string out = Soften(name);
+    // Soften leaves t alone, since numbers and common words keep theirs ("yedi saat" + "i"
+    // is "saati"); a name ending in a vowel and t is said with d: "Ahmet'e" is "ahmede".
+    if (out == name && out.size() >= 2 && out.back() == 't' && IsVowel((unsigned char)out[out.size() - 2]) &&
+        VowelCount(out) >= 2 && out.find(' ') == std::string::npos)
+        out.back() = 'd';
+    return out;
+}
 
 std::size_t OrdinalEndingLength(std::string_view suffix) {
     std::size_t i = 0;

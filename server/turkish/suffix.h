@@ -16,6 +16,11 @@ namespace turkish {
 // the pronominal n: ("caddesi", "de") -> "caddesinde".
 std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive = false);
 
+// A proper name as it is said before a vowel suffix: a name of more than one syllable
+// ending in a vowel and k, p, ç or t is softened ("başak" -> "başağ", "zonguldak" ->
+// "zonguldağ", "mehmet" -> "mehmed"); one-syllable names ("türk") and others as they are.
+std::string SoftenedName(std::string_view name);
+
 // The ordinal of spoken cardinal words: "beş" -> "beşinci", "yirmi dört" -> "yirmi dördüncü".
 std::string Ordinal(std::string_view cardinal);
 

@@ -67,6 +67,7 @@ const TUnit kUnits[] = {
     {"mmol/L", "milimol litre", nullptr, false, nullptr, false},
     {"mmol/l", "milimol litre", nullptr, false, nullptr, false},
     {"mmol", "milimol", nullptr, false, nullptr, false},
+    {"mol", "mol", nullptr, false, nullptr, false},
     {"ml", "mililitre", nullptr, false, nullptr, true},
     {"mL", "mililitre", nullptr, false, nullptr, true},
     {"m", "metre", nullptr, false, nullptr, false},
@@ -86,6 +87,7 @@ const TUnit kUnits[] = {
     {"g", "gram", nullptr, false, nullptr, false},
     {"lt", "litre", nullptr, false, nullptr, false},
     {"dl", "desilitre", nullptr, false, nullptr, false},
+    {"dm", "desimetre", nullptr, false, nullptr, false},
     {"cl", "santilitre", nullptr, false, nullptr, false},
     {"l", "litre", nullptr, false, nullptr, false},
     {"L", "litre", nullptr, false, nullptr, false},
@@ -109,11 +111,17 @@ const TUnit kUnits[] = {
     {"MB", "megabayt", nullptr, false, nullptr, true},
     {"GB", "gigabayt", nullptr, false, nullptr, true},
     {"TB", "terabayt", nullptr, false, nullptr, true},
+    {"px", "piksel", nullptr, false, nullptr, false},
+    // Letters that are units only after a slash (TUnit::AfterSlash).
+    {"A", "amper", nullptr, false, nullptr, false, true},
+    {"s", "saniye", nullptr, false, nullptr, false, true},
+    {"h", "saat", nullptr, false, nullptr, false, true},
+    {"min", "dakika", nullptr, false, nullptr, false, true},
 };
 
 }  // namespace
 
-const TUnit *UnitAt(std::string_view text) {
+const TUnit *UnitAt(std::string_view text, bool afterSlash) {
     // The units by their first byte, in table order: a word costs the few units that start
     // like it.
     struct TByFirst {
@@ -125,7 +133,7 @@ const TUnit *UnitAt(std::string_view text) {
     static const TByFirst byFirst;
     if (text.empty()) return nullptr;
     for (const auto &[w, u] : byFirst.Units[(unsigned char)text[0]]) {
-        if (text.substr(0, w.size()) != w) continue;
+        if (text.substr(0, w.size()) != w || (u->AfterSlash && !afterSlash)) continue;
         if (w.size() < text.size() && IsAlnum((unsigned char)text[w.size()]) && IsAlnum((unsigned char)w.back()))
             continue;
         return u;

@@ -124,6 +124,17 @@ TEST(NormaliseForSpeech, DatesAndTimes) {
     });
 }
 
+TEST(NormaliseForSpeech, DurationsAreReadByTheirGroups) {
+    Check({
+        {"hours, minutes, seconds", "Maratonu 2:08:41 ile kazandı", "maratonu iki sıfır sekiz kırk bir ile kazandı"},
+        {"minutes above a day's hours", "Film 135:20 sürdü", "film yüz otuz beş yirmi sürdü"},
+        {"minutes and seconds", "38:05'te gol", "otuz sekiz sıfır beşte gol"},
+        {"a fraction of the seconds", "3:42,07 ve 0:58.3", "üç kırk iki virgül sıfır yedi ve sıfır elli sekiz virgül üç"},
+        {"a suffix on the last word", "1:02:15'lik rekor ve 9:58,12'yi", "bir sıfır iki on beşlik rekor ve dokuz elli sekiz virgül on ikiyi"},
+        {"seconds beyond a minute are no duration", "1:75", "bir iki nokta yetmiş beş"},
+    });
+}
+
 TEST(NormaliseForSpeech, AmountsOfMoney) {
     Check({
         {"lira", "25 TL", "yirmi beş türk lirası"},
