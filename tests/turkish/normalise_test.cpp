@@ -102,6 +102,8 @@ TEST(NormaliseForSpeech, APeriodAfterANumberIsReadAsTheSplitterDecides) {
         {"year then a capital", "Kuruluş 1923. Yıllar", "kuruluş bin dokuz yüz yirmi üç. yıllar"},
         {"year ordinal", "1923. yılın", "bin dokuz yüz yirmi üçüncü yılın"},
         {"a word glued to the period", "2.Yarı ve 3.lük", "ikinci yarı ve üçüncülük"},
+        {"a list number before a number word", "Malzemeler\n1. Bir yumurta\n2. İki kaşık un", "malzemeler birinci bir yumurta ikinci iki kaşık un"},
+        {"the last of names with numbers", "Ece 8, Can 7, Efe 9. Hafta sonu", "ece sekiz, can yedi, efe dokuz. hafta sonu"},
     });
 }
 
