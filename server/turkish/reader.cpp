@@ -97,15 +97,26 @@ class TReader {
 public:
     TReader(std::string_view text, int kind) : T(text), N(int(text.size())), Kind(kind) {
         int capsWords = 0, lowerWords = 0;
+        // Per line: a heading or a notice in capitals ("KAYIP İLANI", "SU VE ELEKTRİK
+        // KESİNTİSİ") over lower-case text is a line of two capital words or more, one of
+        // them of four letters or more, and no word in lower case.
+        int lineCaps = 0, lineLong = 0, lineLower = 0;
+        auto endLine = [&](int end) {
+            Lines.push_back({end, lineLower == 0 && lineCaps >= 2 && lineLong >= 1});
+            lineCaps = lineLong = lineLower = 0;
+        };
         for (int i = 0; i < N;) {
+            if (At(i) == '\n' || At(i) == '\r') endLine(i);
             if (!IsLetter(At(i))) { ++i; continue; }
             int j = i, letters = 0;
             bool lower = false;
             while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++letters, ++j;
-            if (lower) ++lowerWords;
+            if (lower) ++lowerWords, ++lineLower;
             else if (letters >= 3) ++capsWords;
+            if (!lower) ++lineCaps, lineLong += letters >= 4;
             i = j;
         }
+        endLine(N);
         Shouted = lowerWords == 0 && capsWords >= 2;
     }
 
@@ -1054,7 +1065,7 @@ private:
                 }
                 return {unit->Reading, unit->Possessive};
             }
-            if (Kind != 3 && IsSpelledAcronym(token, Shouted)) return {Spell(token)};
+            if (Kind != 3 && IsSpelledAcronym(token, ShoutedAt(start))) return {Spell(token)};
             if (const char *reading = AcronymWordReading(token); reading && *reading) return {reading};
             return {lower};
         }
@@ -1064,6 +1075,13 @@ private:
         }
         if (token.size() == 1) return {LetterName((unsigned char)token[0])};
         return {lower};
+    }
+
+    // Whether the word at `start` is in capitals among capitals: the whole text, or its line
+    // (a heading). Words are asked about in the order of the text.
+    bool ShoutedAt(int start) {
+        while (LineAt + 1 < Lines.size() && Lines[LineAt].End <= start) ++LineAt;
+        return Shouted || (!Lines.empty() && Lines[LineAt].Shouted);
     }
 
     bool CenturyFollows() const {
@@ -1117,6 +1135,12 @@ private:
     int N;
     int Kind;
     bool Shouted = false;
+    struct TLine {
+        int End;       // the position of the line break that ends the line, or N
+        bool Shouted;  // a heading in capitals
+    };
+    std::vector<TLine> Lines;
+    std::size_t LineAt = 0;  // the line of the word read last (see ShoutedAt)
     int I = 0;
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written

@@ -38,6 +38,29 @@ TEST(AcronymsAndAddresses, ShortTurkishWordsInCapitalsAreWords) {
     });
 }
 
+TEST(AcronymsAndAddresses, CapitalsThatMakeATurkishWordAreTheWord) {
+    Check({
+        {"a heading line over text", "YOL ÇALIŞMASI NEDENİYLE\nCadde kapalıdır.", "yol çalışması nedeniyle cadde kapalıdır."},
+        {"short words in a heading line", "ÇAY VE KAHVE SAATİ\nHerkes davetli.", "çay ve kahve saati herkes davetli."},
+        {"vowels side by side", "Bu SAAT ve AİLE ile ŞİİR", "bu saat ve aile ile şiir"},
+        {"a borrowed word's onset", "Bu TRAFİK, PLAN, KREDİ ve STRES", "bu trafik, plan, kredi ve stres"},
+        {"three consonants across syllables", "ELEKTRİK ve TÜRKÇE", "elektrik ve türkçe"},
+        {"a suffixed notice", "İLGİLİLERE DUYURULUR", "ilgililere duyurulur"},
+        {"a known spelled acronym in a heading", "AB VE MEB TOPLANTISI", "a be ve me e be toplantısı"},
+        {"letters that make no syllables", "SPSS, KPSS ve ÖSYM", "se pe se se, ke pe se se ve ö se ye me"},
+        {"three vowels are no word", "IAEA raporu", "ı a e a raporu"},
+        {"a short capital word in running text stays spelled", "THY ve DHL ile OSD", "te he ye ve de he le ile o se de"},
+    });
+}
+
+TEST(AcronymsAndAddresses, ShortAcronymsSaidAsWordsComeFromTheirTable) {
+    Check({
+        {"a service line", "ALO 153'ü arayın", "alo yüz elli üçü arayın"},
+        {"computer terms", "8 GB RAM, SIM kart, PIN kodu ve LED ekran", "sekiz gigabayt ram, sim kart, pin kodu ve led ekran"},
+        {"indices and vehicles", "ÜFE ve TÜFE, İHA'lar", "üfe ve tüfe, ihalar"},
+    });
+}
+
 TEST(AcronymsAndAddresses, AUnitNeverReadsInsideACodeGluedToDigits) {
     Check({
         {"code", "TB2 ve MB3 kodları", "te be iki ve me be üç kodları"},
