@@ -875,6 +875,57 @@ private:
         return false;
     }
 
+    // Whether `symbol` (one capital, perhaps one small letter) is a chemical element's.
+    static bool IsElement(std::string_view symbol) {
+        static const std::string_view single = "HBCNOFPSKVYIWU";
+        if (symbol.size() == 1) return single.find(symbol[0]) != std::string_view::npos;
+        static const char *const pairs[] = {
+            "He", "Li", "Be", "Ne", "Na", "Mg", "Al", "Si", "Cl", "Ar", "Ca", "Sc", "Ti", "Cr", "Mn", "Fe",
+            "Co", "Ni", "Cu", "Zn", "Ga", "Ge", "As", "Se", "Br", "Kr", "Rb", "Sr", "Zr", "Nb", "Mo", "Tc",
+            "Ru", "Rh", "Pd", "Ag", "Cd", "In", "Sn", "Sb", "Te", "Xe", "Cs", "Ba", "La", "Ce", "Pr", "Nd",
+            "Pm", "Sm", "Eu", "Gd", "Tb", "Dy", "Ho", "Er", "Tm", "Yb", "Lu", "Hf", "Ta", "Re", "Os", "Ir",
+            "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac", "Th", "Pa", "Np", "Pu",
+            "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr"};
+        for (const char *p : pairs)
+            if (symbol == p) return true;
+        return false;
+    }
+
+    // A chemical formula written in mixed case ("NaCl", "CaCO3", "KMnO4", "NaOH'ın"): read
+    // letter by letter with the Turkish letter names, its counts as numbers, a suffix on the
+    // last word with harmony ("ne a o henin"). A formula is made of element symbols only,
+    // two or more, and has a small letter (a run in capitals is an acronym, "H2O" reads as
+    // such already); a brand in mixed case ("YouTube", "McLaren") is no run of symbols.
+    bool ReadFormula() {
+        if (!IsUpper(At(I)) || (I > 0 && IsAlnum(At(I - 1)))) return false;
+        int k = I, symbols = 0;
+        bool small = false;
+        std::string words;
+        auto add = [&words](std::string_view w) {
+            if (!words.empty()) words += ' ';
+            words += w;
+        };
+        while (k < N && IsUpper(At(k))) {
+            const int s = k++;
+            if (IsLower(At(k))) ++k, small = true;
+            if (!IsElement(T.substr(s, k - s))) return false;
+            ++symbols;
+            add(LetterName(At(s)));
+            if (k - s == 2) add(LetterName(At(s + 1)));
+            const int d = k;
+            while (k < N && IsDigit(At(k))) ++k;
+            if (k > d) add(DigitRun(T.substr(d, k - d)));
+        }
+        if (!small || symbols < 2 || IsAlnum(At(k)) || k - I > 24) return false;
+        // A word the table knows in this spelling is no formula.
+        TAbbreviation known;
+        if (FindAbbreviation(T.substr(I, k - I), Kind, {}, known)) return false;
+        I = k;
+        std::string suffix = SuffixAt(I);
+        Word(suffix.empty() ? words : AttachSuffix(words, suffix));
+        return true;
+    }
+
     void ReadWord() {
         // "m² fiyatı", "km² başına": an area or volume without a number before it.
         if ((At(I + 1) == 0xB2 || At(I + 1) == 0xB3 || At(I + 2) == 0xB2 || At(I + 2) == 0xB3) &&
@@ -892,6 +943,10 @@ private:
         int addressEnd;
         if (AddressAhead(addressEnd)) {
             ReadAddress(addressEnd);
+            PrevWord.clear();
+            return;
+        }
+        if (ReadFormula()) {
             PrevWord.clear();
             return;
         }

@@ -61,6 +61,18 @@ TEST(AcronymsAndAddresses, ShortAcronymsSaidAsWordsComeFromTheirTable) {
     });
 }
 
+TEST(AcronymsAndAddresses, MixedCaseFormulasAreSpelled) {
+    Check({
+        {"salts", "KCl ve MgSO4", "ke ce le ve me ge se o dört"},
+        {"counts as numbers", "Al2O3 ve C6H12O6", "a le iki o üç ve ce altı he on iki o altı"},
+        {"a suffix on the last letter name", "NaHCO3'ü ve LiCl'nin", "ne a he ce o üçü ve le i ce lenin"},
+        {"a capitals formula reads as before", "CO2 ve H2O", "ce o iki ve he iki o"},
+        {"lab symbols from the table", "pH'si 6,5 ve mRNA", "pe hası altı virgül beş ve me re ne a"},
+        {"a brand in mixed case is no formula", "McLaren ve BioNTech", "mclaren ve biontech"},
+        {"a single symbol is no formula", "Na ve Fe", "na ve fe"},
+    });
+}
+
 TEST(AcronymsAndAddresses, AUnitNeverReadsInsideACodeGluedToDigits) {
     Check({
         {"code", "TB2 ve MB3 kodları", "te be iki ve me be üç kodları"},
