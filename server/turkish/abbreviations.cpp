@@ -117,6 +117,7 @@ bool Choose(const std::vector<std::size_t> &rows, int kind, const TAbbreviationC
     if (!general) return false;
     found.Reading = general->Reading;
     found.Possessive = HasFlag(*general, 'p');
+    found.Foreign = HasFlag(*general, 'w');
     return true;
 }
 
@@ -135,6 +136,11 @@ TAbbreviationContext ContextAround(std::string_view text, std::size_t start, std
     context.NumberBefore = b > 0 && IsDigit(at(b - 1));
     std::size_t a = end;
     while (a < text.size() && IsSpace(at(a))) ++a;
+    // A label's colon may stand between: "Tel: 0212 ...".
+    if (at(a) == ':') {
+        ++a;
+        while (a < text.size() && IsSpace(at(a))) ++a;
+    }
     context.NumberAfter = IsDigit(at(a));
     context.CapitalAfter = a > end && IsUpper(at(a));
     return context;
@@ -209,6 +215,7 @@ std::size_t AbbreviationOfWordsAt(std::string_view text, int kind, const TAbbrev
         longest = written.size();
         found.Reading = row.Reading;
         found.Possessive = HasFlag(row, 'p');
+        found.Foreign = HasFlag(row, 'w');
     }
     return longest;
 }

@@ -91,6 +91,7 @@ std::string_view BareStreetWord(std::string_view reading) {
 struct TSpoken {
     std::string Text;
     bool Possessive = false;
+    bool Foreign = false;  // a foreign word: said with its own last consonant ("leptopa")
 };
 
 class TReader {
@@ -926,6 +927,28 @@ private:
         return true;
     }
 
+    // A hashtag written in CamelCase is its words: "#MutluYıllar" is "mutlu yıllar",
+    // "#SonDakika'da" "son dakikada" (the suffix as written on the last word). A hashtag
+    // without a capital inside is read as any word.
+    bool ReadHashtag() {
+        if (At(I - 1) != '#') return false;
+        int j = I;
+        while (j < N && IsLetter(At(j))) ++j;
+        std::string words;
+        int s = I;
+        for (int k = I + 1; k <= j; ++k) {
+            if (k < j && !(IsUpper(At(k)) && IsLower(At(k - 1)))) continue;
+            if (!words.empty()) words += ' ';
+            words += ToLower(T.substr(s, k - s));
+            s = k;
+        }
+        if (words.find(' ') == std::string::npos) return false;
+        I = j;
+        words += SuffixAt(I);
+        Word(words);
+        return true;
+    }
+
     void ReadWord() {
         // "m² fiyatı", "km² başına": an area or volume without a number before it.
         if ((At(I + 1) == 0xB2 || At(I + 1) == 0xB3 || At(I + 2) == 0xB2 || At(I + 2) == 0xB3) &&
@@ -946,7 +969,7 @@ private:
             PrevWord.clear();
             return;
         }
-        if (ReadFormula()) {
+        if (ReadFormula() || ReadHashtag()) {
             PrevWord.clear();
             return;
         }
@@ -984,7 +1007,12 @@ private:
         std::string suffix = SuffixAt(I);
         if (!suffix.empty() && !spoken.Text.empty()) {
             if (spoken.Possessive || spoken.Text != ToLower(token)) {
-                spoken.Text = AttachSuffix(spoken.Text, suffix, spoken.Possessive);
+                const std::string said = spoken.Text;
+                spoken.Text = AttachSuffix(said, suffix, spoken.Possessive);
+                // A foreign word keeps its consonant before a vowel: "laptop'a" is "leptopa".
+                if (spoken.Foreign && spoken.Text.size() > said.size() &&
+                    spoken.Text.compare(0, said.size() - 1, said, 0, said.size() - 1) == 0)
+                    spoken.Text[said.size() - 1] = said.back();
             } else {
                 // A word read as written keeps the suffix as written, its vowels too ("Kemal'in",
                 // not "kemalın"). A name as written (a capital, then lower case) is said
@@ -1009,6 +1037,7 @@ private:
     TSpoken Abbreviation(std::string_view written, int start, int end) const {
         TAbbreviation a;
         if (!FindAbbreviation(written, Kind, ContextAround(T, start, end), a)) return {};
+        if (a.Foreign) return {std::string(a.Reading), a.Possessive, true};
         std::string reading(a.Reading);
         // A numbered street is said bare ("1453 Sok." is "bin dört yüz elli üç sokak", "1.
         // Cad." "birinci cadde"); after a name it keeps its possessive ("Gül Sokağı").
