@@ -589,7 +589,7 @@ private:
             for (const char *length : {"mm", "cm", "m", "km", "px"})
                 if (std::string_view(unit->Written) == length) return true;
         int e = k;
-        while (e < N && IsLetter(At(e))) ++e;
+        while (e < N && e - k < 8 && IsLetter(At(e))) ++e;
         const std::string word = ToLower(T.substr(k, e - k));
         return word.rfind("piksel", 0) == 0 || word.rfind("metre", 0) == 0 || word.rfind("santim", 0) == 0 ||
                word.rfind("in\xE7", 0) == 0;  // inç
@@ -906,7 +906,7 @@ private:
             if (!words.empty()) words += ' ';
             words += w;
         };
-        while (k < N && IsUpper(At(k))) {
+        while (k < N && k - I <= 24 && IsUpper(At(k))) {
             const int s = k++;
             if (IsLower(At(k))) ++k, small = true;
             if (!IsElement(T.substr(s, k - s))) return false;
