@@ -899,6 +899,9 @@ private:
     // such already); a brand in mixed case ("YouTube", "McLaren") is no run of symbols.
     bool ReadFormula() {
         if (!IsUpper(At(I)) || (I > 0 && IsAlnum(At(I - 1)))) return false;
+        // A second symbol or a count starts within the first three letters ("NaCl", "KCl",
+        // "CaCO3"); a capitalised word ("Ahmet") is passed over here.
+        if (!(IsUpper(At(I + 1)) || IsUpper(At(I + 2)) || IsDigit(At(I + 1)) || IsDigit(At(I + 2)))) return false;
         int k = I, symbols = 0;
         bool small = false;
         std::string words;
