@@ -660,6 +660,22 @@ private:
         }
     }
 
+    // Whether the text gives a voltage or a power after a number ("220 V", "2 kW", "60 W"),
+    // looked for once.
+    bool MeasuresElectricity() {
+        if (Electric < 0) {
+            Electric = 0;
+            for (int k = 1; k < N && !Electric; ++k) {
+                if (!IsDigit(At(k - 1))) continue;
+                const int u = At(k) == ' ' ? k + 1 : k;
+                if (const TUnit *unit = UnitAt(T.substr(u, 4)))
+                    for (const char *w : {"V", "kV", "W", "kW", "MW", "mAh", "Ah", "Wh", "kWh"})
+                        Electric |= std::string_view(unit->Written) == w;
+            }
+        }
+        return Electric > 0;
+    }
+
     // Whether the number at `start` follows a slash after a measure ("12 V / 20 A"): a unit
     // letter after it is a unit (TUnit::AfterSlash).
     bool SlashBefore(int start) const {
@@ -696,6 +712,9 @@ private:
         int k = I;
         if (At(k) == ' ' || At(k) == 0xA0) ++k;
         const TUnit *unit = UnitAt(T.substr(k), SlashBefore(start));
+        // "10 A" is ten amperes in a text that also gives volts or watts ("220 V, akım 10
+        // A"); elsewhere "A" after a number is a letter ("3 A blok").
+        if (!unit && At(k) == 'A' && !IsAlnum(At(k + 1)) && MeasuresElectricity()) unit = UnitAt(T.substr(k), true);
         if (!unit) return;
         const int unitStart = k;
         k += int(std::string_view(unit->Written).size());
@@ -1222,6 +1241,7 @@ private:
     int N;
     int Kind;
     bool Shouted = false;
+    int Electric = -1;  // MeasuresElectricity, once known
     struct TLine {
         int End;       // the position of the line break that ends the line, or N
         bool Shouted;  // a heading in capitals

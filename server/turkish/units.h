@@ -16,7 +16,8 @@ struct TUnit {
     bool Standalone;        // read so without a number before it too ("kg başına", "m² fiyatı")
     // Read as a unit only after a slash: the second part of a compound unit ("m/s²", "µg/L")
     // or after a number that follows a slash after a measure ("12 V / 20 A"); elsewhere the
-    // letter is a letter ("5 A blok", "3 s. sonra").
+    // letter is a letter ("5 A blok", "3 s. sonra"). The ampere is also read so in a text that
+    // measures electricity (see ReadUnitAfter).
     bool AfterSlash = false;
 };
 

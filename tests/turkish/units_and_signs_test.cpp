@@ -115,6 +115,8 @@ TEST(UnitsAndSigns, AUnitLetterAfterASlashIsAUnit) {
         {"without spaces", "9 V/1 A", "dokuz volt bir amper"},
         {"watts after volts", "220 V / 60 W", "iki yüz yirmi volt altmış vat"},
         {"a letter elsewhere stays a letter", "3 A sınıfı ve 5 s sonra", "üç a sınıfı ve beş se sonra"},
+        {"amperes in a text that gives volts", "Şarj aleti 5 V çıkışlı, en fazla 3 A verir.", "şarj aleti beş volt çıkışlı, en fazla üç amper verir."},
+        {"small electrical and length units", "500 mA, 3,3 kV, 50 Wh, 20 Ah, 450 nm", "beş yüz miliamper, üç virgül üç kilovolt, elli vatsaat, yirmi amper saat, dört yüz elli nanometre"},
     });
 }
 
