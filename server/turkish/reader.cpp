@@ -1030,7 +1030,7 @@ private:
         if (!suffix.empty() && !spoken.Text.empty()) {
             if (spoken.Possessive || spoken.Text != ToLower(token)) {
                 const std::string said = spoken.Text;
-                spoken.Text = AttachSuffix(said, suffix, spoken.Possessive);
+                spoken.Text = AttachSuffix(said, suffix, spoken.Possessive, HarmonyAmbiguous(said));
                 // A foreign word keeps its consonant before a vowel: "laptop'a" is "leptopa".
                 if (spoken.Foreign && spoken.Text.size() > said.size() &&
                     spoken.Text.compare(0, said.size() - 1, said, 0, said.size() - 1) == 0)

@@ -135,10 +135,18 @@ std::size_t OrdinalEndingLength(std::string_view suffix) {
     return 0;
 }
 
-std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive) {
+std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive, bool writersVowels) {
     if (suffix.empty()) return std::string(spoken);
     if (spoken.empty()) return std::string(suffix);
-    const THarmony h = HarmonyOf(spoken);
+    THarmony h = HarmonyOf(spoken);
+    if (writersVowels) {
+        // The harmony the writer chose, shown by the suffix's first vowel.
+        for (char c : suffix)
+            if (IsLowerVowel(c)) {
+                h.Follow(c);
+                break;
+            }
+    }
     const char last = spoken.back();
     const bool endsInVowel = IsLowerVowel(last);
     std::string rest(suffix);
@@ -189,6 +197,14 @@ std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool 
     if (rest[0] == 'd' || rest[0] == 't') rest[0] = IsVoiceless(last) ? 't' : 'd';
     else if (rest[0] == 'c' || rest[0] == kSmallC) rest[0] = IsVoiceless(last) ? kSmallC : 'c';
     return stem + Harmonise(h, rest);
+}
+
+bool HarmonyAmbiguous(std::string_view spoken) {
+    // The last vowel of a diphthong at the end ("hünday", "pavırpoynt"): a foreign name is
+    // harmonised after its written last vowel ("Hyundai'ye") or after its spoken one alike.
+    std::size_t v = spoken.size();
+    while (v > 0 && !IsLowerVowel(spoken[v - 1])) --v;
+    return v > 0 && v < spoken.size() && spoken[v] == 'y';
 }
 
 std::string Ordinal(std::string_view cardinal) {

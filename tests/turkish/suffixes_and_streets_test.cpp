@@ -52,6 +52,14 @@ TEST(SuffixesAndStreets, ANameIsSaidSoftenedBeforeAVowel) {
     });
 }
 
+TEST(SuffixesAndStreets, AnOpenHarmonyKeepsTheWritersVowel) {
+    Check({
+        {"a diphthong at the end", "Hyundai'ye ve Hyundai'nin", "hündaye ve hündayin"},
+        {"a diphthong before a consonant", "PowerPoint'e ve PowerPoint'te", "pavırpoynte ve pavırpoyntte"},
+        {"a clear harmony is still the reading's", "Google'e ve Twitter'e", "gugıla ve tivitıra"},
+    });
+}
+
 TEST(SuffixesAndStreets, ANumberedStreetIsSaidBare) {
     Check({
         {"cardinal", "1453 Sok. No: 5", "bin dört yüz elli üç sokak numara beş"},
