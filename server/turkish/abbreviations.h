@@ -30,6 +30,7 @@ struct TAbbreviationContext {
     bool NumberBefore = false;   // a number right before (a space between at most)
     bool NumberAfter = false;    // a number next (after spaces, and a colon: "Tel: 0212")
     bool CapitalAfter = false;   // a capitalised word next
+    bool CapitalBefore = false;  // a capitalised word right before (a space between)
     bool InAddress = false;      // a part of a web or e-mail address ("com" is "kom")
 };
 

@@ -125,6 +125,15 @@ TEST(Lexicon, LabelsBeforeANumberOrAColonAreExpanded) {
     });
 }
 
+TEST(Lexicon, AnOfficeAfterItsInstitutionIsTheHeadOfTheCompound) {
+    Check({
+        {"after the institution", "Belediye Bşk. Mert Can ve Okul Md. Elif Su", "belediye başkanı mert can ve okul müdürü elif su"},
+        {"a title alone before a name", "Bşk. Mert Can ile Md. Elif", "başkan mert can ile müdür elif"},
+        {"with a suffix", "Genel Sek.'ne ve İlçe Md.'ne", "genel sekreterine ve ilçe müdürüne"},
+        {"after a lower-case word it stays bare", "yeni Bşk. seçildi", "yeni başkan seçildi"},
+    });
+}
+
 TEST(Lexicon, AnUnknownAbbreviationKeepsNoPeriodInsideTheSentence) {
     Check({
         {"unknown, lower case follows", "Şek. bakınız ve xyz. deneme", "şek bakınız ve xyz deneme"},
