@@ -262,7 +262,14 @@ private:
                 return;
             case 0x96: case 0x97: Mark(","); return;  // – —
             case '-':
-                if ((I < 2 || IsSpace(At(I - 2))) && (I >= N || IsSpace(At(I)))) Mark(",");
+                if ((I < 2 || IsSpace(At(I - 2))) && (I >= N || IsSpace(At(I)))) {
+                    // Between two terms of an equation ("10 - 4 = 6", "y = 2x - 3") a spaced
+                    // hyphen is the minus sign; elsewhere it is a dash ("Ankara - İzmir",
+                    // "1990 - 2000").
+                    const bool terms = (IsAlnum(At(I - 3)) || At(I - 3) == ')') && (IsAlnum(At(I + 1)) || At(I + 1) == '(');
+                    if (terms && IsEquation()) Word("eksi");
+                    else Mark(",");
+                }
                 return;
             default: return;  // quotes, brackets, slashes and other signs are not read
         }
@@ -658,6 +665,12 @@ private:
             percent = PercentWord(At(k));  // "50%" is "yüzde elli"
             I = k + 1;
         }
+    }
+
+    // Whether the text is an equation: it has an equals sign. Looked for once.
+    bool IsEquation() {
+        if (Equation < 0) Equation = T.find('=') != std::string_view::npos;
+        return Equation > 0;
     }
 
     // Whether the text gives a voltage or a power after a number ("220 V", "2 kW", "60 W"),
@@ -1242,6 +1255,7 @@ private:
     int Kind;
     bool Shouted = false;
     int Electric = -1;  // MeasuresElectricity, once known
+    int Equation = -1;  // IsEquation, once known
     struct TLine {
         int End;       // the position of the line break that ends the line, or N
         bool Shouted;  // a heading in capitals

@@ -130,6 +130,8 @@ TEST(UnitsAndSigns, ArithmeticSigns) {
         {"pixels", "1280x720 px ve 640 x 480 piksel", "bin iki yüz seksene yedi yüz yirmi piksel ve altı yüz kırka dört yüz seksen piksel"},
         {"a count of laps is no size", "4x400 bayrak", "dört çarpı dört yüz bayrak"},
         {"a times sign alone", "a × b", "a çarpı be"},
+        {"a spaced minus in an equation", "10 - 4 = 6 ve y = 3x - (a + 1)", "on eksi dört eşittir altı ve ye eşittir üç iks eksi a artı bir"},
+        {"a spaced dash elsewhere stays a pause", "1990 - 2000 arası, Ankara - Sivas", "bin dokuz yüz doksan, iki bin arası, ankara, sivas"},
     });
 }
 
