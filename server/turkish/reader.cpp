@@ -731,7 +731,10 @@ private:
         if (!unit) return;
         const int unitStart = k;
         k += int(std::string_view(unit->Written).size());
-        if (unit->Per && (At(k) == kSquared || At(k) == kCubed)) {
+        // A rate after an exponent ("3 × 10^8 m/s") is read as the compound too: its time
+        // cannot go before a number that is a power's.
+        const bool exponent = At(start - 1) == '^' || ((At(start - 1) == '-' || At(start - 1) == '+') && At(start - 2) == '^');
+        if (unit->Per && (At(k) == kSquared || At(k) == kCubed || exponent)) {
             const std::string_view written = unit->Written;
             if (const TUnit *first = UnitAt(written.substr(0, written.find('/')))) {
                 unit = first;

@@ -77,6 +77,8 @@ const TUnit kUnits[] = {
     {"m", "metre", nullptr, false, nullptr, false},
     {"kg", "kilogram", nullptr, false, nullptr, true},
     {"kcal", "kilokalori", nullptr, false, nullptr, true},
+    {"kJ", "kilojul", nullptr, false, nullptr, true},
+    {"MJ", "megajul", nullptr, false, nullptr, true},
     {"kkal", "kilokalori", nullptr, false, nullptr, true},
     {"kPa", "kilopaskal", nullptr, false, nullptr, true},
     {"hPa", "hektopaskal", nullptr, false, nullptr, true},

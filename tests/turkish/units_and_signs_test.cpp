@@ -99,6 +99,7 @@ TEST(UnitsAndSigns, CompoundUnitsReadPartByPart) {
         {"density", "7,8 g/cm³", "yedi virgül sekiz gram bölü santimetre küp"},
         {"acceleration is no speed", "g = 9,81 m/s²", "ge eşittir dokuz virgül seksen bir metre bölü saniye kare"},
         {"a rate stays a rate", "15 m/s rüzgâr", "saniyede on beş metre rüzgâr"},
+        {"a rate after an exponent", "3 × 10^8 m/s'dir", "üç çarpı on üzeri sekiz metre bölü saniyedir"},
         {"a dose per body weight", "10 mg/kg/gün", "on miligram bölü kilogram gün"},
         {"a unit letter after a slash", "25 µg/L ve 3 mol/L", "yirmi beş mikrogram bölü litre ve üç mol bölü litre"},
         {"flow with an hour letter", "500 m³/h", "beş yüz metreküp bölü saat"},
