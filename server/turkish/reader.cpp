@@ -119,6 +119,33 @@ public:
         }
         endLine(N);
         Shouted = lowerWords == 0 && capsWords >= 2;
+        // Runs of capital words side by side in a line of lower-case text ("MAÇ SONUCU:
+        // Beşiktaş 2 ...") are a heading too when one of them is a Turkish word of four
+        // letters or more.
+        int runStart = -1, runEnd = 0, runWords = 0;
+        bool runHasWord = false;
+        auto endRun = [&]() {
+            if (runStart >= 0 && runWords >= 2 && runHasWord) Runs.push_back({runStart, runEnd});
+            runStart = -1, runWords = 0, runHasWord = false;
+        };
+        for (int i = 0; i < N;) {
+            if (!IsLetter(At(i))) { ++i; continue; }
+            int j = i;
+            bool lower = false;
+            while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++j;
+            if (lower) {
+                endRun();
+            } else {
+                bool joined = runStart >= 0;
+                for (int k = runEnd; k < i && joined; ++k) joined = At(k) == ' ' || IsApostrophe(At(k));
+                if (!joined) endRun();
+                if (runStart < 0) runStart = i;
+                runEnd = j, ++runWords;
+                runHasWord |= j - i >= 4 && !IsSpelledAcronym(T.substr(i, j - i), false);
+            }
+            i = j;
+        }
+        endRun();
     }
 
     std::string Read() {
@@ -1203,7 +1230,9 @@ private:
     // (a heading). Words are asked about in the order of the text.
     bool ShoutedAt(int start) {
         while (LineAt + 1 < Lines.size() && Lines[LineAt].End <= start) ++LineAt;
-        return Shouted || (!Lines.empty() && Lines[LineAt].Shouted);
+        while (RunAt < Runs.size() && Runs[RunAt].second <= start) ++RunAt;
+        const bool inRun = RunAt < Runs.size() && Runs[RunAt].first <= start;
+        return Shouted || inRun || (!Lines.empty() && Lines[LineAt].Shouted);
     }
 
     bool CenturyFollows() const {
@@ -1265,6 +1294,8 @@ private:
     };
     std::vector<TLine> Lines;
     std::size_t LineAt = 0;  // the line of the word read last (see ShoutedAt)
+    std::vector<std::pair<int, int>> Runs;  // capital words side by side that make a heading
+    std::size_t RunAt = 0;                  // the run at or after the word read last
     int I = 0;
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written

@@ -50,6 +50,9 @@ TEST(AcronymsAndAddresses, CapitalsThatMakeATurkishWordAreTheWord) {
         {"letters that make no syllables", "SPSS, KPSS ve ÖSYM", "se pe se se, ke pe se se ve ö se ye me"},
         {"three vowels are no word", "IAEA raporu", "ı a e a raporu"},
         {"a short capital word in running text stays spelled", "THY ve DHL ile OSD", "te he ye ve de he le ile o se de"},
+        {"a heading before a colon on a line of text", "KÖK HÜCRE BAĞIŞI: başvurular sürüyor", "kök hücre bağışı: başvurular sürüyor"},
+        {"a heading run of short and long words", "Haber: YOL VE KÖPRÜ ÇALIŞMASI sürüyor", "haber: yol ve köprü çalışması sürüyor"},
+        {"acronyms side by side are no heading", "TOBB ETÜ ve SGK AYM", "te o be be e te ü ve se ge ke a ye me"},
     });
 }
 
