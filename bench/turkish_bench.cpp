@@ -86,6 +86,11 @@ BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, mixed_numbers, "2 ", 0)->Unit(benchmar
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, domains, "a.com.", 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, abbreviations_of_words, "Md. Yrd. ", 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, inches_and_quotes, "1\" \"a 2” “", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, formulas_and_hashtags, "NaCl #AbCd NaNa", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, units_after_slashes, "1 kg/m³/ V / 2 A ^-", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, durations, "1:05:", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, heading_lines, "SAAT AB\nA ", 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NormaliseHostile1MB, name_number_runs, "Ali 1, Veli 2. Maç ", 0)->Unit(benchmark::kMillisecond);
 
 void BM_SplitHostile1MB(benchmark::State &state, const char *pattern) {
     const std::string text = Repeated(pattern);
@@ -97,6 +102,8 @@ BENCHMARK_CAPTURE(BM_SplitHostile1MB, periods_and_capitals, "5. A")->Unit(benchm
 BENCHMARK_CAPTURE(BM_SplitHostile1MB, abbreviations, "vb.). A ")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SplitHostile1MB, abbreviations_of_words, "Day. Tük. Mal. A ")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SplitHostile1MB, legal_references, "m. 5 E. ")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, name_number_runs, "Ali 1, Veli 2. Maç ")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SplitHostile1MB, list_lines, "\n1. Bir a 2. B")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

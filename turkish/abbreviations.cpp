@@ -79,6 +79,7 @@ bool ContextMet(const TAbbreviationRow &row, const TAbbreviationContext &context
     if (HasFlag(row, 'n') && !context.NumberAfter) return false;
     if (HasFlag(row, 'a') && !context.NumberBefore) return false;
     if (HasFlag(row, 'c') && !context.CapitalAfter) return false;
+    if (HasFlag(row, 'h') && !context.CapitalBefore) return false;
     if (HasFlag(row, 'u') && !context.InAddress) return false;
     return true;
 }
@@ -117,6 +118,7 @@ bool Choose(const std::vector<std::size_t> &rows, int kind, const TAbbreviationC
     if (!general) return false;
     found.Reading = general->Reading;
     found.Possessive = HasFlag(*general, 'p');
+    found.Foreign = HasFlag(*general, 'w');
     return true;
 }
 
@@ -133,8 +135,19 @@ TAbbreviationContext ContextAround(std::string_view text, std::size_t start, std
     if (b > 0 && IsSpace(at(b - 1))) --b;
     if (b > 1 && at(b - 1) == '.') --b;  // an ordinal: "3. bas."
     context.NumberBefore = b > 0 && IsDigit(at(b - 1));
+    if (start > 1 && at(start - 1) == ' ' && IsLetter(at(start - 2))) {
+        // The word before, looked at over 40 bytes at most.
+        std::size_t w = start - 1;
+        while (w > 0 && start - w < 40 && IsLetter(at(w - 1))) --w;
+        context.CapitalBefore = IsUpper(at(w)) && (w == 0 || !IsLetter(at(w - 1)));
+    }
     std::size_t a = end;
     while (a < text.size() && IsSpace(at(a))) ++a;
+    // A label's colon may stand between: "Tel: 0212 ...".
+    if (at(a) == ':') {
+        ++a;
+        while (a < text.size() && IsSpace(at(a))) ++a;
+    }
     context.NumberAfter = IsDigit(at(a));
     context.CapitalAfter = a > end && IsUpper(at(a));
     return context;
@@ -209,6 +222,7 @@ std::size_t AbbreviationOfWordsAt(std::string_view text, int kind, const TAbbrev
         longest = written.size();
         found.Reading = row.Reading;
         found.Possessive = HasFlag(row, 'p');
+        found.Foreign = HasFlag(row, 'w');
     }
     return longest;
 }

@@ -21,14 +21,16 @@ extern const std::size_t kAbbreviationRowCount;
 struct TAbbreviation {
     std::string_view Reading;
     bool Possessive;  // a case suffix takes the pronominal n: "caddesi" + "de" -> "caddesinde"
+    bool Foreign = false;  // a foreign word ("w"): its last consonant is never softened
 };
 
 // What is written around a form, for rows that are read so only in some context: "m. 5"
 // ("madde beş") but "5 m." ("beş metre"), "3 ad." ("üç adet"), "St. Petersburg".
 struct TAbbreviationContext {
     bool NumberBefore = false;   // a number right before (a space between at most)
-    bool NumberAfter = false;    // a number next (after spaces)
+    bool NumberAfter = false;    // a number next (after spaces, and a colon: "Tel: 0212")
     bool CapitalAfter = false;   // a capitalised word next
+    bool CapitalBefore = false;  // a capitalised word right before (a space between)
     bool InAddress = false;      // a part of a web or e-mail address ("com" is "kom")
 };
 

@@ -106,6 +106,30 @@ std::string AbbreviatedWordBefore(std::string_view text, int end) {
     return ToLower(text.substr(b, e - b));
 }
 
+// Whether the number at `start` follows a name that follows ", " after another number: the
+// last pair of a run "name number, name number". The name is one to four words of letters,
+// at most 40 bytes, so the look back is bounded.
+bool NameNumberPairBefore(std::string_view text, int start) {
+    int b = start;
+    if (b < 1 || text[b - 1] != ' ') return false;
+    --b;
+    const int limit = std::max(0, b - 40);
+    int words = 0;
+    while (b > limit) {
+        const int e = b;
+        while (b > limit && IsLetter((unsigned char)text[b - 1])) --b;
+        if (b == e) return false;
+        ++words;
+        if (b > 0 && text[b - 1] == ' ') {
+            --b;
+            if (b > 1 && text[b - 1] == ',' && IsDigit((unsigned char)text[b - 2])) return words <= 4;
+            continue;
+        }
+        return false;
+    }
+    return false;
+}
+
 bool AtLineStart(std::string_view text, int start) {
     int k = start;
     while (k > 0 && (text[k - 1] == ' ' || text[k - 1] == '\t')) --k;
@@ -169,6 +193,16 @@ TNumberPeriod NumberPeriodAt(std::string_view text, int start, int period) {
 
     // A capital follows: the sentence ends unless the context makes the number an ordinal.
     if (joined && IsDigit(at(start - 2))) return TNumberPeriod::SentenceEnd;  // "3-1. Maç", "5/10."
+    // A list item's number at the start of a line stays with its item, whatever word opens
+    // it ("1. Bir su bardağı un", "2. Bu adımda"): the item is on the same line.
+    if (groups == 1 && firstGroup <= 3 && AtLineStart(text, start)) {
+        bool sameLine = true;
+        for (int k = period + 1; k < next && sameLine; ++k) sameLine = !(at(k) == '\n' || at(k) == '\r');
+        if (sameLine) return TNumberPeriod::Ordinal;
+    }
+    // The last of a run of names with numbers ("Ali 12, Veli 9, Ayşe 15. Maç ...",
+    // "Galatasaray 2, Fenerbahçe 1. Derbi ...") is a value that ends the sentence.
+    if (NameNumberPairBefore(text, start)) return TNumberPeriod::SentenceEnd;
     // Streets are numbered by ordinals of any size: "10345. Sk.", "1453. Sokak".
     if (!grouped && NamesAStreet(nextWord)) return TNumberPeriod::Ordinal;
     if (grouped || (groups == 1 && firstGroup > 3)) return TNumberPeriod::SentenceEnd;  // "12.000.", "1923."

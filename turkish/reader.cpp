@@ -32,6 +32,9 @@ const char *const kMonths[13] = {"",       "ocak",  "şubat"_cp, "mart",  "nisan
 constexpr unsigned char kPerMille = 0x89;      // ‰
 constexpr unsigned char kPlusMinus = 0xB1;     // ±
 constexpr unsigned char kTimes = 0xD7;         // ×
+constexpr unsigned char kDivide = 0xF7;        // ÷
+constexpr unsigned char kSquared = 0xB2;       // ²
+constexpr unsigned char kCubed = 0xB3;         // ³
 constexpr unsigned char kQuarter = 0xBC;       // ¼
 constexpr unsigned char kHalf = 0xBD;          // ½
 constexpr unsigned char kThreeQuarters = 0xBE; // ¾
@@ -88,22 +91,61 @@ std::string_view BareStreetWord(std::string_view reading) {
 struct TSpoken {
     std::string Text;
     bool Possessive = false;
+    bool Foreign = false;  // a foreign word: said with its own last consonant ("leptopa")
 };
 
 class TReader {
 public:
     TReader(std::string_view text, int kind) : T(text), N(int(text.size())), Kind(kind) {
         int capsWords = 0, lowerWords = 0;
+        // Per line: a heading or a notice in capitals ("KAYIP İLANI", "SU VE ELEKTRİK
+        // KESİNTİSİ") over lower-case text is a line of two capital words or more, one of
+        // them of four letters or more, and no word in lower case.
+        int lineCaps = 0, lineLong = 0, lineLower = 0;
+        auto endLine = [&](int end) {
+            Lines.push_back({end, lineLower == 0 && lineCaps >= 2 && lineLong >= 1});
+            lineCaps = lineLong = lineLower = 0;
+        };
         for (int i = 0; i < N;) {
+            if (At(i) == '\n' || At(i) == '\r') endLine(i);
             if (!IsLetter(At(i))) { ++i; continue; }
             int j = i, letters = 0;
             bool lower = false;
             while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++letters, ++j;
-            if (lower) ++lowerWords;
+            if (lower) ++lowerWords, ++lineLower;
             else if (letters >= 3) ++capsWords;
+            if (!lower) ++lineCaps, lineLong += letters >= 4;
             i = j;
         }
+        endLine(N);
         Shouted = lowerWords == 0 && capsWords >= 2;
+        // Runs of capital words side by side in a line of lower-case text ("MAÇ SONUCU:
+        // Beşiktaş 2 ...") are a heading too when one of them is a Turkish word of four
+        // letters or more.
+        int runStart = -1, runEnd = 0, runWords = 0;
+        bool runHasWord = false;
+        auto endRun = [&]() {
+            if (runStart >= 0 && runWords >= 2 && runHasWord) Runs.push_back({runStart, runEnd});
+            runStart = -1, runWords = 0, runHasWord = false;
+        };
+        for (int i = 0; i < N;) {
+            if (!IsLetter(At(i))) { ++i; continue; }
+            int j = i;
+            bool lower = false;
+            while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++j;
+            if (lower) {
+                endRun();
+            } else {
+                bool joined = runStart >= 0;
+                for (int k = runEnd; k < i && joined; ++k) joined = At(k) == ' ' || IsApostrophe(At(k));
+                if (!joined) endRun();
+                if (runStart < 0) runStart = i;
+                runEnd = j, ++runWords;
+                runHasWord |= j - i >= 4 && !IsSpelledAcronym(T.substr(i, j - i), false);
+            }
+            i = j;
+        }
+        endRun();
     }
 
     std::string Read() {
@@ -152,7 +194,8 @@ private:
         unsigned char c = At(I);
         if (IsSpace(c)) { ++I; return; }
         if (IsDigit(c)) { ReadNumber({}); return; }
-        const bool signStarts = I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(';
+        // A sign starts a number after a space, a bracket, or the "^" of a power ("10^-6").
+        const bool signStarts = I == 0 || IsSpace(At(I - 1)) || At(I - 1) == '(' || At(I - 1) == '^';
         if ((c == '-' || c == '+') && IsDigit(At(I + 1)) && signStarts) {
             ++I;
             ReadNumber(c == '-' ? "eksi" : "art\xFD");  // artı
@@ -226,16 +269,47 @@ private:
                 return;
             case kEllipsis: Mark("..."); return;
             case '&': Word("ve"); return;
-            case '+': Word("art\xFD"); return;
+            case '+': SignWord("art\xFD"); return;  // artı; "C++'ta" is "ce artı artıda"
             case '=': Word("e\xFEittir"); return;  // eşittir
             case '@': Word("et"); return;
-            case 0xB0: Word("derece"); return;
+            case 0xB0: SignWord("derece"); return;
+            case kDivide: SignWord("b\xF6l\xFC"); return;  // bölü
+            case kTimes: SignWord("\xE7" "arp\xFD"); return;  // çarpı
+            case kSquared: case kCubed:
+                // A power after a number, a letter or a bracket: "7²" is "yedi kare", "x³"
+                // "iks küp", "(a+b)²" "... kare"; alone the sign is not read.
+                if (IsAlnum(At(I - 2)) || At(I - 2) == ')') SignWord(c == kSquared ? "kare" : "k\xFCp");  // küp
+                return;
+            case '^':
+                // "2^10" is "iki üzeri on", "10^-6" "on üzeri eksi altı" (the minus is read as
+                // the next number's sign), "e^x" "e üzeri iks".
+                if ((IsAlnum(At(I - 2)) || At(I - 2) == ')') &&
+                    (IsAlnum(At(I)) || At(I) == '(' || ((At(I) == '-' || At(I) == '+') && IsDigit(At(I + 1)))))
+                    Word("\xFCzeri");  // üzeri
+                return;
             case 0x96: case 0x97: Mark(","); return;  // – —
             case '-':
-                if ((I < 2 || IsSpace(At(I - 2))) && (I >= N || IsSpace(At(I)))) Mark(",");
+                if ((I < 2 || IsSpace(At(I - 2))) && (I >= N || IsSpace(At(I)))) {
+                    // Between two terms of an equation ("10 - 4 = 6", "y = 2x - 3") a spaced
+                    // hyphen is the minus sign; elsewhere it is a dash ("Ankara - İzmir",
+                    // "1990 - 2000").
+                    const bool terms = (IsAlnum(At(I - 3)) || At(I - 3) == ')') && (IsAlnum(At(I + 1)) || At(I + 1) == '(');
+                    if (terms && IsEquation()) Word("eksi");
+                    else Mark(",");
+                }
                 return;
             default: return;  // quotes, brackets, slashes and other signs are not read
         }
+    }
+
+    // A sign read as a word, with the suffix written after it: the suffix joins the word
+    // with harmony ("C++'ta" is "ce artı artıda", "x²'nin" "iks karenin"), never a syllable
+    // of its own.
+    void SignWord(std::string_view reading) {
+        std::string word(reading);
+        std::string suffix = SuffixAt(I);
+        if (!suffix.empty()) word = AttachSuffix(word, suffix);
+        Word(word);
     }
 
     // Whether a word that looks abbreviated ends at `end`: one to three letters with a capital
@@ -332,13 +406,24 @@ private:
             n.Whole = groups[0];
             return n;
         }
-        if (all(':') && (g == 2 || g == 3) && groups[0].size() <= 2 && groups[1].size() == 2 &&
-            Value(groups[0]) <= 24 && Value(groups[1]) < 60) {
-            // A time: the hour as a number ("00" as "sıfır sıfır"), the minutes (and seconds)
-            // as written.
-            n.Words = HourWords(groups[0]) + " " + DigitRun(groups[1]);
-            if (g == 3) n.Words += " " + DigitRun(groups[2]);
-            return n;
+        // A time or a duration: "14:30", "2:05:31", "45:12", "1:59,48". Groups of two digits
+        // below 60 after the first, a decimal fraction of the seconds at most after the last
+        // (with a comma, or a period as in timing results). Read as the bare groups: the
+        // first as a number ("00" as "sıfır sıfır"), the others as written, the fraction with
+        // "virgül". A colon between such groups is never "iki nokta".
+        std::size_t colons = 0;
+        while (colons < separators.size() && separators[colons] == ':') ++colons;
+        const bool fractionAfter = colons + 1 == separators.size() && (separators.back() == ',' || separators.back() == '.') &&
+                                   groups.back().size() <= 3;
+        if ((colons == 1 || colons == 2) && (colons == separators.size() || fractionAfter) && groups[0].size() <= 3) {
+            bool clock = true;
+            for (std::size_t k = 1; k <= colons; ++k) clock &= groups[k].size() == 2 && Value(groups[k]) < 60;
+            if (clock) {
+                n.Words = HourWords(groups[0]);
+                for (std::size_t k = 1; k <= colons; ++k) n.Words += " " + DigitRun(groups[k]);
+                if (fractionAfter) n.Words += " virg\xFCl " + DigitRun(groups.back());  // virgül
+                return n;
+            }
         }
         if ((all('.') || all('/')) && g == 3 && groups[0].size() <= 2 && groups[1].size() <= 2 &&
             (groups[2].size() == 4 || groups[2].size() == 2) && ValidDate(Value(groups[0]), Value(groups[1]))) {
@@ -512,7 +597,7 @@ private:
             }
             words = AttachSuffix(words, suffix, possessive);
         } else if (!currencyBefore && !ordinal && percent.empty()) {
-            ReadUnitAfter(n, words);
+            ReadUnitAfter(start, n, words);
         }
         if (!percent.empty()) words = percent + " " + words;
         if (!prefix.empty()) words = std::string(prefix) + " " + words;
@@ -531,26 +616,45 @@ private:
         return -1;
     }
 
+    // Whether a length (a unit of length, pixels, or an inch sign) is written at k.
+    bool LengthAt(int k) const {
+        if (At(k) == '"' || At(k) == kRightQuote2) return true;
+        if (const TUnit *unit = UnitAt(T.substr(k)))
+            for (const char *length : {"mm", "cm", "m", "km", "px"})
+                if (std::string_view(unit->Written) == length) return true;
+        int e = k;
+        while (e < N && e - k < 8 && IsLetter(At(e))) ++e;
+        const std::string word = ToLower(T.substr(k, e - k));
+        return word.rfind("piksel", 0) == 0 || word.rfind("metre", 0) == 0 || word.rfind("santim", 0) == 0 ||
+               word.rfind("in\xE7", 0) == 0;  // inç
+    }
+
     // What can follow a number and change how it is read, read with it: more sizes
     // ("120x60"), a fraction part ("2 1/2", "2½") or a percent sign after it ("50%", which
     // leaves "yüzde" in `percent`). `n` becomes the last number read.
     void ReadAfterNumber(int start, TNumber &n, std::string &words, std::string &percent) {
         if (TimesAt(I) >= 0) {
-            // Sizes ("120x60 cm", "1920x1080") each but the last in the dative: "yüz yirmiye
-            // altmış"; a dose of two single digits ("2x1") with "çarpı".
+            // Sizes are two or three numbers followed by a length or pixels ("120x60 cm", "3 x
+            // 4 m", "800x600 px"), or a screen's resolution (two numbers of three or four
+            // digits with the sign glued: "1920x1080"): each but the last in the dative, "yüz
+            // yirmiye altmış". Anything else is a product: "3 × 4" is "üç çarpı dört", "2,5 ×
+            // 10^8" "iki virgül beş çarpı on üzeri sekiz", a dose "2x1" "iki çarpı bir".
             std::vector<std::string> sizes{words};
-            bool singleDigits = I - start == 1;
+            bool resolution = I - start >= 3 && I - start <= 4 && At(I) != ' ' && n.Plain;
             for (int next; (next = TimesAt(I)) >= 0;) {
+                const bool glued = next == I + 1;
                 I = next;
                 TNumber size = ParseNumber();
-                singleDigits &= I - next == 1;
+                resolution &= glued && I - next >= 3 && I - next <= 4 && size.Plain;
                 sizes.push_back(size.Words);
                 n = size;
             }
             int k = I;
             if (At(k) == ' ') ++k;
-            if (sizes.size() == 2 && singleDigits && !UnitAt(T.substr(k))) {
-                words = sizes[0] + " \xE7" "arp\xFD " + sizes[1];  // çarpı
+            const bool measured = sizes.size() <= 3 && (LengthAt(k) || (sizes.size() == 2 && resolution));
+            if (!measured) {
+                words = sizes[0];
+                for (std::size_t i = 1; i < sizes.size(); ++i) words += " \xE7" "arp\xFD " + sizes[i];  // çarpı
             } else {
                 words.clear();
                 for (std::size_t i = 0; i + 1 < sizes.size(); ++i) words += AttachSuffix(sizes[i], "e") + " ";
@@ -590,28 +694,109 @@ private:
         }
     }
 
-    // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye".
-    void ReadUnitAfter(const TNumber &n, std::string &words) {
+    // Whether the text is an equation: it has an equals sign. Looked for once.
+    bool IsEquation() {
+        if (Equation < 0) Equation = T.find('=') != std::string_view::npos;
+        return Equation > 0;
+    }
+
+    // Whether the text gives a voltage or a power after a number ("220 V", "2 kW", "60 W"),
+    // looked for once.
+    bool MeasuresElectricity() {
+        if (Electric < 0) {
+            Electric = 0;
+            for (int k = 1; k < N && !Electric; ++k) {
+                if (!IsDigit(At(k - 1))) continue;
+                const int u = At(k) == ' ' ? k + 1 : k;
+                if (const TUnit *unit = UnitAt(T.substr(u, 4)))
+                    for (const char *w : {"V", "kV", "W", "kW", "MW", "mAh", "Ah", "Wh", "kWh"})
+                        Electric |= std::string_view(unit->Written) == w;
+            }
+        }
+        return Electric > 0;
+    }
+
+    // Whether the number at `start` follows a slash after a measure ("12 V / 20 A"): a unit
+    // letter after it is a unit (TUnit::AfterSlash).
+    bool SlashBefore(int start) const {
+        int b = start;
+        if (At(b - 1) == ' ') --b;
+        if (At(b - 1) != '/') return false;
+        --b;
+        if (At(b - 1) == ' ') --b;
+        return IsLetter(At(b - 1)) || At(b - 1) == kSquared || At(b - 1) == kCubed;
+    }
+
+    // A unit's reading; `apart`: a power written in the unit is said after it ("m³" is
+    // "metre küp"), as in the second part of a compound unit.
+    static std::string UnitReading(const TUnit &unit, bool apart) {
+        const std::string_view written = unit.Written;
+        const unsigned char power = written.empty() ? 0 : (unsigned char)written.back();
+        if (apart && written.size() > 1 && (power == kSquared || power == kCubed))
+            if (const TUnit *base = UnitAt(written.substr(0, written.size() - 1)))
+                return std::string(base->Reading) + (power == kSquared ? " kare" : " k\xFCp");  // küp
+        return unit.Reading;
+    }
+
+    // A power written after a unit the table has without it ("km³", "dm²"): said after it.
+    void PowerAfterUnit(int &k, std::string &reading) const {
+        if (At(k) == kSquared || At(k) == kCubed) reading += At(k++) == kSquared ? " kare" : " k\xFCp";  // küp
+    }
+
+    // A unit or currency after a number, with its own suffix: "5 km'den", "25 TL'ye". A
+    // compound unit ("kg/m³", "40 µg/L", "9,8 m/s²") is read part by part with "bölü", each
+    // part with its power ("kilogram bölü metre küp"); a rate followed by a power is such a
+    // compound, an acceleration and no speed ("m/s²" is "metre bölü saniye kare").
+    void ReadUnitAfter(int start, const TNumber &n, std::string &words) {
         if (ReadInchAfter(words)) return;
         int k = I;
         if (At(k) == ' ' || At(k) == 0xA0) ++k;
-        const TUnit *unit = UnitAt(T.substr(k));
+        const TUnit *unit = UnitAt(T.substr(k), SlashBefore(start));
+        // "10 A" is ten amperes in a text that also gives volts or watts ("220 V, akım 10
+        // A"); elsewhere "A" after a number is a letter ("3 A blok").
+        if (!unit && At(k) == 'A' && !IsAlnum(At(k + 1)) && MeasuresElectricity()) unit = UnitAt(T.substr(k), true);
         if (!unit) return;
+        const int unitStart = k;
         k += int(std::string_view(unit->Written).size());
+        // A rate after an exponent ("3 × 10^8 m/s") is read as the compound too: its time
+        // cannot go before a number that is a power's.
+        const bool exponent = At(start - 1) == '^' || ((At(start - 1) == '-' || At(start - 1) == '+') && At(start - 2) == '^');
+        if (unit->Per && (At(k) == kSquared || At(k) == kCubed || exponent)) {
+            const std::string_view written = unit->Written;
+            if (const TUnit *first = UnitAt(written.substr(0, written.find('/')))) {
+                unit = first;
+                k = unitStart + int(std::string_view(first->Written).size());
+            }
+        }
         bool possessive = false;
         if (unit->Subunit && n.Amount) {
             words = MoneyWords(n, *unit, possessive);
         } else if (unit->Per) {
             words = std::string(unit->Per) + " " + words + " " + unit->Reading;
         } else {
-            words += std::string(" ") + unit->Reading;
+            std::string reading = UnitReading(*unit, false);
+            PowerAfterUnit(k, reading);
+            int s = k;
+            if (At(s) == ' ') ++s;
+            if (At(s) == '/' && !unit->Subunit) {
+                ++s;
+                if (At(s) == ' ') ++s;
+                const TUnit *per = UnitAt(T.substr(s), true);
+                if (per && !per->Subunit && !per->Per) {
+                    reading += " b\xF6l\xFC " + UnitReading(*per, true);  // bölü
+                    k = s + int(std::string_view(per->Written).size());
+                    PowerAfterUnit(k, reading);
+                    unit = per;
+                }
+            }
+            words += " " + reading;
         }
         // "10 dk. sonra", "1 m. 80 cm": the period of a unit's abbreviation is no full stop
         // before a lower-case word or (where the table has the form) a number.
         if (At(k) == '.' && k + 1 < N) {
             const std::string written = std::string(unit->Written) + ".";
-            const int unitStart = k - int(std::string_view(unit->Written).size());
-            const TAbbreviationContext context = ContextAround(T, std::size_t(unitStart), std::size_t(k + 1));
+            const int writtenStart = k - int(std::string_view(unit->Written).size());
+            const TAbbreviationContext context = ContextAround(T, std::size_t(writtenStart), std::size_t(k + 1));
             if ((NextLetterAt(k + 1) >= 0 && IsAbbreviation(written) && IsLower(At(NextLetterAt(k + 1)))) ||
                 (context.NumberAfter && IsAbbreviation(written, context)))
                 ++k;
@@ -753,6 +938,82 @@ private:
         return false;
     }
 
+    // Whether `symbol` (one capital, perhaps one small letter) is a chemical element's.
+    static bool IsElement(std::string_view symbol) {
+        static const std::string_view single = "HBCNOFPSKVYIWU";
+        if (symbol.size() == 1) return single.find(symbol[0]) != std::string_view::npos;
+        static const char *const pairs[] = {
+            "He", "Li", "Be", "Ne", "Na", "Mg", "Al", "Si", "Cl", "Ar", "Ca", "Sc", "Ti", "Cr", "Mn", "Fe",
+            "Co", "Ni", "Cu", "Zn", "Ga", "Ge", "As", "Se", "Br", "Kr", "Rb", "Sr", "Zr", "Nb", "Mo", "Tc",
+            "Ru", "Rh", "Pd", "Ag", "Cd", "In", "Sn", "Sb", "Te", "Xe", "Cs", "Ba", "La", "Ce", "Pr", "Nd",
+            "Pm", "Sm", "Eu", "Gd", "Tb", "Dy", "Ho", "Er", "Tm", "Yb", "Lu", "Hf", "Ta", "Re", "Os", "Ir",
+            "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac", "Th", "Pa", "Np", "Pu",
+            "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr"};
+        for (const char *p : pairs)
+            if (symbol == p) return true;
+        return false;
+    }
+
+    // A chemical formula written in mixed case ("NaCl", "CaCO3", "KMnO4", "NaOH'ın"): read
+    // letter by letter with the Turkish letter names, its counts as numbers, a suffix on the
+    // last word with harmony ("ne a o henin"). A formula is made of element symbols only,
+    // two or more, and has a small letter (a run in capitals is an acronym, "H2O" reads as
+    // such already); a brand in mixed case ("YouTube", "McLaren") is no run of symbols.
+    bool ReadFormula() {
+        if (!IsUpper(At(I)) || (I > 0 && IsAlnum(At(I - 1)))) return false;
+        // A second symbol or a count starts within the first three letters ("NaCl", "KCl",
+        // "CaCO3"); a capitalised word ("Ahmet") is passed over here.
+        if (!(IsUpper(At(I + 1)) || IsUpper(At(I + 2)) || IsDigit(At(I + 1)) || IsDigit(At(I + 2)))) return false;
+        int k = I, symbols = 0;
+        bool small = false;
+        std::string words;
+        auto add = [&words](std::string_view w) {
+            if (!words.empty()) words += ' ';
+            words += w;
+        };
+        while (k < N && k - I <= 24 && IsUpper(At(k))) {
+            const int s = k++;
+            if (IsLower(At(k))) ++k, small = true;
+            if (!IsElement(T.substr(s, k - s))) return false;
+            ++symbols;
+            add(LetterName(At(s)));
+            if (k - s == 2) add(LetterName(At(s + 1)));
+            const int d = k;
+            while (k < N && IsDigit(At(k))) ++k;
+            if (k > d) add(DigitRun(T.substr(d, k - d)));
+        }
+        if (!small || symbols < 2 || IsAlnum(At(k)) || k - I > 24) return false;
+        // A word the table knows in this spelling is no formula.
+        TAbbreviation known;
+        if (FindAbbreviation(T.substr(I, k - I), Kind, {}, known)) return false;
+        I = k;
+        std::string suffix = SuffixAt(I);
+        Word(suffix.empty() ? words : AttachSuffix(words, suffix));
+        return true;
+    }
+
+    // A hashtag written in CamelCase is its words: "#MutluYıllar" is "mutlu yıllar",
+    // "#SonDakika'da" "son dakikada" (the suffix as written on the last word). A hashtag
+    // without a capital inside is read as any word.
+    bool ReadHashtag() {
+        if (At(I - 1) != '#') return false;
+        int j = I;
+        while (j < N && IsLetter(At(j))) ++j;
+        std::string words;
+        int s = I;
+        for (int k = I + 1; k <= j; ++k) {
+            if (k < j && !(IsUpper(At(k)) && IsLower(At(k - 1)))) continue;
+            if (!words.empty()) words += ' ';
+            words += ToLower(T.substr(s, k - s));
+            s = k;
+        }
+        if (words.find(' ') == std::string::npos) return false;
+        I = j;
+        words += SuffixAt(I);
+        Word(words);
+        return true;
+    }
+
     void ReadWord() {
         // "m² fiyatı", "km² başına": an area or volume without a number before it.
         if ((At(I + 1) == 0xB2 || At(I + 1) == 0xB3 || At(I + 2) == 0xB2 || At(I + 2) == 0xB3) &&
@@ -770,6 +1031,10 @@ private:
         int addressEnd;
         if (AddressAhead(addressEnd)) {
             ReadAddress(addressEnd);
+            PrevWord.clear();
+            return;
+        }
+        if (ReadFormula() || ReadHashtag()) {
             PrevWord.clear();
             return;
         }
@@ -805,9 +1070,25 @@ private:
         }
         if (spoken.Text.empty()) spoken = ReadToken(token, dotted, start);
         std::string suffix = SuffixAt(I);
-        if (!suffix.empty() && !spoken.Text.empty()) spoken.Text = spoken.Possessive || spoken.Text != ToLower(token)
-                                               ? AttachSuffix(spoken.Text, suffix, spoken.Possessive)
-                                               : spoken.Text + suffix;
+        if (!suffix.empty() && !spoken.Text.empty()) {
+            if (spoken.Possessive || spoken.Text != ToLower(token)) {
+                const std::string said = spoken.Text;
+                spoken.Text = AttachSuffix(said, suffix, spoken.Possessive, HarmonyAmbiguous(said));
+                // A foreign word keeps its consonant before a vowel: "laptop'a" is "leptopa".
+                if (spoken.Foreign && spoken.Text.size() > said.size() &&
+                    spoken.Text.compare(0, said.size() - 1, said, 0, said.size() - 1) == 0)
+                    spoken.Text[said.size() - 1] = said.back();
+            } else {
+                // A word read as written keeps the suffix as written, its vowels too ("Kemal'in",
+                // not "kemalın"). A name as written (a capital, then lower case) is said
+                // softened before a vowel, as Turkish says it though it writes the name
+                // unsoftened: "Başak'ın" is "başağın", "Zonguldak'a" "zonguldağa".
+                bool name = token.size() > 1 && IsUpper((unsigned char)token[0]);
+                for (std::size_t k = 1; k < token.size() && name; ++k) name = IsLower((unsigned char)token[k]);
+                if (name && IsVowel((unsigned char)suffix[0])) spoken.Text = SoftenedName(spoken.Text);
+                spoken.Text += suffix;
+            }
+        }
         Word(spoken.Text);
         PrevWord = ToLower(token);
     }
@@ -821,6 +1102,7 @@ private:
     TSpoken Abbreviation(std::string_view written, int start, int end) const {
         TAbbreviation a;
         if (!FindAbbreviation(written, Kind, ContextAround(T, start, end), a)) return {};
+        if (a.Foreign) return {std::string(a.Reading), a.Possessive, true};
         std::string reading(a.Reading);
         // A numbered street is said bare ("1453 Sok." is "bin dört yüz elli üç sokak", "1.
         // Cad." "birinci cadde"); after a name it keeps its possessive ("Gül Sokağı").
@@ -883,6 +1165,17 @@ private:
                 }
             }
         }
+        // "kg/m³ cinsinden", "g/cm³": a compound unit without a number, read as after one.
+        if (At(I) == '/') {
+            const TUnit *unit = UnitAt(token);
+            const TUnit *per = unit && unit->Written == token && !unit->Subunit ? UnitAt(T.substr(I + 1), true) : nullptr;
+            if (per && !per->Subunit && !per->Per) {
+                std::string reading = std::string(unit->Reading) + " b\xF6l\xFC " + UnitReading(*per, true);  // bölü
+                I += 1 + int(std::string_view(per->Written).size());
+                PowerAfterUnit(I, reading);
+                return {reading};
+            }
+        }
         bool allUpper = true;
         for (char ch : token) allUpper &= IsUpper((unsigned char)ch);
         // "MS 1453": the era only before a year; elsewhere MS is an acronym.
@@ -921,7 +1214,7 @@ private:
                 }
                 return {unit->Reading, unit->Possessive};
             }
-            if (Kind != 3 && IsSpelledAcronym(token, Shouted)) return {Spell(token)};
+            if (Kind != 3 && IsSpelledAcronym(token, ShoutedAt(start))) return {Spell(token)};
             if (const char *reading = AcronymWordReading(token); reading && *reading) return {reading};
             return {lower};
         }
@@ -931,6 +1224,15 @@ private:
         }
         if (token.size() == 1) return {LetterName((unsigned char)token[0])};
         return {lower};
+    }
+
+    // Whether the word at `start` is in capitals among capitals: the whole text, or its line
+    // (a heading). Words are asked about in the order of the text.
+    bool ShoutedAt(int start) {
+        while (LineAt + 1 < Lines.size() && Lines[LineAt].End <= start) ++LineAt;
+        while (RunAt < Runs.size() && Runs[RunAt].second <= start) ++RunAt;
+        const bool inRun = RunAt < Runs.size() && Runs[RunAt].first <= start;
+        return Shouted || inRun || (!Lines.empty() && Lines[LineAt].Shouted);
     }
 
     bool CenturyFollows() const {
@@ -984,6 +1286,16 @@ private:
     int N;
     int Kind;
     bool Shouted = false;
+    int Electric = -1;  // MeasuresElectricity, once known
+    int Equation = -1;  // IsEquation, once known
+    struct TLine {
+        int End;       // the position of the line break that ends the line, or N
+        bool Shouted;  // a heading in capitals
+    };
+    std::vector<TLine> Lines;
+    std::size_t LineAt = 0;  // the line of the word read last (see ShoutedAt)
+    std::vector<std::pair<int, int>> Runs;  // capital words side by side that make a heading
+    std::size_t RunAt = 0;                  // the run at or after the word read last
     int I = 0;
     std::string Out;
     std::string PrevWord;       // the last word read, lower-cased as written

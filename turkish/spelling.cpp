@@ -26,6 +26,17 @@ const struct { const char *Written; const char *Reading; } kReadAsWords[] = {
     {"IBAN", "iban"}, {"NASA", nullptr}, {"UEFA", nullptr},
     {"BIST", "bist"}, {"FIFA", "fifa"}, {"UNESCO", "unesko"}, {"UNICEF", "unisef"},
     {"OPEC", "opek"}, {"COVID", "kovid"}, {"AIDS", "eyds"}, {"NASDAQ", "nasdak"},
+    // Short ones said as words: service lines, computer terms, indices.
+    {"ALO", nullptr}, {"RAM", nullptr}, {"ROM", nullptr}, {"LED", nullptr}, {"SIM", "sim"},
+    {"PIN", "pin"}, {"LAN", nullptr}, {"WEB", "veb"}, {"ÜFE"_cp, nullptr}, {"TÜFE"_cp, nullptr},
+    {"İHA"_cp, nullptr}, {"SİHA"_cp, nullptr}, {"KİT"_cp, nullptr}, {"OHAL", nullptr}, {"ATO", nullptr},
+    {"İTO"_cp, nullptr}, {"GİF"_cp, nullptr}, {"GIF", "gif"}, {"CAPTCHA", "kepça"_cp},
+};
+
+// Acronyms spelled although they could be said as Turkish syllables, also in a heading in
+// capitals ("AB ÜYELİK SÜRECİ" is "a be üyelik süreci").
+const char *const kSpelled[] = {
+    "AB", "MEB", "İTÜ"_cp, "OMÜ"_cp, "TEB", "SOS", "AİHS"_cp, "ÖYP"_cp, "DEM", "ABB", "TEM",
 };
 
 bool IsConsonant(unsigned char c) { return IsLetter(c) && !IsVowel(c); }
@@ -38,22 +49,38 @@ bool FinalPairSayable(unsigned char a, unsigned char b) {
     return first.find(char(a)) != std::string_view::npos && second.find(char(b)) != std::string_view::npos;
 }
 
-// Turkish syllables: no two consonants at the start, no three in a row, no two vowels
-// side by side, a sayable final pair.
+// A consonant pair that starts a syllable of a borrowed word: a stop or "F" before "R" or
+// "L" ("TREN", "PLAN", "KREDİ", "FLAŞ"), "S" before a stop ("SPOR", "STAT").
+bool OnsetPair(unsigned char a, unsigned char b) {
+    return (std::string_view("PBTDKGF").find(char(a)) != std::string_view::npos && (b == 'R' || b == 'L')) ||
+           (a == 'S' && (b == 'T' || b == 'P' || b == 'K'));
+}
+
+// Turkish syllables: a sayable final pair; two vowels side by side once at most and only in
+// a word of four letters or more ("SAAT", "AİLE", "ŞİİR"), never three ("IAEA"); no two
+// consonants at the start and no three in a row, except, in a word of four letters or
+// more, where they make a borrowed word's onset ("TRAFİK", "ELEKTRİK", "KONTROL") or a
+// final pair before the next syllable ("TÜRKÇE").
 bool Pronounceable(std::string_view w) {
-    int vowels = 0;
+    int vowels = 0, pairs = 0;
+    const bool longWord = w.size() >= 4;
     for (std::size_t i = 0; i < w.size(); ++i) {
         unsigned char c = (unsigned char)w[i];
         if (!IsLetter(c)) return false;
         if (IsVowel(c)) {
             ++vowels;
-            if (i > 0 && IsVowel((unsigned char)w[i - 1])) return false;
+            if (i > 0 && IsVowel((unsigned char)w[i - 1]) && (++pairs > 1 || !longWord)) return false;
         } else if (i >= 2 && IsConsonant((unsigned char)w[i - 1]) && IsConsonant((unsigned char)w[i - 2])) {
-            return false;
+            const unsigned char a = (unsigned char)w[i - 2], b = (unsigned char)w[i - 1];
+            if (!longWord || (i >= 3 && IsConsonant((unsigned char)w[i - 3])) || i + 1 >= w.size() ||
+                !(FinalPairSayable(a, b) || OnsetPair(b, c)))
+                return false;
         }
     }
     if (vowels == 0) return false;
-    if (w.size() >= 2 && IsConsonant((unsigned char)w[0]) && IsConsonant((unsigned char)w[1])) return false;
+    if (w.size() >= 2 && IsConsonant((unsigned char)w[0]) && IsConsonant((unsigned char)w[1]) &&
+        !(longWord && OnsetPair((unsigned char)w[0], (unsigned char)w[1])))
+        return false;
     std::size_t n = w.size();
     if (n >= 2 && IsConsonant((unsigned char)w[n - 1]) && IsConsonant((unsigned char)w[n - 2]))
         return FinalPairSayable((unsigned char)w[n - 2], (unsigned char)w[n - 1]);
@@ -132,6 +159,8 @@ std::string AddressPartReading(std::string_view letters) {
 bool IsSpelledAcronym(std::string_view upper, bool shouted) {
     if (upper.size() == 1) return true;
     if (AcronymWordReading(upper)) return false;
+    for (const char *s : kSpelled)
+        if (upper == s) return true;
     if (!Pronounceable(upper)) return true;
     return upper.size() <= 3 && !shouted;
 }

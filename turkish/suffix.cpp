@@ -80,6 +80,10 @@ std::string Soften(std::string_view spoken) {
         return out;
     }
     if (VowelCount(last) < 2 || last.size() < 2 || !IsVowel((unsigned char)last[last.size() - 2])) return out;
+    // A compound whose last part is a one-syllable word keeps that word's consonant:
+    // "metreküp" + "ü" is "metreküpü", as "küp" + "ü" is "küpü".
+    for (std::string_view part : {"k\xFCp"})  // küp
+        if (last.size() > part.size() && last.substr(last.size() - part.size()) == part) return out;
     char &c = out.back();
     if (c == 'k') c = kSmallG;
     else if (c == 'p') c = 'b';
@@ -113,6 +117,16 @@ bool IsCopula(std::string_view s) {
 
 }  // namespace
 
+std::string SoftenedName(std::string_view name) {
+    std::string out = Soften(name);
+    // Soften leaves t alone, since numbers and common words keep theirs ("yedi saat" + "i"
+    // is "saati"); a name ending in a vowel and t is said with d: "Ahmet'e" is "ahmede".
+    if (out == name && out.size() >= 2 && out.back() == 't' && IsVowel((unsigned char)out[out.size() - 2]) &&
+        VowelCount(out) >= 2 && out.find(' ') == std::string::npos)
+        out.back() = 'd';
+    return out;
+}
+
 std::size_t OrdinalEndingLength(std::string_view suffix) {
     std::size_t i = 0;
     if (!suffix.empty() && IsFourWay(suffix[0])) i = 1;
@@ -121,10 +135,18 @@ std::size_t OrdinalEndingLength(std::string_view suffix) {
     return 0;
 }
 
-std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive) {
+std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive, bool writersVowels) {
     if (suffix.empty()) return std::string(spoken);
     if (spoken.empty()) return std::string(suffix);
-    const THarmony h = HarmonyOf(spoken);
+    THarmony h = HarmonyOf(spoken);
+    if (writersVowels) {
+        // The harmony the writer chose, shown by the suffix's first vowel.
+        for (char c : suffix)
+            if (IsLowerVowel(c)) {
+                h.Follow(c);
+                break;
+            }
+    }
     const char last = spoken.back();
     const bool endsInVowel = IsLowerVowel(last);
     std::string rest(suffix);
@@ -175,6 +197,14 @@ std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool 
     if (rest[0] == 'd' || rest[0] == 't') rest[0] = IsVoiceless(last) ? 't' : 'd';
     else if (rest[0] == 'c' || rest[0] == kSmallC) rest[0] = IsVoiceless(last) ? kSmallC : 'c';
     return stem + Harmonise(h, rest);
+}
+
+bool HarmonyAmbiguous(std::string_view spoken) {
+    // The last vowel of a diphthong at the end ("hünday", "pavırpoynt"): a foreign name is
+    // harmonised after its written last vowel ("Hyundai'ye") or after its spoken one alike.
+    std::size_t v = spoken.size();
+    while (v > 0 && !IsLowerVowel(spoken[v - 1])) --v;
+    return v > 0 && v < spoken.size() && spoken[v] == 'y';
 }
 
 std::string Ordinal(std::string_view cardinal) {

@@ -14,7 +14,19 @@ namespace turkish {
 // dört", "de") -> "iki bin yirmi dörtte", ("profesör", "a") -> "profesöre". `possessive`:
 // `spoken` ends in a possessive compound ("caddesi", "türk lirası"), so a case suffix takes
 // the pronominal n: ("caddesi", "de") -> "caddesinde".
-std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive = false);
+// `writersVowels`: the suffix keeps the harmony its writer gave it (its first vowel as
+// written), for a reading whose last vowel leaves the harmony open (HarmonyAmbiguous).
+std::string AttachSuffix(std::string_view spoken, std::string_view suffix, bool possessive = false,
+                         bool writersVowels = false);
+
+// Whether the harmony after `spoken` is open: its last vowel is a diphthong's at the end
+// ("hünday", "pavırpoynt" take "-e" or "-a" as their writer gives it).
+bool HarmonyAmbiguous(std::string_view spoken);
+
+// A proper name as it is said before a vowel suffix: a name of more than one syllable
+// ending in a vowel and k, p, ç or t is softened ("başak" -> "başağ", "zonguldak" ->
+// "zonguldağ", "mehmet" -> "mehmed"); one-syllable names ("türk") and others as they are.
+std::string SoftenedName(std::string_view name);
 
 // The ordinal of spoken cardinal words: "beş" -> "beşinci", "yirmi dört" -> "yirmi dördüncü".
 std::string Ordinal(std::string_view cardinal);

@@ -57,6 +57,10 @@ const TUnit kUnits[] = {
     {"mmHg", "milimetre cıva"_cp, nullptr, false, nullptr, true},
     {"mm", "milimetre", nullptr, false, nullptr, true},
     {"mAh", "miliamper saat", nullptr, false, nullptr, false},
+    {"mA", "miliamper", nullptr, false, nullptr, false},
+    {"mV", "milivolt", nullptr, false, nullptr, false},
+    {"nm", "nanometre", nullptr, false, nullptr, false},
+    {"\xB5m", "mikrometre", nullptr, false, nullptr, false},  // µm
     {"mbar", "milibar", nullptr, false, nullptr, true},
     {"ms", "milisaniye", nullptr, false, nullptr, false},
     {"mg/dl", "miligram desilitre", nullptr, false, nullptr, false},
@@ -67,11 +71,14 @@ const TUnit kUnits[] = {
     {"mmol/L", "milimol litre", nullptr, false, nullptr, false},
     {"mmol/l", "milimol litre", nullptr, false, nullptr, false},
     {"mmol", "milimol", nullptr, false, nullptr, false},
+    {"mol", "mol", nullptr, false, nullptr, false},
     {"ml", "mililitre", nullptr, false, nullptr, true},
     {"mL", "mililitre", nullptr, false, nullptr, true},
     {"m", "metre", nullptr, false, nullptr, false},
     {"kg", "kilogram", nullptr, false, nullptr, true},
     {"kcal", "kilokalori", nullptr, false, nullptr, true},
+    {"kJ", "kilojul", nullptr, false, nullptr, true},
+    {"MJ", "megajul", nullptr, false, nullptr, true},
     {"kkal", "kilokalori", nullptr, false, nullptr, true},
     {"kPa", "kilopaskal", nullptr, false, nullptr, true},
     {"hPa", "hektopaskal", nullptr, false, nullptr, true},
@@ -86,6 +93,7 @@ const TUnit kUnits[] = {
     {"g", "gram", nullptr, false, nullptr, false},
     {"lt", "litre", nullptr, false, nullptr, false},
     {"dl", "desilitre", nullptr, false, nullptr, false},
+    {"dm", "desimetre", nullptr, false, nullptr, false},
     {"cl", "santilitre", nullptr, false, nullptr, false},
     {"l", "litre", nullptr, false, nullptr, false},
     {"L", "litre", nullptr, false, nullptr, false},
@@ -100,7 +108,10 @@ const TUnit kUnits[] = {
     {"kW", "kilovat", nullptr, false, nullptr, true},
     {"MW", "megavat", nullptr, false, nullptr, true},
     {"W", "vat", nullptr, false, nullptr, false},
+    {"Wh", "vatsaat", nullptr, false, nullptr, false},
+    {"kV", "kilovolt", nullptr, false, nullptr, true},
     {"V", "volt", nullptr, false, nullptr, false},
+    {"Ah", "amper saat", nullptr, false, nullptr, false},
     {"kHz", "kilohertz", nullptr, false, nullptr, true},
     {"MHz", "megahertz", nullptr, false, nullptr, true},
     {"GHz", "gigahertz", nullptr, false, nullptr, true},
@@ -109,11 +120,17 @@ const TUnit kUnits[] = {
     {"MB", "megabayt", nullptr, false, nullptr, true},
     {"GB", "gigabayt", nullptr, false, nullptr, true},
     {"TB", "terabayt", nullptr, false, nullptr, true},
+    {"px", "piksel", nullptr, false, nullptr, false},
+    // Letters that are units only after a slash (TUnit::AfterSlash).
+    {"A", "amper", nullptr, false, nullptr, false, true},
+    {"s", "saniye", nullptr, false, nullptr, false, true},
+    {"h", "saat", nullptr, false, nullptr, false, true},
+    {"min", "dakika", nullptr, false, nullptr, false, true},
 };
 
 }  // namespace
 
-const TUnit *UnitAt(std::string_view text) {
+const TUnit *UnitAt(std::string_view text, bool afterSlash) {
     // The units by their first byte, in table order: a word costs the few units that start
     // like it.
     struct TByFirst {
@@ -125,7 +142,7 @@ const TUnit *UnitAt(std::string_view text) {
     static const TByFirst byFirst;
     if (text.empty()) return nullptr;
     for (const auto &[w, u] : byFirst.Units[(unsigned char)text[0]]) {
-        if (text.substr(0, w.size()) != w) continue;
+        if (text.substr(0, w.size()) != w || (u->AfterSlash && !afterSlash)) continue;
         if (w.size() < text.size() && IsAlnum((unsigned char)text[w.size()]) && IsAlnum((unsigned char)w.back()))
             continue;
         return u;

@@ -14,10 +14,15 @@ struct TUnit {
     bool Possessive;        // "türk lirası": a case suffix takes the pronominal n
     const char *Per;        // a rate: the time said before the number ("saatte", "saniyede"); else nullptr
     bool Standalone;        // read so without a number before it too ("kg başına", "m² fiyatı")
+    // Read as a unit only after a slash: the second part of a compound unit ("m/s²", "µg/L")
+    // or after a number that follows a slash after a measure ("12 V / 20 A"); elsewhere the
+    // letter is a letter ("5 A blok", "3 s. sonra"). The ampere is also read so in a text that
+    // measures electricity (see ReadUnitAfter).
+    bool AfterSlash = false;
 };
 
 // The longest unit written at the start of `text` and not followed by a letter or digit;
-// nullptr when there is none.
-const TUnit *UnitAt(std::string_view text);
+// nullptr when there is none. Units read only after a slash count when `afterSlash`.
+const TUnit *UnitAt(std::string_view text, bool afterSlash = false);
 
 }  // namespace turkish

@@ -85,6 +85,55 @@ TEST(Lexicon, ShorthandAndForeignNames) {
     });
 }
 
+TEST(Lexicon, ChatShorthandReadsAsTheFullPhrase) {
+    Check({
+        {"greetings", "sa, gnydn, slmlr", "selamün aleyküm, günaydın, selamlar"},
+        {"thanks", "tskler abi, eyv, saol", "teşekkürler abi, eyvallah, sağ ol"},
+        {"questions", "nrdsn? npyn? ne hbr? nzmn", "neredesin? ne yapıyorsun? ne haber? ne zaman"},
+        {"a capital first is still shorthand", "Gnydn herkese", "günaydın herkese"},
+        {"in capitals it is an acronym", "HBR", "he be re"},
+        {"a unit stays a unit after a number", "2 sa sürdü", "iki saat sürdü"},
+    });
+}
+
+TEST(Lexicon, EnglishLoanwordsAsTurkishSaysThem) {
+    Check({
+        {"travel", "Boarding pass ve gate bilgisi, online check-in", "bording pas ve geyt bilgisi, onlayn çek in"},
+        {"technology", "backup, update ve download", "bekap, apdeyt ve davnlod"},
+        {"with a suffix", "laptop'a ve server'da", "leptopa ve sörvırda"},
+        {"a foreign word keeps its consonant", "Facebook'a ve backup'ı", "feysbuka ve bekapı"},
+    });
+}
+
+TEST(Lexicon, CamelCaseHashtagsSplitIntoWords) {
+    Check({
+        {"two words", "#MutluYıllar dedi", "mutlu yıllar dedi"},
+        {"three words and a suffix", "#SonDakikaHaberleri'ne", "son dakika haberlerine"},
+        {"a number after the words", "#Seçim2028", "seçim iki bin yirmi sekiz"},
+        {"a hashtag of one word", "#deprem", "deprem"},
+        {"CamelCase without a hash is one word", "MutluYıllar", "mutluyıllar"},
+    });
+}
+
+TEST(Lexicon, LabelsBeforeANumberOrAColonAreExpanded) {
+    Check({
+        {"telephone label", "Tel: 0312 444 55 66", "telefon: sıfır üç yüz on iki dört yüz kırk dört elli beş altmış altı"},
+        {"fax without a colon", "Fax 0312", "faks sıfır üç yüz on iki"},
+        {"volume and page", "C. 2, S. 118", "cilt iki, sayfa yüz on sekiz"},
+        {"a word elsewhere stays a word", "Tel örgü ve C blok", "tel örgü ve ce blok"},
+        {"an industrial zone", "Gebze OSB'deki fabrika", "gebze organize sanayi bölgesindeki fabrika"},
+    });
+}
+
+TEST(Lexicon, AnOfficeAfterItsInstitutionIsTheHeadOfTheCompound) {
+    Check({
+        {"after the institution", "Belediye Bşk. Mert Can ve Okul Md. Elif Su", "belediye başkanı mert can ve okul müdürü elif su"},
+        {"a title alone before a name", "Bşk. Mert Can ile Md. Elif", "başkan mert can ile müdür elif"},
+        {"with a suffix", "Genel Sek.'ne ve İlçe Md.'ne", "genel sekreterine ve ilçe müdürüne"},
+        {"after a lower-case word it stays bare", "yeni Bşk. seçildi", "yeni başkan seçildi"},
+    });
+}
+
 TEST(Lexicon, AnUnknownAbbreviationKeepsNoPeriodInsideTheSentence) {
     Check({
         {"unknown, lower case follows", "Şek. bakınız ve xyz. deneme", "şek bakınız ve xyz deneme"},

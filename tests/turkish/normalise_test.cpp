@@ -102,6 +102,8 @@ TEST(NormaliseForSpeech, APeriodAfterANumberIsReadAsTheSplitterDecides) {
         {"year then a capital", "Kuruluş 1923. Yıllar", "kuruluş bin dokuz yüz yirmi üç. yıllar"},
         {"year ordinal", "1923. yılın", "bin dokuz yüz yirmi üçüncü yılın"},
         {"a word glued to the period", "2.Yarı ve 3.lük", "ikinci yarı ve üçüncülük"},
+        {"a list number before a number word", "Malzemeler\n1. Bir yumurta\n2. İki kaşık un", "malzemeler birinci bir yumurta ikinci iki kaşık un"},
+        {"the last of names with numbers", "Ece 8, Can 7, Efe 9. Hafta sonu", "ece sekiz, can yedi, efe dokuz. hafta sonu"},
     });
 }
 
@@ -121,6 +123,17 @@ TEST(NormaliseForSpeech, DatesAndTimes) {
         {"time with suffix", "Saat 14:05'te", "saat on dört sıfır beşte"},
         {"dotted time after saat", "saat 9.30'da", "saat dokuz otuzda"},
         {"dotted time", "Toplantı 14.30'da başlar.", "toplantı on dört otuzda başlar."},
+    });
+}
+
+TEST(NormaliseForSpeech, DurationsAreReadByTheirGroups) {
+    Check({
+        {"hours, minutes, seconds", "Maratonu 2:08:41 ile kazandı", "maratonu iki sıfır sekiz kırk bir ile kazandı"},
+        {"minutes above a day's hours", "Film 135:20 sürdü", "film yüz otuz beş yirmi sürdü"},
+        {"minutes and seconds", "38:05'te gol", "otuz sekiz sıfır beşte gol"},
+        {"a fraction of the seconds", "3:42,07 ve 0:58.3", "üç kırk iki virgül sıfır yedi ve sıfır elli sekiz virgül üç"},
+        {"a suffix on the last word", "1:02:15'lik rekor ve 9:58,12'yi", "bir sıfır iki on beşlik rekor ve dokuz elli sekiz virgül on ikiyi"},
+        {"seconds beyond a minute are no duration", "1:75", "bir iki nokta yetmiş beş"},
     });
 }
 

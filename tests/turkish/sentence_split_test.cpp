@@ -169,6 +169,25 @@ TEST(SplitSentences, LineBreaks) {
     });
 }
 
+TEST(SplitSentences, AListNumberStaysWithItsItemWhateverWordOpensIt) {
+    Check({
+        {"number words and pronouns open items", "Yapılışı:\n1. Bir kaba unu alın.\n2. Bu karışımı yoğurun.\n3. Üç saat bekletin.",
+         {"Yapılışı:", "1. Bir kaba unu alın.", "2. Bu karışımı yoğurun.", "3. Üç saat bekletin."}},
+        {"an item without a final mark", "Adımlar\n1. Ancak önce fişi çekin\n2. Sonra kapağı açın",
+         {"Adımlar", "1. Ancak önce fişi çekin", "2. Sonra kapağı açın"}},
+        {"indented items", "Liste:\n  4. Her gün yürüyün.\n  5. Şeker azaltın.", {"Liste:", "4. Her gün yürüyün.", "5. Şeker azaltın."}},
+    });
+}
+
+TEST(SplitSentences, TheLastNumberOfANameNumberRunEndsTheSentence) {
+    Check({
+        {"scores before a capital", "Sonuçlar: Ali 12, Veli 9, Ayşe 15. Final yarın.", {"Sonuçlar: Ali 12, Veli 9, Ayşe 15.", "Final yarın."}},
+        {"names of two words", "Real Madrid 2, Manchester City 1. Maç uzatmaya gitmedi.",
+         {"Real Madrid 2, Manchester City 1.", "Maç uzatmaya gitmedi."}},
+        {"a word a name ordinal stays an ordinal without the run", "Bugün 5. Lig maçları var.", {"Bugün 5. Lig maçları var."}},
+    });
+}
+
 TEST(SplitSentences, RangesAreExactBytesWithoutTheWhitespaceBetween) {
     std::string text = cp1254::FromUtf8("  Çok güzel.   Şöyle…\r\n\r\n«Dur!»  ");
     auto ranges = SplitSentences(text);

@@ -39,6 +39,27 @@ TEST(SuffixesAndStreets, TheCopulaKeepsThePossessiveWithoutItsN) {
     });
 }
 
+TEST(SuffixesAndStreets, ANameIsSaidSoftenedBeforeAVowel) {
+    Check({
+        {"k after a vowel", "Burak'ı ve Kocaeli'ne, Tokat'a", "burağı ve kocaeline, tokada"},
+        {"p and ç", "Halep'e ve Koç'un, Üsküdar'a", "halebe ve koçun, üsküdara"},
+        {"t after a vowel", "Murat'ın ve İzmit'e", "muradın ve izmide"},
+        {"one syllable keeps its consonant", "Türk'e ve Kurt'un", "türke ve kurtun"},
+        {"a consonant pair keeps it", "Bozkurt'a ve Erzincan'a", "bozkurta ve erzincana"},
+        {"a consonant suffix keeps it", "Başak'la ve Tokat'ta", "başakla ve tokatta"},
+        {"the writer's vowel stays", "Kemal'e ve Alkol'ün", "kemale ve alkolün"},
+        {"an acronym is no name", "TÜBİTAK'a", "tübitaka"},
+    });
+}
+
+TEST(SuffixesAndStreets, AnOpenHarmonyKeepsTheWritersVowel) {
+    Check({
+        {"a diphthong at the end", "Hyundai'ye ve Hyundai'nin", "hündaye ve hündayin"},
+        {"a diphthong before a consonant", "PowerPoint'e ve PowerPoint'te", "pavırpoynte ve pavırpoyntte"},
+        {"a clear harmony is still the reading's", "Google'e ve Twitter'e", "gugıla ve tivitıra"},
+    });
+}
+
 TEST(SuffixesAndStreets, ANumberedStreetIsSaidBare) {
     Check({
         {"cardinal", "1453 Sok. No: 5", "bin dört yüz elli üç sokak numara beş"},

@@ -81,6 +81,70 @@ TEST(UnitsAndSigns, SizesAndDoses) {
     });
 }
 
+TEST(UnitsAndSigns, PowersAreSpoken) {
+    Check({
+        {"squared and cubed numbers", "5² = 25 ve 2³ = 8", "beş kare eşittir yirmi beş ve iki küp eşittir sekiz"},
+        {"a letter's power", "a² + b² = c²", "a kare artı be kare eşittir ce kare"},
+        {"a bracket's power", "(x+1)³", "iks artı bir küp"},
+        {"a suffix on the power", "12²'si ve y³'ün", "on iki karesi ve ye küpün"},
+        {"caret", "3^4 ve n^2", "üç üzeri dört ve ne üzeri iki"},
+        {"a negative exponent", "10^-9 metre", "on üzeri eksi dokuz metre"},
+        {"a caret with nothing to raise is not read", "^ işareti", "işareti"},
+        {"a lone power sign is not read", "² ve ³", "ve"},
+    });
+}
+
+TEST(UnitsAndSigns, CompoundUnitsReadPartByPart) {
+    Check({
+        {"density", "7,8 g/cm³", "yedi virgül sekiz gram bölü santimetre küp"},
+        {"acceleration is no speed", "g = 9,81 m/s²", "ge eşittir dokuz virgül seksen bir metre bölü saniye kare"},
+        {"a rate stays a rate", "15 m/s rüzgâr", "saniyede on beş metre rüzgâr"},
+        {"a rate after an exponent", "3 × 10^8 m/s'dir", "üç çarpı on üzeri sekiz metre bölü saniyedir"},
+        {"a dose per body weight", "10 mg/kg/gün", "on miligram bölü kilogram gün"},
+        {"a unit letter after a slash", "25 µg/L ve 3 mol/L", "yirmi beş mikrogram bölü litre ve üç mol bölü litre"},
+        {"flow with an hour letter", "500 m³/h", "beş yüz metreküp bölü saat"},
+        {"a compound without a number", "g/cm³ olarak", "gram bölü santimetre küp olarak"},
+        {"a power the table lacks", "2 dm³ ve 4 km³", "iki desimetre küp ve dört kilometre küp"},
+        {"a suffix on the last part", "1,2 kg/m³'lük", "bir virgül iki kilogram bölü metre küplük"},
+        {"a one-syllable last part keeps its consonant", "3 m³'ü", "üç metreküpü"},
+    });
+}
+
+TEST(UnitsAndSigns, AUnitLetterAfterASlashIsAUnit) {
+    Check({
+        {"current after voltage", "5 V / 2 A adaptör", "beş volt iki amper adaptör"},
+        {"without spaces", "9 V/1 A", "dokuz volt bir amper"},
+        {"watts after volts", "220 V / 60 W", "iki yüz yirmi volt altmış vat"},
+        {"a letter elsewhere stays a letter", "3 A sınıfı ve 5 s sonra", "üç a sınıfı ve beş se sonra"},
+        {"amperes in a text that gives volts", "Şarj aleti 5 V çıkışlı, en fazla 3 A verir.", "şarj aleti beş volt çıkışlı, en fazla üç amper verir."},
+        {"small electrical and length units", "500 mA, 3,3 kV, 50 Wh, 20 Ah, 450 nm", "beş yüz miliamper, üç virgül üç kilovolt, elli vatsaat, yirmi amper saat, dört yüz elli nanometre"},
+    });
+}
+
+TEST(UnitsAndSigns, ArithmeticSigns) {
+    Check({
+        {"division", "12 ÷ 4 = 3", "on iki bölü dört eşittir üç"},
+        {"multiplication between numbers", "6 × 7 = 42 ve 6 x 7", "altı çarpı yedi eşittir kırk iki ve altı çarpı yedi"},
+        {"after a decimal, before a power of ten", "6,02 × 10^23", "altı virgül sıfır iki çarpı on üzeri yirmi üç"},
+        {"three factors", "2 × 3 × 5", "iki çarpı üç çarpı beş"},
+        {"sizes need a length", "30 x 40 x 50 cm koli", "otuza kırka elli santimetre koli"},
+        {"pixels", "1280x720 px ve 640 x 480 piksel", "bin iki yüz seksene yedi yüz yirmi piksel ve altı yüz kırka dört yüz seksen piksel"},
+        {"a count of laps is no size", "4x400 bayrak", "dört çarpı dört yüz bayrak"},
+        {"a times sign alone", "a × b", "a çarpı be"},
+        {"a spaced minus in an equation", "10 - 4 = 6 ve y = 3x - (a + 1)", "on eksi dört eşittir altı ve ye eşittir üç iks eksi a artı bir"},
+        {"a spaced dash elsewhere stays a pause", "1990 - 2000 arası, Ankara - Sivas", "bin dokuz yüz doksan, iki bin arası, ankara, sivas"},
+    });
+}
+
+TEST(UnitsAndSigns, ASuffixAfterASignJoinsTheLastWord) {
+    Check({
+        {"plus", "C++'ı ve C++'ta", "ce artı artıyı ve ce artı artıda"},
+        {"degree sign alone", "°'si", "derecesi"},
+        {"a power", "x²'yi", "iks kareyi"},
+        {"division", "÷'ye", "bölüye"},
+    });
+}
+
 TEST(UnitsAndSigns, Fractions) {
     Check({
         {"possessive on the numerator", "2/3'ü ve 1/4'ünü", "üçte ikisi ve dörtte birini"},
