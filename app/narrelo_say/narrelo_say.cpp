@@ -15,14 +15,16 @@
 // pressed (--no-pause: never). Progress and messages go to standard error.
 //
 // Exit status: 0 everything was read; 1 the reading failed (the message is shown and the
-// sound already queued plays out first); 2 wrong usage; 130 Ctrl-C and 143 SIGTERM, which
-// stop at once.
+// sound already queued plays out first); 2 wrong usage; 129 SIGHUP, 130 Ctrl-C and 143
+// SIGTERM, which stop the sound device at once and a file or stream after the sentence
+// being written.
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -65,27 +67,52 @@ namespace {
 constexpr int ExitRead = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
+constexpr int ExitHungUp = 129;        // 128 + SIGHUP
 constexpr int ExitInterrupted = 130;   // 128 + SIGINT
 constexpr int ExitTerminated = 143;    // 128 + SIGTERM
 
-// Set by the SIGINT and SIGTERM handlers, read by the main thread. Both stop the reading the
-// same way (whole sentences kept, a WAVE header that matches its data); only the exit status
-// tells them apart.
+// The bound of a WAVE stream's data and, for a file, where it becomes RF64; a test may set a
+// smaller one in NARRELO_SAY_TEST_WAV_LIMIT rather than write 4 GiB.
+uint64_t WavDataLimit() {
+    if (const char *test = std::getenv("NARRELO_SAY_TEST_WAV_LIMIT"); test && *test) {
+        char *end = nullptr;
+        const unsigned long long value = std::strtoull(test, &end, 10);
+        if (end && *end == '\0' && value > 0 && value < TWavFileAudioDevice::StreamDataLimit) return value & ~1ull;
+    }
+    return TWavFileAudioDevice::StreamDataLimit;
+}
+
+// Set by the SIGINT, SIGTERM and SIGHUP handlers, read by the main thread. All stop the
+// reading the same way (whole sentences kept, a WAVE header that matches its data, an Ogg
+// file with its end); only the exit status tells them apart. A second signal stops at once
+// without waiting for the sentence being written to end.
+std::atomic<int> signalCount{0};
 std::atomic<bool> interrupted{false};
 std::atomic<int> stopSignal{SIGINT};
 
 extern "C" void OnInterrupt(int signal) {
     stopSignal = signal;
     interrupted = true;
+    ++signalCount;
 }
 
-int StopExitStatus() { return stopSignal == SIGTERM ? ExitTerminated : ExitInterrupted; }
+int StopExitStatus() {
+    switch (stopSignal.load()) {
+    case SIGTERM: return ExitTerminated;
+    case SIGHUP: return ExitHungUp;
+    default: return ExitInterrupted;
+    }
+}
+
+// Whether standard output was closed by the caller (`>&-`): sound sent there goes nowhere.
+bool standardOutputClosed = false;
 
 // Descriptors 0-2 closed by the caller (`2>&-`) would be handed to the first files the
 // program opens, so progress lines would land in the WAVE file: keep them taken by /dev/null.
 void KeepStandardDescriptorsOpen() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        if (fd == STDOUT_FILENO) standardOutputClosed = true;
         const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
         if (opened < 0) std::_Exit(ExitFailed);
         if (opened != fd) {  // cannot happen while lower descriptors are open; be sure anyway
@@ -102,6 +129,8 @@ void InstallSignals() {
     action.sa_flags = 0;  // no SA_RESTART: a blocking read returns and sees the flag
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or ssh session: the reading ends as on SIGTERM, its file whole.
+    sigaction(SIGHUP, &action, nullptr);
     // A service that hangs up mid-request is a failed call, not the end of the program.
     signal(SIGPIPE, SIG_IGN);
 }
@@ -189,6 +218,30 @@ bool WaitForEnter(const TDemoSynthesiseThread &thread) {
     }
 }
 
+// Ends the reading on a signal or at a stream's bound. Sound written to a file or stream
+// ends on a whole sentence: no item of a later sentence is queued, and the items still due
+// of the sentence being written are waited for (a minute at most; a further signal ends the
+// wait). Then at once: no more sound is queued, what is queued is dropped, and the output is
+// closed with its header sealed (a service call in progress is not waited for).
+void StopOnWholeSentence(TReadingSession &session, TSayReading &reading, TDemoSynthesiseThread *thread,
+                         bool toFile) {
+    if (toFile && thread) {
+        const int32_t last = reading.StopAfterCurrentSentence();
+        const int signals = signalCount.load();
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (!thread->Finished() && thread->SentenceIndex.load() <= last && signalCount.load() == signals &&
+               std::chrono::steady_clock::now() < limit) {
+            UiQueue().Wait(std::chrono::milliseconds(20), [&] { return thread->Finished(); });
+            ProcessMessages();
+        }
+    }
+    try {
+        session.Stop();
+    } catch (const TCustomException &) {
+        // Ending anyway: the process takes the device with it.
+    }
+}
+
 bool IsBlankText(const std::string &text) {
     return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
 }
@@ -197,9 +250,12 @@ bool IsBlankText(const std::string &text) {
 // of `parts`, one after the other on the same wave output. Returns the exit status.
 int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     const bool toFile = options.WavFile || options.OggFile;
+    const auto counters = std::make_shared<TWavFileCounters>();
+    const uint64_t wavLimit = WavDataLimit();
     if (options.WavFile) {
         const std::string path = *options.WavFile;
-        SetAudioDeviceFactory([path] { return std::make_unique<TWavFileAudioDevice>(path); });
+        SetAudioDeviceFactory(
+            [path, counters, wavLimit] { return std::make_unique<TWavFileAudioDevice>(path, counters, wavLimit); });
     } else if (options.OggFile) {
         const std::string path = *options.OggFile;
         SetAudioDeviceFactory([path] { return std::make_unique<TOggFileAudioDevice>(path); });
@@ -216,6 +272,15 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     // reading of hours holds no more sound than what is queued.
     session.ReleaseDecodedFiles = true;
     TSayReading reading(session, waveOut, !askToGoOn, !options.Quiet, inPlace);
+    if (options.WavFile) {
+        // A WAVE stream (a pipe, a file appended to) ends before its readers stop counting,
+        // on a whole sentence: a sentence begins only while there is room for the longest one
+        // (the service says at most 48 KiB of words in one: about an hour of sound).
+        reading.RoomForSentence = [counters, wavLimit] {
+            const uint64_t margin = std::min<uint64_t>(uint64_t(256) << 20, wavLimit / 4);
+            return !counters->Stream.load() || counters->DataBytes.load() + margin <= wavLimit;
+        };
+    }
     waveOut.Listeners().InsertFirst(&reading);
 
     // Messages of the reading (shown on the synthesis thread) go to standard error, after
@@ -253,7 +318,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         TDemoSynthesiseThread *thread = session.Start(part);
 
         while (!thread->Finished()) {
-            if (interrupted) break;
+            if (interrupted || reading.OutOfRoom()) break;
             if (askToGoOn && thread->WordLimitReached) {
                 reading.DrawProgress();
                 reading.Print("-- 50 new words: press Enter to go on (Ctrl-C stops) --");
@@ -268,17 +333,19 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         }
 
         if (interrupted) {
-            // At once: no more sound is queued, what is queued is dropped, and a service
-            // call in progress is not waited for (the process ends around it).
-            try {
-                session.Stop();
-            } catch (const TCustomException &) {
-                // Ending anyway: the process takes the device with it.
-            }
+            StopOnWholeSentence(session, reading, thread, toFile);
             reading.ClearProgress();
             std::fprintf(stderr, "narrelo-say: stopped\n");
             std::fflush(stderr);
             EndProcessNow(StopExitStatus());
+        }
+        if (reading.OutOfRoom()) {
+            StopOnWholeSentence(session, reading, thread, toFile);
+            reading.Print("narrelo-say: a WAVE stream holds at most 4 GiB of sound: the reading stops "
+                          "after the last whole sentence before that; write to a file, or use --ogg, "
+                          "for a longer reading");
+            complete = false;
+            break;
         }
 
         session.WaitCurrent();
@@ -315,6 +382,11 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         return ExitFailed;
     }
     host.PrintThrough(nullptr);
+    if (interrupted) {
+        // Between parts, while the input was awaited: what was read is whole.
+        std::fprintf(stderr, "narrelo-say: stopped\n");
+        return StopExitStatus();
+    }
     if (parts.LeftOut() > 0 && !options.Quiet)
         std::fprintf(stderr,
                      "narrelo-say: warning: %d character%s without a Windows-1254 form "

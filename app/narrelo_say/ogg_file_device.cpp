@@ -5,6 +5,7 @@
 #include <vorbis/vorbisenc.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -39,7 +40,9 @@ struct TOggFileAudioDevice::TEncoder {
     TEncoder &operator=(const TEncoder &) = delete;
 };
 
-TOggFileAudioDevice::TOggFileAudioDevice(std::string path) : TWavFileAudioDevice(std::move(path)) {}
+// An Ogg stream has no 32-bit sizes: no bound on its data.
+TOggFileAudioDevice::TOggFileAudioDevice(std::string path)
+    : TWavFileAudioDevice(std::move(path), nullptr, UINT64_MAX) {}
 
 TOggFileAudioDevice::~TOggFileAudioDevice() {
     // The base's destructor closes an open file through EndFile, which is this class's no

@@ -24,8 +24,8 @@ const char *const SayUsage =
     "  --help              this text\n"
     "  --version           the program's version\n"
     "\n"
-    "Exit status: 0 read, 1 the reading failed, 2 wrong usage, 130 stopped with Ctrl-C,\n"
-    "143 ended by SIGTERM.\n";
+    "Exit status: 0 read, 1 the reading failed, 2 wrong usage, 129 ended by SIGHUP,\n"
+    "130 stopped with Ctrl-C, 143 ended by SIGTERM.\n";
 
 namespace {
 

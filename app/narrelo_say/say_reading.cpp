@@ -76,6 +76,8 @@ void TSayReading::OnTextReady(TDemoSynthesiseThread *thread) {
         sentences_ = std::move(sentences);
         heard_ = -1;
         printed_ = -1;
+        lastQueued_ = -1;
+        if (stopAfter_ != INT32_MAX) stopAfter_ = -1;  // a stop asked for: nothing of a new part
     }
     sentenceCount_ = text->Sentences.Count();
 }
@@ -85,6 +87,19 @@ void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
         thread->ContinueListening();
     }
     const uint32_t sentence = uint32_t(thread->SentenceIndex.load());
+    {
+        // Decided under the lock, so that a stop asked for now sees this sentence begun or not.
+        std::lock_guard<std::mutex> guard(lock_);
+        if (int32_t(sentence) > stopAfter_) return;
+        if (int32_t(sentence) != lastQueued_) {
+            if (RoomForSentence && !RoomForSentence()) {
+                outOfRoom_ = true;
+                stopAfter_ = lastQueued_;
+                return;
+            }
+            lastQueued_ = int32_t(sentence);
+        }
+    }
     bool listed = false;
     try {
         // Listed before the write: the buffer may be done (and released) before Write returns.
@@ -102,6 +117,12 @@ void TSayReading::OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) {
         }
         throw;
     }
+}
+
+int32_t TSayReading::StopAfterCurrentSentence() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (stopAfter_ > lastQueued_) stopAfter_ = lastQueued_;
+    return stopAfter_;
 }
 
 void TSayReading::OnBufferDone(TWaveOut *, uint32_t) {

@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <climits>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -46,6 +48,17 @@ public:
     // Any thread: writes `text` (UTF-8) to standard error on lines of its own.
     void Print(const std::string &text);
 
+    // Asked on the synthesis thread before the first item of every sentence is queued: false
+    // ends the reading after the sentences queued so far (a WAVE stream near its bound). Set
+    // before the reading starts.
+    std::function<bool()> RoomForSentence;
+    // Any thread: no item of a later sentence than the one queued last is queued from now
+    // on; returns that sentence (-1: none of this part's). The reading then ends on whole
+    // sentences once the thread's SentenceIndex has passed it (or the thread has finished).
+    int32_t StopAfterCurrentSentence();
+    // RoomForSentence said no.
+    bool OutOfRoom() const { return outOfRoom_.load(); }
+
     // Sentences of the text; -1 before OnTextReady.
     int32_t SentenceCount() const { return sentenceCount_.load(); }
     // Audio items queued.
@@ -62,6 +75,7 @@ private:
 
     std::atomic<int32_t> sentenceCount_{-1};  // synthesis thread writes, anyone reads
     std::atomic<int32_t> queued_{0};          // synthesis thread writes, anyone reads
+    std::atomic<bool> outOfRoom_{false};
 
     // Guards what follows: the synthesis, play and main threads all touch it.
     std::mutex lock_;
@@ -69,5 +83,7 @@ private:
     std::deque<uint32_t> playing_;        // sentence of each queued buffer, in queue order
     int32_t heard_ = -1;                  // the sentence at the front of the queue
     int32_t printed_ = -1;                // last sentence written as a line of its own
+    int32_t lastQueued_ = -1;             // sentence of the last item queued (this part)
+    int32_t stopAfter_ = INT32_MAX;       // no item of a later sentence is queued
     bool lineShown_ = false;              // the in-place progress line is on the terminal
 };
