@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,6 +33,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -242,6 +244,21 @@ void StopOnWholeSentence(TReadingSession &session, TSayReading &reading, TDemoSy
     }
 }
 
+// The output's file, when it is the file the text is read from (also through a link or a
+// redirection): a reading would truncate its own text and read its sound back as text.
+// Empty otherwise, or when there is no such file yet.
+std::string SameInputAndOutput(const TSayOptions &options) {
+    const std::optional<std::string> &output = options.WavFile ? options.WavFile : options.OggFile;
+    if (!output || options.Text) return {};
+    const std::string input = options.File.value_or("-");
+    struct stat in {}, out {};
+    if ((input == "-" ? fstat(STDIN_FILENO, &in) : stat(input.c_str(), &in)) != 0) return {};
+    if ((*output == "-" ? fstat(STDOUT_FILENO, &out) : stat(output->c_str(), &out)) != 0) return {};
+    // Devices (a terminal, /dev/null) are no text that could be overwritten.
+    if (S_ISCHR(in.st_mode) || in.st_dev != out.st_dev || in.st_ino != out.st_ino) return {};
+    return *output == "-" ? (input == "-" ? "standard input" : input) : *output;
+}
+
 bool IsBlankText(const std::string &text) {
     return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
 }
@@ -418,6 +435,14 @@ int main(int argc, char **argv) {
         std::printf("narrelo-say %s\n", NARRELO_VERSION);
         return ExitRead;
     }
+
+    const bool toStandardOutput = options.WavFile.value_or("") == "-" || options.OggFile.value_or("") == "-";
+    if (toStandardOutput && standardOutputClosed) {
+        std::fprintf(stderr, "narrelo-say: standard output is closed: the sound would go nowhere\n");
+        return ExitFailed;
+    }
+    if (const std::string same = SameInputAndOutput(options); !same.empty())
+        return UsageError(same + " is both the text and the output: writing the sound would destroy the text");
 
     std::unique_ptr<TTextParts> parts;
     std::string first;

@@ -192,6 +192,82 @@ TEST_F(NarreloSayOutputE2eTest, EveryStoppingSignalLeavesWholeSentences) {
     }
 }
 
+// The text's own file as the output (by its name, a link, or a redirection) is refused
+// before anything is written, and the text stays as it was.
+TEST_F(NarreloSayOutputE2eTest, TheTextsFileIsNeverTheOutput) {
+    const std::string text = Path("text.txt");
+    const std::string content = std::string(Sentences[0]) + "\n";
+    std::filesystem::create_symlink(text, Path("link.wav"));
+    struct TCase {
+        const char *label;
+        std::string script;  // run by sh with narrelo-say as $0 and its server options as "$@"
+    };
+    const std::string say = "\"$0\" \"$@\"";
+    for (const TCase &c : {
+             TCase{"the same name", say + " --wav \"$T\" --file \"$T\""},
+             TCase{"through a link", say + " --wav \"$D/link.wav\" --file \"$T\""},
+             TCase{"standard input", say + " --ogg \"$T\" < \"$T\""},
+             TCase{"standard output appending to it", say + " --wav - --file \"$T\" >> \"$T\""},
+         }) {
+        SCOPED_TRACE(c.label);
+        { std::ofstream(text, std::ios::binary) << content; }
+        TStrings args = Args({});
+        args.insert(args.begin(), {"-c", c.script, NARRELO_SAY_EXE});
+        TStrings environment = Environment("T=" + text);
+        environment.push_back("D=" + home.Folder());
+        TChildProcess child("/bin/sh", args, "", environment);
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 2) << run.Err;
+        EXPECT_NE(run.Err.find("is both the text and the output"), std::string::npos) << run.Err;
+        EXPECT_EQ(TChildProcess::Read(text), content);
+    }
+}
+
+// Standard output as it is: closed is an error; appended to gets one stream header at the
+// end and no second one; /dev/stdout on a pipe is a stream, without "Illegal seek".
+TEST_F(NarreloSayOutputE2eTest, StandardOutputTellsTheTruth) {
+    const std::string say = "\"$0\" \"$@\"";
+    for (const char *format : {"--wav", "--ogg"}) {
+        SCOPED_TRACE(format);
+        TStrings args = Args({format, "-", Sentences[0]});
+        args.insert(args.begin(), {"-c", say + " >&-", NARRELO_SAY_EXE});
+        TChildProcess child("/bin/sh", args, "", Environment());
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("standard output is closed"), std::string::npos) << run.Err;
+    }
+    const std::string pcm = SentencePcm()[0];
+    {
+        SCOPED_TRACE("appended to");
+        const std::string out = Path("append.wav");
+        { std::ofstream(out, std::ios::binary) << "before"; }
+        TStrings args = Args({"--wav", "-", Sentences[0]});
+        args.insert(args.begin(), {"-c", say + " >> \"$OUT\"", NARRELO_SAY_EXE});
+        TChildProcess child("/bin/sh", args, "", Environment("OUT=" + out));
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        const std::string file = TChildProcess::Read(out);
+        ASSERT_EQ(file.size(), 6 + 44 + pcm.size());
+        EXPECT_EQ(file.compare(0, 10, "beforeRIFF"), 0);
+        EXPECT_EQ(file.compare(6 + 4, 4, "\xFF\xFF\xFF\xFF"), 0);
+        EXPECT_TRUE(file.compare(50, std::string::npos, pcm) == 0);
+    }
+    {
+        SCOPED_TRACE("/dev/stdout on a pipe");
+        const std::string out = Path("piped.wav");
+        TStrings args = Args({"--wav", "/dev/stdout", Sentences[0]});
+        args.insert(args.begin(),
+                    {"-c", "{ " + say + "; echo $? > \"$OUT.status\"; } | cat > \"$OUT\"", NARRELO_SAY_EXE});
+        TChildProcess child("/bin/sh", args, "", Environment("OUT=" + out));
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(TChildProcess::Read(out + ".status"), "0\n") << run.Err;
+        EXPECT_EQ(run.Err.find("Illegal seek"), std::string::npos) << run.Err;
+        const std::string file = TChildProcess::Read(out);
+        ASSERT_EQ(file.size(), 44 + pcm.size());
+        EXPECT_TRUE(file.compare(44, std::string::npos, pcm) == 0);
+    }
+}
+
 }  // namespace
 
 #else
