@@ -31,12 +31,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/narrelo_say/ogg_file_device.h"
@@ -56,6 +58,7 @@
 #include "platform/audio_device_wav.h"
 #include "platform/ui_queue.h"
 #include "records/demo_audios.h"
+#include "records/narrelo_text.h"
 #include "service/demo_client.h"
 #include "service/local_service.h"
 #include "service/server_discovery.h"
@@ -137,6 +140,10 @@ void InstallSignals() {
     signal(SIGPIPE, SIG_IGN);
 }
 
+// What the service adds to its refusals of a sentence too long to speak (too many words to
+// say, or too much speech for one item).
+constexpr std::string_view TooLongAdvice = "split it into sentences";
+
 // narrelo-say's host: the window's seam without a window. A message is written to standard
 // error; while a reading runs, through the reading, which takes its progress line away
 // first. Nobody answers a question with Yes. The rest (the UI queue served by the main
@@ -148,6 +155,12 @@ public:
         {
             std::lock_guard<std::mutex> guard(lock_);
             reading = reading_;
+            // The service refusing a sentence as too long to speak: the reading cuts it
+            // itself, and shows the message only when it cannot.
+            if (reading && std::string_view(text).find(TooLongAdvice) != std::string_view::npos) {
+                tooLong_ = text;
+                return style == MB_YESNO ? IDNO : IDOK;
+            }
             if (reading) shown_ = true;
         }
         if (!reading) return THost::ShowMessage(text, style);
@@ -166,11 +179,18 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         return shown_;
     }
+    // The refusal of a sentence as too long to speak held back since the last call (empty:
+    // none; Windows-1254).
+    std::string TakeTooLong() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return std::exchange(tooLong_, std::string());
+    }
 
 private:
     mutable std::mutex lock_;
     TSayReading *reading_ = nullptr;  // lock_
     bool shown_ = false;              // lock_
+    std::string tooLong_;             // lock_
 };
 
 TSayHost &SayHost() {
@@ -263,6 +283,30 @@ bool IsBlankText(const std::string &text) {
     return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
 }
 
+// The texts that read on from the sentence of `text` the service refused as too long to
+// speak (the thread's current one): its pieces (CutOverlongSentence, at most half its length
+// each, so that a piece refused again is cut finer), then the rest of `text` after it.
+// Empty when it cannot be cut: an XML text (its sentences are elements), or a sentence of
+// a few words.
+std::vector<std::string> ReadOnAfterOverlong(const TDemoSynthesiseThread &thread, const std::string &text,
+                                             bool isXml) {
+    constexpr size_t Smallest = 64;
+    const TNarreloText *parsed = thread.CurrentText;
+    const int32_t index = thread.SentenceIndex;
+    if (isXml || !parsed || index < 0 || index >= parsed->Sentences.Count()) return {};
+    const TNarreloCumle &sentence = *parsed->Sentences.Get(index);
+    if (sentence.Start < 0 || sentence.Length <= 0 ||
+        size_t(sentence.Start) + size_t(sentence.Length) > text.size())
+        return {};
+    const std::string_view refused = std::string_view(text).substr(size_t(sentence.Start), size_t(sentence.Length));
+    if (refused.size() <= Smallest) return {};
+    std::vector<std::string> texts =
+        CutOverlongSentence(refused, std::max(Smallest, std::min(OverlongPieceLimit, refused.size() / 2)));
+    std::string rest = text.substr(size_t(sentence.Start) + size_t(sentence.Length));
+    if (!IsBlankText(rest)) texts.push_back(std::move(rest));
+    return texts;
+}
+
 // The reading itself, after the options are known: `text` first, then every further part
 // of `parts`, one after the other on the same wave output. Returns the exit status.
 int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
@@ -279,7 +323,9 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     }
     const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
     const bool inPlace = isatty(STDERR_FILENO);
-    SetDecoderWarningsShown(!options.Quiet);
+    // The decoder's notes would break into the progress line: written as they come only
+    // with --verbose, else counted once at the end.
+    SetDecoderWarningsShown(options.Verbose);
 
     TWaveOut waveOut;
     TDemoClient client;
@@ -322,6 +368,10 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     client.soap_endpoint = endpoint.c_str();
 
     bool complete = true;
+    // Texts to read before the next part: the pieces of a sentence the service refused as
+    // too long, then the rest of its part.
+    std::deque<std::string> pending;
+    int64_t offset = 0;  // bytes of the text before the part being read
     for (;;) {
         // One part's audio is kept only while that part is read: a book streamed for hours
         // holds the sound of one part at a time.
@@ -332,6 +382,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         part.Speaker = options.Speaker;
         part.AudioCache = &audioCache;
         part.Listener = &reading;
+        reading.BeginPart(offset, parts.EstimatedTotal(), pending.empty() && parts.AtEnd());
         TDemoSynthesiseThread *thread = session.Start(part);
 
         while (!thread->Finished()) {
@@ -366,19 +417,35 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         }
 
         session.WaitCurrent();
-        if (reading.SentenceCount() >= 0) {
-            reading.DrawProgress();
-            if (inPlace && !options.Quiet) std::fprintf(stderr, "\n");
+        reading.DrawProgress();
+        if (const std::string tooLong = host.TakeTooLong(); !tooLong.empty()) {
+            // The sentences before the refused one are read; it is read in pieces, then
+            // the rest of its part.
+            std::vector<std::string> readOn = ReadOnAfterOverlong(*thread, text, options.IsXml);
+            if (readOn.empty() || host.MessageShown()) {
+                reading.Print(cp1254::ToUtf8(tooLong));
+                complete = false;
+                break;
+            }
+            pending.insert(pending.begin(), std::make_move_iterator(readOn.begin()),
+                           std::make_move_iterator(readOn.end()));
+            const TNarreloText *parsed = thread->CurrentText;
+            offset += parsed->Sentences.Get(thread->SentenceIndex)->Start;
         } else {
-            reading.ClearProgress();
-        }
-        const bool partComplete = !host.MessageShown() && reading.SentenceCount() >= 0 &&
-                                  thread->SentenceIndex == reading.SentenceCount();
-        if (!partComplete) {
-            complete = false;
-            break;
+            const bool partComplete = !host.MessageShown() && reading.SentenceCount() >= 0 &&
+                                      thread->SentenceIndex == reading.SentenceCount();
+            if (!partComplete) {
+                complete = false;
+                break;
+            }
+            offset += int64_t(text.size());
         }
         bool more = false;
+        if (!pending.empty()) {
+            text = std::move(pending.front());
+            pending.pop_front();
+            more = true;
+        }
         try {
             while (!more && parts.Next(text)) more = !IsBlankText(text);
         } catch (const TCustomException &e) {
@@ -388,6 +455,8 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         if (!more) break;
     }
 
+    // The one progress line of the whole reading stays on the terminal.
+    if (inPlace && !options.Quiet && reading.SentenceCount() >= 0) std::fprintf(stderr, "\n");
     // The device has taken the last samples but may not have sounded them yet.
     if (!toFile && reading.Queued() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
@@ -403,6 +472,17 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         // Between parts, while the input was awaited: what was read is whole.
         std::fprintf(stderr, "narrelo-say: stopped\n");
         return StopExitStatus();
+    }
+    if (const TDecoderWarningCounts notes = DecoderWarningCounts();
+        !options.Quiet && !options.Verbose && (notes.ClippedSteps > 0 || notes.CorruptPages > 0)) {
+        std::string text = "narrelo-say: note: the audio decoder";
+        if (notes.ClippedSteps > 0)
+            text += " clipped samples past full scale " + std::to_string(notes.ClippedSteps) + " time" +
+                    (notes.ClippedSteps == 1 ? "" : "s");
+        if (notes.CorruptPages > 0)
+            text += std::string(notes.ClippedSteps > 0 ? " and" : "") + " skipped " +
+                    std::to_string(notes.CorruptPages) + " damaged page" + (notes.CorruptPages == 1 ? "" : "s");
+        std::fprintf(stderr, "%s (--verbose shows each)\n", text.c_str());
     }
     if (parts.LeftOut() > 0 && !options.Quiet)
         std::fprintf(stderr,

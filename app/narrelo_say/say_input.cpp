@@ -62,6 +62,26 @@ size_t CutPlace(const std::string &text, size_t limit) {
 
 }  // namespace
 
+std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit) {
+    std::vector<std::string> pieces;
+    if (limit == 0) limit = 1;
+    while (!sentence.empty()) {
+        size_t cut = sentence.size();
+        if (cut > limit) {
+            const std::string_view window = sentence.substr(0, limit);
+            const size_t line = window.find_last_of('\n');
+            const size_t blank = window.find_last_of(" \t\r\f\v");
+            cut = line != std::string_view::npos && line > 0   ? line + 1
+                  : blank != std::string_view::npos && blank > 0 ? blank + 1
+                                                                 : limit;
+        }
+        const std::string_view piece = sentence.substr(0, cut);
+        if (piece.find_first_not_of(" \t\r\n\f\v") != std::string_view::npos) pieces.emplace_back(piece);
+        sentence.remove_prefix(cut);
+    }
+    return pieces;
+}
+
 TTextParts::TTextParts(std::string text) : opened_(true), ended_(true) {
     if (int64_t(text.size()) > InputLimit)
         RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
@@ -69,7 +89,16 @@ TTextParts::TTextParts(std::string text) : opened_(true), ended_(true) {
     std::string_view view = text;
     if (view.substr(0, bom.size()) == bom) view.remove_prefix(bom.size());
     buffer_ = cp1254::FromUtf8ForSpeech(view, leftOut_);
+    converted_ = int64_t(buffer_.size());
     started_ = true;
+}
+
+int64_t TTextParts::EstimatedTotal() const {
+    if (path_.empty()) return converted_;
+    if (ended_) return converted_;
+    if (fileSize_ < 0) return -1;
+    if (readBytes_ <= 0) return fileSize_;
+    return int64_t(double(fileSize_) * double(converted_) / double(readBytes_));
 }
 
 TTextParts::TTextParts(std::string path, const std::atomic<bool> &interrupted)
@@ -87,6 +116,7 @@ void TTextParts::Fill() {
         struct stat info {};
         if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > InputLimit)
             RaiseError(TErrorCategory::Refused, "%s: the text is longer than 64 MiB; give it in smaller files", path_.c_str());
+        if (S_ISREG(info.st_mode)) fileSize_ = info.st_size;
     }
     char block[65536];
     while (!ended_ && buffer_.size() <= PartLimit) {
@@ -112,7 +142,9 @@ void TTextParts::Fill() {
         }
         if (!started_) continue;
         int32_t leftOut = 0;
+        const size_t before = buffer_.size();
         buffer_ += cp1254::FromUtf8ForSpeech(whole, leftOut);
+        converted_ += int64_t(buffer_.size() - before);
         leftOut_ += leftOut;
         pending_.erase(0, size_t(whole.data() + whole.size() - pending_.data()));
     }

@@ -7,10 +7,19 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Windows-1254 bytes of the UTF-8 `text` as they are read aloud (cp1254::FromUtf8ForSpeech),
 // without a leading byte order mark; `leftOut` counts the characters left out as blanks.
 std::string ReadingText(std::string_view text, int32_t &leftOut);
+
+// A sentence the service refused as too long to speak (it takes at most 48 KiB of words to
+// say in one, counted after numbers and the like are spelled out, which can make a text
+// five times longer) is read in pieces of at most `limit` bytes: each cut after the last
+// line break within the limit, else after the last blank, else at the limit itself. Blank
+// pieces are left out.
+inline constexpr size_t OverlongPieceLimit = 8 * 1024;
+std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit);
 
 // The text of a reading in parts the service takes one at a time: Windows-1254 text (as
 // ReadingText makes it) of at most PartLimit bytes, cut after a paragraph, else after a
@@ -37,6 +46,11 @@ public:
     bool Next(std::string &part);
     // Characters left out so far (see ReadingText).
     int32_t LeftOut() const { return leftOut_; }
+    // The whole text's length in Windows-1254 bytes: exact for TEXT, estimated for a
+    // regular file from its size and what its bytes became so far; -1 for a stream.
+    int64_t EstimatedTotal() const;
+    // Nothing is left to hand out: the input has ended and every part was taken.
+    bool AtEnd() const { return ended_ && buffer_.empty() && pending_.empty(); }
 
 private:
     void Fill();  // reads until a whole part is buffered or the input ends
@@ -48,6 +62,8 @@ private:
     bool ended_ = false;
     bool started_ = false;       // past a leading byte order mark
     int64_t readBytes_ = 0;
+    int64_t fileSize_ = -1;      // of a regular file
+    int64_t converted_ = 0;      // Windows-1254 bytes made so far
     std::string pending_;        // UTF-8 bytes of a character not yet whole
     std::string buffer_;         // converted text not yet handed out
     int32_t leftOut_ = 0;

@@ -21,6 +21,8 @@ const char *const SayUsage =
     "  --ogg FILE          the same as Ogg Vorbis (16 kHz mono, about 4.5 kB a second)\n"
     "  --no-pause          never stop after 50 new words to ask for Enter\n"
     "  --quiet             no progress and no warnings on standard error\n"
+    "  --verbose           also the audio decoder's notes as they come (otherwise counted\n"
+    "                      once at the end)\n"
     "  --help              this text\n"
     "  --version           the program's version\n"
     "\n"
@@ -108,6 +110,9 @@ TSayOptions ParseSayOptions(const std::vector<std::string> &args) {
         } else if (name == "--quiet") {
             noValue();
             options.Quiet = true;
+        } else if (name == "--verbose") {
+            noValue();
+            options.Verbose = true;
         } else if (name == "--help" || name == "-h") {
             noValue();
             options.Help = true;

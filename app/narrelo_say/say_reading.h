@@ -10,6 +10,7 @@
 // rest on the main thread.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -41,6 +42,11 @@ public:
     void OnAudio(TDemoSynthesiseThread *thread, TDemoAudio *audio) override;
     void OnBufferDone(TWaveOut *waveOut, uint32_t tag) override;
 
+    // Main thread, before each part of the text is read: `offset` bytes of the whole text
+    // (Windows-1254) come before the part; `total` is the whole text's length when it is
+    // known or estimated (-1: not known, a stream); `final`: no text follows the part. The
+    // progress is one for the whole reading: sentences and bytes done of all the parts.
+    void BeginPart(int64_t offset, int64_t total, bool final);
     // Main thread: brings the progress up to date.
     void DrawProgress();
     // Any thread: removes the progress line from the terminal (before a message).
@@ -65,7 +71,7 @@ public:
     int32_t Queued() const { return queued_.load(); }
 
 private:
-    std::string ProgressLine(int32_t heard, int32_t width);
+    std::string ProgressLine(int32_t heard, int32_t width);  // lock_ held
 
     TReadingSession &session_;
     TWaveOut &waveOut_;
@@ -80,6 +86,12 @@ private:
     // Guards what follows: the synthesis, play and main threads all touch it.
     std::mutex lock_;
     std::vector<std::string> sentences_;  // UTF-8 texts, filled by OnTextReady
+    std::vector<int32_t> starts_;         // where each begins in the part's text
+    int64_t partOffset_ = 0;              // bytes of the whole text before this part
+    int64_t total_ = -1;                  // the whole text's bytes; -1 unknown
+    bool finalPart_ = true;
+    int32_t sentencesBefore_ = 0;         // sentences begun in the parts before
+    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     std::deque<uint32_t> playing_;        // sentence of each queued buffer, in queue order
     int32_t heard_ = -1;                  // the sentence at the front of the queue
     int32_t printed_ = -1;                // last sentence written as a line of its own

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -100,6 +101,43 @@ TEST_F(NarreloSayE2eTest, AnOverLongSentenceIsReadWhole) {
     ASSERT_TRUE(wav.Valid);
     // 120 six-digit numbers take well over two seconds each to say.
     EXPECT_GT(Seconds(wav), 120 * 2.0);
+}
+
+// Sentences with more words to say than the service takes in one (it refuses more than 48 KiB
+// of words, counted after numbers are spelled out) are cut by narrelo-say, at line breaks,
+// else at blanks, and read through to their last word: a 100 KB sentence of words and a
+// 12 KB list of numbers, one a line. The sound goes to /dev/null: hours of it.
+TEST_F(NarreloSayE2eTest, SentencesTooLongForTheServiceAreCutAndReadThrough) {
+    static const char *const words[] = {"güzel", "bahçe", "deniz", "kitap", "yol", "ev", "masa", "kalem"};
+    std::string prose = "Başta";
+    for (int i = 0; prose.size() < 100000; ++i) prose += std::string(" ") + words[i % 8];
+    prose += " sonuncu.";
+    std::string list = "Sayılar\n";
+    for (int i = 0; list.size() < 12000; ++i) list += std::to_string(100000 + i * 7919) + "\n";
+    list += "999999\n";
+    struct TCase {
+        const char *label;
+        std::string text;
+        const char *last;  // what the last sentence shown ends with
+    };
+    for (const TCase &c : {TCase{"a 100 KB sentence", prose, "sonuncu."}, TCase{"a 12 KB list", list, "999999"}}) {
+        SCOPED_TRACE(c.label);
+        std::ofstream(Path("text.txt"), std::ios::binary) << c.text;
+        TChildProcess child("/bin/sh",
+                            {"-c", "exec \"$0\" \"$@\" > /dev/null", NARRELO_SAY_EXE, "--server",
+                             server->Endpoint(), "--wav", "-", "--file", Path("text.txt")},
+                            "", Environment());
+        const TChildResult run = child.Wait(std::chrono::seconds(300));
+        EXPECT_EQ(run.Status, 0) << run.Err.substr(0, 2000);
+        EXPECT_EQ(run.Err.find("too long"), std::string::npos) << run.Err.substr(0, 2000);
+        // Every sentence is shown on a line of its own as it begins: the last one is the end
+        // of the text.
+        const size_t shown = run.Err.rfind("\n[");
+        ASSERT_NE(shown, std::string::npos) << run.Err.substr(0, 2000);
+        std::string last = run.Err.substr(shown + 1, run.Err.find('\n', shown + 1) - shown - 1);
+        while (!last.empty() && last.back() == ' ') last.pop_back();
+        EXPECT_TRUE(last.ends_with(c.last)) << last.substr(last.size() > 300 ? last.size() - 300 : 0);
+    }
 }
 
 TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
