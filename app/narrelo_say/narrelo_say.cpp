@@ -321,7 +321,9 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         const std::string path = *options.OggFile;
         SetAudioDeviceFactory([path] { return std::make_unique<TOggFileAudioDevice>(path); });
     }
-    const bool askToGoOn = !options.NoPause && !toFile && isatty(STDIN_FILENO);
+    // Not when the text itself comes from the terminal: Enter would take a line of it.
+    const bool textFromStandardInput = !options.Text && options.File.value_or("-") == "-";
+    const bool askToGoOn = !options.NoPause && !toFile && !textFromStandardInput && isatty(STDIN_FILENO);
     const bool inPlace = isatty(STDERR_FILENO);
     // The decoder's notes would break into the progress line: written as they come only
     // with --verbose, else counted once at the end.

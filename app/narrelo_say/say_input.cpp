@@ -2,6 +2,7 @@
 #include "app/narrelo_say/say_input.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <sys/stat.h>
@@ -59,6 +60,24 @@ size_t CutPlace(const std::string &text, size_t limit) {
     if (word > 0) return word;
     return limit;
 }
+
+// Where the text a stream has given so far may be read before more comes: after its last
+// line break, or after the last sentence end (. ! ? or an ellipsis) that a blank follows;
+// 0 when there is no such place yet.
+size_t WholeSentencesEnd(const std::string &text) {
+    for (size_t i = text.size(); i-- > 0;) {
+        const char c = text[i];
+        if (c == '\n') return i + 1;
+        if (IsBlank(c) && i > 0) {
+            const char before = text[i - 1];
+            if (before == '.' || before == '!' || before == '?' || before == '\x85') return i + 1;
+        }
+    }
+    return 0;
+}
+
+// How long a stream may stay silent, with whole sentences waiting, before they are read.
+constexpr int StreamPauseMilliseconds = 100;
 
 }  // namespace
 
@@ -120,6 +139,12 @@ void TTextParts::Fill() {
     }
     char block[65536];
     while (!ended_ && buffer_.size() <= PartLimit) {
+        // A stream (a pipe, a terminal) is read as it comes: whole sentences it has given
+        // are read when it pauses, not kept until a part is full or the input ends.
+        if (fileSize_ < 0 && WholeSentencesEnd(buffer_) > 0) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (poll(&ready, 1, StreamPauseMilliseconds) == 0) break;
+        }
         const ssize_t n = read(fd_, block, sizeof block);
         if (n < 0 && errno == EINTR && !*interrupted_) continue;
         if (n < 0 && errno == EINTR) {
@@ -154,6 +179,13 @@ bool TTextParts::Next(std::string &part) {
     Fill();
     if (buffer_.empty()) return false;
     if (buffer_.size() <= PartLimit) {
+        // Not all of it while a stream is still open: its whole sentences only.
+        const size_t whole = ended_ ? buffer_.size() : WholeSentencesEnd(buffer_);
+        if (whole > 0 && whole < buffer_.size()) {
+            part = buffer_.substr(0, whole);
+            buffer_.erase(0, whole);
+            return true;
+        }
         part = std::move(buffer_);
         buffer_.clear();
         return true;

@@ -5,7 +5,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -138,6 +140,43 @@ TEST_F(NarreloSayE2eTest, SentencesTooLongForTheServiceAreCutAndReadThrough) {
         while (!last.empty() && last.back() == ' ') last.pop_back();
         EXPECT_TRUE(last.ends_with(c.last)) << last.substr(last.size() > 300 ? last.size() - 300 : 0);
     }
+}
+
+// A stream is read as it comes: a line written to a FIFO is read (its sound in the WAVE file)
+// while the writer still holds the FIFO open, and the next line after it.
+TEST_F(NarreloSayE2eTest, ALineThroughAPipeIsReadBeforeTheInputEnds) {
+    const std::string fifo = Path("text.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TChildProcess child(NARRELO_SAY_EXE, {"--server", server->Endpoint(), "--wav", Path("live.wav"), "--file", fifo},
+                        "", Environment());
+    const int writer = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    const auto soundSoFar = [&] {
+        std::error_code ignored;
+        const uintmax_t size = std::filesystem::file_size(Path("live.wav"), ignored);
+        return ignored ? 0 : size;
+    };
+    const auto waitForSound = [&](uintmax_t beyond) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (soundSoFar() <= beyond && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return soundSoFar();
+    };
+    const std::string first = "Merhaba dünya.\n";
+    ASSERT_EQ(::write(writer, first.data(), first.size()), ssize_t(first.size()));
+    const uintmax_t afterFirst = waitForSound(80);
+    EXPECT_GT(afterFirst, 80u + 16000u) << "the first line was not read while the input stayed open";
+    const std::string second = "Bugün hava çok güzel";  // no line break: read at the end
+    ASSERT_EQ(::write(writer, second.data(), second.size()), ssize_t(second.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(soundSoFar(), afterFirst) << "a sentence not yet whole was read";
+    ::close(writer);
+    const TChildResult run = child.Wait();
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const TWavPcm wav = ReadWavPcm(Path("live.wav"));
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_GT(wav.Data.size(), afterFirst - 80 + 16000);
+    EXPECT_NE(run.Err.find("] Bugün hava çok güzel"), std::string::npos) << run.Err;
 }
 
 TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
