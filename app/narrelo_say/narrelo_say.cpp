@@ -536,6 +536,9 @@ int main(int argc, char **argv) {
         while (!found && !interrupted && parts->Next(first)) found = !IsBlankText(first);
         if (interrupted) return StopExitStatus();
         if (!found) return UsageError("no text to read");
+        if (parts->ReadAsWindows1254() && !options.Quiet)
+            std::fprintf(stderr, "narrelo-say: warning: the text is not UTF-8 (nor UTF-16 with a byte order "
+                                 "mark): read as Windows-1254\n");
     } catch (const TCustomException &e) {
         std::fprintf(stderr, "narrelo-say: %s\n", cp1254::ToUtf8(e.Message()).c_str());
         return ExitFailed;

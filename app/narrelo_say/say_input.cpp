@@ -9,15 +9,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "foundation/speech_text.h"
+#include "platform/utf8.h"
 
 std::string ReadingText(std::string_view text, int32_t &leftOut) {
-    constexpr std::string_view bom = "\xEF\xBB\xBF";
-    if (text.substr(0, bom.size()) == bom) text.remove_prefix(bom.size());
-    return cp1254::FromUtf8ForSpeech(text, leftOut);
+    std::string bytes = cp1254::FromUtf8ForSpeech(text, leftOut);
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\xAD'), bytes.end());  // U+00AD
+    return bytes;
 }
 
 namespace {
@@ -33,6 +35,23 @@ size_t WholeCharacters(const std::string &bytes) {
         return length > back ? n - back : n;
     }
     return n;
+}
+
+// Whether `bytes` (a text's first bytes, a character perhaps cut off at the end) look like
+// UTF-8: not more bytes that belong to no UTF-8 character than multi-byte characters.
+bool LooksLikeUtf8(std::string_view bytes) {
+    size_t invalid = 0, multiByte = 0;
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t from = at;
+        const char32_t c = utf8::Next(bytes, at);
+        if (c == utf8::Invalid) {
+            if (at >= bytes.size()) break;  // perhaps only cut off
+            invalid += at - from;
+        } else if (c >= 0x80) {
+            ++multiByte;
+        }
+    }
+    return invalid <= multiByte;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
@@ -81,6 +100,73 @@ constexpr int StreamPauseMilliseconds = 100;
 
 }  // namespace
 
+std::string TTextDecoder::Take(std::string &raw, bool end) {
+    if (encoding_ == TEncoding::Unknown) {
+        // Only a byte order mark's beginning waits for more (typing "A\n" is no mark).
+        const std::string_view head = raw;
+        if (!end && (std::string_view("\xEF\xBB\xBF").substr(0, head.size()) == head ||
+                     head == "\xFF" || head == "\xFE"))
+            return {};
+        if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            raw.erase(0, 3);
+            encoding_ = TEncoding::Utf8;
+        } else if (raw.compare(0, 2, "\xFF\xFE") == 0) {
+            raw.erase(0, 2);
+            encoding_ = TEncoding::Utf16Le;
+        } else if (raw.compare(0, 2, "\xFE\xFF") == 0) {
+            raw.erase(0, 2);
+            encoding_ = TEncoding::Utf16Be;
+        } else {
+            encoding_ = LooksLikeUtf8(raw) ? TEncoding::Utf8 : TEncoding::Windows1254;
+        }
+    }
+    std::string out;
+    switch (encoding_) {
+    case TEncoding::Unknown:
+    case TEncoding::Utf8: {
+        const size_t whole = end ? raw.size() : WholeCharacters(raw);
+        out = raw.substr(0, whole);
+        raw.erase(0, whole);
+        break;
+    }
+    case TEncoding::Windows1254:
+        out = cp1254::ToUtf8(raw);
+        raw.clear();
+        break;
+    case TEncoding::Utf16Le:
+    case TEncoding::Utf16Be: {
+        const bool little = encoding_ == TEncoding::Utf16Le;
+        size_t at = 0;
+        for (; at + 2 <= raw.size(); at += 2) {
+            const unsigned char a = static_cast<unsigned char>(raw[at]), b = static_cast<unsigned char>(raw[at + 1]);
+            const char32_t unit = little ? char32_t(a | b << 8) : char32_t(b | a << 8);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (highSurrogate_) utf8::Append(out, 0xFFFD);
+                highSurrogate_ = unit;
+                continue;
+            }
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                utf8::Append(out, highSurrogate_ ? 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00)
+                                                 : char32_t(0xFFFD));
+                highSurrogate_ = 0;
+                continue;
+            }
+            if (highSurrogate_) utf8::Append(out, 0xFFFD);
+            highSurrogate_ = 0;
+            utf8::Append(out, unit);
+        }
+        raw.erase(0, at);
+        if (end) {
+            if (highSurrogate_ || !raw.empty()) utf8::Append(out, 0xFFFD);
+            highSurrogate_ = 0;
+            raw.clear();
+        }
+        break;
+    }
+    }
+    return out;
+}
+
 std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit) {
     std::vector<std::string> pieces;
     if (limit == 0) limit = 1;
@@ -104,12 +190,8 @@ std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t l
 TTextParts::TTextParts(std::string text) : opened_(true), ended_(true) {
     if (int64_t(text.size()) > InputLimit)
         RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
-    constexpr std::string_view bom = "\xEF\xBB\xBF";
-    std::string_view view = text;
-    if (view.substr(0, bom.size()) == bom) view.remove_prefix(bom.size());
-    buffer_ = cp1254::FromUtf8ForSpeech(view, leftOut_);
+    buffer_ = ReadingText(decoder_.Take(text, true), leftOut_);
     converted_ = int64_t(buffer_.size());
-    started_ = true;
 }
 
 int64_t TTextParts::EstimatedTotal() const {
@@ -131,7 +213,8 @@ void TTextParts::Fill() {
     if (!opened_) {
         opened_ = true;
         fd_ = path_ == "-" ? STDIN_FILENO : open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) RaiseError(TErrorCategory::InputOutput, "File Not Opened %s", path_.c_str());
+        if (fd_ < 0)
+            RaiseError(TErrorCategory::InputOutput, "File Not Opened %s: %s", path_.c_str(), std::strerror(errno));
         struct stat info {};
         if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > InputLimit)
             RaiseError(TErrorCategory::Refused, "%s: the text is longer than 64 MiB; give it in smaller files", path_.c_str());
@@ -151,7 +234,8 @@ void TTextParts::Fill() {
             ended_ = true;
             break;
         }
-        if (n < 0) RaiseError(TErrorCategory::InputOutput, "File Not Readed %s", path_.c_str());
+        if (n < 0)
+            RaiseError(TErrorCategory::InputOutput, "File Not Readed %s: %s", path_.c_str(), std::strerror(errno));
         if (n == 0) {
             ended_ = true;
         } else {
@@ -160,18 +244,13 @@ void TTextParts::Fill() {
                 RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
             pending_.append(block, size_t(n));
         }
-        std::string_view whole(pending_.data(), ended_ ? pending_.size() : WholeCharacters(pending_));
-        if (!started_ && (whole.size() >= 3 || ended_)) {
-            if (whole.substr(0, 3) == "\xEF\xBB\xBF") whole.remove_prefix(3);
-            started_ = true;
-        }
-        if (!started_) continue;
+        const std::string utf8 = decoder_.Take(pending_, ended_);
+        if (utf8.empty()) continue;
         int32_t leftOut = 0;
         const size_t before = buffer_.size();
-        buffer_ += cp1254::FromUtf8ForSpeech(whole, leftOut);
+        buffer_ += ReadingText(utf8, leftOut);
         converted_ += int64_t(buffer_.size() - before);
         leftOut_ += leftOut;
-        pending_.erase(0, size_t(whole.data() + whole.size() - pending_.data()));
     }
 }
 

@@ -9,8 +9,28 @@
 #include <string_view>
 #include <vector>
 
+// The bytes of a text as they come, in the encodings people have, made UTF-8: UTF-8 (a
+// leading byte order mark skipped), UTF-16 little- or big-endian by their byte order marks
+// (Windows' "Unicode" text; an unpaired surrogate becomes U+FFFD), and, when the first
+// bytes are not UTF-8 (more bytes that are no UTF-8 than multi-byte characters that are),
+// Windows-1254. Decided once, on the first bytes.
+class TTextDecoder {
+public:
+    enum class TEncoding { Unknown, Utf8, Utf16Le, Utf16Be, Windows1254 };
+
+    // Takes from the front of `raw` what is whole and returns it as UTF-8; a character cut
+    // off at the end of `raw` stays there for the next call, unless `end` (no more comes).
+    std::string Take(std::string &raw, bool end);
+    TEncoding Encoding() const { return encoding_; }
+
+private:
+    TEncoding encoding_ = TEncoding::Unknown;
+    char32_t highSurrogate_ = 0;  // UTF-16: waiting for its low half
+};
+
 // Windows-1254 bytes of the UTF-8 `text` as they are read aloud (cp1254::FromUtf8ForSpeech),
-// without a leading byte order mark; `leftOut` counts the characters left out as blanks.
+// soft hyphens (U+00AD) dropped as readers drop them; `leftOut` counts the characters left
+// out as blanks.
 std::string ReadingText(std::string_view text, int32_t &leftOut);
 
 // A sentence the service refused as too long to speak (it takes at most 48 KiB of words to
@@ -22,7 +42,7 @@ inline constexpr size_t OverlongPieceLimit = 8 * 1024;
 std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit);
 
 // The text of a reading in parts the service takes one at a time: Windows-1254 text (as
-// ReadingText makes it) of at most PartLimit bytes, cut after a paragraph, else after a
+// TTextDecoder and ReadingText make it) of at most PartLimit bytes, cut after a paragraph, else after a
 // sentence's end, else at a line break or a blank, so that no sentence is split where the
 // text gives a better place. The source is the TEXT arguments, or a file or standard input
 // read as it goes, so a book streamed through a pipe is held one part at a time.
@@ -41,11 +61,13 @@ public:
     TTextParts &operator=(const TTextParts &) = delete;
 
     // The next part into `part`; false at the end of the text. Raises TException "File Not
-    // Opened %s", "File Not Readed %s", or the refusal of an input longer than InputLimit
+    // Opened %s: <cause>", "File Not Readed %s: <cause>", or the refusal of an input longer than InputLimit
     // (a file before anything is read, a stream when it passes the bound).
     bool Next(std::string &part);
     // Characters left out so far (see ReadingText).
     int32_t LeftOut() const { return leftOut_; }
+    // The text was not UTF-8 and is read as Windows-1254.
+    bool ReadAsWindows1254() const { return decoder_.Encoding() == TTextDecoder::TEncoding::Windows1254; }
     // The whole text's length in Windows-1254 bytes: exact for TEXT, estimated for a
     // regular file from its size and what its bytes became so far; -1 for a stream.
     int64_t EstimatedTotal() const;
@@ -60,11 +82,11 @@ private:
     int fd_ = -1;
     bool opened_ = false;
     bool ended_ = false;
-    bool started_ = false;       // past a leading byte order mark
+    TTextDecoder decoder_;
     int64_t readBytes_ = 0;
     int64_t fileSize_ = -1;      // of a regular file
     int64_t converted_ = 0;      // Windows-1254 bytes made so far
-    std::string pending_;        // UTF-8 bytes of a character not yet whole
+    std::string pending_;        // bytes read of a character not yet whole
     std::string buffer_;         // converted text not yet handed out
     int32_t leftOut_ = 0;
 };

@@ -180,6 +180,51 @@ TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
     EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay      TL5.&#xA;</AText>"), std::string::npos) << parse[0];
 }
 
+// Text in the encodings people have reaches the service as the same words: UTF-16 by its
+// byte order mark (either order, a letter beyond U+FFFF as a surrogate pair, left out), text
+// that is not UTF-8 as Windows-1254 with one warning, and soft hyphens dropped.
+TEST_F(NarreloSayTest, TextInOtherEncodingsIsReadAsTheSameWords) {
+    const auto utf16 = [](const std::u16string &text, bool little) {
+        std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (const char16_t unit : text) {
+            const char low = char(unit & 0xFF), high = char(unit >> 8);
+            bytes += little ? std::string{low, high} : std::string{high, low};
+        }
+        return bytes;
+    };
+    struct TCase {
+        const char *label;
+        std::string input;
+        bool windows1254;  // the warning is given
+    };
+    const std::u16string words = u"\u00C7ay g\u00FCzel, \U0001F600 \u015Feker.\n";
+    for (const TCase &c : {
+             TCase{"UTF-16 little-endian", utf16(words, true), false},
+             TCase{"UTF-16 big-endian", utf16(words, false), false},
+             TCase{"Windows-1254", "\xC7" "ay g\xFC" "zel, \xFE" "eker.\n", true},
+             TCase{"soft hyphens", "\xC3\x87" "ay g\xC3\xBC\xC2\xAD" "zel, \xC5\x9F" "e\xC2\xAD" "ker.\n", false},
+         }) {
+        SCOPED_TRACE(c.label);
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({}));
+        const TChildResult run = Say({"--server", local.Endpoint(), "--wav", Wav()}, c.input);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Err.find("read as Windows-1254") != std::string::npos, c.windows1254) << run.Err;
+        TStrings parse;
+        for (const std::string &request : local.Requests())
+            if (Operations({request})[0] == "ParseSentences") parse.push_back(RequestElement(request));
+        ASSERT_EQ(parse.size(), 1u);
+        const std::string text = parse[0].substr(parse[0].find("<AText>") + 7);
+        // Bytes 80-FF go as the characters U+0080..U+00FF: Windows-1254's ş (FE) as C3 BE. The
+        // emoji is dropped as a blank.
+        const std::string blank = c.input.size() > 40 ? " " : "";
+        EXPECT_EQ(text.substr(0, text.find("</AText>")),
+                  "\xC3\x87" "ay g\xC3\xBC" "zel, " + blank + "\xC3\xBE" "eker.&#xA;")
+            << parse[0];
+    }
+}
+
 // A NUL in the text is a blank: the text after it is read, never dropped.
 TEST_F(NarreloSayTest, ANulByteDropsNoText) {
     server.AddReply(LoginReply("c1", "s1"));
