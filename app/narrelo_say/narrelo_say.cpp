@@ -61,6 +61,7 @@
 #include "records/narrelo_text.h"
 #include "service/demo_client.h"
 #include "service/local_service.h"
+#include "service/sentence_procedures.h"
 #include "service/server_discovery.h"
 
 #ifndef NARRELO_VERSION
@@ -144,6 +145,10 @@ void InstallSignals() {
 // say, or too much speech for one item).
 constexpr std::string_view TooLongAdvice = "split it into sentences";
 
+// What narrelo-say says, after the service's words, when a text read as XML is not XML.
+constexpr const char *XmlOptionAdvice =
+    "The text is read as XML because --xml was given; for a plain text, leave --xml out.";
+
 // narrelo-say's host: the window's seam without a window. A message is written to standard
 // error; while a reading runs, through the reading, which takes its progress line away
 // first. Nobody answers a question with Yes. The rest (the UI queue served by the main
@@ -163,8 +168,16 @@ public:
             }
             if (reading) shown_ = true;
         }
-        if (!reading) return THost::ShowMessage(text, style);
-        reading->Print(cp1254::ToUtf8(text));
+        // The service's advice for a text that is not XML speaks of the window's XML switch;
+        // here it is an option.
+        std::string shown = text;
+        for (const bool english : {false, true}) {
+            const std::string_view advice = XmlSwitchAdvice(english);
+            if (const size_t at = shown.find(advice); at != std::string::npos)
+                shown.replace(at, advice.size(), XmlOptionAdvice);
+        }
+        if (!reading) return THost::ShowMessage(shown.c_str(), style);
+        reading->Print(cp1254::ToUtf8(shown));
         return style == MB_YESNO ? IDNO : IDOK;
     }
 
@@ -531,6 +544,7 @@ int main(int argc, char **argv) {
     try {
         parts = options.Text ? std::make_unique<TTextParts>(*options.Text)
                              : std::make_unique<TTextParts>(options.File.value_or("-"), interrupted);
+        parts->SetXml(options.IsXml);
         // Blank parts (a text of spaces, NULs read as blanks) ask the service nothing.
         bool found = false;
         while (!found && !interrupted && parts->Next(first)) found = !IsBlankText(first);

@@ -167,6 +167,80 @@ std::string TTextDecoder::Take(std::string &raw, bool end) {
     return out;
 }
 
+namespace {
+
+// The end of the markup that begins at document[at] ('<'): past its '>' (quotes in a tag
+// respected), or the end of the document.
+size_t MarkupEnd(std::string_view document, size_t at) {
+    const auto past = [&](std::string_view close) {
+        const size_t found = document.find(close, at);
+        return found == std::string_view::npos ? document.size() : found + close.size();
+    };
+    if (document.substr(at, 4) == "<!--") return past("-->");
+    if (document.substr(at, 9) == "<![CDATA[") return past("]]>");
+    if (document.substr(at, 2) == "<?") return past("?>");
+    char quote = 0;
+    for (size_t i = at + 1; i < document.size(); ++i) {
+        const char c = document[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return document.size();
+}
+
+}  // namespace
+
+std::vector<std::string> XmlTextParts(const std::string &document, size_t limit) {
+    if (document.size() <= limit) return {document};
+    // Where the root's start tag ends, where its end tag begins, and where each of its
+    // children ends.
+    size_t rootOpened = std::string::npos, rootClosed = std::string::npos;
+    std::vector<size_t> childEnds;
+    int32_t depth = 0;
+    for (size_t at = document.find('<'); at != std::string::npos && rootClosed == std::string::npos;
+         at = document.find('<', at)) {
+        const size_t end = MarkupEnd(document, at);
+        const std::string_view tag(document.data() + at, end - at);
+        const bool special = tag.size() >= 2 && (tag[1] == '!' || tag[1] == '?');
+        if (special) {
+            // comments, CDATA, declarations: no element
+        } else if (tag.size() >= 2 && tag[1] == '/') {
+            --depth;
+            if (depth == 0) rootClosed = at;
+            else if (depth == 1) childEnds.push_back(end);
+        } else if (tag.size() >= 2 && tag[tag.size() - 2] == '/') {
+            if (depth == 0) return {document};  // an empty root: nothing to cut
+            if (depth == 1) childEnds.push_back(end);
+        } else {
+            if (depth == 0) rootOpened = end;
+            ++depth;
+        }
+        if (depth < 0 || end >= document.size()) break;
+        at = end;
+    }
+    if (rootOpened == std::string::npos || rootClosed == std::string::npos || childEnds.empty()) return {document};
+    const std::string_view head(document.data(), rootOpened);
+    const std::string_view tail(document.data() + rootClosed, document.size() - rootClosed);
+    const size_t room = limit > head.size() + tail.size() ? limit - head.size() - tail.size() : 1;
+    std::vector<std::string> parts;
+    size_t from = rootOpened, last = rootOpened;
+    const auto emit = [&](size_t to) {
+        parts.push_back(std::string(head) + document.substr(from, to - from) + std::string(tail));
+        from = to;
+    };
+    for (const size_t end : childEnds) {
+        if (end - from > room && last > from) emit(last);
+        last = end;
+    }
+    emit(rootClosed);
+    return parts;
+}
+
 std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit) {
     std::vector<std::string> pieces;
     if (limit == 0) limit = 1;
@@ -221,10 +295,11 @@ void TTextParts::Fill() {
         if (S_ISREG(info.st_mode)) fileSize_ = info.st_size;
     }
     char block[65536];
-    while (!ended_ && buffer_.size() <= PartLimit) {
+    // An XML text is cut where its elements allow: it is read whole first.
+    while (!ended_ && (xml_ || buffer_.size() <= PartLimit)) {
         // A stream (a pipe, a terminal) is read as it comes: whole sentences it has given
         // are read when it pauses, not kept until a part is full or the input ends.
-        if (fileSize_ < 0 && WholeSentencesEnd(buffer_) > 0) {
+        if (fileSize_ < 0 && !xml_ && WholeSentencesEnd(buffer_) > 0) {
             pollfd ready{fd_, POLLIN, 0};
             if (poll(&ready, 1, StreamPauseMilliseconds) == 0) break;
         }
@@ -256,6 +331,17 @@ void TTextParts::Fill() {
 
 bool TTextParts::Next(std::string &part) {
     Fill();
+    if (xml_ && !buffer_.empty()) {
+        xmlParts_ = XmlTextParts(buffer_, PartLimit);
+        std::reverse(xmlParts_.begin(), xmlParts_.end());
+        buffer_.clear();
+    }
+    if (xml_) {
+        if (xmlParts_.empty()) return false;
+        part = std::move(xmlParts_.back());
+        xmlParts_.pop_back();
+        return true;
+    }
     if (buffer_.empty()) return false;
     if (buffer_.size() <= PartLimit) {
         // Not all of it while a stream is still open: its whole sentences only.

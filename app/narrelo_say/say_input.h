@@ -41,6 +41,13 @@ std::string ReadingText(std::string_view text, int32_t &leftOut);
 inline constexpr size_t OverlongPieceLimit = 8 * 1024;
 std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit);
 
+// An XML text (Windows-1254) in parts of at most `limit` bytes that each stand as a document:
+// cut only between the root element's children (the sentence elements), each part the
+// text before the root's children (declaration, root start tag), a run of whole children,
+// and the root's end tag with what follows it. A text within the limit, or one whose root
+// cannot be found, is one part as it is; a child longer than the limit is a part of its own.
+std::vector<std::string> XmlTextParts(const std::string &document, size_t limit);
+
 // The text of a reading in parts the service takes one at a time: Windows-1254 text (as
 // TTextDecoder and ReadingText make it) of at most PartLimit bytes, cut after a paragraph, else after a
 // sentence's end, else at a line break or a blank, so that no sentence is split where the
@@ -56,6 +63,9 @@ public:
     // A file (UTF-8 name), or standard input for "-"; opened by the first Next. Reading
     // returns early when `interrupted` becomes true while it waits.
     TTextParts(std::string path, const std::atomic<bool> &interrupted);
+    // For an XML text: read whole, then handed out as XmlTextParts cuts it. Before the
+    // first Next.
+    void SetXml(bool xml) { xml_ = xml; }
     ~TTextParts();
     TTextParts(const TTextParts &) = delete;
     TTextParts &operator=(const TTextParts &) = delete;
@@ -72,7 +82,7 @@ public:
     // regular file from its size and what its bytes became so far; -1 for a stream.
     int64_t EstimatedTotal() const;
     // Nothing is left to hand out: the input has ended and every part was taken.
-    bool AtEnd() const { return ended_ && buffer_.empty() && pending_.empty(); }
+    bool AtEnd() const { return ended_ && buffer_.empty() && pending_.empty() && xmlParts_.empty(); }
 
 private:
     void Fill();  // reads until a whole part is buffered or the input ends
@@ -83,6 +93,8 @@ private:
     bool opened_ = false;
     bool ended_ = false;
     TTextDecoder decoder_;
+    bool xml_ = false;
+    std::vector<std::string> xmlParts_;  // what is left to hand out of an XML text, reversed
     int64_t readBytes_ = 0;
     int64_t fileSize_ = -1;      // of a regular file
     int64_t converted_ = 0;      // Windows-1254 bytes made so far

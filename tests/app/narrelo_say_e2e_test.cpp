@@ -179,6 +179,42 @@ TEST_F(NarreloSayE2eTest, ALineThroughAPipeIsReadBeforeTheInputEnds) {
     EXPECT_NE(run.Err.find("] Bugün hava çok güzel"), std::string::npos) << run.Err;
 }
 
+// An XML text longer than one call's limit is cut between its sentence elements, each part
+// a document of its own, and read whole; a text that is not XML is refused with advice that
+// speaks of --xml.
+TEST_F(NarreloSayE2eTest, XmlTextsOfAnyLengthAreReadWhole) {
+    std::string padding = "<!--";
+    while (padding.size() < 900) padding += " not";
+    padding += " -->";
+    std::string xml = "<?xml version=\"1.0\"?>\r\n<xml>\r\n";
+    int sentences = 0;
+    for (; xml.size() < 70000; ++sentences)
+        xml += "<SENTENCE>\r\n" + padding + "\r\n<SENTENCEPART TEXTKIND=\"3\">\r\nAli Veli " +
+               std::to_string(sentences + 1) + "\r\n</SENTENCEPART>\r\n</SENTENCE>\r\n";
+    xml += "<SENTENCE>Son cümle.</SENTENCE>\r\n</xml>\r\n";
+    ++sentences;
+    std::ofstream(Path("long.xml"), std::ios::binary) << xml;
+    TChildProcess child(NARRELO_SAY_EXE,
+                        {"--server", server->Endpoint(), "--xml", "--wav", Path("xml.wav"), "--file", Path("long.xml")},
+                        "", Environment());
+    const TChildResult run = child.Wait(std::chrono::seconds(120));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    // Each sentence is shown (as its document) on a line of its own as it begins.
+    const size_t last = run.Err.rfind("\n[" + std::to_string(sentences) + "] ");
+    ASSERT_NE(last, std::string::npos) << run.Err.substr(run.Err.size() > 3000 ? run.Err.size() - 3000 : 0);
+    EXPECT_NE(run.Err.find("Son cümle.", last), std::string::npos) << run.Err.substr(last);
+    EXPECT_GT(ReadWavPcm(Path("xml.wav")).Data.size(), size_t(sentences) * 16000);
+
+    TChildProcess plain(NARRELO_SAY_EXE, {"--server", server->Endpoint(), "--xml", "--wav", Path("xml.wav"), "Merhaba <dünya."},
+                        "", Environment());
+    const TChildResult refused = plain.Wait();
+    EXPECT_EQ(refused.Status, 1) << refused.Err;
+    EXPECT_NE(refused.Err.find("XML error"), std::string::npos) << refused.Err;
+    EXPECT_NE(refused.Err.find("leave --xml out"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find("XML switch"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find("XML düğmesi"), std::string::npos) << refused.Err;
+}
+
 TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
     // A text long enough that the reading is still going when the server goes.
     std::string text;
