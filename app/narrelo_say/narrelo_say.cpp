@@ -62,6 +62,7 @@
 #include "service/demo_client.h"
 #include "service/local_service.h"
 #include "service/sentence_procedures.h"
+#include "service/server_addresses.h"
 #include "service/server_discovery.h"
 
 #ifndef NARRELO_VERSION
@@ -145,6 +146,17 @@ void InstallSignals() {
 // say, or too much speech for one item).
 constexpr std::string_view TooLongAdvice = "split it into sentences";
 
+// The port of an http URL ("http://host:port/path"; 80 when none is given).
+std::string PortOf(const std::string &url) {
+    std::string_view rest(url);
+    if (const size_t scheme = rest.find("://"); scheme != std::string_view::npos) rest.remove_prefix(scheme + 3);
+    rest = rest.substr(0, rest.find('/'));
+    const size_t bracket = rest.rfind(']');
+    const size_t colon = rest.rfind(':');
+    if (colon == std::string_view::npos || (bracket != std::string_view::npos && colon < bracket)) return "80";
+    return std::string(rest.substr(colon + 1));
+}
+
 // What narrelo-say says, after the service's words, when a text read as XML is not XML.
 constexpr const char *XmlOptionAdvice =
     "The text is read as XML because --xml was given; for a plain text, leave --xml out.";
@@ -176,6 +188,13 @@ public:
             if (const size_t at = shown.find(advice); at != std::string::npos)
                 shown.replace(at, advice.size(), XmlOptionAdvice);
         }
+        // The client adds how to start the local service whenever nothing answers on this
+        // machine; it only fits the address the local service listens on.
+        if (!localAdviceFits_.load())
+            for (const bool english : {false, true}) {
+                const std::string advice = "\r\n\r\n" + cp1254::FromUtf8(LocalServiceAdvice(english));
+                if (const size_t at = shown.find(advice); at != std::string::npos) shown.erase(at, advice.size());
+            }
         if (!reading) return THost::ShowMessage(shown.c_str(), style);
         reading->Print(cp1254::ToUtf8(shown));
         return style == MB_YESNO ? IDNO : IDOK;
@@ -187,6 +206,9 @@ public:
         reading_ = reading;
         shown_ = false;
     }
+    // Whether the reading's server is at the local service's port (else its advice is left
+    // out of messages).
+    void SetLocalAdviceFits(bool fits) { localAdviceFits_ = fits; }
     // A message was shown through the reading since PrintThrough.
     bool MessageShown() const {
         std::lock_guard<std::mutex> guard(lock_);
@@ -204,6 +226,7 @@ private:
     TSayReading *reading_ = nullptr;  // lock_
     bool shown_ = false;              // lock_
     std::string tooLong_;             // lock_
+    std::atomic<bool> localAdviceFits_{true};
 };
 
 TSayHost &SayHost() {
@@ -381,6 +404,7 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         return ExitFailed;
     }
     client.soap_endpoint = endpoint.c_str();
+    host.SetLocalAdviceFits(PortOf(endpoint) == PortOf(std::string(BuiltInServerAddress().View())));
 
     bool complete = true;
     // Texts to read before the next part: the pieces of a sentence the service refused as

@@ -250,6 +250,80 @@ TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSou
         << "the sound before the failure is not the beginning of the reading";
 }
 
+// Messages name the cause: a service killed in the middle of a reading, or one that closes
+// every connection at once, closed the connection (nothing timed out); a refused server at
+// another port than the local service's gets no advice to start the local service; a file
+// that cannot be opened says why.
+TEST_F(NarreloSayE2eTest, MessagesNameTheCause) {
+    {
+        SCOPED_TRACE("the service killed mid-reading");
+        std::string text;
+        for (int i = 0; i < 40; ++i) text += std::string(Paragraph) + " ";
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", server->Endpoint(), "--wav", Path("part.wav"), text}, "",
+                            Environment());
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < limit &&
+               (!std::filesystem::exists(Path("part.wav")) || std::filesystem::file_size(Path("part.wav")) < 100000))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::kill(server->Pid(), SIGKILL);
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        // The system's words when the kernel resets the connection, else ours.
+        EXPECT_TRUE(run.Err.find("closed the connection") != std::string::npos ||
+                    run.Err.find("Connection reset by peer") != std::string::npos)
+            << run.Err;
+        EXPECT_EQ(run.Err.find("timed out"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("a service that closes at once");
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(listener, 8), 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+        std::thread closer([listener] {
+            for (int i = 0; i < 8; ++i) {  // bounded: the reading gives up after its first call
+                const int connection = ::accept(listener, nullptr, nullptr);
+                if (connection < 0) return;
+                ::close(connection);
+            }
+        });
+        const std::string endpoint =
+            "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/Project2.DemoServer/soap/IDemoServer";
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", endpoint, "--wav", Path("none.wav"), "Merhaba."}, "",
+                            Environment());
+        const TChildResult run = child.Wait();
+        ::shutdown(listener, SHUT_RDWR);
+        ::close(listener);
+        closer.join();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("closed the connection"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("timed out"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("a refused server at another port");
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", "http://127.0.0.1:1/soap", "--wav", Path("none.wav"), "Merhaba."},
+                            "", Environment());
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("Connection refused"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("narrelo-demoserver"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("a file that cannot be opened");
+        TChildProcess child(NARRELO_SAY_EXE, {"--wav", Path("none.wav"), "--file", Path("missing.txt")}, "",
+                            Environment());
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("File Not Opened " + Path("missing.txt") + ": No such file or directory"),
+                  std::string::npos)
+            << run.Err;
+    }
+}
+
 // With no server named and nothing on the built-in local address, narrelo-say starts the
 // narrelo-demoserver beside it, reads, and leaves it running: the next reading uses it.
 // A server named on the command line is never replaced by a local one.
