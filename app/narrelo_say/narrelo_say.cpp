@@ -495,6 +495,8 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
     }
 
     // The one progress line of the whole reading stays on the terminal.
+    if (complete) reading.Finish();
+    if (reading.SentenceCount() >= 0) reading.DrawProgress();
     if (inPlace && !options.Quiet && reading.SentenceCount() >= 0) std::fprintf(stderr, "\n");
     // The device has taken the last samples but may not have sounded them yet.
     if (!toFile && reading.Queued() > 0)

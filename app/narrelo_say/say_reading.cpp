@@ -166,10 +166,16 @@ std::string Clock(int64_t seconds) {
 
 }  // namespace
 
+void TSayReading::Finish() {
+    std::lock_guard<std::mutex> guard(lock_);
+    finished_ = true;
+}
+
 std::string TSayReading::ProgressLine(int32_t heard, int32_t width) {
-    const int64_t elapsed =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();
-    const int64_t done = partOffset_ + (heard >= 0 && heard < int32_t(starts_.size()) ? starts_[size_t(heard)] : 0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const int64_t elapsed = int64_t(seconds);
+    int64_t done = partOffset_ + (heard >= 0 && heard < int32_t(starts_.size()) ? starts_[size_t(heard)] : 0);
+    if (finished_ && total_ > 0) done = total_;
     std::string line;
     char piece[160];
     if (total_ > 0) {
@@ -184,9 +190,10 @@ std::string TSayReading::ProgressLine(int32_t heard, int32_t width) {
     std::snprintf(piece, sizeof piece, "sentence %d  %s", sentencesBefore_ + std::max(heard + 1, 0),
                   Clock(elapsed).c_str());
     line += piece;
-    if (total_ > 0 && done > 0 && elapsed > 0) {
-        const double left = double(elapsed) * double(std::max<int64_t>(total_ - done, 0)) / double(done);
-        line += ", ~" + Clock(int64_t(left)) + " left";
+    if (total_ > 0 && done > 0 && !finished_) {
+        // At the pace so far.
+        const double left = seconds * double(std::max<int64_t>(total_ - done, 0)) / double(done);
+        line += ", ~" + Clock(int64_t(left + 0.5)) + " left";
     }
     const double queued = waveOut_.QueuedBytes() / BytesPerSecond;
     if (queued >= 0.05) {

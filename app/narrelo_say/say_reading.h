@@ -49,6 +49,8 @@ public:
     void BeginPart(int64_t offset, int64_t total, bool final);
     // Main thread: brings the progress up to date.
     void DrawProgress();
+    // Main thread: the whole text was read; the progress says so from now on.
+    void Finish();
     // Any thread: removes the progress line from the terminal (before a message).
     void ClearProgress();
     // Any thread: writes `text` (UTF-8) to standard error on lines of its own.
@@ -90,6 +92,7 @@ private:
     int64_t partOffset_ = 0;              // bytes of the whole text before this part
     int64_t total_ = -1;                  // the whole text's bytes; -1 unknown
     bool finalPart_ = true;
+    bool finished_ = false;
     int32_t sentencesBefore_ = 0;         // sentences begun in the parts before
     const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     std::deque<uint32_t> playing_;        // sentence of each queued buffer, in queue order

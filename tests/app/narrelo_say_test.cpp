@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -425,6 +426,60 @@ TEST_F(NarreloSayTest, ALongTextIsReadInPartsCutAfterParagraphs) {
     }
 }
 
+// On a terminal a long text read in parts shows one progress line for the whole reading: the
+// sentences counted on over the parts, the share of the text done up to 100 %, the time
+// left, and no line of its own for any part.
+TEST_F(NarreloSayTest, OneProgressLineForTheWholeReading) {
+    std::string text;
+    for (int line = 0; text.size() < 200000; ++line)
+        text += "Satir " + std::to_string(line) + " burada biter." + (line % 20 == 19 ? "\n\n" : "\n");
+    const size_t parts = (text.size() + 59999) / 60000 + 1;  // an upper bound
+    TSoapTestServer local;
+    local.AddReply(LoginReply("c1", "s1"));
+    for (size_t i = 0; i < parts; ++i) {
+        const std::string sentence = "P" + std::to_string(i) + ".";
+        local.AddReply(SentencesReply({sentence}));
+        local.AddReply(OneAudio(sentence.c_str(), "", ogg));
+    }
+    const std::string file = home.Folder() + "/long.txt";
+    std::ofstream(file, std::ios::binary) << text;
+    const std::string endpoint = local.Endpoint();
+    const std::string wav = Wav();
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("XDG_CONFIG_HOME", home.Folder().c_str(), 1);
+        execl(NARRELO_SAY_EXE, NARRELO_SAY_EXE, "--server", endpoint.c_str(), "--wav", wav.c_str(), "--file",
+              file.c_str(), nullptr);
+        _exit(127);
+    }
+    std::string screen;
+    int status = -1;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+        pollfd ready{terminal, POLLIN, 0};
+        char buffer[4096];
+        for (ssize_t n; poll(&ready, 1, 10) > 0 && (n = read(terminal, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, size_t(n));
+        if (waitpid(child, &status, WNOHANG) == child) break;
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+    }
+    close(terminal);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    // The terminal turns each line feed into a carriage return and a line feed.
+    EXPECT_EQ(std::count(screen.begin(), screen.end(), '\n'), 1) << screen;
+    EXPECT_TRUE(screen.ends_with("\r\n")) << screen;
+    EXPECT_NE(screen.find("sentence " + std::to_string(text.size() / 60000 + 1)), std::string::npos) << screen;
+    EXPECT_NE(screen.find("100%"), std::string::npos) << screen;
+    EXPECT_NE(screen.find(" left"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("Clipping"), std::string::npos) << screen;
+}
+
 // An input past 64 MiB is refused with a clear message, also an endless one, never taken
 // into memory whole.
 TEST_F(NarreloSayTest, AnEndlessInputIsRefusedPastItsBound) {
@@ -513,7 +568,7 @@ TEST_F(NarreloSayTest, OnATerminalTheReadingWaitsForEnterAfterFiftyNewWords) {
               (TStrings{"Login", "ParseSentences", "Synthesise", "GetSynthesisedFile"}));
 
     EXPECT_EQ(write(terminal, "\n", 1), 1);
-    readUntil("2/2");
+    readUntil("sentence 2");
     int status = -1;
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (waitpid(child, &status, WNOHANG) != child) {
