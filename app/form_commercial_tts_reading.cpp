@@ -114,7 +114,15 @@ void TFormCommercialTTS::StartReading() {
     if (!belirgin && !akici) RaiseError(TErrorCategory::Refused, MainFormTexts::ChooseReadingStyle());
     if (!WarningShown) {
         WarningShown = true;
-        ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
+        // The notice says that speech is made by a remote computer over the Internet: true
+        // only when the service is not on this machine (the user's own service never is).
+        bool remote = true;
+        try {
+            remote = !ServiceIsOnThisMachine();
+        } catch (const TCustomException &) {
+            // settings that cannot be read: the reading says so itself
+        }
+        if (remote) ShowMessageBox(MainFormTexts::Notice(InterfaceIsEnglish), MB_OK);
     }
     {
         TRegistry key(HKEY_CURRENT_USER, settings_keys::Account);

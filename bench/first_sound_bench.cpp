@@ -42,8 +42,9 @@
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "records/demo_audios.h"
-#include "server/speech_synthesiser.h"
+#include "server/speech_file.h"
 #include "service/demo_client.h"
+#include "speech/speech_synthesiser.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/seam_measure.h"
 
@@ -198,18 +199,18 @@ void Seams() {
                 TSynthesisRequest part = whole;
                 part.PartFrom = from;
                 part.PartTo = to;
-                parts.push_back(Decoded(TSpeechSynthesiser::Encode(part, speech).Ogg));
+                parts.push_back(Decoded(EncodeSpeechFile(part, speech).Ogg));
             }
             for (int r = 0; r < 5; ++r) {
                 double start = ThreadCpuSeconds();
-                TSpeechSynthesiser::Encode(whole, speech);
+                EncodeSpeechFile(whole, speech);
                 wholeCpu += ThreadCpuSeconds() - start;
                 start = ThreadCpuSeconds();
                 for (const auto &[from, to] : {std::pair{0, cut}, std::pair{cut, int32_t(speech.SpokenText.size())}}) {
                     TSynthesisRequest part = whole;
                     part.PartFrom = from;
                     part.PartTo = to;
-                    TSpeechSynthesiser::Encode(part, speech);
+                    EncodeSpeechFile(part, speech);
                 }
                 partsCpu += ThreadCpuSeconds() - start;
             }

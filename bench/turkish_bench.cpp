@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sentence splitting and reading normalisation of Turkish text: a 1 MB newspaper-like text,
 // one sentence, and 1 MB runs of hostile patterns (each must stay linear).
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

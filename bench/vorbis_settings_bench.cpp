@@ -24,7 +24,7 @@
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
 #include "server/audio_encoding.h"
-#include "server/speech_synthesiser.h"
+#include "speech/speech_synthesiser.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers shared by the layer folders.
 
-# narrelo_layer(<name> SOURCES <files...> DEPS <libs...>): a static library of the listed
+# narrelo_layer(<name> SOURCES <files...> DEPS <libs...> [PRIVATE_DEPS <libs...>]): a static library of the listed
 # .cpp files of the calling folder, included as "<layer>/<file>.h" from the repository root.
 # The list is explicit: a new file joins the layer by being named here, so that a file
 # moved to another layer cannot stay compiled into the old one unnoticed. A layer without
 # sources (headers only) is an INTERFACE library.
 function(narrelo_layer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
   if(NOT ARG_SOURCES)
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
@@ -16,7 +16,7 @@ function(narrelo_layer name)
   endif()
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
 # narrelo_test_support(SOURCES <files...> LIBS <libs...>): the calling test folder's

@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// From the speech engine's samples to the file the client plays: 22,050 Hz is resampled
-// to 16,000 Hz (libsoxr, high quality) and encoded as mono Ogg Vorbis (libvorbisenc).
-// Both steps are pure functions of their input: the same samples and serial number give
-// the same bytes, on every call and in every process.
+// From the speech's samples (resampled to 16,000 Hz by speech/resample.h) to the file the
+// client plays: mono Ogg Vorbis (libvorbisenc). A pure function of its input: the same
+// samples and serial number give the same bytes, on every call and in every process.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-inline constexpr int OutputSampleRate = 16000;
-
-// The most samples one Resample call takes: an hour at 22,050 Hz, far beyond any item.
-inline constexpr size_t MaxResampleSamples = size_t(3600) * 22050;
-
-// Mono 16-bit samples at `inputRate` resampled to `outputRate`, in blocks. Throws
-// std::runtime_error when libsoxr fails or the input is beyond MaxResampleSamples.
-std::vector<int16_t> Resample(const std::vector<int16_t> &input, int inputRate, int outputRate);
+#include "speech/resample.h"  // the samples it is given
 
 // How libvorbisenc encodes: variable bit rate at a quality (-0.1 to 1.0), the bit rate
 // unmanaged; or, with a nominal bit rate, managed (the bit rate manager holds the average,

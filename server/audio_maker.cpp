@@ -3,6 +3,9 @@
 
 #include <exception>
 
+#include "server/file_id.h"
+#include "server/speech_file.h"
+
 namespace {
 
 constexpr size_t MaxLinks = 4096;
@@ -53,9 +56,8 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
     try {
         std::optional<std::string> ogg = cache_.Find(digest);
         if (!ogg) {
-            ogg = request.IsPart()
-                      ? TSpeechSynthesiser::Encode(request, *SpeechOf(request, cancelled)).Ogg
-                      : synthesiser_.Synthesise(request, cancelled).Ogg;
+            ogg = request.IsPart() ? EncodeSpeechFile(request, *SpeechOf(request, cancelled)).Ogg
+                                   : SynthesiseFile(synthesiser_, request, cancelled).Ogg;
             cache_.Store(digest, *ogg);
             std::lock_guard<std::mutex> hold(lock_);
             ++made_;

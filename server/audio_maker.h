@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "server/audio_file_cache.h"
-#include "server/speech_synthesiser.h"
-#include "server/synthesis_request.h"
+#include "speech/speech_synthesiser.h"
+#include "speech/synthesis_request.h"
 
 class TAudioMaker {
 public:

@@ -7,6 +7,8 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 
 #include "server/request_policy.h"
 #include "server/service_limits.h"
+#include "server/unix_listener.h"
 
 namespace {
 
@@ -33,6 +36,8 @@ std::string AddressText(const sockaddr_storage &address) {
         const in6_addr &v6 = reinterpret_cast<const sockaddr_in6 *>(&address)->sin6_addr;
         if (IN6_IS_ADDR_V4MAPPED(&v6)) inet_ntop(AF_INET, v6.s6_addr + 12, text, sizeof text);
         else inet_ntop(AF_INET6, &v6, text, sizeof text);
+    } else if (address.ss_family == AF_UNIX) {
+        return "unix";
     }
     return text;
 }
@@ -67,6 +72,7 @@ std::string HostForUrl(const std::string &address, int port) {
 }
 
 bool ListensBeyondLoopback(const std::string &address) {
+    if (address.rfind("unix:", 0) == 0) return false;  // a Unix socket never leaves the machine
     if (address == "localhost" || address == "::1" || address == "[::1]") return false;
     in_addr v4{};
     if (inet_pton(AF_INET, address.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) != 127;
@@ -85,8 +91,7 @@ TDemoServer::TDemoServer(std::unique_ptr<TDemoService> master, int workers)
 }
 
 TDemoServer::~TDemoServer() {
-    for (auto &pending : pending_) ::close(pending->Socket);
-    for (auto &pending : answers_) ::close(pending->Socket);
+    // The connections left close with their TPending.
     if (listener_ >= 0) ::close(listener_);
     ::close(wake_);
 }
@@ -99,6 +104,7 @@ int TDemoServer::Bind(const std::string &address, int port) {
     }
     const int socket = master_.master;
     master_.master = SOAP_INVALID_SOCKET;  // ours now
+    ::listen(socket, ListenBacklog);       // a burst of clients waits rather than failing
     return Finish(socket, address);
 }
 
@@ -115,6 +121,7 @@ int ListeningSocket(const std::string &address, int port) {
         throw std::runtime_error(why);
     }
     binder.master = SOAP_INVALID_SOCKET;  // the caller's now
+    ::listen(socket, ListenBacklog);        // a burst of clients waits rather than failing
     soap_done(&binder);
     return socket;
 }
@@ -129,10 +136,18 @@ int TDemoServer::Finish(int socket, const std::string &address) {
     socklen_t length = sizeof bound;
     if (::getsockname(listener_, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
         throw std::runtime_error("getsockname failed");
+    TServiceShared &shared = master_.Shared();
+    if (bound.ss_family == AF_UNIX) {
+        // Reached as http://localhost/... over the socket: the Host a client sends is
+        // "localhost" (port 80, left out), as for a page on that address.
+        shared.ListenHost = "localhost";
+        shared.AllowedHosts = MakeHostAllowList("localhost", 80, shared.Options.AllowHosts);
+        unixListener_ = true;
+        return 0;
+    }
     const int port = bound.ss_family == AF_INET6
                          ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
                          : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
-    TServiceShared &shared = master_.Shared();
     shared.ListenHost = HostForUrl(address, port);
     shared.AllowedHosts = MakeHostAllowList(address, port, shared.Options.AllowHosts);
     return port;
@@ -150,6 +165,14 @@ void TDemoServer::Touch() { lastBusy_.store(NowNanoseconds()); }
 
 void TDemoServer::Run(const std::atomic<bool> &stop) {
     if (listener_ < 0) throw std::logic_error("TDemoServer::Run before Bind");
+    // A connection costs a descriptor, and so do the files and the engine: the bounds are
+    // what the process may open, less room for those.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
+        const int room = std::max(16, int(std::min<rlim_t>(files.rlim_cur, 1 << 20)) - 64);
+        openBound_ = std::min(MaxOpenConnections, room * 2 / 3);
+        refusingBound_ = std::min(openBound_ + MaxRefusingConnections, room);
+    }
     // Each worker's service is a copy of the master made before any request, so no copy
     // ever holds another's socket.
     std::vector<std::unique_ptr<TDemoService>> services;
@@ -179,7 +202,14 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
         waiting.clear();
         Clock::time_point next = Clock::now() + std::chrono::milliseconds(StopPollMilliseconds);
         waiting.push_back({wake_, POLLIN, 0});
-        if (!stopping) waiting.push_back({listener_, POLLIN, 0});
+        // With no room even for a refusal, new connections wait in the backlog.
+        bool full = false;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            full = openTotal_ >= refusingBound_;
+        }
+        const bool accepting = !full && Clock::now() >= acceptPausedUntil_;
+        if (!stopping) waiting.push_back({listener_, short(accepting ? POLLIN : 0), 0});
         for (const auto &pending : pending_) {
             short events = POLLIN;
             if (!pending->Answer.empty() && !pending->Draining) events = POLLOUT;
@@ -242,60 +272,62 @@ void TDemoServer::AcceptAll() {
         const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (socket < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                acceptPausedUntil_ = Clock::now() + std::chrono::milliseconds(100);
             return;  // EAGAIN: the backlog is empty (or out of descriptors: try again later)
         }
+        // The socket's mode keeps other users out; the peer's credentials say so again,
+        // whatever mode a service manager gave a socket it made.
+        if (unixListener_ && !PeerIsOwnUser(socket)) {
+            ::close(socket);
+            continue;
+        }
         const int one = 1;
-        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (!unixListener_) ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         auto pending = std::make_unique<TPending>(socket, PeerOf(socket), Clock::now(),
                                                   THttpLimits{MaxHeaderBytes, MaxRequestBytes});
         pending->Deadline = pending->Opened + std::chrono::seconds(std::min(
                                                   RequestDeadlineSeconds,
                                                   master_.Shared().Options.IdleTimeout));
-        // Room for it: the oldest connection of the same client still sending its request
-        // goes first, then (all clients over their bound together) the oldest of any.
-        bool room = true;
+        // Room for it: a connection only waiting for its client to close makes room; else
+        // the newcomer is told to come back, while there is room for telling.
+        bool room = false, refusable = false;
         {
             std::unique_lock<std::mutex> guard(lock_);
-            const bool addressFull = open_[pending->Peer] >= MaxConnectionsPerAddress;
-            const bool allFull = openTotal_ >= MaxOpenConnections;
+            room = openTotal_ < openBound_;
             guard.unlock();
-            if (addressFull) Evict(pending->Peer, false);
-            else if (allFull) Evict("", true);
+            if (!room && Evict()) room = true;
             guard.lock();
-            room = open_[pending->Peer] < MaxConnectionsPerAddress && openTotal_ < MaxOpenConnections;
-            if (room) {
-                ++open_[pending->Peer];
-                ++openTotal_;
-            }
+            refusable = openTotal_ < refusingBound_;
+            if (room || refusable) ++openTotal_;
         }
         Touch();
-        if (!room) {
-            // Every connection of this client is being served: it must wait for one of them.
-            {
-                std::lock_guard<std::mutex> guard(lock_);
-                ++open_[pending->Peer];
-                ++openTotal_;
-            }
-            StartRefusal(*pending, 503, "Too many connections from this address");
+        if (!room && !refusable) {
+            // Cannot happen while the listener is polled only with room; a backstop (the
+            // connection closes with its TPending).
+            return;
         }
+        if (!room)
+            StartRefusal(*pending, 503, "The service is busy: try again in a moment",
+                         "Retry-After: " + std::to_string(RetryAfterSeconds) + "\r\n");
         pending_.push_back(std::move(pending));
     }
 }
 
 bool TDemoServer::Evictable(const TPending &pending) {
-    // Still sending its request, or answered in full and only not yet closed by the client.
-    return pending.Draining || (pending.Answer.empty() && !pending.Logged);
+    // Answered in full, and only not yet closed by the client.
+    return pending.Draining;
 }
 
-void TDemoServer::Evict(const std::string &peer, bool anyPeer) {
+bool TDemoServer::Evict() {
     for (auto at = pending_.begin(); at != pending_.end(); ++at) {
         TPending &pending = **at;
-        if (!Evictable(pending) || (!anyPeer && pending.Peer != peer)) continue;
-        pending.Result = "closed to make room for a newer connection";
+        if (!Evictable(pending)) continue;
         Close(pending);
         pending_.erase(at);
-        return;
+        return true;
     }
+    return false;
 }
 
 bool TDemoServer::Advance(TPending &pending) {
@@ -358,6 +390,14 @@ bool TDemoServer::Advance(TPending &pending) {
             StartRefusal(pending, refusal->Status, refusal->Text, refusal->ExtraHeader);
             return SendRefusal(pending);
         }
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (queue_.size() >= MaxWaitingRequests) {
+                StartRefusal(pending, 503, "The service is busy: try again in a moment",
+                             "Retry-After: " + std::to_string(RetryAfterSeconds) + "\r\n");
+                return SendRefusal(pending);
+            }
+        }
         // Complete and acceptable: a worker serves it, on a blocking socket.
         ::fcntl(pending.Socket, F_SETFL, ::fcntl(pending.Socket, F_GETFL) & ~O_NONBLOCK);
         {
@@ -367,6 +407,7 @@ bool TDemoServer::Advance(TPending &pending) {
             ++inHand_;
         }
         ready_.notify_one();
+        pending.Socket = -1;  // the worker's now
         return false;
     }
 }
@@ -377,6 +418,11 @@ void TDemoServer::StartRefusal(TPending &pending, int status, const std::string 
     pending.Answer = RefusalResponse(status, text, extraHeader);
     pending.AnswerSent = 0;
     pending.Deadline = Clock::now() + std::chrono::seconds(DrainSeconds);
+}
+
+TDemoServer::TPending::~TPending() {
+    if (Socket >= 0) ::close(Socket);
+    if (File >= 0) ::close(File);
 }
 
 bool TDemoServer::SendRefusal(TPending &pending) {
@@ -391,6 +437,25 @@ bool TDemoServer::SendRefusal(TPending &pending) {
         }
         pending.AnswerSent += size_t(put);
     }
+    // A large file's body, a block at a time as the client takes it: the other connections
+    // are served between blocks.
+    constexpr size_t Block = 1 << 20;
+    while (pending.File >= 0 && pending.FileSent < pending.FileSize) {
+        off_t offset = off_t(pending.FileSent);
+        const ssize_t put = ::sendfile(pending.Socket, pending.File, &offset,
+                                       size_t(std::min<uint64_t>(Block, pending.FileSize - pending.FileSent)));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (put <= 0) {  // the client is gone, or the file shrank: the answer cannot be whole
+            Close(pending);
+            return false;
+        }
+        pending.FileSent += uint64_t(put);
+    }
+    if (pending.File >= 0) {
+        ::close(pending.File);
+        pending.File = -1;
+    }
     // A client still sending its body would get a reset instead of this answer if the
     // connection closed on unread bytes: let it finish (bounded), then close.
     ::shutdown(pending.Socket, SHUT_WR);
@@ -402,18 +467,19 @@ bool TDemoServer::SendRefusal(TPending &pending) {
 void TDemoServer::Close(TPending &pending) {
     ::close(pending.Socket);
     pending.Socket = -1;
+    if (pending.File >= 0) ::close(pending.File);
+    pending.File = -1;
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - pending.Opened);
     if (!pending.Logged)
         LogRequest(master_.Shared().Options, pending.Peer,
                    pending.Operation.empty() ? "-" : pending.Operation, pending.BytesIn,
                    pending.AnswerSent, double(elapsed.count()) / 1000.0, pending.Result);
-    Released(pending.Peer);
+    Released();
 }
 
-void TDemoServer::Released(const std::string &peer) {
+void TDemoServer::Released() {
     {
         std::lock_guard<std::mutex> guard(lock_);
-        if (--open_[peer] <= 0) open_.erase(peer);
         --openTotal_;
     }
     Touch();
@@ -445,6 +511,7 @@ void TDemoServer::Work(TDemoService *service) {
         pending->Logged = true;
         pending->Deadline = Clock::now() + std::chrono::seconds(AnswerDeadlineSeconds);
         pending->Answer = std::move(answer);
+        pending->File = service->TakeAnswerFile(pending->FileSize);
         if (pending->Answer.empty()) {
             // Sent already (a large file), or nothing to send: only the closing is left.
             ::shutdown(pending->Socket, SHUT_WR);

@@ -3,7 +3,9 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,15 +24,17 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
+#include "protocol/scrambled_block.h"
+#include "protocol/xml_text.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "server/file_id.h"
 #include "server/http_request_reader.h"
-#include "protocol/scrambled_block.h"
 #include "server/sentence_splitter.h"
+#include "server/service_log.h"
 #include "server/session_token.h"
-#include "server/xml_sentences.h"
-#include "protocol/xml_text.h"
+#include "server/speech_file.h"
+#include "speech/xml_sentences.h"
 
 namespace {
 
@@ -172,6 +176,10 @@ TDemoService::TDemoService(const TDemoService &other)
       runtimeSend_(other.runtimeSend_),
       runtimeParseHeader_(other.runtimeParseHeader_) {}
 
+TDemoService::~TDemoService() {
+    if (answerFile_ >= 0) ::close(answerFile_);
+}
+
 TDemoService *TDemoService::copy() { return new TDemoService(*this); }
 
 void TDemoService::InstallHooks() {
@@ -236,13 +244,16 @@ void LogRequest(const TServerOptions &options, const std::string &peer,
     // With several processes serving, each line names its process.
     const std::string process =
         options.Processes > 1 ? "[pid " + std::to_string(::getpid()) + "] " : std::string();
+    const std::string shownOperation = Printable(operation, 200);
+    const std::string shownResult = Printable(result, 300);
     const int length = std::snprintf(
         line, sizeof line, "%s%s %s in=%llu out=%llu %.1fms %s\n", process.c_str(), peer.c_str(),
-        Printable(operation, 200).c_str(), static_cast<unsigned long long>(bytesIn),
-        static_cast<unsigned long long>(bytesOut), milliseconds, Printable(result, 300).c_str());
+        shownOperation.c_str(), static_cast<unsigned long long>(bytesIn),
+        static_cast<unsigned long long>(bytesOut), milliseconds, shownResult.c_str());
     if (length <= 0) return;
-    const ssize_t ignored = ::write(STDERR_FILENO, line, std::min(size_t(length), sizeof line - 1));
-    (void)ignored;
+    // Lines alike but for their sizes and times are one repeated line.
+    LogLimited(peer + '\0' + shownOperation + '\0' + shownResult,
+               std::string(line, std::min(size_t(length), sizeof line - 1)));
 }
 
 std::string TDemoService::ServeRequest(int connection, const std::string &peer,
@@ -258,6 +269,9 @@ std::string TDemoService::ServeRequest(int connection, const std::string &peer,
     bytesOut_ = 0;
     output_.clear();
     buffering_ = true;
+    if (answerFile_ >= 0) ::close(answerFile_);
+    answerFile_ = -1;
+    answerFileSize_ = 0;
     socket = connection;
 
     std::string why;
@@ -284,6 +298,13 @@ std::string TDemoService::ServeRequest(int connection, const std::string &peer,
                 const char *text = ::soap_fault_string(this);
                 result_ = "error " + std::to_string(code) + (text ? std::string(": ") + text : "");
             }
+        }
+        if (buffering_ && output_.empty() && result_.rfind("cancelled", 0) != 0) {
+            // The runtime gave up on the request without a word (an envelope with nothing
+            // in it ends its reading early): the client still hears a fault.
+            const char *text = ::soap_fault_string(this);
+            Refuse(500, std::string("The request could not be read as a SOAP call") +
+                            (text && *text ? std::string(": ") + text : std::string()));
         }
     }
     destroy();
@@ -325,7 +346,8 @@ int TDemoService::ServeGet() {
     operation_ = std::string("GET ") + path;
     TWebAnswer answer = shared_.Web.Get(path, listenHost_);
     // A small file is answered from memory like everything else; a large one (the
-    // installer) is sent from here in blocks, the only answer a worker sends itself.
+    // installer) is handed over open, with the head of its answer, for the reading thread to
+    // send as the client takes it: a slow reader of a large file holds no worker.
     std::error_code sizeError;
     if (!answer.FilePath.empty() &&
         std::filesystem::file_size(answer.FilePath, sizeError) <= MaxBufferedFileBytes && !sizeError) {
@@ -334,25 +356,38 @@ int TDemoService::ServeGet() {
         if (in.bad()) answer.Body.clear();
         else answer.FilePath.clear();
     }
-    buffering_ = answer.FilePath.empty();
+    if (!answer.FilePath.empty()) {
+        const int file = ::open(answer.FilePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        struct stat info {};
+        if (file < 0 || ::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (file >= 0) ::close(file);
+            Refuse(500, "The file cannot be read");
+            return SOAP_OK;
+        }
+        output_ = HttpResponseHead(answer.Status, answer.ContentType, uint64_t(info.st_size),
+                                   "X-Frame-Options: SAMEORIGIN\r\n");
+        bytesOut_ = output_.size() + uint64_t(info.st_size);
+        answerFile_ = file;
+        answerFileSize_ = uint64_t(info.st_size);
+        result_ = std::to_string(answer.Status);
+        return SOAP_OK;
+    }
     http_content = answer.ContentType.c_str();  // read by soap_response below
     const int status = answer.Status == 200 ? SOAP_FILE : SOAP_FILE + answer.Status;
     if (soap_response(this, status) != SOAP_OK) return error;
-    if (!answer.FilePath.empty()) {
-        std::ifstream in(answer.FilePath, std::ios::binary);
-        char buffer[65536];
-        while (in) {
-            in.read(buffer, sizeof buffer);
-            if (in.gcount() > 0 && soap_send_raw(this, buffer, size_t(in.gcount())) != SOAP_OK)
-                return error;
-        }
-    } else if (soap_send_raw(this, answer.Body.data(), answer.Body.size()) != SOAP_OK) {
-        return error;
-    }
+    if (soap_send_raw(this, answer.Body.data(), answer.Body.size()) != SOAP_OK) return error;
     if (soap_end_send(this) != SOAP_OK) return error;
     result_ = std::to_string(answer.Status);
     http_content = nullptr;
     return SOAP_OK;
+}
+
+int TDemoService::TakeAnswerFile(uint64_t &size) {
+    const int file = answerFile_;
+    size = answerFileSize_;
+    answerFile_ = -1;
+    answerFileSize_ = 0;
+    return file;
 }
 
 std::string TDemoService::TextOf(const char *xml) { return UnescapeXmlText(xml ? xml : ""); }
@@ -396,19 +431,20 @@ std::string TDemoService::AudioOf(const TSynthesisRequest &request) {
     // item, so a long answer ends within one item of the hang-up.
     if (hungUp()) throw TSpeechCancelled("the client hung up");
     if (shared_.Maker) return shared_.Maker->Get(request, hungUp);
-    std::string ogg = shared_.Synthesiser->Synthesise(request, hungUp).Ogg;
+    std::string ogg = SynthesiseFile(*shared_.Synthesiser, request, hungUp).Ogg;
     shared_.Cache->Store(digest, ogg);
     return ogg;
 }
 
 std::string TDemoService::SpokenTextOf(const TSynthesisRequest &request) {
-    // Kept beside the audio under the digest of the text alone (speaker, volume, speed and
-    // file type 0, which no request has), so every voice of one text shares it.
+    // Kept in memory beside the audio (never in the cache folder, which holds no text) under
+    // the digest of the text alone (speaker, volume, speed and file type 0, which no request
+    // has), so every voice of one text shares it.
     const std::string digest = RequestDigest({request.Text, request.IsXml, 0, 0, 0, 0, false});
     if (std::optional<std::string> spoken = shared_.Cache->Find(digest)) return *spoken;
     std::string spoken = TSpeechSynthesiser::SpokenTextOf(request);
     TSpeechSynthesiser::CheckSpeakable(spoken);
-    shared_.Cache->Store(digest, spoken);
+    shared_.Cache->StoreInMemory(digest, spoken);
     return spoken;
 }
 

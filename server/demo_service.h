@@ -18,16 +18,15 @@
 #include <string>
 
 #include "server/audio_file_cache.h"
+#include "server/audio_maker.h"
 #include "server/http_request_reader.h"
-#include "server/server_key.h"
 #include "server/request_policy.h"
+#include "server/server_key.h"
 #include "server/server_options.h"
 #include "server/service_limits.h"
-#include "server/audio_maker.h"
-#include "server/speech_synthesiser.h"
 #include "server/web_content.h"
 #include "soapIDemoServerbindingService.h"
-
+#include "speech/speech_synthesiser.h"
 
 // What every connection's service shares; lives longer than all of them.
 struct TServiceShared {
@@ -58,7 +57,7 @@ class TDemoService : public IDemoServerbindingService {
 public:
     explicit TDemoService(TServiceShared &shared);
     TDemoService(const TDemoService &other);
-    ~TDemoService() override = default;
+    ~TDemoService() override;
     TDemoService &operator=(const TDemoService &) = delete;
 
     TDemoService *copy() override;
@@ -68,10 +67,15 @@ public:
     // Answers `request`, read complete from the connected (blocking) `socket` from `peer`;
     // `localAddress` is the address the client reached ("127.0.0.1", "[::1]"), `opened` when
     // the connection came. Returns the whole answer for the caller to send (a client that
-    // reads slowly then holds no worker); a large file over GET is sent here, in blocks, and
-    // "" returned. Leaves the connection open and writes the log line.
+    // reads slowly then holds no worker); for a large file over GET, the head of the answer,
+    // its body the file TakeAnswerFile hands over. Leaves the connection open and writes the
+    // log line.
     std::string ServeRequest(int socket, const std::string &peer, const std::string &localAddress,
                              THttpRequest &&request, std::chrono::steady_clock::time_point opened);
+
+    // The file whose bytes follow the answer ServeRequest returned (open, read from its
+    // start, `size` bytes), now the caller's to close; -1 when there is none.
+    int TakeAnswerFile(uint64_t &size);
 
     int UpdateRequired(int AVersion, bool &return_) override;
     int Login4(char *AExistsClientID, int AAplicationID, int AVersion, char *AUserName,
@@ -147,4 +151,6 @@ private:
     size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;
     uint64_t bytesOut_ = 0;
+    int answerFile_ = -1;      // a large file's body, for TakeAnswerFile
+    uint64_t answerFileSize_ = 0;
 };

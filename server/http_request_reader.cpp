@@ -112,14 +112,18 @@ std::optional<THttpReadResult> THttpRequestReader::Add(const char *data, size_t 
     return std::nullopt;
 }
 
-std::string HttpResponse(int status, const std::string &contentType, const std::string &body,
-                         const std::string &extraHeader) {
+std::string HttpResponseHead(int status, const std::string &contentType, uint64_t length,
+                             const std::string &extraHeader) {
     std::string out = "HTTP/1.1 " + std::to_string(status) + " " + ReasonOf(status) + "\r\n";
     out += "Server: narrelo-demoserver\r\n";
     out += extraHeader;
     out += "Content-Type: " + contentType + "\r\n";
-    out += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    out += "Content-Length: " + std::to_string(length) + "\r\n";
     out += "Connection: close\r\n\r\n";
-    out += body;
     return out;
+}
+
+std::string HttpResponse(int status, const std::string &contentType, const std::string &body,
+                         const std::string &extraHeader) {
+    return HttpResponseHead(status, contentType, body.size(), extraHeader) + body;
 }

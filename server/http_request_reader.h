@@ -66,3 +66,6 @@ private:
 // lines ("Allow: GET, POST\r\n").
 std::string HttpResponse(int status, const std::string &contentType, const std::string &body,
                          const std::string &extraHeader = "");
+// The status line and header of such a response whose body of `length` bytes follows.
+std::string HttpResponseHead(int status, const std::string &contentType, uint64_t length,
+                             const std::string &extraHeader = "");

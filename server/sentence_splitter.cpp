@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/sentence_splitter.h"
 
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 std::vector<TTextRange> SplitIntoSentences(std::string_view text) {
     std::vector<TTextRange> sentences;

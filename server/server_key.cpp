@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -33,6 +34,15 @@ bool ReadKeyFile(const std::string &path, std::string &bytes) {
         ::close(fd);
         throw std::runtime_error("key file " + path +
                                  " is not a regular file of this user: refused");
+    }
+    if ((info.st_mode & 077) != 0) {
+        // Another user who could read it could forge sessions and read file identifiers.
+        ::close(fd);
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", unsigned(info.st_mode & 07777));
+        throw std::runtime_error("key file " + path + " has mode " + mode +
+                                 ": other users may read or change it, so it is refused; "
+                                 "make it private with: chmod 600 " + path);
     }
     bytes.clear();
     char buffer[256];

@@ -7,7 +7,9 @@
 // The file holds 32 random bytes from OpenSSL's generator, nothing else. It is created on
 // first start with mode 0600 (its folder with 0700 when missing), written under a private
 // name and linked into place, so two processes starting at once end up with the same key
-// and neither ever reads a half-written file. A file of another size is refused.
+// and neither ever reads a half-written file. A file of another size is refused, and so is
+// one that is not a regular file of this user or that other users may read or write
+// (its mode beyond 0600), as ssh refuses a private key that is not private.
 
 #include <array>
 #include <cstdint>

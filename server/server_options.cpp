@@ -10,6 +10,7 @@
 
 #include "foundation/folders.h"
 #include "foundation/my_string.h"
+#include "platform/user_runtime.h"
 
 namespace {
 
@@ -56,6 +57,12 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
         else if (option == "--inline") options.Inline = true;
         else if (option == "--quiet") options.Quiet = true;
         else if (option == "--bind") options.Bind = next();
+        else if (option == "--socket") {
+            options.Socket = next();
+            if (options.Socket.empty() || options.Socket[0] != '/')
+                throw std::invalid_argument("--socket wants an absolute path, not \"" + options.Socket + "\"");
+        }
+        else if (option == "--user") options.UserSocket = true;
         else if (option == "--allow-host") {
             std::string name = next();
             if (name.empty() || name.size() > 255 ||
@@ -95,6 +102,8 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &arguments) {
                                         "\" (see --help)");
     }
     if (options.Bind.empty()) throw std::invalid_argument("--bind wants an address");
+    if (options.UserSocket && !options.Socket.empty())
+        throw std::invalid_argument("--user and --socket name two places; give one");
     return options;
 }
 
@@ -121,6 +130,11 @@ std::string BuiltPackagePath(const std::string &executable) {
 }
 
 void ResolveDefaults(TServerOptions &options) {
+    if (options.UserSocket) {
+        std::string error;
+        options.Socket = UserServiceSocketPath(error);
+        if (options.Socket.empty()) throw std::invalid_argument(error);
+    }
     if (options.Processes == 0)
         options.Processes = int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
     if (options.InstallerIsBuiltPackage && options.Installer.empty()) {
@@ -152,6 +166,12 @@ std::string ServerUsage() {
         "\n"
         "  --bind ADDR            address to listen on (default 127.0.0.1)\n"
         "  --port N               port (default 8081; 0 picks a free one)\n"
+        "  --user                 listen on this user's own socket instead of a port:\n"
+        "                         $XDG_RUNTIME_DIR/narrelo/demoserver.sock (folder 0700,\n"
+        "                         socket 0600), where Narrelo's programs look for it; without\n"
+        "                         a runtime folder, $TMPDIR/narrelo-UID/ (else /tmp/...)\n"
+        "  --socket PATH          listen on the Unix socket PATH (mode 0600, in a folder of\n"
+        "                         this user's own) instead of a port\n"
         "  --allow-host NAME      also answer requests whose Host is NAME (NAME:PORT: only\n"
         "                         that port); repeatable. Without it only 127.0.0.1, [::1],\n"
         "                         localhost and the --bind address, with the port, are served\n"
@@ -177,7 +197,8 @@ std::string ServerUsage() {
         "  --help                 this text\n"
         "  --version              the program's version\n"
         "\n"
-        "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\"; bound\n"
+        "When ready it prints \"narrelo-demoserver listening on http://ADDR:PORT\" (or\n"
+        "\"... listening on unix:PATH\"); bound\n"
         "beyond loopback it also warns that anyone who can reach the machine can use it.\n"
         "SIGINT or SIGTERM: finishes the requests in flight and exits.\n"
         "Started by systemd with listening sockets (LISTEN_FDS, socket activation), it serves\n"

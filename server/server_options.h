@@ -11,6 +11,8 @@ struct TServerOptions {
     std::string Bind = "127.0.0.1";  // never every interface unless told
     std::vector<std::string> AllowHosts;  // further Host names answered (--allow-host)
     int Port = 8081;                 // 0: the system picks a free one
+    std::string Socket;              // a Unix socket to listen on instead of --bind/--port
+    bool UserSocket = false;         // --user: Socket is the user's own (platform/user_runtime.h)
     int32_t MinVersion = 13;         // UpdateRequired2 answers true below this
     std::string Installer;           // file offered over HTTP GET; empty: none
     bool InstallerIsBuiltPackage = false;  // --installer without FILE: this build's .deb

@@ -7,6 +7,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,19 +52,6 @@ bool IsLocalAddress(const char *url) {
 // that long fails there, as "out of memory".
 constexpr size_t EndpointLengthLimit = SOAP_TMPLEN - 32;
 
-// Releases what the runtime allocated for one call (its answer, its fault record) when the
-// call's scope ends, whether it returns or raises. Results are copied out before that.
-class TCallScope {
-public:
-    explicit TCallScope(IDemoServerbindingProxy &proxy) : proxy_(proxy) {}
-    ~TCallScope() { proxy_.destroy(); }
-    TCallScope(const TCallScope &) = delete;
-    TCallScope &operator=(const TCallScope &) = delete;
-
-private:
-    IDemoServerbindingProxy &proxy_;
-};
-
 // A request parameter: the 8-bit text as element content, writable as the proxy wants it.
 class TXmlArgument {
 public:
@@ -75,7 +63,32 @@ private:
     std::string xml_;
 };
 
+// The service's SOAP address as a client of the user's socket names it.
+constexpr const char *UnixSocketEndpoint = "http://localhost/Project2.DemoServer/soap/IDemoServer";
+
 }  // namespace
+
+// Releases what the runtime allocated for one call (its answer, its fault record) when the
+// call's scope ends, whether it returns or raises; results are copied out before that. For
+// the call's length a "unix:" endpoint is replaced by the service's address over the socket.
+class TDemoClientBase::TCallScope {
+public:
+    explicit TCallScope(TDemoClientBase &client) : client_(client), owners_(client.soap_endpoint) {
+        client_.unixSocket_ = UnixSocketOf(owners_);
+        if (!client_.unixSocket_.empty()) client_.soap_endpoint = UnixSocketEndpoint;
+    }
+    ~TCallScope() {
+        client_.destroy();
+        client_.soap_endpoint = owners_;
+        client_.unixSocket_.clear();
+    }
+    TCallScope(const TCallScope &) = delete;
+    TCallScope &operator=(const TCallScope &) = delete;
+
+private:
+    TDemoClientBase &client_;
+    const char *owners_;
+};
 
 TDemoClientBase::TDemoClientBase() : IDemoServerbindingProxy(0, 0) {
     recv_timeout = SendReceiveTimeoutSeconds;
@@ -113,6 +126,7 @@ SOAP_SOCKET TDemoClientBase::OpenConnection(struct soap *context, const char *en
     self->headerLines_ = 0;
     self->stop_ = TStop::None;
     self->callStart_ = std::chrono::steady_clock::now();
+    if (!self->unixSocket_.empty()) return self->ConnectUnix();
     // Through a proxy or over TLS the runtime has more to do than connect: its own step then.
     const bool plain = endpoint != nullptr && std::strncmp(endpoint, "https:", 6) != 0 && self->proxy_host == nullptr;
     if (self->Cancel != nullptr && plain) return self->ConnectCancellably(host, port);
@@ -202,6 +216,25 @@ SOAP_SOCKET TDemoClientBase::ConnectCancellably(const char *host, int port) noex
         soap_set_sender_error(this, soap_strdup(this, std::strerror(failure)), Where, SOAP_TCP_ERROR);
         break;
     }
+    return SOAP_INVALID_SOCKET;
+}
+
+SOAP_SOCKET TDemoClientBase::ConnectUnix() noexcept {
+    // A local socket connects or fails at once (a full backlog says EAGAIN): no wait to cancel.
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    int failure = ENAMETOOLONG;
+    if (unixSocket_.size() < sizeof address.sun_path) {
+        std::memcpy(address.sun_path, unixSocket_.data(), unixSocket_.size());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) return fd;
+        failure = errno;
+        if (fd >= 0) ::close(fd);
+    }
+    errnum = failure;
+    errmode = 0;
+    const std::string text = std::string(std::strerror(failure)) + " (" + unixSocket_ + ")";
+    soap_set_sender_error(this, soap_strdup(this, text.c_str()), "connect failed in tcp_connect()", SOAP_TCP_ERROR);
     return SOAP_INVALID_SOCKET;
 }
 

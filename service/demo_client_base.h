@@ -7,6 +7,9 @@
 // the runtime allocated for it, and turns any failure into a TException.
 //
 // Contracts:
+// - soap_endpoint is an http:// address, or "unix:<path>" for the user's own service (see
+//   local_service.h): HTTP over that Unix socket, to the service's SOAP path, with the Host
+//   "localhost".
 // - soap_endpoint points at the owner's text and is not copied: the owner keeps that text
 //   alive and unchanged while calls are made. The session calls (GetSetupUrl, LoadSentences,
 //   SynthesiseSentence, LoadSynthesisedFile) raise "Server Address not specified in
@@ -31,6 +34,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "foundation/my_string.h"
 #include "soapIDemoServerbindingProxy.h"
@@ -132,6 +136,13 @@ private:
     int32_t headerLines_ = 0;
     TStop stop_ = TStop::None;
     std::chrono::steady_clock::time_point callStart_;
+
+    // Around each call: the runtime's memory for its answer is released at the end, and a
+    // "unix:" endpoint stands for the service's http://localhost address over that socket
+    // while the call runs.
+    class TCallScope;
+    std::string unixSocket_;  // during a call to a "unix:" endpoint: its socket path
+    SOAP_SOCKET ConnectUnix() noexcept;
 
     // The two steps every session call begins with: an endpoint must be set, and a session
     // must exist (logging in with an empty user name and password).

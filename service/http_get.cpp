@@ -228,6 +228,7 @@ void THTTPGet::Open() {
     option(CURLOPT_WRITEDATA, transfer.get());
     option(CURLOPT_HEADERFUNCTION, &TTransfer::OnHeader);
     option(CURLOPT_HEADERDATA, transfer.get());
+    if (!UnixSocket.empty()) option(CURLOPT_UNIX_SOCKET_PATH, UnixSocket.c_str());
     if (set != CURLE_OK) RaiseWinInet("InternetOpenUrl", set, transfer->ErrorText(set));
     if (Curl().multi_add_handle(transfer->session.get(), request) != CURLM_OK)
         RaiseWinInet("InternetOpen", CURLE_OUT_OF_MEMORY,
@@ -276,7 +277,14 @@ void THTTPGet::GetToStream(TStream &stream, const char16_t *url) {
     if (!opened_) Open();
     uint8_t buffer[HTTPReadSize];
     int32_t total = 0;
+    int64_t taken = 0;
     for (int32_t count; (count = Read(buffer, HTTPReadSize)) > 0;) {
+        taken += count;
+        if (MaxBytes > 0 && taken > MaxBytes) {
+            Close();
+            const MyString why = MyString::MakeStr("The file is larger than %lld bytes", (long long)MaxBytes);
+            RaiseWinInet("InternetReadFile", CURLE_FILESIZE_EXCEEDED, why.Text());
+        }
         stream.Write(buffer, count);
         total += count;
         eventHandlers_.OnProgress(this, total);
@@ -292,6 +300,15 @@ void HTTPGetToStream(TStream &stream, const char *url) {
     TWideBuffer wide(WideBufferGranularity);
     AnsiToWide(wide, url);
     HTTPGetToStream(stream, WideText(wide));
+}
+
+void HTTPGetToStream(TStream &stream, const char *url, const std::string &unixSocket, int64_t maxBytes) {
+    TWideBuffer wide(WideBufferGranularity);
+    AnsiToWide(wide, url);
+    THTTPGet getter;
+    getter.UnixSocket = unixSocket;
+    getter.MaxBytes = maxBytes;
+    getter.GetToStream(stream, WideText(wide));
 }
 
 THTTPGetTimeouts SetHTTPGetTimeouts(const THTTPGetTimeouts &timeouts) {

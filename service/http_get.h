@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "foundation/event_handlers.h"
 #include "foundation/my_string.h"
@@ -66,6 +67,13 @@ public:
     // its body to `stream` at its position, notifying the listeners after each block.
     void GetToStream(TStream &stream, const char16_t *url);
 
+    // A Unix socket the transfer connects to instead of the address's host (the user's own
+    // service, see local_service.h); empty: the host. Takes effect at the next Open.
+    std::string UnixSocket;
+    // The most bytes GetToStream takes of one body; 0: no bound. Past it the download fails
+    // with "InternetReadFile Failed. The file is larger than N bytes".
+    int64_t MaxBytes = 0;
+
     bool Opened() const { return opened_; }
     const char16_t *Url() const { return WideText(url_); }
     TEventHandlers_HTTPGet &EventHandlers() { return eventHandlers_; }
@@ -87,6 +95,8 @@ private:
 void HTTPGetToStream(TStream &stream, const char *url);
 // The same for a UTF-16 address; the getter is destroyed also when the download raises.
 void HTTPGetToStream(TStream &stream, const char16_t *url);
+// The same over `unixSocket` when it is not empty, taking at most `maxBytes` (0: no bound).
+void HTTPGetToStream(TStream &stream, const char *url, const std::string &unixSocket, int64_t maxBytes);
 
 // The two limits that keep a silent server from blocking the caller forever.
 struct THTTPGetTimeouts {

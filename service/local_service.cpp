@@ -1,24 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "service/local_service.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <thread>
 
 #include "foundation/cmd_parameters.h"
+#include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "foundation/registry_settings.h"
 #include "foundation/settings_keys.h"
+#include "platform/user_runtime.h"
 #include "service/server_addresses.h"
 
 namespace {
@@ -27,42 +29,28 @@ namespace fs = std::filesystem;
 
 constexpr const char *IdleExitSeconds = "600";
 
-// The port of `url` when its host is this machine's loopback (localhost, 127.0.0.1, [::1]);
-// 0 otherwise. A URL without a port means 80.
-int LocalPort(std::string_view url) {
-    const size_t scheme = url.find("://");
-    if (scheme == std::string_view::npos) return 0;
-    std::string_view rest = url.substr(scheme + 3);
-    rest = rest.substr(0, rest.find('/'));
-    std::string_view host = rest, port = "80";
-    if (!rest.empty() && rest[0] == '[') {
-        const size_t close = rest.find(']');
-        if (close == std::string_view::npos) return 0;
-        host = rest.substr(0, close + 1);
-        if (close + 1 < rest.size() && rest[close + 1] == ':') port = rest.substr(close + 2);
-    } else if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {
-        host = rest.substr(0, colon);
-        port = rest.substr(colon + 1);
-    }
-    if (host != "localhost" && host != "127.0.0.1" && host != "[::1]") return 0;
-    int value = 0;
-    for (char c : port) {
-        if (c < '0' || c > '9' || value > 65535) return 0;
-        value = value * 10 + (c - '0');
-    }
-    return value > 0 && value <= 65535 ? value : 0;
-}
-
-bool Answers(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+bool Answers(const std::string &socketPath) {
+    sockaddr_un address{};
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(uint16_t(port));
     const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     ::close(fd);
     return connected;
+}
+
+// Whether `url` names this machine's loopback (localhost, 127.0.0.1, [::1]).
+bool IsLoopbackUrl(std::string_view url) {
+    const size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos) return false;
+    std::string_view rest = url.substr(scheme + 3);
+    for (std::string_view host : {"localhost", "127.0.0.1", "[::1]"})
+        if (rest.substr(0, host.size()) == host &&
+            (rest.size() == host.size() || rest[host.size()] == ':' || rest[host.size()] == '/'))
+            return true;
+    return false;
 }
 
 // narrelo-demoserver beside the running program, installed or in the build tree.
@@ -92,10 +80,10 @@ int OpenLog() {
 }
 
 // Starts `program` in a session of its own, detached (its parent is gone at once, so it is
-// never a child the client has to wait for). Returns its process id, or -1.
-pid_t StartDetached(const std::string &program, int port) {
-    const std::string portText = std::to_string(port);
-    const char *const argv[] = {program.c_str(), "--bind", "127.0.0.1", "--port", portText.c_str(),
+// never a child the client has to wait for), listening on `socketPath`. Returns its process
+// id, or -1.
+pid_t StartDetached(const std::string &program, const std::string &socketPath) {
+    const char *const argv[] = {program.c_str(), "--socket", socketPath.c_str(),
                                 "--idle-exit", IdleExitSeconds, "--quiet", nullptr};
     const int log = OpenLog();
     const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
@@ -141,16 +129,61 @@ pid_t StartDetached(const std::string &program, int port) {
 
 }  // namespace
 
+std::string UnixSocketOf(const char *address) {
+    if (address == nullptr) return {};
+    const std::string_view text(address);
+    const std::string_view prefix(UnixAddressPrefix);
+    if (text.substr(0, prefix.size()) != prefix || text.size() == prefix.size()) return {};
+    return std::string(text.substr(prefix.size()));
+}
+
+bool UsesUserService() {
+    if (HasParameter("DemoServer") || ReadMakerSetting(settings_keys::DemoServer).Length() > 0) return false;
+    // A server list elsewhere (a deployment's, or one a test points at) is looked up as it
+    // says; the built-in one on this machine stands for the user's own service.
+    return std::string_view(ServerListUrl()) == DefaultServerListUrl && IsLoopbackUrl(DefaultServerListUrl);
+}
+
+namespace {
+
+// Whether `address` (an endpoint, or a bare host that CompleteServerAddress completes) names
+// this machine.
+bool IsOnThisMachine(std::string_view address) {
+    if (address.substr(0, std::string_view(UnixAddressPrefix).size()) == UnixAddressPrefix) return true;
+    if (address.find("://") == std::string_view::npos)
+        return address == "localhost" || address == "127.0.0.1" || address == "[::1]";
+    return IsLoopbackUrl(address);
+}
+
+}  // namespace
+
+bool ServiceIsOnThisMachine() {
+    if (HasParameter("DemoServer")) return IsOnThisMachine(DemoServerParameter().View());
+    const MyString named = ReadMakerSetting(settings_keys::DemoServer);
+    if (named.Length() > 0) return IsOnThisMachine(named.View());
+    return UsesUserService() || IsLoopbackUrl(ServerListUrl());
+}
+
+std::string UserServiceAddress() {
+    std::string error;
+    const std::string path = UserServiceSocketPath(error);
+    if (path.empty()) RaiseError(TErrorCategory::Service, cp1254::FromUtf8(error).c_str());
+    return UnixAddressPrefix + path;
+}
+
 TLocalService EnsureLocalService(std::chrono::milliseconds wait) {
     TLocalService result;
     try {
-        if (HasParameter("DemoServer") || ReadMakerSetting(settings_keys::DemoServer).Length() > 0) return result;
+        if (!UsesUserService()) return result;
     } catch (const TCustomException &) {
         return result;  // settings that cannot be read: the lookup says so itself
     }
-    result.Port = LocalPort(ServerListUrl());
-    if (result.Port == 0) return result;
-    if (Answers(result.Port)) {
+    result.Socket = UserServiceSocketPath(result.Error);
+    if (result.Socket.empty()) {
+        result.State = TLocalServiceState::Failed;
+        return result;
+    }
+    if (Answers(result.Socket)) {
         result.State = TLocalServiceState::Running;
         return result;
     }
@@ -159,19 +192,20 @@ TLocalService EnsureLocalService(std::chrono::milliseconds wait) {
         result.State = TLocalServiceState::Missing;
         return result;
     }
-    result.Pid = StartDetached(result.Program, result.Port);
+    result.Pid = StartDetached(result.Program, result.Socket);
     result.State = TLocalServiceState::Failed;
     if (result.Pid <= 0) return result;
     const auto end = std::chrono::steady_clock::now() + wait;
     while (std::chrono::steady_clock::now() < end) {
-        if (Answers(result.Port)) {
+        if (Answers(result.Socket)) {
             result.State = TLocalServiceState::Started;
             return result;
         }
-        // Another client may have started it a moment before: that one answers too.
-        if (::kill(result.Pid, 0) != 0 && !Answers(result.Port)) {
+        // Another client may have started it a moment before (this one then finds it
+        // serving and ends): that one answers.
+        if (::kill(result.Pid, 0) != 0 && !Answers(result.Socket)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (Answers(result.Port)) result.State = TLocalServiceState::Running;
+            if (Answers(result.Socket)) result.State = TLocalServiceState::Running;
             return result;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -180,17 +214,18 @@ TLocalService EnsureLocalService(std::chrono::milliseconds wait) {
 }
 
 // What a user can do alone comes first (the machine may have no administrator at hand): run
-// the service, or its user unit. The socket unit serves every user of the machine, so it is
-// named last, as the administrator's choice.
+// the service on the user's own socket, or start its user socket unit. One service for every
+// user of the machine is an administrator's choice, and shared, so it is named last.
 std::string LocalServiceAdvice(bool english) {
     if (english)
         return "The local speech service is not running. Start it yourself with "
-               "\"narrelo-demoserver\" in a terminal, or as your own service with "
-               "\"systemctl --user start narrelo-demoserver\". For every user of this machine, "
-               "an administrator can enable its socket with "
+               "\"narrelo-demoserver --user\" in a terminal, or as your own service with "
+               "\"systemctl --user start narrelo-demoserver.socket\". Instead, an administrator "
+               "can run one service for every user of this machine (they then share it) with "
                "\"systemctl enable --now narrelo-demoserver.socket\".";
-    return "Yerel konuşma hizmeti çalışmıyor. Bir uçbirimde \"narrelo-demoserver\" komutuyla "
-           "ya da kendi hizmetiniz olarak \"systemctl --user start narrelo-demoserver\" "
-           "komutuyla kendiniz başlatın. Makinenin bütün kullanıcıları için bir yönetici "
-           "hizmetin soketini \"systemctl enable --now narrelo-demoserver.socket\" komutuyla açabilir.";
+    return "Yerel konuşma hizmeti çalışmıyor. Bir uçbirimde \"narrelo-demoserver --user\" "
+           "komutuyla ya da kendi hizmetiniz olarak \"systemctl --user start "
+           "narrelo-demoserver.socket\" komutuyla kendiniz başlatın. Bunun yerine bir yönetici, "
+           "makinenin bütün kullanıcıları için tek bir hizmeti (kullanıcılar onu paylaşır) "
+           "\"systemctl enable --now narrelo-demoserver.socket\" komutuyla açabilir.";
 }

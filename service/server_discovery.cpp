@@ -6,7 +6,10 @@
 #include "foundation/memory_stream.h"
 #include "foundation/registry_settings.h"
 #include "foundation/settings_keys.h"
+#include <string_view>
+
 #include "service/http_get.h"
+#include "service/local_service.h"
 #include "service/server_addresses.h"
 
 MyString FetchServerList() {
@@ -30,6 +33,12 @@ MyString &FindServerAddress(ServerAddressLookup &lookup, MyString &out) {
     }
     if (lookup.RegistryAddress.Length() > 0) {
         out = lookup.RegistryAddress;
+        return out;
+    }
+    // The built-in server list lies on this machine: it stands for the user's own service,
+    // reached over the user's socket, never over a port another user could hold.
+    if (std::string_view(ServerListUrl()) == DefaultServerListUrl && UsesUserService()) {
+        out = MyString(UserServiceAddress().c_str());
         return out;
     }
     if (lookup.ServerListText.Length() == 0) {

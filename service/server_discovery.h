@@ -4,10 +4,13 @@
 // fresh ServerAddressLookup; the answer comes, in this fixed order, from
 //   1. the command line: DemoServer=<endpoint> (any letter case, with or without '-' or '/');
 //   2. the settings value "DemoServer" under "Software\Valtrosa";
-//   3. the server list downloaded from ServerListUrl (its whole body, trimmed); when the
+//   3. when the server list is the built-in one on this machine: the user's own service,
+//      "unix:<socket>" (local_service.h); a user without a private folder for its socket
+//      gets a TException saying why;
+//   4. the server list downloaded from ServerListUrl (its whole body, trimmed); when the
 //      download fails, "LastSuccessDemoServer" under the same key, if set;
-//   4. "DefaultDemoServer" under the same key;
-//   5. the built-in address (BuiltInServerAddress).
+//   5. "DefaultDemoServer" under the same key;
+//   6. the built-in address (BuiltInServerAddress).
 // The settings values are only read, never written. An empty server list (a reachable
 // server that sends an empty body) does not lead to "LastSuccessDemoServer". A server list
 // answered with an HTTP error status counts as a failed download, so an error page never

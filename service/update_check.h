@@ -9,7 +9,9 @@
 // that then uses the client (a reading's thread, before its first call), never on the UI
 // thread: a service that does not answer must not freeze the window.
 
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "foundation/my_string.h"
 
@@ -30,6 +32,8 @@ public:
     // call only: an update the user declines costs the service no request. Raises the
     // client's exceptions; only when UpdateRequired.
     MyString SetupAddress();
+    // The Unix socket of the client's service ("unix:" endpoint), or "".
+    std::string UnixSocket() const;
 
 private:
     TDemoClientBase *client_ = nullptr;
@@ -43,14 +47,23 @@ private:
 // Raises the client's exceptions.
 TUpdateDecision FindServerAndCheckForUpdate(TDemoClientBase &client, MyString &serverAddress);
 
+// The largest installer taken; a bigger download fails (and is removed).
+inline constexpr int64_t MaxInstallerBytes = int64_t(256) << 20;
+
 // Downloads the installer at `decision`'s SetupAddress (asked after `path` is made ready)
 // into `path`, a new file that belongs to the user alone: any file of that name is replaced,
 // and one the user may not remove (another user's, in a shared temporary folder) makes the
 // download fail with "File Not Opened %s" instead of writing through it. Failures raise the
 // program's exceptions: the client's, "File Not Opened %s", TWinInetException for a download
 // that fails or answers an HTTP error status. When no complete installer was written, the
-// file is removed again, so a broken download is never taken for an installer.
+// file is removed again, so a broken download is never taken for an installer. At most
+// MaxInstallerBytes are taken, and the file must be a Debian package (else "The downloaded
+// file is not an installer (a Debian package)"). An address on the client's own service
+// (http://localhost/... while the client talks to a "unix:" socket) is fetched over that
+// socket.
 void DownloadInstaller(TUpdateDecision &decision, const char *path);
 
-// TempFolder() + "Narrelo_LastSetup.deb".
+// "Narrelo_LastSetup.deb" in the user's private runtime folder (platform/user_runtime.h):
+// no other user can see, plant or block it, as one could with a name in the shared /tmp.
+// Raises (InputOutput) when the user has no private folder.
 MyString InstallerFileName();

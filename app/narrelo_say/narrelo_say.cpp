@@ -249,9 +249,10 @@ std::string ServerAddress(const TSayOptions &options) {
     // server is named).
     const TLocalService local = EnsureLocalService();
     if (local.State == TLocalServiceState::Started && !options.Quiet)
-        std::fprintf(stderr, "narrelo-say: started the local speech service (%s, process %d)\n",
-                     local.Program.c_str(), int(local.Pid));
-    if (local.State == TLocalServiceState::Missing || local.State == TLocalServiceState::Failed)
+        std::fprintf(stderr, "narrelo-say: started the local speech service (%s, process %d, on %s)\n",
+                     local.Program.c_str(), int(local.Pid), local.Socket.c_str());
+    if (!local.Error.empty()) std::fprintf(stderr, "narrelo-say: %s\n", local.Error.c_str());
+    else if (local.State == TLocalServiceState::Missing || local.State == TLocalServiceState::Failed)
         std::fprintf(stderr, "narrelo-say: %s\n", LocalServiceAdvice(true).c_str());
     ServerAddressLookup lookup;
     MyString address;
@@ -404,7 +405,10 @@ int Read(const TSayOptions &options, TTextParts &parts, std::string text) {
         return ExitFailed;
     }
     client.soap_endpoint = endpoint.c_str();
-    host.SetLocalAdviceFits(PortOf(endpoint) == PortOf(std::string(BuiltInServerAddress().View())));
+    // The user's own service (its socket) or the built-in address's port: the advice to start
+    // the local service fits; a server named at another port is not the local service.
+    host.SetLocalAdviceFits(!UnixSocketOf(endpoint.c_str()).empty() ||
+                            PortOf(endpoint) == PortOf(std::string(BuiltInServerAddress().View())));
 
     bool complete = true;
     // Texts to read before the next part: the pieces of a sentence the service refused as

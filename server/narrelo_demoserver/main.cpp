@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,10 +31,12 @@
 #include "server/demo_service.h"
 #include "server/server_key.h"
 #include "server/server_options.h"
-#include "server/speech_engine.h"
-#include "server/speech_synthesiser.h"
-#include "server/turkish/turkish_commands.h"
+#include "server/service_log.h"
+#include "server/unix_listener.h"
 #include "server/web_content.h"
+#include "speech/speech_engine.h"
+#include "speech/speech_synthesiser.h"
+#include "turkish/turkish_commands.h"
 
 namespace {
 
@@ -72,15 +75,32 @@ std::vector<std::pair<int, std::string>> InheritedSockets() {
         char text[INET6_ADDRSTRLEN] = "";
         if (::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
             throw std::runtime_error("descriptor " + std::to_string(fd) + " handed over has no address");
+        std::string unixPath;
+        if (IsUnixSocket(fd, unixPath)) {
+            // A user socket unit's (systemd made it, with the unit's mode): served as the
+            // user's own socket, the peer's credentials checked as for one made here.
+            sockets.emplace_back(fd, "unix:" + unixPath);
+            continue;
+        }
         if (bound.ss_family == AF_INET6)
             ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_addr, text, sizeof text);
         else if (bound.ss_family == AF_INET)
             ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in *>(&bound)->sin_addr, text, sizeof text);
         else
-            throw std::runtime_error("descriptor " + std::to_string(fd) + " handed over is not an IP socket");
+            throw std::runtime_error("descriptor " + std::to_string(fd) +
+                                     " handed over is neither an IP nor a Unix socket");
         sockets.emplace_back(fd, text);
     }
     return sockets;
+}
+
+// Every connection costs a descriptor: the soft bound is raised as far as the hard one allows
+// (within reason), so the service's own bounds on connections are what holds.
+void RaiseDescriptorLimit() {
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur >= files.rlim_max) return;
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, 65536);
+    ::setrlimit(RLIMIT_NOFILE, &files);
 }
 
 void InstallSignalHandlers() {
@@ -117,10 +137,17 @@ int main(int argc, char **argv) {
 
     try {
         ResolveDefaults(options);
+        RaiseDescriptorLimit();
         InstallSignalHandlers();
         // The listening sockets and one key for all the processes, made before the first
         // process starts a thread: the others are forked from it.
         std::vector<std::pair<int, std::string>> sockets = InheritedSockets();
+        // A socket of our own (--user, --socket) is removed again when the service ends.
+        std::string ownSocket;
+        if (sockets.empty() && !options.Socket.empty()) {
+            sockets.emplace_back(UnixListeningSocket(options.Socket), "unix:" + options.Socket);
+            ownSocket = options.Socket;
+        }
         if (sockets.empty()) sockets.emplace_back(ListeningSocket(options.Bind, options.Port), options.Bind);
         const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
         std::fflush(nullptr);
@@ -160,7 +187,10 @@ int main(int argc, char **argv) {
         }
         if (first) {
             for (size_t i = 0; i < servers.size(); ++i) {
-                std::printf("narrelo-demoserver listening on http://%s\n", shares[i]->ListenHost.c_str());
+                if (sockets[i].second.rfind("unix:", 0) == 0)
+                    std::printf("narrelo-demoserver listening on %s\n", sockets[i].second.c_str());
+                else
+                    std::printf("narrelo-demoserver listening on http://%s\n", shares[i]->ListenHost.c_str());
                 if (ListensBeyondLoopback(sockets[i].second))
                     std::fprintf(stderr,
                                  "narrelo-demoserver: warning: listening on %s, beyond this machine's "
@@ -197,6 +227,8 @@ int main(int argc, char **argv) {
         if (!StoppedWhenIdle)
             for (const pid_t other : others) ::kill(other, SIGTERM);
         for (const pid_t other : others) ::waitpid(other, nullptr, 0);
+        if (first && !ownSocket.empty()) RemoveUnixSocket(ownSocket);
+        FlushLogRepeats();
         if (first) std::fprintf(stderr, StoppedWhenIdle ? "narrelo-demoserver: idle, stopped\n"
                                                         : "narrelo-demoserver: stopped\n");
         return 0;

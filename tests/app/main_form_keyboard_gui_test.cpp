@@ -161,7 +161,7 @@ TEST_F(MainFormKeyboardTest, AltAndALetterPressEachButtonInEitherLanguage) {
         const char speed = english ? 'P' : 'H';
         EXPECT_TRUE(PressUntil(speed, wxMOD_ALT, [&] { return form->SpeedPopup.IsVisible(); })) << language;
         EXPECT_TRUE(PressUntil(speed, wxMOD_ALT, [&] { return !form->SpeedPopup.IsVisible(); })) << language;
-        // Read with an empty text box says what to do (after the notice shown once a run).
+        // Read with an empty text box says what to do.
         const std::string empty = MainFormTexts::EmptyText(english);
         EXPECT_TRUE(PressUntil(english ? 'R' : 'O', wxMOD_ALT,
                                [&] { return !boxes.Texts().empty() && boxes.Texts().back() == empty; }))

@@ -8,7 +8,11 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <chrono>
 #include <filesystem>
@@ -324,61 +328,155 @@ TEST_F(NarreloSayE2eTest, MessagesNameTheCause) {
     }
 }
 
-// With no server named and nothing on the built-in local address, narrelo-say starts the
-// narrelo-demoserver beside it, reads, and leaves it running: the next reading uses it.
-// A server named on the command line is never replaced by a local one.
-TEST(NarreloSayOnDemandE2eTest, StartsTheLocalServiceOnceWhenNothingAnswers) {
-    auto answers = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(8081);
-        const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        ::close(fd);
-        return connected;
-    };
-    if (answers()) GTEST_SKIP() << "something already serves 127.0.0.1:8081";
-    TempConfigHome home;
-    const std::vector<std::string> environment = {
-        "XDG_CONFIG_HOME=" + home.Folder(), "XDG_STATE_HOME=" + home.Folder() + "/state",
-        "XDG_CACHE_HOME=" + home.Folder() + "/cache", "HOME=" + home.Folder()};
-    const std::string wav = home.Folder() + "/out.wav";
+// Whether something accepts a connection on the Unix socket `path`.
+bool SocketAnswers(const std::string &path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
 
+// The process id narrelo-say names when it started the local service; -1 when it did not.
+pid_t StartedService(const std::string &err) {
+    const std::string marker = "started the local speech service (";
+    const size_t at = err.find(marker);
+    if (at == std::string::npos) return -1;
+    const size_t process = err.find(", process ", at);
+    return process == std::string::npos ? -1 : pid_t(std::stol(err.substr(process + 10)));
+}
+
+// Ends a service a test started through narrelo-say and waits (at most 5 s) until it is
+// gone: it no longer answers, and it removed its socket.
+void StopService(pid_t pid, const std::string &socket) {
+    if (pid <= 0) return;
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 500 && (::kill(pid, 0) == 0 || SocketAnswers(socket)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// A user of the test: a home with its own runtime folder (0700), as a login gives one.
+struct TTestUser {
+    TTestUser(const std::string &root, uid_t id) : Id(id), Home(root + "/home-" + std::to_string(id)) {
+        std::filesystem::create_directories(Home + "/run");
+        ::chmod(Home.c_str(), 0700);
+        ::chmod((Home + "/run").c_str(), 0700);
+        if (id != ::geteuid()) {
+            for (const std::string &path : {Home, Home + "/run"})
+                if (::chown(path.c_str(), id, gid_t(id)) != 0) throw std::runtime_error("chown failed");
+        }
+    }
+    std::vector<std::string> Environment() const {
+        return {"HOME=" + Home, "XDG_RUNTIME_DIR=" + Home + "/run", "XDG_CONFIG_HOME=" + Home + "/config",
+                "XDG_STATE_HOME=" + Home + "/state", "XDG_CACHE_HOME=" + Home + "/cache", "TMPDIR=" + Home};
+    }
+    std::string Socket() const { return Home + "/run/narrelo/demoserver.sock"; }
+    std::string Wav() const { return Home + "/out.wav"; }
+
+    uid_t Id;
+    std::string Home;
+};
+
+// Every byte of the regular files below `folder`, one after the other.
+std::string FilesBelow(const std::string &folder) {
+    std::string all;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+        if (it->is_regular_file(error)) all += TempConfigHome::ReadFile(it->path().string());
+    return all;
+}
+
+// With no server named, narrelo-say reads from the user's own service on the user's socket:
+// it starts the narrelo-demoserver beside it there when nothing answers, and the next
+// reading uses the running one. A server named on the command line is never replaced by a
+// local one, and nothing listens on a port.
+TEST(NarreloSayOnDemandE2eTest, StartsTheUsersOwnServiceOnItsSocketOnce) {
+    TempConfigHome scratch;
+    const TTestUser user(scratch.Folder(), ::geteuid());
     {
         SCOPED_TRACE("a server named: nothing is started");
-        TChildProcess say(NARRELO_SAY_EXE, {"DemoServer=http://127.0.0.1:1/soap", "--wav", wav, "Merhaba."}, "",
-                          environment);
+        TChildProcess say(NARRELO_SAY_EXE, {"DemoServer=http://127.0.0.1:1/soap", "--wav", user.Wav(), "Merhaba."},
+                          "", user.Environment());
         const TChildResult run = say.Wait();
         EXPECT_EQ(run.Status, 1) << run.Err;
-        EXPECT_FALSE(answers());
+        EXPECT_FALSE(std::filesystem::exists(user.Socket()));
     }
-
     pid_t started = -1;
     {
-        TChildProcess say(NARRELO_SAY_EXE, {"--wav", wav, "Merhaba dünya."}, "", environment);
+        TChildProcess say(NARRELO_SAY_EXE, {"--wav", user.Wav(), "Merhaba dünya."}, "", user.Environment());
         const TChildResult run = say.Wait();
-        const std::string marker = "started the local speech service (";
-        const size_t at = run.Err.find(marker);
-        if (at != std::string::npos) {
-            const size_t process = run.Err.find(", process ", at);
-            if (process != std::string::npos) started = pid_t(std::stol(run.Err.substr(process + 10)));
-        }
+        started = StartedService(run.Err);
         EXPECT_EQ(run.Status, 0) << run.Err;
         ASSERT_GT(started, 0) << run.Err;
-        EXPECT_GT(ReadWavPcm(wav).Data.size(), 16000u);
+        EXPECT_GT(ReadWavPcm(user.Wav()).Data.size(), 16000u);
     }
+    struct stat folder {}, socket {};
+    ASSERT_EQ(::stat((user.Home + "/run/narrelo").c_str(), &folder), 0);
+    ASSERT_EQ(::stat(user.Socket().c_str(), &socket), 0);
+    EXPECT_EQ(folder.st_mode & 07777, 0700u);
+    EXPECT_TRUE(S_ISSOCK(socket.st_mode));
+    EXPECT_EQ(socket.st_mode & 07777, 0600u);
     {
         SCOPED_TRACE("the second reading uses the running service");
-        TChildProcess say(NARRELO_SAY_EXE, {"--wav", wav, "Merhaba dünya."}, "", environment);
+        TChildProcess say(NARRELO_SAY_EXE, {"--wav", user.Wav(), "Merhaba dünya."}, "", user.Environment());
         const TChildResult run = say.Wait();
         EXPECT_EQ(run.Status, 0) << run.Err;
-        EXPECT_EQ(run.Err.find("started the local speech service"), std::string::npos) << run.Err;
+        EXPECT_EQ(StartedService(run.Err), -1) << run.Err;
     }
-    // The service would end itself after its idle time; the test does not wait for it.
-    ::kill(started, SIGTERM);
-    for (int i = 0; i < 500 && answers(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(answers());
+    StopService(started, user.Socket());
+    EXPECT_FALSE(std::filesystem::exists(user.Socket())) << "the service removes its socket when it ends";
+}
+
+// Two users of one machine (two uids; the test needs root to become them): each reading
+// starts that user's own service on that user's socket; neither can open the other's socket,
+// and no user's text reaches the other's cache.
+TEST(NarreloSayOnDemandE2eTest, TwoUsersEachGetTheirOwnServiceAndNeitherSeesTheOthersText) {
+    if (::geteuid() != 0) GTEST_SKIP() << "becoming two users needs root";
+    std::string root = (std::filesystem::temp_directory_path() / "narrelo-users-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(root.data()), nullptr);
+    ::chmod(root.c_str(), 0711);  // the users reach their homes, nothing more
+    const TTestUser users[] = {TTestUser(root, 61001), TTestUser(root, 61002)};
+    const std::string texts[] = {"Birinci kullanıcının gizli mektubu burada okunuyor.",
+                                 "İkinci kullanıcı kendi alışveriş listesini dinliyor."};
+    pid_t services[2] = {-1, -1};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        TChildProcess say(NARRELO_SAY_EXE, {"--wav", users[i].Wav(), texts[i]}, "", users[i].Environment(),
+                          users[i].Id);
+        const TChildResult run = say.Wait();
+        services[i] = StartedService(run.Err);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_GT(ReadWavPcm(users[i].Wav()).Data.size(), 16000u);
+        struct stat socket {};
+        ASSERT_EQ(::stat(users[i].Socket().c_str(), &socket), 0);
+        EXPECT_EQ(socket.st_uid, users[i].Id);
+        EXPECT_EQ(socket.st_mode & 07777, 0600u);
+    }
+    // The second user cannot even reach the first one's socket: its folders are the first
+    // user's alone. Tried as that user, by a process of the test.
+    {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(gid_t(users[1].Id)) != 0 || ::setuid(users[1].Id) != 0) ::_exit(3);
+            ::_exit(SocketAnswers(users[0].Socket()) ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "user 2 connected to user 1's service";
+    }
+    for (int i = 0; i < 2; ++i) StopService(services[i], users[i].Socket());
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const std::string cache = FilesBelow(users[i].Home + "/cache");
+        EXPECT_FALSE(cache.empty()) << "each service cached its own audio";
+        EXPECT_EQ(cache.find("gizli mektubu"), std::string::npos);
+        EXPECT_EQ(cache.find("listesini"), std::string::npos);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
 }
 
 #else

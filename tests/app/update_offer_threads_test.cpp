@@ -37,14 +37,15 @@ class UpdateOfferTest : public UpdateCheckFixture {
 protected:
     // Runs the offer with `host` answering; returns the exit code the process would have
     // ended with, or -1, and "<category>: <message>" of what was raised in `raised`.
-    int Run(TFakeHost &host, TDemoClient &client, MyString &address, std::string &raised) {
+    int Run(TFakeHost &host, TDemoClient &client, MyString &address, std::string &raised,
+            TUpdatePath path = TUpdatePath::Download) {
         host.OnInstallerStarted = [&](const char *path) {
             startedWhenShown = host.Texts().size();
             startedBytes = TempConfigHome::ReadFile(path);
         };
         raised = "(nothing raised)";
         try {
-            raised = CategoryOf([&] { FindServerAndOfferUpdate(client, address); });
+            raised = CategoryOf([&] { FindServerAndOfferUpdate(client, address, path); });
         } catch (const TProcessEnded &ended) {
             return ended.code;
         }
@@ -110,6 +111,30 @@ TEST_F(UpdateOfferTest, AFailedDownloadStartsNothingAndEndsNothing) {
     EXPECT_NE(raised.find(": InternetOpenUrl Failed. HTTP 404 Not Found"), std::string::npos) << raised;
     EXPECT_EQ(accepting.Texts(), std::vector<std::string>{UpdateFound});
     EXPECT_TRUE(accepting.Installers().empty());
+    EXPECT_FALSE(fs::exists(tmp.Installer()));
+}
+
+}  // namespace
+
+namespace {
+
+// A packaged program is updated by the package manager alone: the demand is answered with
+// how to update, in both languages; nothing is asked of the service, downloaded or started.
+TEST_F(UpdateOfferTest, APackagedProgramSaysToUseThePackageManagerAndDownloadsNothing) {
+    ServiceDemandsUpdate(web.Url("/setup.deb"));
+    TFakeHost host{std::deque<int>{IDYES}};
+    TDemoClient client;
+    MyString address;
+    std::string raised;
+    EXPECT_EQ(Run(host, client, address, raised, TUpdatePath::PackageManager), -1);
+    EXPECT_EQ(raised.rfind("refused: Bu programın daha yeni bir sürümü gerekiyor."_cp, 0), 0u) << raised;
+    EXPECT_NE(raised.find("A newer version of this program is needed. Please update Narrelo with your "
+                          "system's package manager"),
+              std::string::npos)
+        << raised;
+    EXPECT_TRUE(host.Texts().empty()) << "no question: there is nothing to choose";
+    EXPECT_TRUE(host.Installers().empty());
+    EXPECT_EQ(soap.RequestCount(), 1u) << "the installer's address is never asked";
     EXPECT_FALSE(fs::exists(tmp.Installer()));
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 namespace {
 

@@ -69,17 +69,26 @@ done
 # The local speech service and the command-line reader, when they are part of the build.
 if [ -x "$tree/bin/narrelo-demoserver" ]; then
   [ -f "$tree/lib/systemd/user/narrelo-demoserver.service" ] || fail "no user unit"
+  [ -f "$tree/lib/systemd/user/narrelo-demoserver.socket" ] || fail "no user socket unit"
+  grep -q '^ListenStream=%t/narrelo/demoserver.sock$' "$tree/lib/systemd/user/narrelo-demoserver.socket" ||
+    fail "the user socket is not in the user's runtime folder"
   [ -f "$tree/lib/systemd/system/narrelo-demoserver.socket" ] || fail "no socket unit"
   [ -f "$tree/lib/systemd/system/narrelo-demoserver.service" ] || fail "no system service unit"
   # The units name the installed program by its full path (a --prefix install works).
   for unit in "$tree/lib/systemd/user/narrelo-demoserver.service" "$tree/lib/systemd/system/narrelo-demoserver.service"; do
     grep -q "^ExecStart=$work/staged/bin/narrelo-demoserver " "$unit" || fail "$unit: $(grep ExecStart "$unit")"
   done
-  # The machine's service runs sandboxed: systemd rates its exposure "OK" or better.
+  # Both services run sandboxed: systemd rates each one's exposure "OK" or better (the
+  # user's as a user manager runs it).
   if command -v systemd-analyze >/dev/null; then
-    rating=$(systemd-analyze security --offline=true --no-pager "$tree/lib/systemd/system/narrelo-demoserver.service" 2>/dev/null |
-      sed -n 's/.*Overall exposure level for [^:]*: [0-9.]* \([A-Z]*\).*/\1/p')
-    case "$rating" in SAFE|OK) ;; *) fail "the service unit's exposure is rated '$rating'" ;; esac
+    mkdir -p "$work/runtime" && chmod 0700 "$work/runtime"
+    for kind in system user; do
+      flag=""; [ "$kind" = user ] && flag=--user
+      rating=$(XDG_RUNTIME_DIR="$work/runtime" systemd-analyze security --offline=true --no-pager $flag \
+        "$tree/lib/systemd/$kind/narrelo-demoserver.service" 2>/dev/null |
+        sed -n 's/.*Overall exposure level for [^:]*: [0-9.]* \([A-Z]*\).*/\1/p')
+      case "$rating" in SAFE|OK) ;; *) fail "the $kind service unit's exposure is rated '$rating'" ;; esac
+    done
   fi
   "$tree/bin/narrelo-demoserver" --bind 127.0.0.1 --port 0 --key-file "$work/key" \
     --cache-dir "$work/audio" >"$work/server.out" 2>"$work/server.err" &

@@ -3,11 +3,15 @@
 #
 # The client stack is a column: platform/ < foundation/ < records/ < protocol/ < service/ <
 # pipeline/ < ui/ < app/, and a file may include its own layer and the layers below it, never
-# one above. The speech service (server/) is a sibling of that column, not a floor above
-# app/: it may include platform/ to protocol/ (the wire protocol both sides share) and
-# itself, never the client (service/ and above), and no client layer includes it. This is the
-# README's layout table; the check also reads that table and fails when its rows no longer
-# list the layers in this order, so the two cannot drift apart silently.
+# one above. The speech side stands beside that column, not on top of app/: the Turkish
+# front end (turkish/) uses platform/ and foundation/; the speech engine (speech/) uses
+# those and turkish/; the speech service (server/) uses platform/ to protocol/ (the wire
+# protocol both sides share), turkish/ and speech/, never the client (service/ and above);
+# and no client layer includes any of the three. This is the README's layout table; the
+# check also reads that table and fails when its rows no longer list the layers in this
+# order, so the two cannot drift apart silently. The compiler enforces the same table (each
+# layer's target sees only the include folders of the layers it may use); this check also
+# covers what the compiler cannot see, such as a header no target compiles.
 #
 #   cmake -DROOT=<tree> -P check_layering.cmake          check a tree (and its README.md)
 #   cmake -DROOT=<dir> -DSELF_TEST=ON -P check_layering.cmake
@@ -16,13 +20,16 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(CLIENT_LAYERS platform foundation records protocol service pipeline ui app)
-set(ALL_LAYERS ${CLIENT_LAYERS} server)
-set(SERVER_MAY_INCLUDE platform foundation records protocol server)
+set(SPEECH_LAYERS turkish speech server)
+set(ALL_LAYERS ${CLIENT_LAYERS} ${SPEECH_LAYERS})
+set(turkish_MAY_INCLUDE platform foundation turkish)
+set(speech_MAY_INCLUDE platform foundation turkish speech)
+set(server_MAY_INCLUDE platform foundation records protocol turkish speech server)
 
 # The layers `layer` may include.
 function(allowed_layers layer out)
-  if(layer STREQUAL "server")
-    set(${out} ${SERVER_MAY_INCLUDE} PARENT_SCOPE)
+  if(DEFINED ${layer}_MAY_INCLUDE)
+    set(${out} ${${layer}_MAY_INCLUDE} PARENT_SCOPE)
     return()
   endif()
   list(FIND CLIENT_LAYERS ${layer} rank)
@@ -104,20 +111,26 @@ if(SELF_TEST)
   file(WRITE ${tree}/README.md "| folder | holds |\n|---|---|\n${table}")
   file(WRITE ${tree}/foundation/low.h "#include \"platform/lowest.h\"\n")
   file(WRITE ${tree}/server/protocol_user.cpp "#include \"protocol/xml_text.h\"\n#include <string>\n")
+  file(WRITE ${tree}/speech/engine.cpp "#include \"turkish/turkish_text.h\"\n#include \"foundation/exceptions.h\"\n")
   file(WRITE ${tree}/app/top.cpp "#include \"ui/form.h\"\n#include \"app/top.h\"\n")
   check_tree(${tree} failed)
   if(failed)
     message(FATAL_ERROR "self-test: the clean fixture was reported")
   endif()
   # The planted faults: a record file reaching up into the windows, the client program
-  # reaching into the service's sibling, and the service reaching into the client.
+  # reaching into the speech side, the service reaching into the client, the speech engine
+  # into the service, and the front end into the speech engine.
   file(WRITE ${tree}/records/upward.h "#pragma once\n  #  include \"ui/form.h\"\n")
-  file(WRITE ${tree}/app/sideways.cpp "#include \"server/turkish/number.h\"\n")
+  file(WRITE ${tree}/app/sideways.cpp "#include \"turkish/number.h\"\n")
   file(WRITE ${tree}/server/client_user.cpp "#include \"service/http_get.h\"\n")
+  file(WRITE ${tree}/speech/service_user.cpp "#include \"server/file_id.h\"\n")
+  file(WRITE ${tree}/turkish/engine_user.h "#include \"speech/speech_engine.h\"\n")
   find_violations(${tree} violations)
-  set(expected "app/sideways.cpp: includes server/turkish/number.h"
+  set(expected "app/sideways.cpp: includes turkish/number.h"
                "records/upward.h: includes ui/form.h"
-               "server/client_user.cpp: includes service/http_get.h")
+               "server/client_user.cpp: includes service/http_get.h"
+               "speech/service_user.cpp: includes server/file_id.h"
+               "turkish/engine_user.h: includes speech/speech_engine.h")
   list(SORT violations)
   if(NOT "${violations}" STREQUAL "${expected}")
     message(FATAL_ERROR "self-test: expected '${expected}', found '${violations}'")

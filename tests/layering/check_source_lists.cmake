@@ -15,12 +15,13 @@ endif()
 set(checks
   "platform|*.cpp" "foundation|*.cpp" "records|*.cpp" "protocol|*.cpp" "service|*.cpp"
   "pipeline|*.cpp" "ui|*.cpp" "app|*.cpp;narrelo/*.cpp;narrelo_say/*.cpp;narrelo_reg/*.cpp"
-  "server|*.cpp;narrelo_demoserver/*.cpp" "server/turkish|*.cpp"
+  "server|*.cpp;narrelo_demoserver/*.cpp" "turkish|*.cpp" "speech|*.cpp"
   "tests/platform|*_test.cpp;support/*.cpp" "tests/foundation|*_test.cpp;support/*.cpp"
   "tests/records|*_test.cpp;support/*.cpp" "tests/protocol|*_test.cpp;support/*.cpp"
   "tests/service|*_test.cpp;support/*.cpp" "tests/pipeline|*_test.cpp;support/*.cpp"
   "tests/ui|*_test.cpp;support/*.cpp" "tests/app|*_test.cpp;support/*.cpp"
-  "tests/server|*_test.cpp;support/*.cpp" "tests/turkish|*_test.cpp;support/*.cpp")
+  "tests/server|*_test.cpp;support/*.cpp" "tests/turkish|*_test.cpp;support/*.cpp"
+  "tests/speech|*_test.cpp;support/*.cpp" "tests/speechd|*_test.cpp;support/*.cpp" "speechd|*.cpp")
 
 set(missing "")
 foreach(check ${checks})

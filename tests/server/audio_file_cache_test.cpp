@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "server/audio_file_cache.h"
@@ -27,7 +29,7 @@ TEST(AudioFileCacheTest, KeepsTheRecentInMemorySpillsTheRestAndBoundsBoth) {
     EXPECT_EQ(cache.Find(Digest('a')), a);  // a is now the most recent
     cache.Store(Digest('c'), c);            // b leaves memory for the folder
     EXPECT_EQ(cache.MemoryBytes(), 2000u);
-    EXPECT_TRUE(std::filesystem::exists(folder + "/" + Digest('b') + ".ogg"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/" + Digest('b') + ".entry"));
     EXPECT_EQ(cache.Find(Digest('b')), b) << "found on disk";
     cache.Store(Digest('d'), d);
     cache.Store(Digest('e'), std::string(1000, 'e'));
@@ -47,12 +49,14 @@ TEST(AudioFileCacheTest, AnotherCacheOnTheSameFolderFindsWhatWasSpilled) {
         first.Store(Digest('1'), "OggS eins");
     }
     TAudioFileCache second(0, folder, 1 << 20);
-    EXPECT_EQ(second.DiskBytes(), 9u) << "counted at start";
+    const uint64_t entryBytes = std::filesystem::file_size(folder + "/" + Digest('1') + ".entry");
+    EXPECT_GT(entryBytes, 9u) << "the bytes and their check";
+    EXPECT_EQ(second.DiskBytes(), entryBytes) << "counted at start";
     EXPECT_EQ(second.Find(Digest('1')), "OggS eins");
     // Nothing but finished files (and the folder's lock) stands in the folder.
     for (const auto &entry : std::filesystem::directory_iterator(folder))
         if (entry.path().filename() != ".lock") {
-            EXPECT_EQ(entry.path().extension(), ".ogg") << entry.path();
+            EXPECT_EQ(entry.path().extension(), ".entry") << entry.path();
         }
 }
 
@@ -86,12 +90,82 @@ TEST(AudioFileCacheTest, ProcessesSharingAFolderHoldItsBoundTogether) {
     for (char c = '0'; c <= '9'; ++c) (c % 2 ? first : second).Store(Digest(c), std::string(1000, c));
     uint64_t onDisk = 0;
     for (const auto &entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().extension() == ".ogg") onDisk += entry.file_size();
+        if (entry.path().extension() == ".entry") onDisk += entry.file_size();
     EXPECT_LE(onDisk, 3000u);
     EXPECT_EQ(first.DiskBytes(), onDisk);
     EXPECT_EQ(second.DiskBytes(), onDisk);
     EXPECT_EQ(first.Find(Digest('9')), std::string(1000, '9')) << "the newest stay";
     EXPECT_FALSE(first.Find(Digest('0')).has_value()) << "the oldest go";
+}
+
+TEST(AudioFileCacheTest, ServesOnlyEntriesItWroteAndRemovesTheRest) {
+    TempConfigHome home;
+    const std::string folder = home.Folder() + "/cache";
+    const std::string secret = home.Folder() + "/secret";
+    TempConfigHome::WriteFile(secret, "not audio: a file elsewhere");
+    std::string good;
+    {
+        TAudioFileCache writer(0, folder, 1 << 20);
+        writer.Store(Digest('a'), "OggS the real bytes");
+        std::ifstream in(folder + "/" + Digest('a') + ".entry", std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    // Made before the bad entries appear: Find itself faces them, not the count at start.
+    TAudioFileCache cache(0, folder, 1 << 20);
+    const auto path = [&](char c) { return folder + "/" + Digest(c) + ".entry"; };
+    const auto put = [&](char c, const std::string &bytes) {
+        std::ofstream(path(c), std::ios::binary) << bytes;
+    };
+    std::string changed = good;
+    changed.back() ^= 1;
+    put('b', good.substr(0, good.size() - 3));        // cut short
+    put('c', changed);                                  // a byte changed
+    put('d', good);                                     // another entry's, renamed
+    put('e', "OggS garbage, no check at all");
+    put('f', "");
+    std::filesystem::create_symlink(secret, path('1'));  // a link to a file elsewhere
+    ASSERT_EQ(::mkfifo(path('2').c_str(), 0600), 0);     // would hang a reader that waits
+    EXPECT_EQ(cache.Find(Digest('a')), "OggS the real bytes");
+    for (const char c : std::string("bcdef12")) {
+        SCOPED_TRACE(std::string(1, c));
+        EXPECT_FALSE(cache.Find(Digest(c)).has_value());
+        std::error_code error;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path(c), error)))
+            << "removed";
+    }
+    EXPECT_TRUE(std::filesystem::exists(secret)) << "a link is removed, never what it leads to";
+    // The folder is what it was told, and no less usable: a removed entry is stored again.
+    cache.Store(Digest('e'), "OggS new");
+    EXPECT_EQ(cache.Find(Digest('e')), "OggS new");
+}
+
+TEST(AudioFileCacheTest, KeepsNoTextOnDiskAndDropsEntriesOfTheFormerFormat) {
+    TempConfigHome home;
+    const std::string folder = home.Folder() + "/cache";
+    std::filesystem::create_directories(folder);
+    // An earlier version kept the words of a text beside the audio, as plain files.
+    const std::string former = folder + "/" + Digest('0') + ".ogg";
+    TempConfigHome::WriteFile(former, "merhaba dunya");
+    TAudioFileCache cache(1 << 20, folder, 1 << 20);
+    EXPECT_FALSE(std::filesystem::exists(former));
+    cache.StoreInMemory(Digest('1'), "gizli metin");
+    cache.Store(Digest('2'), "OggS audio");
+    EXPECT_EQ(cache.Find(Digest('1')), "gizli metin") << "found in memory";
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(bytes.find("gizli"), std::string::npos) << entry.path();
+    }
+}
+
+TEST(AudioFileCacheTest, AnUnusableFolderLeavesAMemoryCache) {
+    TempConfigHome home;
+    const std::string file = home.Folder() + "/not-a-folder";
+    TempConfigHome::WriteFile(file, "x");
+    TAudioFileCache cache(1 << 20, file, 1 << 20);
+    cache.Store(Digest('a'), "OggS");
+    EXPECT_EQ(cache.Find(Digest('a')), "OggS");
+    EXPECT_EQ(cache.DiskBytes(), 0u);
 }
 
 TEST(AudioFileCacheTest, WithoutAFolderItIsAMemoryCache) {

@@ -14,14 +14,14 @@
 #include "foundation/exceptions.h"
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
+#include "protocol/xml_text.h"
 #include "records/demo_audios.h"
 #include "records/narrelo_cumles.h"
 #include "service/demo_client.h"
-#include "server/turkish/turkish_text.h"
-#include "protocol/xml_text.h"
 #include "tests/server/support/raw_http.h"
 #include "tests/support/demo_server_process.h"
 #include "tests/support/temp_config_home.h"
+#include "turkish/turkish_text.h"
 
 namespace {
 

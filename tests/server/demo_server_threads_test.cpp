@@ -23,11 +23,12 @@
 #include "server/audio_maker.h"
 #include "server/demo_server.h"
 #include "server/demo_service.h"
-#include "server/speech_engine.h"
-#include "server/speech_synthesiser.h"
-#include "server/synthesis_request.h"
+#include "server/file_id.h"
 #include "service/demo_client.h"
 #include "soapIDemoServerbindingProxy.h"
+#include "speech/speech_engine.h"
+#include "speech/speech_synthesiser.h"
+#include "speech/synthesis_request.h"
 #include "tests/support/temp_config_home.h"
 
 namespace {

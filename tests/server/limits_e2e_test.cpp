@@ -108,6 +108,11 @@ TEST_F(LimitsE2ETest, RequestsItCannotServeGetAnAnswerThatSaysWhy) {
          SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                   "<SOAP-ENV:Body><Yok/></SOAP-ENV:Body></SOAP-ENV:Envelope>"),
          500, "not implemented"},
+        {"a self-closing envelope",
+         SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"/>"),
+         500, "<faultstring>"},
+        {"an envelope with an empty body",
+         SoapPost(server_.Port(), Envelope("")), 500, "<faultstring>"},
         {"well-formed, but no envelope", SoapPost(server_.Port(), "<a><b/></a>"), 500,
          "not a SOAP envelope: its top element is a"},
         {"UTF-16", SoapPost(server_.Port(), Utf16(UpdateRequest)), 500, "must be UTF-8"},

@@ -16,7 +16,8 @@
 #include "foundation/code_page.h"
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
-#include "server/speech_synthesiser.h"
+#include "server/speech_file.h"
+#include "speech/speech_synthesiser.h"
 #include "tests/support/seam_measure.h"
 
 namespace {
@@ -62,7 +63,7 @@ TEST(SpeechPartsTest, PartsPlayedInARowAreTheSentenceWithinTheSeamMeasure) {
             TSynthesisRequest part = whole;
             part.PartFrom = from;
             part.PartTo = to;
-            const TSynthesisResult result = TSpeechSynthesiser::Encode(part, speech);
+            const TSynthesisResult result = EncodeSpeechFile(part, speech);
             parts.push_back(Decoded(result.Ogg));
             words.push_back(result.SpokenText);
         }
@@ -101,9 +102,9 @@ TEST(SpeechPartsTest, PartsOfTwoSynthesesJoinWithoutAClickOrAGap) {
         TSynthesisRequest head = whole, rest = whole;
         head.PartTo = rest.PartFrom = cut;
         rest.PartTo = int32_t(first.SpokenText.size());
-        const TSeamMeasure seams = MeasureSeams(
-            first.Samples, {Decoded(TSpeechSynthesiser::Encode(head, first).Ogg),
-                            Decoded(TSpeechSynthesiser::Encode(rest, second).Ogg)});
+        const TSeamMeasure seams =
+            MeasureSeams(first.Samples, {Decoded(EncodeSpeechFile(head, first).Ogg),
+                                         Decoded(EncodeSpeechFile(rest, second).Ogg)});
         // A pause is cut at the same place; a cut in sound may move by a millisecond or two
         // (2 ms: 32 samples), far below a pause a listener would notice.
         EXPECT_LE(std::labs(seams.LengthDifference), 32) << "samples";

@@ -17,7 +17,8 @@
 #include "foundation/code_page.h"
 #include "foundation/memory_stream.h"
 #include "pipeline/ogg_vorbis_decoder.h"
-#include "server/speech_synthesiser.h"
+#include "server/speech_file.h"
+#include "speech/speech_synthesiser.h"
 
 namespace {
 
@@ -37,8 +38,8 @@ const std::string Sentence = "Bugün hava çok güzel, parka yürüyüşe gideli
 
 TEST(SpeechSynthesiserTest, ClearReadingIsSlowerThanFluentReading) {
     TSpeechSynthesiser synthesiser(Engine());
-    const TSynthesisResult fluent = synthesiser.Synthesise({Sentence, false, 1, 10, 10, 1});
-    const TSynthesisResult clear = synthesiser.Synthesise({Sentence, false, 2, 10, 10, 1});
+    const TSynthesisResult fluent = SynthesiseFile(synthesiser, {Sentence, false, 1, 10, 10, 1});
+    const TSynthesisResult clear = SynthesiseFile(synthesiser, {Sentence, false, 2, 10, 10, 1});
     EXPECT_EQ(fluent.SpokenText, "bugün hava çok güzel, parka yürüyüşe gidelim mi?"_cp);
     const double fluentSeconds = Seconds(fluent.Ogg), clearSeconds = Seconds(clear.Ogg);
     EXPECT_GT(fluentSeconds, 1.5);
@@ -59,15 +60,16 @@ TEST(SpeechSynthesiserTest, SeveralThreadsAtOnceEachGetTheirOwnSpeech) {
         {"Bir, iki, üç, dört, beş."_cp, false, 1, 10, 10, 1},
     };
     std::vector<double> alone;
-    for (const TSynthesisRequest &request : requests) alone.push_back(Seconds(synthesiser.Synthesise(request).Ogg));
+    for (const TSynthesisRequest &request : requests)
+        alone.push_back(Seconds(SynthesiseFile(synthesiser, request).Ogg));
 
     std::vector<std::vector<double>> together(4);
     std::vector<std::thread> threads;
     for (size_t t = 0; t < together.size(); ++t)
         threads.emplace_back([&, t] {
             for (size_t i = 0; i < std::size(requests); ++i)
-                together[t].push_back(
-                    Seconds(synthesiser.Synthesise(requests[(i + t) % std::size(requests)]).Ogg));
+                together[t].push_back(Seconds(
+                    SynthesiseFile(synthesiser, requests[(i + t) % std::size(requests)]).Ogg));
         });
     for (std::thread &thread : threads) thread.join();
     for (size_t t = 0; t < together.size(); ++t)
@@ -82,7 +84,7 @@ TEST(SpeechSynthesiserTest, XmlSentencesSpeakTheirPartsInOrder) {
     const std::string document =
         "<xml>\r\n<SENTENCE>\r\nAdı <SENTENCEPART TEXTKIND=\"3\">\r\nAyşe &amp; Ali\r\n</SENTENCEPART>\r\n"
         "</SENTENCE>\r\n</xml>\r\n"_cp;
-    const TSynthesisResult result = synthesiser.Synthesise({document, true, 1, 10, 10, 1});
+    const TSynthesisResult result = SynthesiseFile(synthesiser, {document, true, 1, 10, 10, 1});
     EXPECT_EQ(result.SpokenText, "adı ayşe ve ali"_cp);
     EXPECT_GT(Seconds(result.Ogg), 0.5);
 }
@@ -105,7 +107,7 @@ TEST(SpeechSynthesiserTest, RefusesWhatItDoesNotOffer) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Label);
         try {
-            synthesiser.Synthesise(c.Request);
+            SynthesiseFile(synthesiser, c.Request);
             ADD_FAILURE() << "no error";
         } catch (const TSynthesisError &e) {
             EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();

@@ -11,7 +11,7 @@
 #include "protocol/encrypted_raw_data_static.h"
 #include "protocol/scrambled_block.h"
 #include "server/sentence_splitter.h"
-#include "server/xml_sentences.h"
+#include "speech/xml_sentences.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include <zlib.h>
+
 #include "server/file_id.h"
 #include "server/server_key.h"
 #include "server/session_token.h"
@@ -117,6 +119,40 @@ TEST(FileIdTest, RefusesForgedForeignAndOversizedIdentifiers) {
     EXPECT_TRUE(ReadFileId(KeyA, id, 1000).has_value());
 }
 
+TEST(FileIdTest, ShowsNothingOfItsTextWithoutTheKey) {
+    // A text that compresses well: its compressed form is as telling as the text itself.
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += "gizli cumle ";
+    const TSynthesisRequest request{text, false, 1, 10, 10, 1};
+    const std::string id = MakeFileId(KeyA, request);
+    const std::optional<std::string> bytes = Base64UrlDecode(id);
+    ASSERT_TRUE(bytes.has_value()) << "one base64url text";
+    uLongf size = compressBound(uLong(text.size()));
+    std::string compressed(size, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef *>(compressed.data()), &size,
+                        reinterpret_cast<const Bytef *>(text.data()), uLong(text.size()),
+                        Z_BEST_SPEED),
+              Z_OK);
+    compressed.resize(size);
+    for (const std::string &telling :
+         {std::string("gizli"), std::string("cumle"), compressed.substr(2, 16)}) {
+        EXPECT_EQ(bytes->find(telling), std::string::npos);
+        EXPECT_EQ(id.find(Base64UrlEncode(telling).substr(0, 6)), std::string::npos);
+    }
+    // Inflating from any offset finds no text either.
+    for (size_t at = 0; at + 2 < bytes->size(); ++at) {
+        std::string out(text.size(), '\0');
+        uLongf outSize = uLongf(out.size());
+        if (uncompress(reinterpret_cast<Bytef *>(out.data()), &outSize,
+                       reinterpret_cast<const Bytef *>(bytes->data() + at),
+                       uLong(bytes->size() - at)) == Z_OK)
+            EXPECT_EQ(out.substr(0, outSize).find("gizli"), std::string::npos) << at;
+    }
+    // Sealed anew each time, so equal requests do not show as equal identifiers.
+    EXPECT_NE(MakeFileId(KeyA, request), id);
+    EXPECT_EQ(ReadFileId(KeyA, MakeFileId(KeyA, request), 65536), request);
+}
+
 TEST(SignedTokenTest, Base64UrlRoundTripsAndRefusesNonCanonicalText) {
     for (size_t n = 0; n < 70; ++n) {
         std::string bytes;
@@ -147,10 +183,18 @@ TEST(ServerKeyTest, KeyFileIsCreatedPrivateOnceAndReadBack) {
     EXPECT_EQ(entries, 0);
 }
 
-TEST(ServerKeyTest, RefusesAKeyFileThatIsNotAPrivateRegularFileOfTheRightSize) {
+TEST(ServerKeyTest, RefusesAKeyFileThatIsNotAPrivateRegularFileOfTheRightSizeAndMode) {
     TempConfigHome home;
     const std::string shortKey = home.Folder() + "/short.key";
     TempConfigHome::WriteFile(shortKey, "too short");
+    ::chmod(shortKey.c_str(), 0600);
+    // A good key but for its mode: as ssh does, a key others may read is not used.
+    const std::string groupReadable = home.Folder() + "/group.key";
+    TempConfigHome::WriteFile(groupReadable, std::string(32, 'k'));
+    ::chmod(groupReadable.c_str(), 0640);
+    const std::string othersWritable = home.Folder() + "/others.key";
+    TempConfigHome::WriteFile(othersWritable, std::string(32, 'k'));
+    ::chmod(othersWritable.c_str(), 0602);
     const std::string fifo = home.Folder() + "/fifo.key";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string folder = home.Folder() + "/folder.key";
@@ -161,6 +205,8 @@ TEST(ServerKeyTest, RefusesAKeyFileThatIsNotAPrivateRegularFileOfTheRightSize) {
         const char *Says;
     } cases[] = {
         {"wrong size", shortKey, "does not hold a key of 32 bytes"},
+        {"readable by the group", groupReadable, "has mode 0640: other users may read or change it"},
+        {"writable by others", othersWritable, "has mode 0602"},
         {"a FIFO (which would hang the start)", fifo, "not a regular file"},
         {"a folder", folder, "not a regular file"},
         {"a device", "/dev/null", "not a regular file"},

@@ -360,14 +360,14 @@ TEST_F(DemoClientTest, HostileServiceEndsTheCallWithTheRuntimesWords) {
 }
 
 // The advice after "Connection refused" on the local address: in both languages, what a user
-// without root can do (the service itself, then its user unit) before the machine's socket,
-// which is for an administrator; no command needs sudo.
+// without root can do (the service on the user's own socket, then its user socket unit)
+// before the machine's shared socket, which is for an administrator; no command needs sudo.
 TEST(LocalServiceAdvice, NamesWhatAUserCanDoAloneBeforeTheMachinesSocket) {
     for (const bool english : {false, true}) {
         SCOPED_TRACE(english ? "English" : "Turkish");
         const std::string advice = LocalServiceAdvice(english);
-        const size_t alone = advice.find("\"narrelo-demoserver\"");
-        const size_t userUnit = advice.find("\"systemctl --user start narrelo-demoserver\"");
+        const size_t alone = advice.find("\"narrelo-demoserver --user\"");
+        const size_t userUnit = advice.find("\"systemctl --user start narrelo-demoserver.socket\"");
         const size_t socket = advice.find("\"systemctl enable --now narrelo-demoserver.socket\"");
         ASSERT_NE(alone, std::string::npos) << advice;
         ASSERT_NE(userUnit, std::string::npos) << advice;

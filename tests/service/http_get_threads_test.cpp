@@ -120,6 +120,31 @@ TEST_F(HTTPGetTest, GetToStreamAppendsTheBodyInBlocksWithRunningTotals) {
     EXPECT_TRUE(getter.Opened()) << "the transfer stays open after the body";
 }
 
+// A bound on the body: a download past it fails, keeping no more than the bound (plus the
+// block being read) in the stream.
+TEST_F(HTTPGetTest, GetToStreamStopsAtItsBound) {
+    web.Start();
+    for (const int64_t bound : {int64_t(10000), int64_t(9999), int64_t(4096)}) {
+        SCOPED_TRACE(bound);
+        TMemoryStream stream;
+        THTTPGet getter;
+        getter.MaxBytes = bound;
+        if (bound >= 10000) {
+            getter.GetToStream(stream, Wide(web.Url("/body")).c_str());
+            EXPECT_EQ(Contents(stream), body);
+            continue;
+        }
+        try {
+            getter.GetToStream(stream, Wide(web.Url("/body")).c_str());
+            ADD_FAILURE() << "a body past the bound was taken";
+        } catch (const TCustomException &e) {
+            EXPECT_EQ(std::string(e.Message()),
+                      "InternetReadFile Failed. The file is larger than " + std::to_string(bound) + " bytes");
+        }
+        EXPECT_LE(int64_t(stream.DataSize()), bound);
+    }
+}
+
 TEST_F(HTTPGetTest, ReadHandsOutBytesBeforeTheRestOfTheBodyIsSent) {
     std::promise<void> firstReadDone;
     std::atomic<bool> waitedInVain{false};

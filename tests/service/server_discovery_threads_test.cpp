@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <filesystem>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "foundation/cmd_parameters.h"
 #include "foundation/registry.h"
+#include "service/local_service.h"
 #include "service/server_addresses.h"
 #include "service/server_discovery.h"
 #include "tests/service/support/http_test_server.h"
@@ -148,6 +152,47 @@ TEST_F(ServerDiscoveryTest, UnreadableSettingsStoreReachesTheCaller) {
     MyString address;
     EXPECT_EQ(MessageOf([&] { FindServerAddress(lookup, address); }).rfind("Key Software\\Valtrosa Not Opened 1.", 0), 0u);
     EXPECT_EQ(downloads, 0);
+}
+
+// With the built-in server list (on this machine) and nothing named, the address is the
+// user's own socket and nothing is downloaded; a name on the command line or in the settings
+// still wins. Whether the remote-service notice is due follows the same addresses.
+TEST_F(ServerDiscoveryTest, TheBuiltInListStandsForTheUsersOwnSocket) {
+    const std::string runtime = home.Folder() + "/run";
+    std::filesystem::create_directories(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    const char *previous = getenv("XDG_RUNTIME_DIR");
+    const std::string kept = previous ? previous : "";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    SetServerListUrl(nullptr);
+    struct Case {
+        const char *label;
+        std::vector<const char *> commandLine;
+        const char *demoServer;
+        std::string expected;
+        bool onThisMachine;
+    } const cases[] = {
+        {"nothing named", {}, nullptr, "unix:" + runtime + "/narrelo/demoserver.sock", true},
+        {"a remote service in the settings", {}, "http://speech.example/soap", "http://speech.example/soap", false},
+        {"the machine-wide service named", {"DemoServer=http://127.0.0.1:8081/soap"}, nullptr,
+         "http://127.0.0.1:8081/soap", true},
+        {"a bare remote host", {"DemoServer=speech.example"}, nullptr, "speech.example", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        TempConfigHome freshStore;
+        SetCommandLine(c.commandLine);
+        if (c.demoServer) WriteMakerSetting(u"DemoServer", c.demoServer);
+        downloads = 0;
+        ServerAddressLookup lookup;
+        MyString address;
+        FindServerAddress(lookup, address);
+        EXPECT_EQ(address.ToUtf8(), c.expected);
+        EXPECT_EQ(ServiceIsOnThisMachine(), c.onThisMachine);
+        EXPECT_EQ(downloads, 0);
+    }
+    if (previous) setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+    else unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(ServerAddressesTest, BareHostsAreCompletedToTheServiceEndpoint) {

@@ -45,6 +45,7 @@ TEST_F(UpdateCheckTest, ADemandedUpdateIsDownloadedOnlyWhenFetched) {
     // A link someone planted under the installer's name is replaced, never written through.
     const std::string victim = tmp.Folder() + "/victim";
     TempConfigHome::WriteFile(victim, "keep me");
+    fs::create_directory(tmp.Private());
     fs::create_symlink(victim, tmp.Installer());
     ServiceDemandsUpdate(web.Url("/setup.deb"));
     TDemoClient client;
@@ -77,9 +78,11 @@ TEST_F(UpdateCheckTest, FailedDownloadLeavesNoInstaller) {
         {"empty installer address", "", "InternetOpenUrl Failed. ", true},
         {"installer not found", web.Url("/missing.deb"), "InternetOpenUrl Failed. HTTP 404 Not Found", false},
         {"download breaks off", web.Url("/cut.deb"), "InternetReadFile Failed. transfer closed with", true},
+        {"not a Debian package", web.Url("/page.deb"), "The downloaded file is not an installer (a Debian package)", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
+        fs::create_directories(tmp.Private());
         TempConfigHome::WriteFile(tmp.Installer(), "an older installer");
         ServiceDemandsUpdate(c.setupUrl);
         TDemoClient client;

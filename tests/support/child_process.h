@@ -6,6 +6,7 @@
 // test instead of the suite.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -32,9 +33,11 @@ struct TChildResult {
 class TChildProcess {
 public:
     // Starts `program` with `args`; `environment` entries ("NAME=value") are added to the
-    // inherited environment.
+    // inherited environment. With `user` (a root test only) it runs as that user and group
+    // id, with no supplementary groups.
     TChildProcess(const std::string &program, const std::vector<std::string> &args,
-                  const std::string &input = "", const std::vector<std::string> &environment = {}) {
+                  const std::string &input = "", const std::vector<std::string> &environment = {},
+                  uid_t user = uid_t(-1)) {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "narrelo-child-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -49,6 +52,8 @@ public:
             dup2(in, 0);
             dup2(out, 1);
             dup2(err, 2);
+            if (user != uid_t(-1) && (setgroups(0, nullptr) != 0 || setgid(gid_t(user)) != 0 || setuid(user) != 0))
+                _exit(126);
             for (const std::string &entry : environment) putenv(const_cast<char *>(entry.c_str()));
             std::vector<char *> argv{const_cast<char *>(program.c_str())};
             for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));

@@ -57,7 +57,13 @@ public:
 
     int Port() const { return port_; }
     std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
-    std::string Endpoint() const { return BaseUrl() + "/Project2.DemoServer/soap/IDemoServer"; }
+    // The client's address of the service: its loopback URL, or "unix:<path>" when a test
+    // started it on a Unix socket (--socket PATH).
+    std::string Endpoint() const {
+        return socket_.empty() ? BaseUrl() + "/Project2.DemoServer/soap/IDemoServer" : "unix:" + socket_;
+    }
+    // The Unix socket it listens on; "" when it listens on a port.
+    const std::string &Socket() const { return socket_; }
     // The private key file and cache folder (used unless extra arguments replaced them).
     std::string KeyFile() const { return folder_ + "/demoserver.key"; }
     std::string CacheDir() const { return folder_ + "/cache"; }
@@ -129,6 +135,7 @@ private:
         }
 
         static const std::string prefix = "narrelo-demoserver listening on http://127.0.0.1:";
+        static const std::string unixPrefix = "narrelo-demoserver listening on unix:";
         std::string line;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (line.find('\n') == std::string::npos) {
@@ -141,6 +148,10 @@ private:
             const ssize_t got = ::read(stdout_, buffer, sizeof buffer);
             if (got <= 0) throw std::runtime_error("the server ended before listening:\n" + Log());
             line.append(buffer, size_t(got));
+        }
+        if (line.rfind(unixPrefix, 0) == 0) {
+            socket_ = line.substr(unixPrefix.size(), line.find('\n') - unixPrefix.size());
+            return;
         }
         if (line.rfind(prefix, 0) != 0)
             throw std::runtime_error("unexpected first line: " + line + "\n" + Log());
@@ -156,5 +167,6 @@ private:
     pid_t pid_ = -1;
     int stdout_ = -1;
     int port_ = 0;
+    std::string socket_;
     int exitStatus_ = -1;
 };

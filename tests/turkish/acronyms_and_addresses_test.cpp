@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Words in capitals (acronyms spelled or said as words, Turkish words in headlines), codes
 // glued to digits, and web and e-mail addresses in running text.
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The split and normalise commands: UTF-8 in, through Windows-1254, UTF-8 out.
-#include "server/turkish/turkish_commands.h"
+#include "turkish/turkish_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The service splits and reads on several worker threads at once: every thread must get
 // what one thread alone gets.
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The table of abbreviations and words (server/turkish/abbreviations.tsv) as running text
+// The table of abbreviations and words (turkish/abbreviations.tsv) as running text
 // reads it and the splitter honours it: legal references, recipes, offices and company
 // titles, several-word forms, shorthand and foreign names, and the forms read so only in
 // their context.
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

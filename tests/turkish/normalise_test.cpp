@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reading of running text (kind 0), by category, written from Turkish usage: what a
 // Turkish newsreader says for what a Turkish newspaper prints.
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sentence splitting of Turkish text, by category of rule. Texts are written in UTF-8 here
 // and split as the service splits them, in Windows-1254.
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Suffixes written after a word the reading turned into a possessive compound ("TL" is
 // "türk lirası", "Cad." "caddesi"), and numbered streets.
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
 

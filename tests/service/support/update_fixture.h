@@ -30,6 +30,9 @@ protected:
             response.status = 404;
             response.set_content("<html>not here</html>", "text/html");
         });
+        web.Http().Get("/page.deb", [](const httplib::Request &, httplib::Response &response) {
+            response.set_content("<html>a page, not a package</html>", "text/html");
+        });
         web.Http().Get("/cut.deb", [this](const httplib::Request &, httplib::Response &response) {
             response.set_content_provider(installer.size() * 2, "application/octet-stream",
                                           [this](size_t offset, size_t, httplib::DataSink &sink) {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/code_page.h"
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 namespace reading_cases {
 

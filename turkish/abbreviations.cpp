@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/turkish/abbreviations.h"
+#include "turkish/abbreviations.h"
 
-#include "server/turkish/letters.h"
+#include "turkish/letters.h"
 
 #include <map>
 #include <string>

@@ -18,8 +18,8 @@
 #include <functional>
 #include <future>
 #include <limits>
-#include <stdexcept>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,7 +56,8 @@ public:
 // its type: the work stops and nobody is answered.
 class TSpeechCancelled : public TException {
 public:
-    explicit TSpeechCancelled(const std::string &text) : TException(text, TErrorCategory::Refused) {}
+    explicit TSpeechCancelled(const std::string &text)
+        : TException(text, TErrorCategory::Refused) {}
 };
 
 class TSpeechEngine {
@@ -98,11 +99,11 @@ private:
     void Run(std::promise<void> &started);
     void Apply(const TVoiceSettings &voice);  // engine thread only
 
-    std::mutex lock_;                // guards jobs_ and stop_
+    std::mutex lock_;  // guards jobs_ and stop_
     std::condition_variable wake_;
     std::deque<TJob> jobs_;
     bool stop_ = false;
-    TVoiceSettings current_;         // engine thread only
-    bool haveVoice_ = false;         // engine thread only
+    TVoiceSettings current_;  // engine thread only
+    bool haveVoice_ = false;  // engine thread only
     std::thread thread_;
 };

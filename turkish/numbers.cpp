@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/turkish/numbers.h"
+#include "turkish/numbers.h"
 
 #include "foundation/code_page.h"
-#include "server/turkish/letters.h"
+#include "turkish/letters.h"
 
 namespace turkish {
 namespace {

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TSynthesisRequest: everything one audio file is made from. Two equal requests give the
-// same bytes, so a request is also the key of the audio file cache; a file identifier
-// (file_id.h) carries one.
+// same bytes, so a request is also the key of the service's audio file cache; a file
+// identifier (server/file_id.h) carries one.
 
 #include <cstdint>
 #include <string>
 
 struct TSynthesisRequest {
-    std::string Text;     // the sentence as submitted, Windows-1254 (an XML document when IsXml)
+    std::string Text;  // the sentence as submitted, Windows-1254 (an XML document when IsXml)
     bool IsXml = false;
-    int32_t Speaker = 1;  // 1 "Akıcı Okuma", 2 "Belirgin Okuma"
-    int32_t Volume = 10;  // 10 is normal
-    int32_t Speed = 10;   // recorded only: the client changes the tempo on its side
-    int32_t FileType = 1; // 1: Ogg Vorbis, the only type offered
+    int32_t Speaker = 1;   // 1 "Akıcı Okuma", 2 "Belirgin Okuma"
+    int32_t Volume = 10;   // 10 is normal
+    int32_t Speed = 10;    // recorded only: the client changes the tempo on its side
+    int32_t FileType = 1;  // 1: Ogg Vorbis, the only type offered
     // A piece of a sentence too long to speak as one: Text is then the words to say as they
     // are (Windows-1254, already read by the Turkish rules), never read again.
     bool IsSpoken = false;
@@ -28,6 +28,3 @@ struct TSynthesisRequest {
 
     bool operator==(const TSynthesisRequest &) const = default;
 };
-
-// A stable digest of the request (SHA-256, 64 hex digits): the cache's file name.
-std::string RequestDigest(const TSynthesisRequest &request);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/speech_synthesiser.h"
+#include "speech/speech_synthesiser.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "foundation/code_page.h"
-#include "server/audio_encoding.h"
-#include "server/service_limits.h"
-#include "server/turkish/turkish_text.h"
-#include "server/xml_sentences.h"
+#include "speech/resample.h"
+#include "speech/speech_limits.h"
+#include "speech/xml_sentences.h"
+#include "turkish/turkish_text.h"
 
 TVoiceSettings TSpeechSynthesiser::VoiceOf(const TSynthesisRequest &request) {
     TVoiceSettings voice;
@@ -64,8 +64,8 @@ namespace {
 // "çünkü", "ya da", "ki" and their like.
 bool BeginsClause(std::string_view word) {
     static constexpr std::string_view Conjunctions[] = {
-        "ve", "veya", "yahut", "ama", "fakat", "ancak", "lakin", "\xE7\xFCnk\xFC", "oysa",
-        "ise", "halbuki", "yani", "ya"};
+        "ve",   "veya", "yahut",   "ama",  "fakat", "ancak", "lakin", "\xE7\xFCnk\xFC",
+        "oysa", "ise",  "halbuki", "yani", "ya"};
     for (std::string_view conjunction : Conjunctions)
         if (word == conjunction) return true;
     return false;
@@ -94,7 +94,8 @@ std::vector<std::string> TSpeechSynthesiser::SpeechPieces(const std::string &spo
     std::vector<std::string> clauses;
     std::string clause;
     for (size_t i = 0; i < words.size(); ++i) {
-        if (!clause.empty() && BeginsClause(words[i])) clauses.push_back(std::move(clause)), clause.clear();
+        if (!clause.empty() && BeginsClause(words[i]))
+            clauses.push_back(std::move(clause)), clause.clear();
         if (!clause.empty()) clause += ' ';
         clause += words[i];
         if (EndsClause(words[i])) clauses.push_back(std::move(clause)), clause.clear();
@@ -154,27 +155,11 @@ TSpeech TSpeechSynthesiser::Speak(const TSynthesisRequest &request,
     return result;
 }
 
-TSynthesisResult TSpeechSynthesiser::Encode(const TSynthesisRequest &request,
-                                            const TSpeech &speech) {
-    TSynthesisResult result;
-    size_t from = 0, to = speech.Samples.size();
-    if (request.IsPart()) {
-        from = CutBefore(speech, request.PartFrom);
-        to = std::max(from, CutBefore(speech, request.PartTo));
-        result.SpokenText = PartText(speech.SpokenText, request.PartFrom, request.PartTo);
-    } else {
-        result.SpokenText = speech.SpokenText;
-    }
-    // The serial number comes from the request, so the same request gives the same bytes.
-    const std::string digest = RequestDigest(request);
-    const int serial = int(std::stoul(digest.substr(0, 7), nullptr, 16));
-    result.Ogg = EncodeOggVorbis(speech.Samples.data() + from, to - from, OutputSampleRate, serial);
-    return result;
-}
-
-TSynthesisResult TSpeechSynthesiser::Synthesise(const TSynthesisRequest &request,
-                                                const std::function<bool()> &cancelled) const {
-    return Encode(request, Speak(request, cancelled));
+std::pair<size_t, size_t> TSpeechSynthesiser::PartSamples(const TSynthesisRequest &request,
+                                                          const TSpeech &speech) {
+    if (!request.IsPart()) return {0, speech.Samples.size()};
+    const size_t from = CutBefore(speech, request.PartFrom);
+    return {from, std::max(from, CutBefore(speech, request.PartTo))};
 }
 
 size_t TSpeechSynthesiser::CutBefore(const TSpeech &speech, int32_t offset) {

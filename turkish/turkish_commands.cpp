@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/turkish/turkish_commands.h"
+#include "turkish/turkish_commands.h"
 
 #include "foundation/code_page.h"
 #include "foundation/speech_text.h"
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/turkish/units.h"
+#include "turkish/units.h"
 
 #include "foundation/code_page.h"
-#include "server/turkish/letters.h"
+#include "turkish/letters.h"
 
 #include <utility>
 #include <vector>

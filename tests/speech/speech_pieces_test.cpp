@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "server/speech_synthesiser.h"
+#include "speech/speech_synthesiser.h"
 
 namespace {
 
@@ -27,14 +27,21 @@ TEST(SpeechPiecesTest, CutsAtClausesThenWordsAndSaysEverything) {
         {"fits: itself", "bir iki, üç", 20, {"bir iki, üç"}},
         {"after a comma", "bir iki, üç dört", 10, {"bir iki,", "üç dört"}},
         {"clauses joined while they fit", "a b, c d; e f: g h", 10, {"a b, c d;", "e f: g h"}},
-        {"before a conjunction", "elma armut ve kiraz erik", 12, {"elma armut", "ve kiraz", "erik"}},
-        {"a long clause by its words", "bir iki uc dort bes alti", 9, {"bir iki", "uc dort", "bes alti"}},
+        {"before a conjunction",
+         "elma armut ve kiraz erik",
+         12,
+         {"elma armut", "ve kiraz", "erik"}},
+        {"a long clause by its words",
+         "bir iki uc dort bes alti",
+         9,
+         {"bir iki", "uc dort", "bes alti"}},
         {"a word longer than a piece", "abcdefghij kl", 4, {"abcd", "efgh", "ij", "kl"}},
         {"runs of spaces as one", "a  b   c d e", 3, {"a b", "c d", "e"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Label);
-        const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(c.Spoken, c.MaxBytes);
+        const std::vector<std::string> pieces =
+            TSpeechSynthesiser::SpeechPieces(c.Spoken, c.MaxBytes);
         EXPECT_EQ(pieces, c.Pieces);
         for (const std::string &piece : pieces) EXPECT_LE(piece.size(), c.MaxBytes);
     }

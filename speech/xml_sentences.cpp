@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/xml_sentences.h"
+#include "speech/xml_sentences.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include <pugixml.hpp>
 
-#include "server/service_limits.h"
+#include "speech/speech_limits.h"
 
 namespace {
 
@@ -71,12 +71,17 @@ void CheckDepth(std::string_view document, const pugi::xml_node &node, int depth
 ptrdiff_t StartOf(const pugi::xml_node &node) {
     const ptrdiff_t at = node.offset_debug();  // a name's or a value's first byte
     switch (node.type()) {
-    case pugi::node_element: return at - 1;               // "<"
-    case pugi::node_pi:
-    case pugi::node_declaration: return at - 2;           // "<?"
-    case pugi::node_comment: return at - 4;               // "<!--"
-    case pugi::node_cdata: return at - 9;                 // "<![CDATA["
-    default: return at;
+        case pugi::node_element:
+            return at - 1;  // "<"
+        case pugi::node_pi:
+        case pugi::node_declaration:
+            return at - 2;  // "<?"
+        case pugi::node_comment:
+            return at - 4;  // "<!--"
+        case pugi::node_cdata:
+            return at - 9;  // "<![CDATA["
+        default:
+            return at;
     }
 }
 
@@ -97,7 +102,8 @@ size_t EndOf(std::string_view document, const pugi::xml_node &element, int depth
     else
         closed = depth - 1;  // the element's subtree ends the document: every ancestor closes
     // White space there is outside every element (inside one it would be a node).
-    while (limit > 0 && std::string_view(" \t\r\n").find(document[limit - 1]) != std::string_view::npos)
+    while (limit > 0 &&
+           std::string_view(" \t\r\n").find(document[limit - 1]) != std::string_view::npos)
         --limit;
     for (int i = 0; i < closed && limit > 0; ++i) {
         const size_t tag = document.rfind("</", limit - 1);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// TSpeechSynthesiser: one synthesis request to one Ogg Vorbis file (16,000 Hz mono) and the
-// text a listener hears. A request whose IsSpoken is set is one piece of a longer sentence
-// (SpeechPieces): its text is spoken as it is. A request that is a part (IsPart) is a cut of
-// the speech of its whole: the sentence is spoken whole and cut at quiet points before
-// words, so its parts played one after the other are the sentence as spoken whole, with
-// the engine's own pauses and intonation. The reading styles:
+// TSpeechSynthesiser: one synthesis request to its speech (16,000 Hz mono) and the text a
+// listener hears; the service makes its Ogg Vorbis file of it (server/speech_file.h). A request
+// whose IsSpoken is set is one piece of a longer sentence (SpeechPieces): its text is spoken as it
+// is. A request that is a part (IsPart) is a cut of the speech of its whole: the sentence is spoken
+// whole and cut at quiet points before words, so its parts played one after the other are the
+// sentence as spoken whole, with the engine's own pauses and intonation. The reading styles:
 //   speaker 1 "Akıcı Okuma"     natural pace;
 //   speaker 2 "Belirgin Okuma"  slower, with pauses between the words and a calmer pitch.
 // Only the speech engine is serialised; resampling and encoding run on the caller's thread.
@@ -13,12 +13,13 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "server/service_limits.h"
-#include "server/speech_engine.h"
-#include "server/synthesis_request.h"
+#include "speech/speech_engine.h"
+#include "speech/speech_limits.h"
+#include "speech/synthesis_request.h"
 
 // A request the service does not offer (speaker, file type) or cannot read (a malformed XML
 // document), refused: the message is for the user.
@@ -34,27 +35,21 @@ struct TSpeech {
     std::string SpokenText;
 };
 
-struct TSynthesisResult {
-    std::string Ogg;         // the complete file
-    std::string SpokenText;  // Windows-1254: the words heard, for the listening pause
-};
-
 class TSpeechSynthesiser {
 public:
     explicit TSpeechSynthesiser(TSpeechEngine &engine) : engine_(engine) {}
 
-    // Same request, same bytes. Throws TSynthesisError for a request it does not offer or
-    // whose speech is beyond the bounds (MaxSpokenTextBytes, refused before any speaking,
-    // and MaxAudioSecondsPerItem), TSpeechCancelled once `cancelled` (asked now and then,
-    // also on the engine's thread) says the result is no longer wanted.
-    TSynthesisResult Synthesise(const TSynthesisRequest &request,
-                                const std::function<bool()> &cancelled = {}) const;
-    // The two steps of Synthesise, for a maker that makes several parts of one speech:
-    // the speech of the whole request (its part ignored; throws as Synthesise does), and
-    // the file of `request` (whole or part) from that speech.
+    // The speech of the whole request (its part ignored). Same request, same samples.
+    // Throws TSynthesisError for a request it does not offer or whose speech is beyond the
+    // bounds (MaxSpokenTextBytes, refused before any speaking, and MaxAudioSecondsPerItem),
+    // TSpeechCancelled once `cancelled` (asked now and then, also on the engine's thread)
+    // says the result is no longer wanted.
     TSpeech Speak(const TSynthesisRequest &request,
                   const std::function<bool()> &cancelled = {}) const;
-    static TSynthesisResult Encode(const TSynthesisRequest &request, const TSpeech &speech);
+    // The samples of `request`'s part of `speech` (all of them for a whole request): from
+    // the cut before PartFrom to the cut before PartTo.
+    static std::pair<size_t, size_t> PartSamples(const TSynthesisRequest &request,
+                                                 const TSpeech &speech);
 
     // Where the speech is cut before the word that begins at byte `offset` of its spoken
     // text, between the start of the word before (at most 100 ms back) and the start of

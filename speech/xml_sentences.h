@@ -30,17 +30,18 @@
 // line 3: ...").
 class TXmlSentenceError : public TException {
 public:
-    explicit TXmlSentenceError(const std::string &text) : TException(text, TErrorCategory::Format) {}
+    explicit TXmlSentenceError(const std::string &text)
+        : TException(text, TErrorCategory::Format) {}
 };
 
 struct TXmlSentence {
-    TTextRange Range;       // the SENTENCE element, from its "<" to the end of its end tag
-    std::string Document;   // a complete document of this one sentence
+    TTextRange Range;      // the SENTENCE element, from its "<" to the end of its end tag
+    std::string Document;  // a complete document of this one sentence
 };
 
 struct TXmlTextPart {
     int32_t Kind = 0;
-    std::string Text;       // white space at both ends removed
+    std::string Text;  // white space at both ends removed
 
     bool operator==(const TXmlTextPart &) const = default;
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/turkish/roman_numerals.h"
+#include "turkish/roman_numerals.h"
 
 #include <string>
 

@@ -3,17 +3,17 @@
 // currencies, units, ordinal periods, apostrophe suffixes), words with abbreviations,
 // acronyms, initials and Roman numerals, and the punctuation that shapes the speech.
 
-#include "server/turkish/reader.h"
+#include "turkish/reader.h"
 
 #include "foundation/code_page.h"
-#include "server/turkish/abbreviations.h"
-#include "server/turkish/letters.h"
-#include "server/turkish/number_period.h"
-#include "server/turkish/numbers.h"
-#include "server/turkish/roman_numerals.h"
-#include "server/turkish/spelling.h"
-#include "server/turkish/suffix.h"
-#include "server/turkish/units.h"
+#include "turkish/abbreviations.h"
+#include "turkish/letters.h"
+#include "turkish/number_period.h"
+#include "turkish/numbers.h"
+#include "turkish/roman_numerals.h"
+#include "turkish/spelling.h"
+#include "turkish/suffix.h"
+#include "turkish/units.h"
 
 #include <algorithm>
 #include <vector>

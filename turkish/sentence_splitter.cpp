@@ -8,13 +8,13 @@
 // Windows-1254 has one byte per character, so byte i of the text is UTF-16 unit i of what
 // ICU sees and positions carry over unchanged.
 
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
 #include "foundation/code_page.h"
-#include "server/turkish/abbreviations.h"
-#include "server/turkish/letters.h"
-#include "server/turkish/number_period.h"
-#include "server/turkish/roman_numerals.h"
+#include "turkish/abbreviations.h"
+#include "turkish/letters.h"
+#include "turkish/number_period.h"
+#include "turkish/roman_numerals.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>

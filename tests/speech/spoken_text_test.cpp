@@ -7,12 +7,13 @@
 #include <string>
 
 #include "foundation/code_page.h"
-#include "server/speech_synthesiser.h"
+#include "speech/speech_synthesiser.h"
 
 namespace {
 
 std::string Spoken(const std::string &text, bool isXml) {
-    return cp1254::ToUtf8(TSpeechSynthesiser::SpokenTextOf(TSynthesisRequest{text, isXml, 1, 10, 10, 1}));
+    return cp1254::ToUtf8(
+        TSpeechSynthesiser::SpokenTextOf(TSynthesisRequest{text, isXml, 1, 10, 10, 1}));
 }
 
 TEST(SpokenTextTest, IsTheTurkishReadingOfTheSentence) {
@@ -25,9 +26,10 @@ TEST(SpokenTextTest, ReadsEachXmlPartByItsKind) {
         "<xml>\r\n<SENTENCE>Plaka <SENTENCEPART TEXTKIND=\"4\">06 A 1234</SENTENCEPART>, telefon "
         "<SENTENCEPART TEXTKIND=\"5\">05321234567</SENTENCEPART>, adres "
         "<SENTENCEPART TEXTKIND=\"1\">Gül Sok. No:5 Çankaya/Ankara</SENTENCEPART></SENTENCE>\r\n</xml>\r\n"_cp;
-    EXPECT_EQ(Spoken(document, true),
-              "plaka sıfır altı a bin iki yüz otuz dört, telefon sıfır beş yüz otuz iki yüz yirmi üç "
-              "kırk beş altmış yedi, adres gül sokağı numara beş çankaya ankara");
+    EXPECT_EQ(
+        Spoken(document, true),
+        "plaka sıfır altı a bin iki yüz otuz dört, telefon sıfır beş yüz otuz iki yüz yirmi üç "
+        "kırk beş altmış yedi, adres gül sokağı numara beş çankaya ankara");
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ foreach(line IN LISTS lines)
 endforeach()
 file(WRITE "${OUTPUT}.tmp"
 "// Generated from abbreviations.tsv by generate_abbreviations.cmake; do not edit.
-#include \"server/turkish/abbreviations.h\"
+#include \"turkish/abbreviations.h\"
 
 #include \"foundation/code_page.h\"
 

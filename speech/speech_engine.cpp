@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/speech_engine.h"
+#include "speech/speech_engine.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 #include <espeak-ng/speak_lib.h>
 
-#include "server/service_limits.h"
+#include "speech/speech_limits.h"
 
 namespace {
 
@@ -95,7 +95,8 @@ std::deque<TSpeechEngine::TJob>::iterator TSpeechEngine::NextJob() {
     // The oldest first once it has waited long enough; otherwise the shortest text, so a
     // sentence never waits long behind a long one.
     const auto oldest = jobs_.begin();
-    if (std::chrono::steady_clock::now() - oldest->Queued >= std::chrono::seconds(EngineFairnessSeconds))
+    if (std::chrono::steady_clock::now() - oldest->Queued >=
+        std::chrono::seconds(EngineFairnessSeconds))
         return oldest;
     return std::min_element(jobs_.begin(), jobs_.end(), [](const TJob &a, const TJob &b) {
         return a.Text.size() < b.Text.size();
@@ -148,7 +149,8 @@ void TSpeechEngine::Run(std::promise<void> &started) {
             jobs_.erase(next);
         }
         try {
-            if (job.Cancelled && job.Cancelled()) throw TSpeechCancelled("the speech is no longer wanted");
+            if (job.Cancelled && job.Cancelled())
+                throw TSpeechCancelled("the speech is no longer wanted");
             Apply(job.Voice);
             if (job.Words) job.Words->clear();
             TCollecting collecting{{}, job.MaxSamples, &job.Cancelled, job.Words};

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/turkish/spelling.h"
+#include "turkish/spelling.h"
 
 #include "foundation/code_page.h"
-#include "server/turkish/abbreviations.h"
-#include "server/turkish/letters.h"
+#include "turkish/abbreviations.h"
+#include "turkish/letters.h"
 
 #include <algorithm>
 #include <string>

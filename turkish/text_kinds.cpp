@@ -2,12 +2,12 @@
 // NormaliseForSpeech: the reading of a text by its kind. Words-based kinds go through the
 // running-text reader; licence plates and phone numbers are read by their own layout.
 
-#include "server/turkish/turkish_text.h"
+#include "turkish/turkish_text.h"
 
-#include "server/turkish/letters.h"
-#include "server/turkish/numbers.h"
-#include "server/turkish/reader.h"
-#include "server/turkish/spelling.h"
+#include "turkish/letters.h"
+#include "turkish/numbers.h"
+#include "turkish/reader.h"
+#include "turkish/spelling.h"
 
 #include <vector>
 
