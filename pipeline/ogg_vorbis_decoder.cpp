@@ -15,6 +15,8 @@ namespace {
 
 // Written by SetDecoderWarningsShown on any thread, read by every decoding.
 std::atomic<bool> warningsShown{true};
+std::atomic<int64_t> corruptPages{0};
+std::atomic<int64_t> clippedSteps{0};
 
 // The file is handed to the sync state in pieces of this many bytes.
 constexpr int32_t PieceSize = 4096;
@@ -91,6 +93,8 @@ int64_t AnnouncedPcmBytes(const uint8_t *data, int32_t size, long serial, int ch
 }  // namespace
 
 void SetDecoderWarningsShown(bool shown) { warningsShown = shown; }
+
+TDecoderWarningCounts DecoderWarningCounts() { return {corruptPages.load(), clippedSteps.load()}; }
 
 void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output) {
     DecodeOggVorbis(data, size, output, DecodedSizeBudget);
@@ -171,6 +175,7 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t
             continue;
         }
         if (result < 0) {
+            ++corruptPages;
             if (warningsShown) std::fprintf(stderr, "Corrupt or missing data in bitstream; continuing...\n");
             continue;
         }
@@ -185,8 +190,11 @@ void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t
             int frames;
             while ((frames = vorbis_synthesis_pcmout(dsp.Get(), &pcm)) > 0) {
                 const int bout = frames < convSize ? frames : convSize;
-                if (ConvertFloatToPcm16(pcm, channels, bout, convBuffer) && warningsShown)
-                    std::fprintf(stderr, "Clipping in frame %ld\n", static_cast<long>(dsp.Get()->sequence));
+                if (ConvertFloatToPcm16(pcm, channels, bout, convBuffer)) {
+                    ++clippedSteps;
+                    if (warningsShown)
+                        std::fprintf(stderr, "Clipping in frame %ld\n", static_cast<long>(dsp.Get()->sequence));
+                }
                 decodedBytes += frameBytes * bout;
                 if (decodedBytes > budget) BudgetFault();
                 output.Write(convBuffer, 2 * channels * bout);

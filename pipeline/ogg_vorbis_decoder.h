@@ -40,5 +40,13 @@ inline constexpr int64_t DecodedSizeBudget = int64_t(64) << 20;
 // was asked to be quiet. Errors are always written. Any thread may call it.
 void SetDecoderWarningsShown(bool shown);
 
+// How often each of those two warnings arose in this process so far, written or not (a
+// program that keeps them off its progress line tells them once at the end). Any thread.
+struct TDecoderWarningCounts {
+    int64_t CorruptPages = 0;
+    int64_t ClippedSteps = 0;
+};
+TDecoderWarningCounts DecoderWarningCounts();
+
 // The same with another budget (bytes of PCM), so that tests can reach it with small files.
 void DecodeOggVorbis(const uint8_t *data, int32_t size, TStream &output, int64_t budget);

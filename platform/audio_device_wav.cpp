@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/audio_device_wav.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,10 @@ void Put32(uint8_t *p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
+void Put64(uint8_t *p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
 void Put16(uint8_t *p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
@@ -19,7 +24,9 @@ void Put16(uint8_t *p, uint16_t v) {
 
 }  // namespace
 
-TWavFileAudioDevice::TWavFileAudioDevice(std::string path) : path_(std::move(path)) {}
+TWavFileAudioDevice::TWavFileAudioDevice(std::string path, std::shared_ptr<TWavFileCounters> counters,
+                                         uint64_t streamLimit)
+    : path_(std::move(path)), counters_(std::move(counters)), limit_(streamLimit) {}
 
 TWavFileAudioDevice::~TWavFileAudioDevice() {
     if (IsOpen()) {
@@ -28,41 +35,64 @@ TWavFileAudioDevice::~TWavFileAudioDevice() {
     }
 }
 
-// dataBytes 0xFFFFFFFF: a stream's header, whose sizes say "to the end of the data".
-// rewind: go back to the start first (a file's Close); a file just opened is there already,
-// and a pipe could not.
-bool TWavFileAudioDevice::WriteHeader(uint32_t dataBytes, bool rewind) {
-    uint8_t header[44];
-    std::memcpy(header, "RIFF", 4);
-    Put32(header + 4, dataBytes == 0xFFFFFFFFu ? dataBytes : 36 + dataBytes);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    Put32(header + 16, 16);
-    Put16(header + 20, format_.FormatTag);
-    Put16(header + 22, format_.Channels);
-    Put32(header + 24, format_.SamplesPerSec);
-    Put32(header + 28, format_.AvgBytesPerSec);
-    Put16(header + 32, format_.BlockAlign);
-    Put16(header + 34, format_.BitsPerSample);
-    std::memcpy(header + 36, "data", 4);
-    Put32(header + 40, dataBytes);
+bool TWavFileAudioDevice::WriteHeader(bool rewind) {
+    uint8_t header[80];
+    size_t at = 0;
+    const auto tag = [&](const char *four) {
+        std::memcpy(header + at, four, 4);
+        at += 4;
+    };
+    const auto le32 = [&](uint32_t v) {
+        Put32(header + at, v);
+        at += 4;
+    };
+    // A file whose data passed the 32-bit sizes (or the bound a test set) becomes RF64: its
+    // sizes are in the ds64 chunk and the 32-bit fields say 0xFFFFFFFF.
+    const bool rf64 = !stream_ && dataBytes_ > limit_;
+    if (stream_) {
+        tag("RIFF");
+        le32(0xFFFFFFFFu);
+        tag("WAVE");
+    } else {
+        tag(rf64 ? "RF64" : "RIFF");
+        le32(rf64 ? 0xFFFFFFFFu : static_cast<uint32_t>(72 + dataBytes_));
+        tag("WAVE");
+        tag(rf64 ? "ds64" : "JUNK");
+        le32(28);
+        std::memset(header + at, 0, 28);
+        if (rf64) {
+            const uint64_t blockAlign = format_.BlockAlign ? format_.BlockAlign : 1;
+            Put64(header + at, 72 + dataBytes_);            // the RIFF size
+            Put64(header + at + 8, dataBytes_);             // the data size
+            Put64(header + at + 16, dataBytes_ / blockAlign);  // sample frames
+            // then a table of 0 further sizes
+        }
+        at += 28;
+    }
+    tag("fmt ");
+    le32(16);
+    Put16(header + at, format_.FormatTag);
+    Put16(header + at + 2, format_.Channels);
+    Put32(header + at + 4, format_.SamplesPerSec);
+    Put32(header + at + 8, format_.AvgBytesPerSec);
+    Put16(header + at + 12, format_.BlockAlign);
+    Put16(header + at + 14, format_.BitsPerSample);
+    at += 16;
+    tag("data");
+    le32(stream_ || rf64 ? 0xFFFFFFFFu : static_cast<uint32_t>(dataBytes_));
     if (rewind && std::fseek(file_.get(), 0, SEEK_SET) != 0) return false;
-    return std::fwrite(header, sizeof header, 1, file_.get()) == 1;
+    return std::fwrite(header, at, 1, file_.get()) == 1;
 }
 
-bool TWavFileAudioDevice::BeginFile(std::FILE *, const TAudioFormat &) {
-    return WriteHeader(ToStandardOutput() ? 0xFFFFFFFFu : 0, false);
-}
+bool TWavFileAudioDevice::BeginFile(std::FILE *, const TAudioFormat &) { return WriteHeader(false); }
 
 bool TWavFileAudioDevice::PutSamples(std::FILE *file, const uint8_t *data, int32_t length) {
     return std::fwrite(data, static_cast<size_t>(length), 1, file) == 1;
 }
 
-bool TWavFileAudioDevice::EndFile(std::FILE *file) {
-    if (!ToStandardOutput()) return WriteHeader(dataBytes_, true);
-    // The stream's header stands unless the output is a file that can take the sizes.
-    if (std::fflush(file) != 0) return false;
-    if (std::fseek(file, 0, SEEK_SET) != 0) return true;
-    return WriteHeader(dataBytes_, false);
+bool TWavFileAudioDevice::EndFile(std::FILE *) {
+    // A stream's header stands: its output cannot be sought, or writes would land at its end.
+    return stream_ || WriteHeader(true);
 }
 
 int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDone, bool queryOnly) {
@@ -79,12 +109,25 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
         file = std::fopen(path_.c_str(), "wb");
     }
     if (!file) {
-        error_ = path_ + ": " + std::strerror(errno);
+        error_ = (ToStandardOutput() ? std::string("standard output") : path_) + ": " + std::strerror(errno);
         return AudioError;
     }
     file_.reset(file);
     format_ = format;
     dataBytes_ = 0;
+    {
+        // Whether the header can be put in at the end: only where the output seeks and
+        // writes land where it was sought to.
+        const int fd = fileno(file);
+        const int flags = fcntl(fd, F_GETFL);
+        // An output already written to (standard output after other text) is a stream too:
+        // going back to its start would overwrite what is not ours.
+        stream_ = lseek(fd, 0, SEEK_CUR) != 0 || (flags >= 0 && (flags & O_APPEND));
+    }
+    if (counters_) {
+        counters_->DataBytes = 0;
+        counters_->Stream = stream_;
+    }
     paused_ = false;
     if (!BeginFile(file_.get(), format_)) {
         error_ = path_ + ": " + std::strerror(errno);
@@ -97,10 +140,18 @@ int32_t TWavFileAudioDevice::Open(const TAudioFormat &format, TDoneCallback onDo
 }
 
 bool TWavFileAudioDevice::Emit(TAudioBuffer &buffer) {
+    const uint64_t length = static_cast<uint64_t>(buffer.Length > 0 ? buffer.Length : 0);
+    const bool beyond = stream_ && dataBytes_ + length > limit_;
     const bool written =
-        buffer.Length <= 0 || PutSamples(file_.get(), static_cast<const uint8_t *>(buffer.Data), buffer.Length);
-    if (written) dataBytes_ += static_cast<uint32_t>(buffer.Length > 0 ? buffer.Length : 0);
-    else error_ = path_ + ": " + std::strerror(errno);
+        !beyond && (length == 0 || PutSamples(file_.get(), static_cast<const uint8_t *>(buffer.Data), buffer.Length));
+    if (written) {
+        dataBytes_ += length;
+        if (counters_) counters_->DataBytes = dataBytes_;
+    } else if (beyond) {
+        error_ = path_ + ": a WAVE stream holds at most " + std::to_string(limit_) + " bytes of sound";
+    } else {
+        error_ = path_ + ": " + std::strerror(errno);
+    }
     buffer.Flags.fetch_and(~AudioBufferInQueue);
     buffer.Flags.fetch_or(AudioBufferDone);
     return written;

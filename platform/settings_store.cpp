@@ -114,7 +114,9 @@ TSettingsError OpenStoreFile(const std::string &path, bool create, int &fd) {
         }
         if (fd < 0 && errno != EEXIST) return TSettingsError::Errno(errno);
     }
-    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Not blocking: a FIFO put at the store's path would hold the open until a writer came;
+    // opened at once, CheckStoreFile refuses it as the non-regular file it is.
+    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) return {};
     if (errno == ELOOP)
         return {ELOOP, false,

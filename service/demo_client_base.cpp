@@ -262,6 +262,9 @@ size_t TDemoClientBase::Receive(struct soap *context, char *buffer, size_t size)
                                : std::chrono::microseconds(-int64_t(self->transfer_timeout));
         if (std::chrono::steady_clock::now() - self->callStart_ >= limit) self->stop_ = TStop::Deadline;
     }
+    // Our own wait saw the connection readable or hung up, and there was nothing to read.
+    if (got == 0 && self->Cancel != nullptr && wait == TAnswerWait::Ready && self->stop_ == TStop::None)
+        self->stop_ = TStop::HungUp;
     return got;
 }
 
@@ -405,6 +408,7 @@ void TDemoClientBase::RaiseServiceError(int result) {
     // and reports as a bare "HTTP Error"), or a deadline it reported as the answer's status.
     const TStop stop = stop_;
     stop_ = TStop::None;
+    const bool serviceFault = fault != nullptr;  // the service's own words came
     if (stop == TStop::HeaderLines) {
         const MyString text =
             MyString::MakeStr("Too many HTTP header lines (more than %d)", int(HeaderLineLimit));
@@ -428,6 +432,10 @@ void TDemoClientBase::RaiseServiceError(int result) {
                                 int(std::strlen(soap_endpoint)));
     } else if (stop == TStop::Cancelled) {
         own = MyString("The call was cancelled");
+    } else if (stop == TStop::HungUp && !serviceFault) {
+        // The runtime's words for this are "... interrupted or timed out (120 sec max
+        // transfer time)": nothing timed out, the service went away.
+        own = MyString("The service closed the connection before its answer was complete");
     } else if (stop == TStop::None && result >= 200 && result < 300) {
         own = MyString::MakeStr("The answer is not a SOAP message (HTTP %d)", result);
     }

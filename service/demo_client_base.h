@@ -126,7 +126,9 @@ private:
     TAnswerWait WaitForAnswer() noexcept;
 
     // Why the last call was stopped on our side, when the runtime's error number hides it.
-    enum class TStop { None, Deadline, HeaderLines, Cancelled };
+    // HungUp: the service closed the connection (or it failed) while an answer was awaited,
+    // before any deadline: no timeout, whatever the runtime's words say.
+    enum class TStop { None, Deadline, HeaderLines, Cancelled, HungUp };
 
     int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
     SOAP_SOCKET (*runtimeOpen_)(struct soap *, const char *, const char *, int) = nullptr;

@@ -116,6 +116,11 @@ size_t EndOf(std::string_view document, const pugi::xml_node &element, int depth
 }  // namespace
 
 std::vector<TXmlSentence> ParseXmlSentences(std::string_view document) {
+    // XML has no NUL character, and the parser ends a document at one: the bytes after it
+    // would be taken for nothing, and the offsets of what comes before with them.
+    if (const size_t nul = document.find('\0'); nul != std::string_view::npos)
+        throw TXmlSentenceError("XML error on line " + std::to_string(LineOf(document, ptrdiff_t(nul))) +
+                                ": a NUL byte, which XML does not allow");
     pugi::xml_document xml;
     // Every kind of node, so that the parser accounts for every byte (see EndOf).
     Parse(xml, document,
@@ -150,6 +155,17 @@ std::vector<TXmlSentence> ParseXmlSentences(std::string_view document) {
         sentence.Document = "<xml>\r\n";
         sentence.Document.append(document.substr(from, end - from));
         sentence.Document += "\r\n</xml>\r\n";
+        // What is handed on is read again as a document of its own: it must be one, whatever
+        // the offsets made of a text the parser took.
+        {
+            pugi::xml_document alone;
+            const pugi::xml_parse_result result = alone.load_buffer(
+                sentence.Document.data(), sentence.Document.size(), ParseOptions, pugi::encoding_utf8);
+            if (!result || !alone.child("xml").child("SENTENCE"))
+                throw TXmlSentenceError("XML error on line " + lineOf() +
+                                        ": the SENTENCE element does not stand as a document of its own" +
+                                        (result ? std::string() : std::string(" (") + result.description() + ")"));
+        }
         answerBytes += sentence.Document.size();
         if (answerBytes > MaxSentenceAnswerBytes)
             throw TXmlSentenceError("The sentences of this text are more than " +

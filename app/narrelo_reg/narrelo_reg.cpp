@@ -28,6 +28,8 @@
 #include "platform/settings_store_text.h"
 #include "platform/utf8.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 using settings_text::FromUtf8;
@@ -180,13 +182,40 @@ std::string DataText(const TSettingsValue &value) {
     return hex;
 }
 
+// `utf8` with every control character escaped, so that a stored name or text never drives
+// the terminal: C0 controls and DEL as \xNN, the C1 controls U+0080..U+009F as \u00NN, and
+// the backslash itself doubled only before an x or u, so that plain Windows paths stay as
+// they are.
+std::string TerminalSafe(const std::string &utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        char escaped[8];
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        } else if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned char>(utf8[i + 1]));
+            out += escaped;
+            ++i;
+        } else if (c == '\\' && i + 1 < utf8.size() && (utf8[i + 1] == 'x' || utf8[i + 1] == 'u')) {
+            out += "\\\\";
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
 std::string KeyName(const std::u16string &path) {
-    return path.empty() ? std::string(kRootName) : std::string(kRootName) + "\\" + ToUtf8(path);
+    return path.empty() ? std::string(kRootName) : std::string(kRootName) + "\\" + TerminalSafe(ToUtf8(path));
 }
 
 void PrintValue(const TSettingsValue &value) {
     const std::string name = value.Name.empty() ? "(Default)" : ToUtf8(value.Name);
-    std::cout << "    " << name << "    " << TypeName(value.Type) << "    " << DataText(value) << "\n";
+    std::cout << "    " << TerminalSafe(name) << "    " << TypeName(value.Type) << "    "
+              << TerminalSafe(DataText(value)) << "\n";
 }
 
 // Failures of the store itself.
@@ -305,7 +334,12 @@ int main(int argc, char **argv) {
         std::cerr << e.Text << "\n" << kUsage;
         return 1;
     } catch (const TStoreFailure &e) {
-        std::cerr << "ERROR: " << SettingsErrorText(e.Error).ToUtf8() << "\n";
+        std::cerr << "ERROR: " << SettingsErrorText(e.Error).ToUtf8();
+        // SQLite's words for a damaged store say nothing of what to do.
+        if (e.Error.FromSqlite && (e.Error.Code == SQLITE_CORRUPT || e.Error.Code == SQLITE_NOTADB))
+            std::cerr << "\nThe settings store " << TSettingsStore::DefaultPath()
+                      << " is damaged or not a settings store; move it away to start a new store.";
+        std::cerr << "\n";
         return 1;
     }
 }

@@ -2,13 +2,16 @@
 #include "app/narrelo_say/ogg_file_device.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
 #include "records/ogg_vorbis_encoder.h"
 
-TOggFileAudioDevice::TOggFileAudioDevice(std::string path) : TWavFileAudioDevice(std::move(path)) {}
+// An Ogg stream has no 32-bit sizes: no bound on its data.
+TOggFileAudioDevice::TOggFileAudioDevice(std::string path)
+    : TWavFileAudioDevice(std::move(path), nullptr, UINT64_MAX) {}
 
 TOggFileAudioDevice::~TOggFileAudioDevice() {
     // The base's destructor closes an open file through EndFile, which is this class's no

@@ -2,21 +2,24 @@
 #include "app/narrelo_say/say_input.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "foundation/code_page.h"
 #include "foundation/exceptions.h"
 #include "foundation/speech_text.h"
+#include "platform/utf8.h"
 
 std::string ReadingText(std::string_view text, int32_t &leftOut) {
-    constexpr std::string_view bom = "\xEF\xBB\xBF";
-    if (text.substr(0, bom.size()) == bom) text.remove_prefix(bom.size());
-    return cp1254::FromUtf8ForSpeech(text, leftOut);
+    std::string bytes = cp1254::FromUtf8ForSpeech(text, leftOut);
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\xAD'), bytes.end());  // U+00AD
+    return bytes;
 }
 
 namespace {
@@ -32,6 +35,23 @@ size_t WholeCharacters(const std::string &bytes) {
         return length > back ? n - back : n;
     }
     return n;
+}
+
+// Whether `bytes` (a text's first bytes, a character perhaps cut off at the end) look like
+// UTF-8: not more bytes that belong to no UTF-8 character than multi-byte characters.
+bool LooksLikeUtf8(std::string_view bytes) {
+    size_t invalid = 0, multiByte = 0;
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t from = at;
+        const char32_t c = utf8::Next(bytes, at);
+        if (c == utf8::Invalid) {
+            if (at >= bytes.size()) break;  // perhaps only cut off
+            invalid += at - from;
+        } else if (c >= 0x80) {
+            ++multiByte;
+        }
+    }
+    return invalid <= multiByte;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
@@ -60,16 +80,200 @@ size_t CutPlace(const std::string &text, size_t limit) {
     return limit;
 }
 
+// Where the text a stream has given so far may be read before more comes: after its last
+// line break, or after the last sentence end (. ! ? or an ellipsis) that a blank follows;
+// 0 when there is no such place yet.
+size_t WholeSentencesEnd(const std::string &text) {
+    for (size_t i = text.size(); i-- > 0;) {
+        const char c = text[i];
+        if (c == '\n') return i + 1;
+        if (IsBlank(c) && i > 0) {
+            const char before = text[i - 1];
+            if (before == '.' || before == '!' || before == '?' || before == '\x85') return i + 1;
+        }
+    }
+    return 0;
+}
+
+// How long a stream may stay silent, with whole sentences waiting, before they are read.
+constexpr int StreamPauseMilliseconds = 100;
+
 }  // namespace
+
+std::string TTextDecoder::Take(std::string &raw, bool end) {
+    if (encoding_ == TEncoding::Unknown) {
+        // Only a byte order mark's beginning waits for more (typing "A\n" is no mark).
+        const std::string_view head = raw;
+        if (!end && (std::string_view("\xEF\xBB\xBF").substr(0, head.size()) == head ||
+                     head == "\xFF" || head == "\xFE"))
+            return {};
+        if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            raw.erase(0, 3);
+            encoding_ = TEncoding::Utf8;
+        } else if (raw.compare(0, 2, "\xFF\xFE") == 0) {
+            raw.erase(0, 2);
+            encoding_ = TEncoding::Utf16Le;
+        } else if (raw.compare(0, 2, "\xFE\xFF") == 0) {
+            raw.erase(0, 2);
+            encoding_ = TEncoding::Utf16Be;
+        } else {
+            encoding_ = LooksLikeUtf8(raw) ? TEncoding::Utf8 : TEncoding::Windows1254;
+        }
+    }
+    std::string out;
+    switch (encoding_) {
+    case TEncoding::Unknown:
+    case TEncoding::Utf8: {
+        const size_t whole = end ? raw.size() : WholeCharacters(raw);
+        out = raw.substr(0, whole);
+        raw.erase(0, whole);
+        break;
+    }
+    case TEncoding::Windows1254:
+        out = cp1254::ToUtf8(raw);
+        raw.clear();
+        break;
+    case TEncoding::Utf16Le:
+    case TEncoding::Utf16Be: {
+        const bool little = encoding_ == TEncoding::Utf16Le;
+        size_t at = 0;
+        for (; at + 2 <= raw.size(); at += 2) {
+            const unsigned char a = static_cast<unsigned char>(raw[at]), b = static_cast<unsigned char>(raw[at + 1]);
+            const char32_t unit = little ? char32_t(a | b << 8) : char32_t(b | a << 8);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (highSurrogate_) utf8::Append(out, 0xFFFD);
+                highSurrogate_ = unit;
+                continue;
+            }
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                utf8::Append(out, highSurrogate_ ? 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00)
+                                                 : char32_t(0xFFFD));
+                highSurrogate_ = 0;
+                continue;
+            }
+            if (highSurrogate_) utf8::Append(out, 0xFFFD);
+            highSurrogate_ = 0;
+            utf8::Append(out, unit);
+        }
+        raw.erase(0, at);
+        if (end) {
+            if (highSurrogate_ || !raw.empty()) utf8::Append(out, 0xFFFD);
+            highSurrogate_ = 0;
+            raw.clear();
+        }
+        break;
+    }
+    }
+    return out;
+}
+
+namespace {
+
+// The end of the markup that begins at document[at] ('<'): past its '>' (quotes in a tag
+// respected), or the end of the document.
+size_t MarkupEnd(std::string_view document, size_t at) {
+    const auto past = [&](std::string_view close) {
+        const size_t found = document.find(close, at);
+        return found == std::string_view::npos ? document.size() : found + close.size();
+    };
+    if (document.substr(at, 4) == "<!--") return past("-->");
+    if (document.substr(at, 9) == "<![CDATA[") return past("]]>");
+    if (document.substr(at, 2) == "<?") return past("?>");
+    char quote = 0;
+    for (size_t i = at + 1; i < document.size(); ++i) {
+        const char c = document[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return document.size();
+}
+
+}  // namespace
+
+std::vector<std::string> XmlTextParts(const std::string &document, size_t limit) {
+    if (document.size() <= limit) return {document};
+    // Where the root's start tag ends, where its end tag begins, and where each of its
+    // children ends.
+    size_t rootOpened = std::string::npos, rootClosed = std::string::npos;
+    std::vector<size_t> childEnds;
+    int32_t depth = 0;
+    for (size_t at = document.find('<'); at != std::string::npos && rootClosed == std::string::npos;
+         at = document.find('<', at)) {
+        const size_t end = MarkupEnd(document, at);
+        const std::string_view tag(document.data() + at, end - at);
+        const bool special = tag.size() >= 2 && (tag[1] == '!' || tag[1] == '?');
+        if (special) {
+            // comments, CDATA, declarations: no element
+        } else if (tag.size() >= 2 && tag[1] == '/') {
+            --depth;
+            if (depth == 0) rootClosed = at;
+            else if (depth == 1) childEnds.push_back(end);
+        } else if (tag.size() >= 2 && tag[tag.size() - 2] == '/') {
+            if (depth == 0) return {document};  // an empty root: nothing to cut
+            if (depth == 1) childEnds.push_back(end);
+        } else {
+            if (depth == 0) rootOpened = end;
+            ++depth;
+        }
+        if (depth < 0 || end >= document.size()) break;
+        at = end;
+    }
+    if (rootOpened == std::string::npos || rootClosed == std::string::npos || childEnds.empty()) return {document};
+    const std::string_view head(document.data(), rootOpened);
+    const std::string_view tail(document.data() + rootClosed, document.size() - rootClosed);
+    const size_t room = limit > head.size() + tail.size() ? limit - head.size() - tail.size() : 1;
+    std::vector<std::string> parts;
+    size_t from = rootOpened, last = rootOpened;
+    const auto emit = [&](size_t to) {
+        parts.push_back(std::string(head) + document.substr(from, to - from) + std::string(tail));
+        from = to;
+    };
+    for (const size_t end : childEnds) {
+        if (end - from > room && last > from) emit(last);
+        last = end;
+    }
+    emit(rootClosed);
+    return parts;
+}
+
+std::vector<std::string> CutOverlongSentence(std::string_view sentence, size_t limit) {
+    std::vector<std::string> pieces;
+    if (limit == 0) limit = 1;
+    while (!sentence.empty()) {
+        size_t cut = sentence.size();
+        if (cut > limit) {
+            const std::string_view window = sentence.substr(0, limit);
+            const size_t line = window.find_last_of('\n');
+            const size_t blank = window.find_last_of(" \t\r\f\v");
+            cut = line != std::string_view::npos && line > 0   ? line + 1
+                  : blank != std::string_view::npos && blank > 0 ? blank + 1
+                                                                 : limit;
+        }
+        const std::string_view piece = sentence.substr(0, cut);
+        if (piece.find_first_not_of(" \t\r\n\f\v") != std::string_view::npos) pieces.emplace_back(piece);
+        sentence.remove_prefix(cut);
+    }
+    return pieces;
+}
 
 TTextParts::TTextParts(std::string text) : opened_(true), ended_(true) {
     if (int64_t(text.size()) > InputLimit)
         RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
-    constexpr std::string_view bom = "\xEF\xBB\xBF";
-    std::string_view view = text;
-    if (view.substr(0, bom.size()) == bom) view.remove_prefix(bom.size());
-    buffer_ = cp1254::FromUtf8ForSpeech(view, leftOut_);
-    started_ = true;
+    buffer_ = ReadingText(decoder_.Take(text, true), leftOut_);
+    converted_ = int64_t(buffer_.size());
+}
+
+int64_t TTextParts::EstimatedTotal() const {
+    if (path_.empty()) return converted_;
+    if (ended_) return converted_;
+    if (fileSize_ < 0) return -1;
+    if (readBytes_ <= 0) return fileSize_;
+    return int64_t(double(fileSize_) * double(converted_) / double(readBytes_));
 }
 
 TTextParts::TTextParts(std::string path, const std::atomic<bool> &interrupted)
@@ -83,20 +287,30 @@ void TTextParts::Fill() {
     if (!opened_) {
         opened_ = true;
         fd_ = path_ == "-" ? STDIN_FILENO : open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) RaiseError(TErrorCategory::InputOutput, "File Not Opened %s", path_.c_str());
+        if (fd_ < 0)
+            RaiseError(TErrorCategory::InputOutput, "File Not Opened %s: %s", path_.c_str(), std::strerror(errno));
         struct stat info {};
         if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > InputLimit)
             RaiseError(TErrorCategory::Refused, "%s: the text is longer than 64 MiB; give it in smaller files", path_.c_str());
+        if (S_ISREG(info.st_mode)) fileSize_ = info.st_size;
     }
     char block[65536];
-    while (!ended_ && buffer_.size() <= PartLimit) {
+    // An XML text is cut where its elements allow: it is read whole first.
+    while (!ended_ && (xml_ || buffer_.size() <= PartLimit)) {
+        // A stream (a pipe, a terminal) is read as it comes: whole sentences it has given
+        // are read when it pauses, not kept until a part is full or the input ends.
+        if (fileSize_ < 0 && !xml_ && WholeSentencesEnd(buffer_) > 0) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (poll(&ready, 1, StreamPauseMilliseconds) == 0) break;
+        }
         const ssize_t n = read(fd_, block, sizeof block);
         if (n < 0 && errno == EINTR && !*interrupted_) continue;
         if (n < 0 && errno == EINTR) {
             ended_ = true;
             break;
         }
-        if (n < 0) RaiseError(TErrorCategory::InputOutput, "File Not Readed %s", path_.c_str());
+        if (n < 0)
+            RaiseError(TErrorCategory::InputOutput, "File Not Readed %s: %s", path_.c_str(), std::strerror(errno));
         if (n == 0) {
             ended_ = true;
         } else {
@@ -105,23 +319,38 @@ void TTextParts::Fill() {
                 RaiseError(TErrorCategory::Refused, "The text is longer than 64 MiB; give it in smaller files");
             pending_.append(block, size_t(n));
         }
-        std::string_view whole(pending_.data(), ended_ ? pending_.size() : WholeCharacters(pending_));
-        if (!started_ && (whole.size() >= 3 || ended_)) {
-            if (whole.substr(0, 3) == "\xEF\xBB\xBF") whole.remove_prefix(3);
-            started_ = true;
-        }
-        if (!started_) continue;
+        const std::string utf8 = decoder_.Take(pending_, ended_);
+        if (utf8.empty()) continue;
         int32_t leftOut = 0;
-        buffer_ += cp1254::FromUtf8ForSpeech(whole, leftOut);
+        const size_t before = buffer_.size();
+        buffer_ += ReadingText(utf8, leftOut);
+        converted_ += int64_t(buffer_.size() - before);
         leftOut_ += leftOut;
-        pending_.erase(0, size_t(whole.data() + whole.size() - pending_.data()));
     }
 }
 
 bool TTextParts::Next(std::string &part) {
     Fill();
+    if (xml_ && !buffer_.empty()) {
+        xmlParts_ = XmlTextParts(buffer_, PartLimit);
+        std::reverse(xmlParts_.begin(), xmlParts_.end());
+        buffer_.clear();
+    }
+    if (xml_) {
+        if (xmlParts_.empty()) return false;
+        part = std::move(xmlParts_.back());
+        xmlParts_.pop_back();
+        return true;
+    }
     if (buffer_.empty()) return false;
     if (buffer_.size() <= PartLimit) {
+        // Not all of it while a stream is still open: its whole sentences only.
+        const size_t whole = ended_ ? buffer_.size() : WholeSentencesEnd(buffer_);
+        if (whole > 0 && whole < buffer_.size()) {
+            part = buffer_.substr(0, whole);
+            buffer_.erase(0, whole);
+            return true;
+        }
         part = std::move(buffer_);
         buffer_.clear();
         return true;

@@ -21,11 +21,13 @@ const char *const SayUsage =
     "  --ogg FILE          the same as Ogg Vorbis (16 kHz mono, about 4.5 kB a second)\n"
     "  --no-pause          never stop after 50 new words to ask for Enter\n"
     "  --quiet             no progress and no warnings on standard error\n"
+    "  --verbose           also the audio decoder's notes as they come (otherwise counted\n"
+    "                      once at the end)\n"
     "  --help              this text\n"
     "  --version           the program's version\n"
     "\n"
-    "Exit status: 0 read, 1 the reading failed, 2 wrong usage, 130 stopped with Ctrl-C,\n"
-    "143 ended by SIGTERM.\n";
+    "Exit status: 0 read, 1 the reading failed, 2 wrong usage, 129 ended by SIGHUP,\n"
+    "130 stopped with Ctrl-C, 143 ended by SIGTERM.\n";
 
 namespace {
 
@@ -108,6 +110,9 @@ TSayOptions ParseSayOptions(const std::vector<std::string> &args) {
         } else if (name == "--quiet") {
             noValue();
             options.Quiet = true;
+        } else if (name == "--verbose") {
+            noValue();
+            options.Verbose = true;
         } else if (name == "--help" || name == "-h") {
             noValue();
             options.Help = true;

@@ -18,6 +18,7 @@ struct TSayOptions {
     std::optional<std::string> OggFile;  // --ogg: write it there as Ogg Vorbis instead
     bool NoPause = false;                // --no-pause
     bool Quiet = false;                  // --quiet
+    bool Verbose = false;                // --verbose: the audio decoder's notes as they come
     bool Help = false;
     bool Version = false;
 };

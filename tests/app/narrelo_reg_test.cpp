@@ -2,6 +2,7 @@
 // narrelo-reg run as a real process against a real store in a per-test XDG_CONFIG_HOME.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -212,9 +213,42 @@ TEST_F(NarreloRegTest, CorruptStoreIsReportedAndKept) {
                                                  {"delete", "HKCU\\Software"}}) {
         TRun run = Reg(args);
         EXPECT_EQ(run.Status, 1) << args[0];
-        EXPECT_EQ(run.Err, "ERROR: file is not a database (26)\n") << args[0];
+        EXPECT_EQ(run.Err, "ERROR: file is not a database (26)\nThe settings store " + home_.StorePath() +
+                               " is damaged or not a settings store; move it away to start a new store.\n")
+            << args[0];
     }
     EXPECT_EQ(TempConfigHome::ReadFile(home_.StorePath()), garbage);
+}
+
+// A FIFO at the store's path is refused at once as the non-regular file it is (no writer
+// ever comes), with the advice the store's other refusals give.
+TEST_F(NarreloRegTest, AFifoAtTheStoresPathIsRefusedAtOnce) {
+    ASSERT_EQ(std::system(("mkdir -p \"$(dirname '" + home_.StorePath() + "')\"").c_str()), 0);
+    ASSERT_EQ(::mkfifo(home_.StorePath().c_str(), 0600), 0);
+    const pid_t child = Start({"query", "HKCU\\Software"}, "", 0);
+    int status = 0;
+    pid_t done = 0;
+    for (int i = 0; i < 500 && (done = waitpid(child, &status, WNOHANG)) == 0; ++i) usleep(10000);
+    if (done == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "query blocked on the FIFO";
+    }
+    const std::string err = TempConfigHome::ReadFile(home_.Folder() + "/run0.err");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << err;
+    EXPECT_NE(err.find("non-regular file"), std::string::npos) << err;
+}
+
+// Names and texts of the store reach the terminal with their control characters escaped:
+// an escape sequence stored in a value never drives the terminal.
+TEST_F(NarreloRegTest, QueryEscapesControlCharacters) {
+    ASSERT_EQ(Reg({"add", "HKCU\\Software\\T", "/v", "a\x1B]0;x\x07", "/d", "red\x1B[31m \xC2\x9B" "2J C:\\Dir\\x", "/f"}).Status, 0);
+    const TRun run = Reg({"query", "HKCU\\Software\\T"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out.find('\x1B'), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("\xC2\x9B"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("a\\x1B]0;x\\x07    REG_SZ    red\\x1B[31m \\u009B2J C:\\Dir\\\\x"), std::string::npos)
+        << run.Out;
 }
 
 // Several narrelo-reg processes writing the same value at once: none fails, and the value

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -15,6 +16,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -107,6 +109,116 @@ TEST_F(NarreloSayE2eTest, AnOverLongSentenceIsReadWhole) {
     EXPECT_GT(Seconds(wav), 120 * 2.0);
 }
 
+// Sentences with more words to say than the service takes in one (it refuses more than 48 KiB
+// of words, counted after numbers are spelled out) are cut by narrelo-say, at line breaks,
+// else at blanks, and read through to their last word: a 100 KB sentence of words and a
+// 12 KB list of numbers, one a line. The sound goes to /dev/null: hours of it.
+TEST_F(NarreloSayE2eTest, SentencesTooLongForTheServiceAreCutAndReadThrough) {
+    static const char *const words[] = {"güzel", "bahçe", "deniz", "kitap", "yol", "ev", "masa", "kalem"};
+    std::string prose = "Başta";
+    for (int i = 0; prose.size() < 100000; ++i) prose += std::string(" ") + words[i % 8];
+    prose += " sonuncu.";
+    std::string list = "Sayılar\n";
+    for (int i = 0; list.size() < 12000; ++i) list += std::to_string(100000 + i * 7919) + "\n";
+    list += "999999\n";
+    struct TCase {
+        const char *label;
+        std::string text;
+        const char *last;  // what the last sentence shown ends with
+    };
+    for (const TCase &c : {TCase{"a 100 KB sentence", prose, "sonuncu."}, TCase{"a 12 KB list", list, "999999"}}) {
+        SCOPED_TRACE(c.label);
+        std::ofstream(Path("text.txt"), std::ios::binary) << c.text;
+        TChildProcess child("/bin/sh",
+                            {"-c", "exec \"$0\" \"$@\" > /dev/null", NARRELO_SAY_EXE, "--server",
+                             server->Endpoint(), "--wav", "-", "--file", Path("text.txt")},
+                            "", Environment());
+        const TChildResult run = child.Wait(std::chrono::seconds(300));
+        EXPECT_EQ(run.Status, 0) << run.Err.substr(0, 2000);
+        EXPECT_EQ(run.Err.find("too long"), std::string::npos) << run.Err.substr(0, 2000);
+        // Every sentence is shown on a line of its own as it begins: the last one is the end
+        // of the text.
+        const size_t shown = run.Err.rfind("\n[");
+        ASSERT_NE(shown, std::string::npos) << run.Err.substr(0, 2000);
+        std::string last = run.Err.substr(shown + 1, run.Err.find('\n', shown + 1) - shown - 1);
+        while (!last.empty() && last.back() == ' ') last.pop_back();
+        EXPECT_TRUE(last.ends_with(c.last)) << last.substr(last.size() > 300 ? last.size() - 300 : 0);
+    }
+}
+
+// A stream is read as it comes: a line written to a FIFO is read (its sound in the WAVE file)
+// while the writer still holds the FIFO open, and the next line after it.
+TEST_F(NarreloSayE2eTest, ALineThroughAPipeIsReadBeforeTheInputEnds) {
+    const std::string fifo = Path("text.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TChildProcess child(NARRELO_SAY_EXE, {"--server", server->Endpoint(), "--wav", Path("live.wav"), "--file", fifo},
+                        "", Environment());
+    const int writer = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    const auto soundSoFar = [&] {
+        std::error_code ignored;
+        const uintmax_t size = std::filesystem::file_size(Path("live.wav"), ignored);
+        return ignored ? 0 : size;
+    };
+    const auto waitForSound = [&](uintmax_t beyond) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (soundSoFar() <= beyond && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return soundSoFar();
+    };
+    const std::string first = "Merhaba dünya.\n";
+    ASSERT_EQ(::write(writer, first.data(), first.size()), ssize_t(first.size()));
+    const uintmax_t afterFirst = waitForSound(80);
+    EXPECT_GT(afterFirst, 80u + 16000u) << "the first line was not read while the input stayed open";
+    const std::string second = "Bugün hava çok güzel";  // no line break: read at the end
+    ASSERT_EQ(::write(writer, second.data(), second.size()), ssize_t(second.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(soundSoFar(), afterFirst) << "a sentence not yet whole was read";
+    ::close(writer);
+    const TChildResult run = child.Wait();
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const TWavPcm wav = ReadWavPcm(Path("live.wav"));
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_GT(wav.Data.size(), afterFirst - 80 + 16000);
+    EXPECT_NE(run.Err.find("] Bugün hava çok güzel"), std::string::npos) << run.Err;
+}
+
+// An XML text longer than one call's limit is cut between its sentence elements, each part
+// a document of its own, and read whole; a text that is not XML is refused with advice that
+// speaks of --xml.
+TEST_F(NarreloSayE2eTest, XmlTextsOfAnyLengthAreReadWhole) {
+    std::string padding = "<!--";
+    while (padding.size() < 900) padding += " not";
+    padding += " -->";
+    std::string xml = "<?xml version=\"1.0\"?>\r\n<xml>\r\n";
+    int sentences = 0;
+    for (; xml.size() < 70000; ++sentences)
+        xml += "<SENTENCE>\r\n" + padding + "\r\n<SENTENCEPART TEXTKIND=\"3\">\r\nAli Veli " +
+               std::to_string(sentences + 1) + "\r\n</SENTENCEPART>\r\n</SENTENCE>\r\n";
+    xml += "<SENTENCE>Son cümle.</SENTENCE>\r\n</xml>\r\n";
+    ++sentences;
+    std::ofstream(Path("long.xml"), std::ios::binary) << xml;
+    TChildProcess child(NARRELO_SAY_EXE,
+                        {"--server", server->Endpoint(), "--xml", "--wav", Path("xml.wav"), "--file", Path("long.xml")},
+                        "", Environment());
+    const TChildResult run = child.Wait(std::chrono::seconds(120));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    // Each sentence is shown (as its document) on a line of its own as it begins.
+    const size_t last = run.Err.rfind("\n[" + std::to_string(sentences) + "] ");
+    ASSERT_NE(last, std::string::npos) << run.Err.substr(run.Err.size() > 3000 ? run.Err.size() - 3000 : 0);
+    EXPECT_NE(run.Err.find("Son cümle.", last), std::string::npos) << run.Err.substr(last);
+    EXPECT_GT(ReadWavPcm(Path("xml.wav")).Data.size(), size_t(sentences) * 16000);
+
+    TChildProcess plain(NARRELO_SAY_EXE, {"--server", server->Endpoint(), "--xml", "--wav", Path("xml.wav"), "Merhaba <dünya."},
+                        "", Environment());
+    const TChildResult refused = plain.Wait();
+    EXPECT_EQ(refused.Status, 1) << refused.Err;
+    EXPECT_NE(refused.Err.find("XML error"), std::string::npos) << refused.Err;
+    EXPECT_NE(refused.Err.find("leave --xml out"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find("XML switch"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find("XML düğmesi"), std::string::npos) << refused.Err;
+}
+
 TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSoundBefore) {
     // A text long enough that the reading is still going when the server goes.
     std::string text;
@@ -136,10 +248,84 @@ TEST_F(NarreloSayE2eTest, ServerStoppedMidReadingGivesTheMessageExitOneAndTheSou
     EXPECT_NE(part.Err.find("WebServis çağrısında hata oluştu"), std::string::npos) << part.Err;
     const TWavPcm partial = ReadWavPcm(Path("part.wav"));
     ASSERT_TRUE(partial.Valid);
-    EXPECT_GE(partial.Data.size(), 100000u - 44u);
+    EXPECT_GE(partial.Data.size(), 100000u - 80u);
     EXPECT_LT(partial.Data.size(), complete.Data.size());
     EXPECT_TRUE(complete.Data.compare(0, partial.Data.size(), partial.Data) == 0)
         << "the sound before the failure is not the beginning of the reading";
+}
+
+// Messages name the cause: a service killed in the middle of a reading, or one that closes
+// every connection at once, closed the connection (nothing timed out); a refused server at
+// another port than the local service's gets no advice to start the local service; a file
+// that cannot be opened says why.
+TEST_F(NarreloSayE2eTest, MessagesNameTheCause) {
+    {
+        SCOPED_TRACE("the service killed mid-reading");
+        std::string text;
+        for (int i = 0; i < 40; ++i) text += std::string(Paragraph) + " ";
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", server->Endpoint(), "--wav", Path("part.wav"), text}, "",
+                            Environment());
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < limit &&
+               (!std::filesystem::exists(Path("part.wav")) || std::filesystem::file_size(Path("part.wav")) < 100000))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::kill(server->Pid(), SIGKILL);
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        // The system's words when the kernel resets the connection, else ours.
+        EXPECT_TRUE(run.Err.find("closed the connection") != std::string::npos ||
+                    run.Err.find("Connection reset by peer") != std::string::npos)
+            << run.Err;
+        EXPECT_EQ(run.Err.find("timed out"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("a service that closes at once");
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(listener, 8), 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+        std::thread closer([listener] {
+            for (int i = 0; i < 8; ++i) {  // bounded: the reading gives up after its first call
+                const int connection = ::accept(listener, nullptr, nullptr);
+                if (connection < 0) return;
+                ::close(connection);
+            }
+        });
+        const std::string endpoint =
+            "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/Project2.DemoServer/soap/IDemoServer";
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", endpoint, "--wav", Path("none.wav"), "Merhaba."}, "",
+                            Environment());
+        const TChildResult run = child.Wait();
+        ::shutdown(listener, SHUT_RDWR);
+        ::close(listener);
+        closer.join();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("closed the connection"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("timed out"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("a refused server at another port");
+        TChildProcess child(NARRELO_SAY_EXE, {"--server", "http://127.0.0.1:1/soap", "--wav", Path("none.wav"), "Merhaba."},
+                            "", Environment());
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("Connection refused"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("narrelo-demoserver"), std::string::npos) << run.Err;
+    }
+    {
+        SCOPED_TRACE("a file that cannot be opened");
+        TChildProcess child(NARRELO_SAY_EXE, {"--wav", Path("none.wav"), "--file", Path("missing.txt")}, "",
+                            Environment());
+        const TChildResult run = child.Wait();
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("File Not Opened " + Path("missing.txt") + ": No such file or directory"),
+                  std::string::npos)
+            << run.Err;
+    }
 }
 
 // Whether something accepts a connection on the Unix socket `path`.

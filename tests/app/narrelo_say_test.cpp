@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -180,6 +181,51 @@ TEST_F(NarreloSayTest, TextFromStandardInputIsReadAsWindows1254WithAWarning) {
     EXPECT_NE(parse[0].find("<AText>\xC3\x87" "ay      TL5.&#xA;</AText>"), std::string::npos) << parse[0];
 }
 
+// Text in the encodings people have reaches the service as the same words: UTF-16 by its
+// byte order mark (either order, a letter beyond U+FFFF as a surrogate pair, left out), text
+// that is not UTF-8 as Windows-1254 with one warning, and soft hyphens dropped.
+TEST_F(NarreloSayTest, TextInOtherEncodingsIsReadAsTheSameWords) {
+    const auto utf16 = [](const std::u16string &text, bool little) {
+        std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (const char16_t unit : text) {
+            const char low = char(unit & 0xFF), high = char(unit >> 8);
+            bytes += little ? std::string{low, high} : std::string{high, low};
+        }
+        return bytes;
+    };
+    struct TCase {
+        const char *label;
+        std::string input;
+        bool windows1254;  // the warning is given
+    };
+    const std::u16string words = u"\u00C7ay g\u00FCzel, \U0001F600 \u015Feker.\n";
+    for (const TCase &c : {
+             TCase{"UTF-16 little-endian", utf16(words, true), false},
+             TCase{"UTF-16 big-endian", utf16(words, false), false},
+             TCase{"Windows-1254", "\xC7" "ay g\xFC" "zel, \xFE" "eker.\n", true},
+             TCase{"soft hyphens", "\xC3\x87" "ay g\xC3\xBC\xC2\xAD" "zel, \xC5\x9F" "e\xC2\xAD" "ker.\n", false},
+         }) {
+        SCOPED_TRACE(c.label);
+        TSoapTestServer local;
+        local.AddReply(LoginReply("c1", "s1"));
+        local.AddReply(SentencesReply({}));
+        const TChildResult run = Say({"--server", local.Endpoint(), "--wav", Wav()}, c.input);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Err.find("read as Windows-1254") != std::string::npos, c.windows1254) << run.Err;
+        TStrings parse;
+        for (const std::string &request : local.Requests())
+            if (Operations({request})[0] == "ParseSentences") parse.push_back(RequestElement(request));
+        ASSERT_EQ(parse.size(), 1u);
+        const std::string text = parse[0].substr(parse[0].find("<AText>") + 7);
+        // Bytes 80-FF go as the characters U+0080..U+00FF: Windows-1254's ş (FE) as C3 BE. The
+        // emoji is dropped as a blank.
+        const std::string blank = c.input.size() > 40 ? " " : "";
+        EXPECT_EQ(text.substr(0, text.find("</AText>")),
+                  "\xC3\x87" "ay g\xC3\xBC" "zel, " + blank + "\xC3\xBE" "eker.&#xA;")
+            << parse[0];
+    }
+}
+
 // A NUL in the text is a blank: the text after it is read, never dropped.
 TEST_F(NarreloSayTest, ANulByteDropsNoText) {
     server.AddReply(LoginReply("c1", "s1"));
@@ -295,13 +341,15 @@ TEST_F(NarreloSayTest, WavDashWritesToStandardOutput) {
         const TChildResult run = child.Wait();
         ASSERT_EQ(run.Status, 0) << run.Err;
         const std::string file = TChildProcess::Read(Wav());
-        ASSERT_EQ(file.size(), 44 + expected.size());
+        // A file that can seek has the room for RF64 sizes (a JUNK chunk) before its format.
+        const size_t header = pipe ? 44 : 80;
+        ASSERT_EQ(file.size(), header + expected.size());
         EXPECT_EQ(file.compare(0, 4, "RIFF"), 0);
-        EXPECT_EQ(file.compare(36, 4, "data"), 0);
-        const uint32_t dataSize = uint8_t(file[40]) | uint8_t(file[41]) << 8 | uint8_t(file[42]) << 16 |
-                                  uint32_t(uint8_t(file[43])) << 24;
+        EXPECT_EQ(file.compare(header - 8, 4, "data"), 0);
+        const auto at = [&](size_t i) { return uint32_t(uint8_t(file[i])); };
+        const uint32_t dataSize = at(header - 4) | at(header - 3) << 8 | at(header - 2) << 16 | at(header - 1) << 24;
         EXPECT_EQ(dataSize, pipe ? 0xFFFFFFFFu : uint32_t(expected.size()));
-        EXPECT_TRUE(file.compare(44, std::string::npos, expected) == 0);
+        EXPECT_TRUE(file.compare(header, std::string::npos, expected) == 0);
     }
 }
 
@@ -376,6 +424,60 @@ TEST_F(NarreloSayTest, ALongTextIsReadInPartsCutAfterParagraphs) {
         ASSERT_TRUE(wav.Valid);
         EXPECT_TRUE(wav.Data == expected);
     }
+}
+
+// On a terminal a long text read in parts shows one progress line for the whole reading: the
+// sentences counted on over the parts, the share of the text done up to 100 %, the time
+// left, and no line of its own for any part.
+TEST_F(NarreloSayTest, OneProgressLineForTheWholeReading) {
+    std::string text;
+    for (int line = 0; text.size() < 200000; ++line)
+        text += "Satir " + std::to_string(line) + " burada biter." + (line % 20 == 19 ? "\n\n" : "\n");
+    const size_t parts = (text.size() + 59999) / 60000 + 1;  // an upper bound
+    TSoapTestServer local;
+    local.AddReply(LoginReply("c1", "s1"));
+    for (size_t i = 0; i < parts; ++i) {
+        const std::string sentence = "P" + std::to_string(i) + ".";
+        local.AddReply(SentencesReply({sentence}));
+        local.AddReply(OneAudio(sentence.c_str(), "", ogg));
+    }
+    const std::string file = home.Folder() + "/long.txt";
+    std::ofstream(file, std::ios::binary) << text;
+    const std::string endpoint = local.Endpoint();
+    const std::string wav = Wav();
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("XDG_CONFIG_HOME", home.Folder().c_str(), 1);
+        execl(NARRELO_SAY_EXE, NARRELO_SAY_EXE, "--server", endpoint.c_str(), "--wav", wav.c_str(), "--file",
+              file.c_str(), nullptr);
+        _exit(127);
+    }
+    std::string screen;
+    int status = -1;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+        pollfd ready{terminal, POLLIN, 0};
+        char buffer[4096];
+        for (ssize_t n; poll(&ready, 1, 10) > 0 && (n = read(terminal, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, size_t(n));
+        if (waitpid(child, &status, WNOHANG) == child) break;
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+    }
+    close(terminal);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    // The terminal turns each line feed into a carriage return and a line feed.
+    EXPECT_EQ(std::count(screen.begin(), screen.end(), '\n'), 1) << screen;
+    EXPECT_TRUE(screen.ends_with("\r\n")) << screen;
+    EXPECT_NE(screen.find("sentence " + std::to_string(text.size() / 60000 + 1)), std::string::npos) << screen;
+    EXPECT_NE(screen.find("100%"), std::string::npos) << screen;
+    EXPECT_NE(screen.find(" left"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("Clipping"), std::string::npos) << screen;
 }
 
 // An input past 64 MiB is refused with a clear message, also an endless one, never taken
@@ -466,7 +568,7 @@ TEST_F(NarreloSayTest, OnATerminalTheReadingWaitsForEnterAfterFiftyNewWords) {
               (TStrings{"Login", "ParseSentences", "Synthesise", "GetSynthesisedFile"}));
 
     EXPECT_EQ(write(terminal, "\n", 1), 1);
-    readUntil("2/2");
+    readUntil("sentence 2");
     int status = -1;
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (waitpid(child, &status, WNOHANG) != child) {

@@ -144,6 +144,44 @@ TEST(XmlSentencesTest, NestingIsBounded) {
     EXPECT_EQ(XmlTextParts(nested("SENTENCEPART", 20)), (std::vector<TXmlTextPart>{{0, "x"}}));
 }
 
+// Whatever the reader accepts, each sentence document it hands on parses by itself and holds
+// that one sentence; texts with bytes the parser stops at (NUL, invalid bytes after a
+// sentence) are refused with the XML message instead.
+TEST(XmlSentencesTest, EverySentenceHandedOnStandsAlone) {
+    using namespace std::string_literals;
+    const std::string hostile[] = {
+        "<xml><SENTENCE>a</SENTENCE>\xFF\0\0</xml>"s,
+        "<SENTENCE>a</SENTENCE>\xFF\0"s,
+        "<SENTENCE>a</SENTENCE>\0\0x"s,
+        "<xml><SENTENCE>a</SENTENCE>\0<b></xml>"s,
+        "<SENTENCE>a</SENTENCE>\0</x>"s,
+        "<xml><SENTENCE>a\0</SENTENCE></xml>"s,
+        "<xml><SENTENCE>a</SENTENCE> \0 </xml>"s,
+        "<xml>\r\n<SENTENCE>a</SENTENCE>\xFE\0\0\0<SENTENCE>b</SENTENCE></xml>"s,
+        "<xml><SENTENCE>a</SENTENCE><!--\0--></xml>"s,
+        "<xml><SENTENCE>a</SENTENCE></xml>\0\xFF"s,
+        "<SENTENCE>a</SENTENCE>\xFF"s,
+        "<xml><SENTENCE>a</SENTENCE>\xFF\xFE</xml>"s,
+        "<xml><SENTENCE>a</SENTENCE><![CDATA[\xFF]]></xml>"s,
+    };
+    for (const std::string &document : hostile) {
+        SCOPED_TRACE(::testing::PrintToString(document));
+        std::vector<TXmlSentence> sentences;
+        try {
+            sentences = ParseXmlSentences(document);
+        } catch (const TXmlSentenceError &e) {
+            EXPECT_NE(std::string(e.what()).find("XML error"), std::string::npos) << e.what();
+            continue;
+        }
+        for (const TXmlSentence &sentence : sentences) {
+            SCOPED_TRACE(::testing::PrintToString(sentence.Document));
+            std::vector<TXmlSentence> again;
+            EXPECT_NO_THROW(again = ParseXmlSentences(sentence.Document));
+            EXPECT_EQ(again.size(), 1u);
+        }
+    }
+}
+
 TEST(XmlSentencesTest, TheBuildersDocumentGivesItsValueInWindows1254) {
     const std::vector<TXmlSentence> sentences = ParseXmlSentences(BuiltSentence);
     ASSERT_EQ(sentences.size(), 1u);
