@@ -135,8 +135,9 @@ TAbbreviationContext ContextAround(std::string_view text, std::size_t start, std
     if (b > 0 && IsSpace(at(b - 1))) --b;
     if (b > 1 && at(b - 1) == '.') --b;  // an ordinal: "3. bas."
     context.NumberBefore = b > 0 && IsDigit(at(b - 1));
-    if (start > 1 && at(start - 1) == ' ' && IsLetter(at(start - 2))) {
-        // The word before, looked at over 40 bytes at most.
+    if (end > start && at(end - 1) == '.' && start > 1 && at(start - 1) == ' ' && IsLetter(at(start - 2))) {
+        // The word before an abbreviation with its period (the forms that ask for it), looked
+        // at over 40 bytes at most.
         std::size_t w = start - 1;
         while (w > 0 && start - w < 40 && IsLetter(at(w - 1))) --w;
         context.CapitalBefore = IsUpper(at(w)) && (w == 0 || !IsLetter(at(w - 1)));

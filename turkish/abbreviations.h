@@ -30,7 +30,8 @@ struct TAbbreviationContext {
     bool NumberBefore = false;   // a number right before (a space between at most)
     bool NumberAfter = false;    // a number next (after spaces, and a colon: "Tel: 0212")
     bool CapitalAfter = false;   // a capitalised word next
-    bool CapitalBefore = false;  // a capitalised word right before (a space between)
+    bool CapitalBefore = false;  // a capitalised word right before (a space between); only
+                                 // for a form with its period ("Belediye Bşk.")
     bool InAddress = false;      // a part of a web or e-mail address ("com" is "kom")
 };
 

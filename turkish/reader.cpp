@@ -106,19 +106,6 @@ public:
             Lines.push_back({end, lineLower == 0 && lineCaps >= 2 && lineLong >= 1});
             lineCaps = lineLong = lineLower = 0;
         };
-        for (int i = 0; i < N;) {
-            if (At(i) == '\n' || At(i) == '\r') endLine(i);
-            if (!IsLetter(At(i))) { ++i; continue; }
-            int j = i, letters = 0;
-            bool lower = false;
-            while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++letters, ++j;
-            if (lower) ++lowerWords, ++lineLower;
-            else if (letters >= 3) ++capsWords;
-            if (!lower) ++lineCaps, lineLong += letters >= 4;
-            i = j;
-        }
-        endLine(N);
-        Shouted = lowerWords == 0 && capsWords >= 2;
         // Runs of capital words side by side in a line of lower-case text ("MAÇ SONUCU:
         // Beşiktaş 2 ...") are a heading too when one of them is a Turkish word of four
         // letters or more.
@@ -129,12 +116,16 @@ public:
             runStart = -1, runWords = 0, runHasWord = false;
         };
         for (int i = 0; i < N;) {
+            if (At(i) == '\n' || At(i) == '\r') endLine(i);
             if (!IsLetter(At(i))) { ++i; continue; }
-            int j = i;
+            int j = i, letters = 0;
             bool lower = false;
-            while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++j;
+            while (j < N && IsLetter(At(j))) lower |= IsLower(At(j)), ++letters, ++j;
+            if (lower) ++lowerWords, ++lineLower;
+            else if (letters >= 3) ++capsWords;
+            if (!lower) ++lineCaps, lineLong += letters >= 4;
             if (lower) {
-                endRun();
+                if (runStart >= 0) endRun();
             } else {
                 bool joined = runStart >= 0;
                 for (int k = runEnd; k < i && joined; ++k) joined = At(k) == ' ' || IsApostrophe(At(k));
@@ -145,7 +136,9 @@ public:
             }
             i = j;
         }
+        endLine(N);
         endRun();
+        Shouted = lowerWords == 0 && capsWords >= 2;
     }
 
     std::string Read() {
@@ -942,14 +935,14 @@ private:
     static bool IsElement(std::string_view symbol) {
         static const std::string_view single = "HBCNOFPSKVYIWU";
         if (symbol.size() == 1) return single.find(symbol[0]) != std::string_view::npos;
-        static const char *const pairs[] = {
+        static constexpr std::string_view pairs[] = {
             "He", "Li", "Be", "Ne", "Na", "Mg", "Al", "Si", "Cl", "Ar", "Ca", "Sc", "Ti", "Cr", "Mn", "Fe",
             "Co", "Ni", "Cu", "Zn", "Ga", "Ge", "As", "Se", "Br", "Kr", "Rb", "Sr", "Zr", "Nb", "Mo", "Tc",
             "Ru", "Rh", "Pd", "Ag", "Cd", "In", "Sn", "Sb", "Te", "Xe", "Cs", "Ba", "La", "Ce", "Pr", "Nd",
             "Pm", "Sm", "Eu", "Gd", "Tb", "Dy", "Ho", "Er", "Tm", "Yb", "Lu", "Hf", "Ta", "Re", "Os", "Ir",
             "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac", "Th", "Pa", "Np", "Pu",
             "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr"};
-        for (const char *p : pairs)
+        for (std::string_view p : pairs)
             if (symbol == p) return true;
         return false;
     }

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace turkish {
 namespace {
@@ -142,9 +144,14 @@ std::string Spell(std::string_view word) {
 }
 
 const char *AcronymWordReading(std::string_view upper) {
-    for (const auto &w : kReadAsWords)
-        if (upper == w.Written) return w.Reading ? w.Reading : "";
-    return nullptr;
+    // Indexed once: every word in capitals asks.
+    static const std::unordered_map<std::string_view, const char *> index = [] {
+        std::unordered_map<std::string_view, const char *> m;
+        for (const auto &w : kReadAsWords) m.emplace(w.Written, w.Reading ? w.Reading : "");
+        return m;
+    }();
+    const auto it = index.find(upper);
+    return it == index.end() ? nullptr : it->second;
 }
 
 std::string AddressPartReading(std::string_view letters) {
@@ -159,8 +166,8 @@ std::string AddressPartReading(std::string_view letters) {
 bool IsSpelledAcronym(std::string_view upper, bool shouted) {
     if (upper.size() == 1) return true;
     if (AcronymWordReading(upper)) return false;
-    for (const char *s : kSpelled)
-        if (upper == s) return true;
+    static const std::unordered_set<std::string_view> spelled(std::begin(kSpelled), std::end(kSpelled));
+    if (spelled.count(upper)) return true;
     if (!Pronounceable(upper)) return true;
     return upper.size() <= 3 && !shouted;
 }
