@@ -120,10 +120,31 @@ void InstallSignalHandlers() {
     sigprocmask(SIG_UNBLOCK, &held, nullptr);
 }
 
+// Says on standard output where the service listens ("narrelo-demoserver listening on
+// http://ADDR:PORT", what a starter waits for), and warns of an address beyond loopback.
+void Announce(const std::vector<std::pair<int, std::string>> &sockets) {
+    for (const auto &[socket, address] : sockets) {
+        sockaddr_storage bound{};
+        socklen_t length = sizeof bound;
+        ::getsockname(socket, reinterpret_cast<sockaddr *>(&bound), &length);
+        const int port = bound.ss_family == AF_INET6
+                             ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
+                             : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
+        std::printf("narrelo-demoserver listening on http://%s\n", HostForUrl(address, port).c_str());
+        if (ListensBeyondLoopback(address))
+            std::fprintf(stderr,
+                         "narrelo-demoserver: warning: listening on %s, beyond this machine's "
+                         "loopback: anyone who can reach this machine over the network can use "
+                         "this service\n",
+                         address.c_str());
+    }
+    std::fflush(stdout);
+}
+
 // Serves `sockets` until a stop. Returns true for a restart: the requests in hand were
 // answered, and `sockets` are still open and listening, for the restarted program.
 bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string>> &sockets,
-           const TProgramFile &program) {
+           const TProgramFile &program, bool announce) {
     const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
     TSpeechEngine engine;
     TSpeechSynthesiser synthesiser(engine);
@@ -141,6 +162,7 @@ bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string
         servers.push_back(std::make_unique<TDemoServer>(*shares.back(), options.Workers));
         servers.back()->Adopt(socket, address);
     }
+    if (announce) Announce(sockets);  // ready: the engine is up, the key read
     // --idle-exit: every server of this process without a connection or a request for that
     // long ends the process the way a stop signal does; so does the program file removed or
     // replaced (the package was removed or upgraded), at the first check that finds it idle.
@@ -211,33 +233,16 @@ int main(int argc, char **argv) {
         // The listening sockets, made (or taken over) before anything else.
         std::vector<std::pair<int, std::string>> sockets = InheritedSockets();
         if (sockets.empty()) sockets.emplace_back(ListeningSocket(options.Bind, options.Port), options.Bind);
-        if (!supervised) {
-            for (const auto &[socket, address] : sockets) {
-                sockaddr_storage bound{};
-                socklen_t length = sizeof bound;
-                ::getsockname(socket, reinterpret_cast<sockaddr *>(&bound), &length);
-                const int port = bound.ss_family == AF_INET6
-                                     ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
-                                     : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
-                std::printf("narrelo-demoserver listening on http://%s\n", HostForUrl(address, port).c_str());
-                if (ListensBeyondLoopback(address))
-                    std::fprintf(stderr,
-                                 "narrelo-demoserver: warning: listening on %s, beyond this machine's "
-                                 "loopback: anyone who can reach this machine over the network can use "
-                                 "this service\n",
-                                 address.c_str());
-            }
-            std::fflush(stdout);
-        }
         if (options.Processes > 1 && !supervised) {
             // The key is checked here, so a refused one stops the start with its reason.
             TServerKey::LoadOrCreate(options.KeyFile);
+            Announce(sockets);
             std::vector<int> descriptors;
             for (const auto &[socket, address] : sockets) descriptors.push_back(socket);
             return SuperviseProcesses(program.Path(), arguments, descriptors, options.Processes);
         }
         for (;;) {
-            if (!Serve(options, sockets, program)) break;
+            if (!Serve(options, sockets, program, !supervised)) break;
             // SIGHUP: the requests in hand are answered; the same process starts again from
             // the program file as it is now, with the listening sockets still open.
             FlushLogRepeats();
