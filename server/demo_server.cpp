@@ -163,7 +163,13 @@ double TDemoServer::IdleSeconds() const {
 
 void TDemoServer::Touch() { lastBusy_.store(NowNanoseconds()); }
 
-void TDemoServer::Run(const std::atomic<bool> &stop) {
+int TDemoServer::TakeListener() {
+    const int listener = listener_;
+    listener_ = -1;
+    return listener;
+}
+
+void TDemoServer::Run(const std::atomic<bool> &stop, const std::atomic<bool> *handOver) {
     if (listener_ < 0) throw std::logic_error("TDemoServer::Run before Bind");
     // A connection costs a descriptor, and so do the files and the engine: the bounds are
     // what the process may open, less room for those.
@@ -188,11 +194,13 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
     std::vector<pollfd> waiting;
     for (;;) {
         if (!stopping && stop.load()) {
-            // Clients that connected before the stop have sent their requests: take them too.
             stopping = true;
-            AcceptAll();
-            ::close(listener_);
-            listener_ = -1;
+            if (handOver == nullptr || !handOver->load()) {
+                // Clients that connected before the stop have sent their requests: take them too.
+                AcceptAll();
+                ::close(listener_);
+                listener_ = -1;
+            }
         }
         if (stopping && pending_.empty()) {
             std::lock_guard<std::mutex> guard(lock_);
@@ -263,8 +271,6 @@ void TDemoServer::Run(const std::atomic<bool> &stop) {
     }
     ready_.notify_all();
     for (std::thread &worker : workers) worker.join();
-    if (listener_ >= 0) ::close(listener_);
-    listener_ = -1;
 }
 
 void TDemoServer::AcceptAll() {

@@ -70,8 +70,13 @@ public:
     // Returns its port; 0 for a Unix socket, which serves only its own user's processes and
     // answers the Host "localhost".
     int Adopt(int socket, const std::string &address);
-    // Serves until `stop` becomes true, then finishes what was accepted and returns.
-    void Run(const std::atomic<bool> &stop);
+    // Serves until `stop` becomes true, then finishes what was accepted and returns. When
+    // `handOver` is true by then, the connections still in the backlog are left there and
+    // the listening socket stays open, for TakeListener (a restart serves them).
+    void Run(const std::atomic<bool> &stop, const std::atomic<bool> *handOver = nullptr);
+    // The listening socket left open by a Run that handed over, now the caller's; -1 when
+    // there is none.
+    int TakeListener();
     // Seconds since the server last had a connection open or a request in hand; 0 while it
     // has one.
     double IdleSeconds() const;

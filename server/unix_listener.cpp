@@ -21,10 +21,12 @@ namespace {
 std::string SystemText(int error) { return std::strerror(error); }
 
 // Takes the lock of `path`, waiting up to `wait` for a service that is ending; the
-// descriptor stays open (and the lock held) until the process ends.
+// descriptor stays open (and the lock held) until the process ends. It is kept across exec
+// (no close-on-exec): a service restarting itself (SIGHUP) or the serving processes it
+// starts hold it on, so no second service takes the socket meanwhile.
 void TakeLock(const std::string &path, std::chrono::milliseconds wait) {
     const std::string lockPath = path + ".lock";
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
     if (fd < 0) throw std::runtime_error("cannot open " + lockPath + ": " + SystemText(errno));
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {

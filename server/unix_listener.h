@@ -5,7 +5,7 @@
 // UnixListeningSocket(path) listens at `path` with mode 0600 in a folder that must be this
 // user's own (see platform/user_runtime.h: a folder, not a link, owned by this user, 0700).
 // One service per path: it holds an exclusive lock on "<path>.lock" for its whole life (also
-// across the processes of --processes, which inherit it), waits a moment for a service that
+// across its restarts and the processes of --processes, which inherit it), waits a moment for a service that
 // is just ending, and refuses to start while another one holds it. With the lock held, a
 // socket left at `path` by a service that died is removed; anything else at `path` (a file,
 // a link, a folder) is refused, never removed.

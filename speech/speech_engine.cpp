@@ -8,6 +8,17 @@
 
 #include "speech/speech_limits.h"
 
+// espeak-ng (1.51) opens a sound output in every mode, synchronous too, through the audio
+// library it is built with: a connection to the user's sound server and, with none running,
+// a runtime folder left behind on every start. The service only ever takes the samples, so
+// this program answers that library's "open a device" itself, with none; espeak-ng then
+// synthesises as before and never plays. The definition in the program takes precedence over
+// the library's for espeak-ng's call.
+extern "C" __attribute__((visibility("default"))) struct audio_object *
+create_audio_device_object(const char *, const char *, const char *) {
+    return nullptr;
+}
+
 namespace {
 
 // What one espeak_Synth call collects, and why it stopped early.

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -29,6 +28,7 @@
 #include "server/audio_maker.h"
 #include "server/demo_server.h"
 #include "server/demo_service.h"
+#include "server/process_supervisor.h"
 #include "server/server_key.h"
 #include "server/server_options.h"
 #include "server/service_log.h"
@@ -40,15 +40,24 @@
 
 namespace {
 
-// Written by the signal handler, read by the accepting thread.
+// Written by the signal handlers, read by the accepting thread: a stop of either kind, a
+// stop for good (SIGTERM, SIGINT), a restart (SIGHUP) unless a stop for good came after it.
 std::atomic<bool> StopRequested{false};
+std::atomic<bool> RestartRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-// Set when the stop came from idleness (--idle-exit) rather than a signal: the first
-// process then lets the others finish their own work instead of ending them.
+// Set when the stop came from idleness (--idle-exit) rather than a signal.
 std::atomic<bool> StoppedWhenIdle{false};
 
-void OnStopSignal(int) { StopRequested.store(true); }
+void OnStopSignal(int) {
+    RestartRequested.store(false);
+    StopRequested.store(true);
+}
+
+void OnRestartSignal(int) {
+    RestartRequested.store(true);
+    StopRequested.store(true);
+}
 
 // The listening sockets a service manager handed over (LISTEN_PID and LISTEN_FDS, the
 // descriptors from 3 on), each with the address it is bound to; empty when there are none.
@@ -110,7 +119,99 @@ void InstallSignalHandlers() {
     action.sa_flags = 0;  // no SA_RESTART: a waiting accept returns at once
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = OnRestartSignal;
+    sigaction(SIGHUP, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);  // a client that hangs up is an error of that request only
+    // A restart held these back until the handlers were in place (ExecWithSockets).
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, signal);
+    sigprocmask(SIG_UNBLOCK, &held, nullptr);
+}
+
+// Says on standard output where the service listens ("narrelo-demoserver listening on
+// http://ADDR:PORT", what a starter waits for), and warns of an address beyond loopback.
+void Announce(const std::vector<std::pair<int, std::string>> &sockets) {
+    for (const auto &[socket, address] : sockets) {
+        if (address.rfind("unix:", 0) == 0) {
+            std::printf("narrelo-demoserver listening on %s\n", address.c_str());
+            continue;
+        }
+        sockaddr_storage bound{};
+        socklen_t length = sizeof bound;
+        ::getsockname(socket, reinterpret_cast<sockaddr *>(&bound), &length);
+        const int port = bound.ss_family == AF_INET6
+                             ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
+                             : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
+        std::printf("narrelo-demoserver listening on http://%s\n", HostForUrl(address, port).c_str());
+        if (ListensBeyondLoopback(address))
+            std::fprintf(stderr,
+                         "narrelo-demoserver: warning: listening on %s, beyond this machine's "
+                         "loopback: anyone who can reach this machine over the network can use "
+                         "this service\n",
+                         address.c_str());
+    }
+    std::fflush(stdout);
+}
+
+// Serves `sockets` until a stop. Returns true for a restart: the requests in hand were
+// answered, and `sockets` are still open and listening, for the restarted program.
+bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string>> &sockets,
+           const TProgramFile &program, bool announce) {
+    const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
+    TSpeechEngine engine;
+    TSpeechSynthesiser synthesiser(engine);
+    TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
+                          uint64_t(options.DiskCacheBytes));
+    TAudioMaker maker(synthesiser, cache);
+    // One server per listening socket (a socket unit may hand over an IPv4 and an IPv6
+    // one), each with the Host names of its own address.
+    std::vector<std::unique_ptr<TServiceShared>> shares;
+    std::vector<std::unique_ptr<TDemoServer>> servers;
+    for (const auto &[socket, address] : sockets) {
+        shares.push_back(std::make_unique<TServiceShared>(TServiceShared{
+            options, key, &synthesiser, &cache, TWebContent(options.WebRoot, options.Installer), "", {}}));
+        shares.back()->Maker = &maker;
+        servers.push_back(std::make_unique<TDemoServer>(*shares.back(), options.Workers));
+        servers.back()->Adopt(socket, address);
+    }
+    if (announce) Announce(sockets);  // ready: the engine is up, the key read
+    // --idle-exit: every server of this process without a connection or a request for that
+    // long ends the process the way a stop signal does; so does the program file removed or
+    // replaced (the package was removed or upgraded), at the first check that finds it idle.
+    std::thread idleWatch;
+    if (options.IdleExit > 0) {
+        idleWatch = std::thread([&] {
+            for (int tick = 1; !StopRequested.load(); ++tick) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+                double idle = 1e300;
+                for (const auto &server : servers) idle = std::min(idle, server->IdleSeconds());
+                bool stop = idle >= double(options.IdleExit);
+                if (!stop && idle > 0 && tick % 4 == 0 && program.Replaced()) {
+                    LogMessage("the program file " + program.Path() + " was removed or replaced: stopping");
+                    stop = true;
+                }
+                if (stop) {
+                    StoppedWhenIdle = true;
+                    RestartRequested = false;
+                    StopRequested = true;
+                }
+            }
+        });
+    }
+    std::vector<std::thread> more;
+    for (size_t i = 1; i < servers.size(); ++i)
+        more.emplace_back([&, i] { servers[i]->Run(StopRequested, &RestartRequested); });
+    servers[0]->Run(StopRequested, &RestartRequested);
+    for (std::thread &t : more) t.join();
+    if (idleWatch.joinable()) idleWatch.join();
+    if (!RestartRequested.load()) return false;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        const int listener = servers[i]->TakeListener();
+        if (listener < 0) return false;  // its server ended otherwise: no restart
+        sockets[i].first = listener;
+    }
+    return true;
 }
 
 }  // namespace
@@ -139,98 +240,50 @@ int main(int argc, char **argv) {
         ResolveDefaults(options);
         RaiseDescriptorLimit();
         InstallSignalHandlers();
-        // The listening sockets and one key for all the processes, made before the first
-        // process starts a thread: the others are forked from it.
+        const TProgramFile program = TProgramFile::OfThisProcess();
+        const std::vector<std::string> arguments(argv, argv + argc);
+        const bool supervised = IsSupervised();
+        // The listening sockets, made (or taken over) before anything else.
         std::vector<std::pair<int, std::string>> sockets = InheritedSockets();
-        // A socket of our own (--user, --socket) is removed again when the service ends.
+        // A socket of our own (--user, --socket) is removed again when the service ends; one
+        // handed over by a restart of this same service (SIGHUP) is still ours.
         std::string ownSocket;
-        if (sockets.empty() && !options.Socket.empty()) {
-            sockets.emplace_back(UnixListeningSocket(options.Socket), "unix:" + options.Socket);
-            ownSocket = options.Socket;
+        if (!options.Socket.empty()) {
+            for (const auto &[socket, address] : sockets)
+                if (address == "unix:" + options.Socket) ownSocket = options.Socket;
+            if (sockets.empty()) {
+                sockets.emplace_back(UnixListeningSocket(options.Socket), "unix:" + options.Socket);
+                ownSocket = options.Socket;
+            }
         }
         if (sockets.empty()) sockets.emplace_back(ListeningSocket(options.Bind, options.Port), options.Bind);
-        const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
-        std::fflush(nullptr);
-        const pid_t parent = ::getpid();
-        std::vector<pid_t> others;
-        for (int i = 1; i < options.Processes; ++i) {
-            const pid_t child = ::fork();
-            if (child < 0) {
-                std::perror("narrelo-demoserver: fork");
-                break;
-            }
-            if (child == 0) {
-                // Stops with the first process, however that ends.
-                ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-                if (::getppid() != parent) return 0;
-                others.clear();
-                break;
-            }
-            others.push_back(child);
+        if (options.Processes > 1 && !supervised) {
+            // The key is checked here, so a refused one stops the start with its reason.
+            TServerKey::LoadOrCreate(options.KeyFile);
+            Announce(sockets);
+            std::vector<int> descriptors;
+            for (const auto &[socket, address] : sockets) descriptors.push_back(socket);
+            return SuperviseProcesses(program.Path(), arguments, descriptors, options.Processes);
         }
-        const bool first = ::getpid() == parent;
-        TSpeechEngine engine;
-        TSpeechSynthesiser synthesiser(engine);
-        TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
-                              uint64_t(options.DiskCacheBytes));
-        TAudioMaker maker(synthesiser, cache);
-        // One server per listening socket (a socket unit may hand over an IPv4 and an IPv6
-        // one), each with the Host names of its own address.
-        std::vector<std::unique_ptr<TServiceShared>> shares;
-        std::vector<std::unique_ptr<TDemoServer>> servers;
-        for (const auto &[socket, address] : sockets) {
-            shares.push_back(std::make_unique<TServiceShared>(TServiceShared{
-                options, key, &synthesiser, &cache, TWebContent(options.WebRoot, options.Installer), "", {}}));
-            shares.back()->Maker = &maker;
-            servers.push_back(std::make_unique<TDemoServer>(*shares.back(), options.Workers));
-            servers.back()->Adopt(socket, address);
+        for (;;) {
+            if (!Serve(options, sockets, program, !supervised)) break;
+            // SIGHUP: the requests in hand are answered; the same process starts again from
+            // the program file as it is now, with the listening sockets still open.
+            FlushLogRepeats();
+            std::vector<int> descriptors;
+            for (const auto &[socket, address] : sockets) descriptors.push_back(socket);
+            if (!supervised) LogMessage("SIGHUP: restarting from " + program.Path());
+            std::fflush(nullptr);
+            const std::string why = ExecWithSockets(program.Path(), arguments, descriptors);
+            LogMessage("cannot restart from " + program.Path() + " (" + why + "): serving on as before");
+            StopRequested = false;
+            RestartRequested = false;
         }
-        if (first) {
-            for (size_t i = 0; i < servers.size(); ++i) {
-                if (sockets[i].second.rfind("unix:", 0) == 0)
-                    std::printf("narrelo-demoserver listening on %s\n", sockets[i].second.c_str());
-                else
-                    std::printf("narrelo-demoserver listening on http://%s\n", shares[i]->ListenHost.c_str());
-                if (ListensBeyondLoopback(sockets[i].second))
-                    std::fprintf(stderr,
-                                 "narrelo-demoserver: warning: listening on %s, beyond this machine's "
-                                 "loopback: anyone who can reach this machine over the network can use "
-                                 "this service\n",
-                                 sockets[i].second.c_str());
-            }
-            std::fflush(stdout);
-        }
-        // --idle-exit: every server of this process without a connection or a request for
-        // that long ends the process the way a stop signal does.
-        std::thread idleWatch;
-        if (options.IdleExit > 0) {
-            idleWatch = std::thread([&] {
-                while (!StopRequested.load()) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-                    double idle = 1e300;
-                    for (const auto &server : servers) idle = std::min(idle, server->IdleSeconds());
-                    if (idle >= double(options.IdleExit)) {
-                        StoppedWhenIdle = true;
-                        StopRequested = true;
-                    }
-                }
-            });
-        }
-        std::vector<std::thread> more;
-        for (size_t i = 1; i < servers.size(); ++i)
-            more.emplace_back([&, i] { servers[i]->Run(StopRequested); });
-        servers[0]->Run(StopRequested);
-        for (std::thread &t : more) t.join();
-        if (idleWatch.joinable()) idleWatch.join();
-        // A stop signal ends every process; idleness only this one, and the first waits
-        // for the others to find themselves idle too (they may still be serving).
-        if (!StoppedWhenIdle)
-            for (const pid_t other : others) ::kill(other, SIGTERM);
-        for (const pid_t other : others) ::waitpid(other, nullptr, 0);
-        if (first && !ownSocket.empty()) RemoveUnixSocket(ownSocket);
         FlushLogRepeats();
-        if (first) std::fprintf(stderr, StoppedWhenIdle ? "narrelo-demoserver: idle, stopped\n"
-                                                        : "narrelo-demoserver: stopped\n");
+        if (!supervised && !ownSocket.empty()) RemoveUnixSocket(ownSocket);
+        if (!supervised)
+            std::fprintf(stderr, StoppedWhenIdle ? "narrelo-demoserver: idle, stopped\n"
+                                                 : "narrelo-demoserver: stopped\n");
         return 0;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "narrelo-demoserver: %s\n", e.what());

@@ -325,7 +325,7 @@ for p in /proc/[0-9]*; do
   [ "$(readlink "$p/exe" 2>/dev/null)" = "$root/usr/bin/narrelo-demoserver" ] && started=${p#/proc/}
 done
 [ -n "$started" ] || fail "the window did not start the installed service"
-audio=$(find "$win/cache/narrelo-demoserver" -name '*.ogg' -size +1k | wc -l)
+audio=$(find "$win/cache/narrelo-demoserver" -name '*.entry' -size +1k | wc -l)
 [ "$audio" -ge 1 ] || fail "the service the window started made no audio: $(ls -la "$win/cache/narrelo-demoserver")"
 echo "readings OK (in a network namespace of their own: ${NARRELO_OWN_NETWORK:-no})"
 EOF

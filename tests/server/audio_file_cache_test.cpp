@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <cstdint>
 #include <filesystem>
@@ -166,6 +172,59 @@ TEST(AudioFileCacheTest, AnUnusableFolderLeavesAMemoryCache) {
     cache.Store(Digest('a'), "OggS");
     EXPECT_EQ(cache.Find(Digest('a')), "OggS");
     EXPECT_EQ(cache.DiskBytes(), 0u);
+}
+
+// Standard error of this process, into a file, for the time it lives.
+class TCapturedErrors {
+public:
+    explicit TCapturedErrors(std::string path) : path_(std::move(path)) {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int file = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ::dup2(file, STDERR_FILENO);
+        ::close(file);
+    }
+    ~TCapturedErrors() {
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    std::string Text() const {
+        std::ifstream in(path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    std::string path_;
+    int saved_ = -1;
+};
+
+TEST(AudioFileCacheTest, AFullFolderIsSaidOnceAndTheMemoryCacheGoesOn) {
+    TempConfigHome home;
+    const std::string folder = home.Folder() + "/cache";
+    TCapturedErrors errors(home.Folder() + "/errors");
+    // A folder that takes no more than a few hundred bytes a file, as a full disk would.
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    {
+        TAudioFileCache cache(1 << 20, folder, 1 << 20);
+        rlimit small = before;
+        small.rlim_cur = 300;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        for (const char c : std::string("abc")) cache.Store(Digest(c), std::string(1000, c));
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        for (const char c : std::string("abc")) EXPECT_EQ(cache.Find(Digest(c)), std::string(1000, c));
+        EXPECT_EQ(cache.DiskBytes(), 0u);
+    }
+    std::signal(SIGXFSZ, previous);
+    const std::string said = errors.Text();
+    const std::string line = "narrelo-demoserver: the cache folder " + folder + " cannot take an entry";
+    const size_t first = said.find(line);
+    EXPECT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find("cannot take an entry", first + line.size()), std::string::npos) << "said once: " << said;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename(), ".lock") << "no half entry left";
 }
 
 TEST(AudioFileCacheTest, WithoutAFolderItIsAMemoryCache) {
