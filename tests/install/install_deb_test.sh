@@ -362,7 +362,11 @@ else
     autopkgtest -B --summary-file "$work/autopkgtest.summary" "$dsc" "${debs[@]}" -- null \
     >"$work/autopkgtest.log" 2>&1 || status=$?
   cat "$work/autopkgtest.summary"
-  case $status in 0 | 2) ;; *) fail "autopkgtest (status $status): $(tail -n 80 "$work/autopkgtest.log")" ;; esac
+  # A failed test's own output, from its part of the log.
+  for t in $(awk '$2 == "FAIL" { print $1 }' "$work/autopkgtest.summary"); do
+    sed -n "/test $t: \[-/,/test $t: -*\]/p" "$work/autopkgtest.log" >&2
+  done
+  case $status in 0 | 2) ;; *) fail "autopkgtest (status $status): $(tail -n 20 "$work/autopkgtest.log")" ;; esac
   for t in say-on-demand socket-activation text-commands; do
     grep -qE "^$t +PASS" "$work/autopkgtest.summary" || fail "autopkgtest: $t did not pass"
   done
