@@ -262,14 +262,28 @@ TEST(ModuleProtocolTest, CharactersKeysAndIconsAreSpokenAsMessages) {
         {"KEY", "_"},
         {"SOUND_ICON", "message"},
     };
-    TModulePipe module(Module);
+    TModulePipe module(Module, {LoggingConfig()});
     Init(module);
+    module.Send("SET\ncap_let_recogn=spell\n.\n");
+    Reply(module);
+    Reply(module);
     for (const auto &c : cases) {
         const std::vector<TModuleItem> items = SpeakAll(module, c[0], c[1]);
         EXPECT_EQ(Shape(items), (std::vector<std::string>{"701 BEGIN", "705", "702 END"}))
             << c[0] << " " << c[1];
         EXPECT_GT(AudioSamples(items), 22050u / 50) << c[0] << " " << c[1];
     }
+    module.Send("QUIT\n");
+    Reply(module);
+    module.Wait();
+    // What was said: names in Turkish, a capital as such, a name sent for a character.
+    const std::string log = module.Log();
+    for (const char *reading : {"çe", "büyük ğe", "yedi", "virgül", "boşluk", "kontrol alt sil",
+                                "üst karakter tuş takımı giriş", "ef on iki", "alt çizgi"})
+        EXPECT_NE(log.find(std::string("sd_narrelo: reading: ") + reading + "\n"),
+                  std::string::npos)
+            << reading << " in:\n"
+            << log;
 }
 
 TEST(ModuleProtocolTest, MalformedSsmlIsReadAsPlainText) {
