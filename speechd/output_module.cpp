@@ -563,20 +563,30 @@ void TOutputModule::SpeakMessage(const TMessage &message) {
         return out;
     };
 
+    // Names said as they are (characters, keys): logged like a reading.
+    const auto sayName = [&](const std::string &name, const TProsody &prosody) {
+        if (config_.LogReading) Log("reading: " + name);
+        bool unused = false;
+        return speak(name, VoiceFor(settings, prosody, unused), {});
+    };
+
     bool frontEnd = false;
     switch (message.Kind) {
         case TMessageKind::SoundIcon:
             play(Tone(80, 880));
             return;
         case TMessageKind::Key:
-            speak(KeyName(message.Text), VoiceFor(settings, {}, frontEnd), {});
+            sayName(KeyName(message.Text), {});
             return;
         case TMessageKind::Character: {
             std::vector<int16_t> icon;
-            const std::string character(message.Text.substr(0, FirstCharacterLength(message.Text)));
-            const std::string name = characterName(character, &icon);
+            // One character, or a name for one that is hard to send ("space").
+            const std::string &character = message.Text;
+            const std::string name = FirstCharacterLength(character) == character.size()
+                                         ? characterName(character, &icon)
+                                         : KeyName(character);
             if (!icon.empty() && !play(icon)) return;
-            speak(name, VoiceFor(settings, {}, frontEnd), {});
+            sayName(name, {});
             return;
         }
         case TMessageKind::Speak:
@@ -594,7 +604,7 @@ void TOutputModule::SpeakMessage(const TMessage &message) {
             continue;
         }
         if (step.Kind == TSsmlStep::TKind::Characters) {
-            if (!speak(spell(step.Value), VoiceFor(settings, step.Prosody, frontEnd), {})) return;
+            if (!sayName(spell(step.Value), step.Prosody)) return;
             ++i;
             continue;
         }

@@ -11,10 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/code_page.h"
 #include "tests/speechd/support/module_pipe.h"
-#include "turkish/turkish_commands.h"
-#include "turkish/turkish_text.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -157,23 +155,32 @@ TEST(ModuleProtocolTest, MarksComeInOrderBetweenBeginAndEndWithTheirAudio) {
 }
 
 TEST(ModuleProtocolTest, TheReadingIsTheServicesReadingAcrossMarksAndDotLines) {
+    // Each message as SSML (marks where a screen reader may put them: inside a number, a
+    // date, a time) and the same text plain, as narrelo-demoserver normalise reads it.
+    const std::pair<std::string, std::string> cases[] = {
+        {"<speak>Toplam 12<mark name=\"m\"/>50 TL, 3 Mart 20<mark name=\"n\"/>24.</speak>",
+         "Toplam 1250 TL, 3 Mart 2024."},
+        {"Birinci satır\n..\nİkinci satır 5 kg", "Birinci satır\n.\nİkinci satır 5 kg"},
+        {"<speak>Dr. Ali saat 14:<mark name=\"a\"/>05'te TBMM'ye gitti; %25 indirim &amp; "
+         "1.250,50 ₺ ödedi.</speak>",
+         "Dr. Ali saat 14:05'te TBMM'ye gitti; %25 indirim & 1.250,50 ₺ ödedi."},
+        {"<speak>XIV. Louis <mark name=\"b\"/>1643-1715 yılları arasında hüküm sürdü.</speak>",
+         "XIV. Louis 1643-1715 yılları arasında hüküm sürdü."},
+    };
     TModulePipe module(Module, {LoggingConfig()});
     Init(module);
-    // A mark inside a number and a date: the reading does not break there. A line of a single
-    // dot arrives doubled.
-    SpeakAll(module, "SPEAK",
-             "<speak>Toplam 12<mark name=\"m\"/>50 TL, 3 Mart 20<mark name=\"n\"/>24.</speak>");
-    SpeakAll(module, "SPEAK", "Birinci satır\n..\nİkinci satır 5 kg");
+    for (const auto &[message, text] : cases) SpeakAll(module, "SPEAK", message);
     module.Send("QUIT\n");
     Reply(module);
     module.Wait();
     const std::string log = module.Log();
-    for (const std::string text :
-         {"Toplam 1250 TL, 3 Mart 2024.", "Birinci satır\n.\nİkinci satır 5 kg"}) {
-        const std::string reading =
-            cp1254::ToUtf8(NormaliseForSpeech(Windows1254ForSpeech(text), 0));
-        EXPECT_NE(log.find("sd_narrelo: reading: " + reading + "\n"), std::string::npos)
-            << "expected the reading '" << reading << "' in:\n"
+    for (const auto &[message, text] : cases) {
+        TChildProcess normalise(NARRELO_BINARY_DIR "/server/narrelo-demoserver",
+                                {"normalise", "--kind", "0"}, text);
+        const TChildResult service = normalise.Wait(std::chrono::seconds(30));
+        ASSERT_EQ(service.Status, 0) << service.Err;
+        EXPECT_NE(log.find("sd_narrelo: reading: " + service.Out), std::string::npos)
+            << "expected the service's reading '" << service.Out << "' in:\n"
             << log;
     }
 }
@@ -262,14 +269,28 @@ TEST(ModuleProtocolTest, CharactersKeysAndIconsAreSpokenAsMessages) {
         {"KEY", "_"},
         {"SOUND_ICON", "message"},
     };
-    TModulePipe module(Module);
+    TModulePipe module(Module, {LoggingConfig()});
     Init(module);
+    module.Send("SET\ncap_let_recogn=spell\n.\n");
+    Reply(module);
+    Reply(module);
     for (const auto &c : cases) {
         const std::vector<TModuleItem> items = SpeakAll(module, c[0], c[1]);
         EXPECT_EQ(Shape(items), (std::vector<std::string>{"701 BEGIN", "705", "702 END"}))
             << c[0] << " " << c[1];
         EXPECT_GT(AudioSamples(items), 22050u / 50) << c[0] << " " << c[1];
     }
+    module.Send("QUIT\n");
+    Reply(module);
+    module.Wait();
+    // What was said: names in Turkish, a capital as such, a name sent for a character.
+    const std::string log = module.Log();
+    for (const char *reading : {"çe", "büyük ğe", "yedi", "virgül", "boşluk", "kontrol alt sil",
+                                "üst karakter tuş takımı giriş", "ef on iki", "alt çizgi"})
+        EXPECT_NE(log.find(std::string("sd_narrelo: reading: ") + reading + "\n"),
+                  std::string::npos)
+            << reading << " in:\n"
+            << log;
 }
 
 TEST(ModuleProtocolTest, MalformedSsmlIsReadAsPlainText) {
