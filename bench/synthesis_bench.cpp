@@ -244,7 +244,7 @@ void BM_SayWav(benchmark::State &state) {
             state.SkipWithError(("narrelo-say failed: " + run.Err).c_str());
             break;
         }
-        soundSeconds = double(std::filesystem::file_size(wav) - 44) / 32000.0;
+        soundSeconds = double(std::filesystem::file_size(wav) - 80) / 32000.0;  // behind the 80-byte header
     }
     state.counters["sound_s"] = soundSeconds;
 }
@@ -275,7 +275,7 @@ void BM_SayStream(benchmark::State &state) {
             state.SkipWithError(("narrelo-say failed: " + run.Err).c_str());
             break;
         }
-        soundSeconds = double(std::filesystem::file_size(wav) - 44) / 32000.0;
+        soundSeconds = double(std::filesystem::file_size(wav) - 80) / 32000.0;  // behind the 80-byte header
         wallSeconds = seconds;
         peakKiB = std::max(peakKiB, run.PeakRssKiB);
     }
