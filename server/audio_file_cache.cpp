@@ -159,7 +159,8 @@ std::optional<std::string> TAudioFileCache::ReadEntry(const std::string &digest)
     bool good = false;
     struct stat info {};
     if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
-        uint64_t(info.st_size) > HeaderBytes && uint64_t(info.st_size) - HeaderBytes <= diskLimit_) {
+        uint64_t(info.st_size) > HeaderBytes &&
+        uint64_t(info.st_size) - HeaderBytes <= diskLimit_) {
         bytes.resize(size_t(info.st_size));
         size_t got = 0;
         while (got < bytes.size()) {
@@ -219,7 +220,8 @@ void TAudioFileCache::Spill(const std::list<TEntry> &entries) {
     for (const TEntry &entry : entries) {
         if (entry.Bytes.size() + HeaderBytes > diskLimit_ || !IsDigest(entry.Digest)) continue;
         struct stat existing {};
-        if (::lstat(PathOf(entry.Digest).c_str(), &existing) == 0) continue;  // this or another process has it
+        if (::lstat(PathOf(entry.Digest).c_str(), &existing) == 0)
+            continue;  // this or another process has it
         std::string temporary;
         {
             std::lock_guard<std::mutex> guard(lock_);
@@ -227,8 +229,8 @@ void TAudioFileCache::Spill(const std::list<TEntry> &entries) {
             temporary = folder_ + "/." + entry.Digest + "." + std::to_string(::getpid()) + "." +
                         std::to_string(counter_++);
         }
-        const int fd = ::open(temporary.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int fd =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
             GiveUpFolder(std::string("cannot take an entry (") + std::strerror(errno) + ")");
             return;

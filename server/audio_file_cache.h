@@ -14,8 +14,8 @@
 // go to disk) is looked up in memory alone.
 //
 // A folder that cannot be used (not a folder of this user, not writable) or that fills up
-// is said once on standard error; the cache then goes on in memory. The folder (mode 0700: other users
-// of the machine see nothing) is bounded to DiskBytes for all processes that share it: its
+// is said once on standard error; the cache then goes on in memory. The folder (mode 0700: other
+// users of the machine see nothing) is bounded to DiskBytes for all processes that share it: its
 // lock file ".lock" records the bytes it holds; each process adds what it writes while it
 // holds the lock (flock), and the one that takes it past the bound trims the folder by what
 // is on disk, oldest first, to nine tenths of the bound. Files already in the folder at start

@@ -121,7 +121,7 @@ int ListeningSocket(const std::string &address, int port) {
         throw std::runtime_error(why);
     }
     binder.master = SOAP_INVALID_SOCKET;  // the caller's now
-    ::listen(socket, ListenBacklog);        // a burst of clients waits rather than failing
+    ::listen(socket, ListenBacklog);      // a burst of clients waits rather than failing
     soap_done(&binder);
     return socket;
 }
@@ -448,8 +448,9 @@ bool TDemoServer::SendRefusal(TPending &pending) {
     constexpr size_t Block = 1 << 20;
     while (pending.File >= 0 && pending.FileSent < pending.FileSize) {
         off_t offset = off_t(pending.FileSent);
-        const ssize_t put = ::sendfile(pending.Socket, pending.File, &offset,
-                                       size_t(std::min<uint64_t>(Block, pending.FileSize - pending.FileSent)));
+        const ssize_t put =
+            ::sendfile(pending.Socket, pending.File, &offset,
+                       size_t(std::min<uint64_t>(Block, pending.FileSize - pending.FileSent)));
         if (put < 0 && errno == EINTR) continue;
         if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
         if (put <= 0) {  // the client is gone, or the file shrank: the answer cannot be whole

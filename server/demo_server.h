@@ -21,8 +21,8 @@
 // requests in the order they were completed and hands each answer back to the reading
 // thread, which sends it (within AnswerDeadlineSeconds), so a client that reads slowly holds
 // no worker either; a large file (the installer) is sent by that thread too, from the open
-// file, as fast as its client takes it. Stop: the connections waiting in the kernel's backlog are taken, then no
-// more; every one taken is read to its end (or its deadline), served and answered.
+// file, as fast as its client takes it. Stop: the connections waiting in the kernel's backlog are
+// taken, then no more; every one taken is read to its end (or its deadline), served and answered.
 
 #include <atomic>
 #include <chrono>
@@ -100,7 +100,7 @@ private:
         std::string Operation;  // for the log line of a refusal
         std::string Answer;     // a refusal still to send
         size_t AnswerSent = 0;
-        int File = -1;          // sent after Answer (a large file), then closed
+        int File = -1;  // sent after Answer (a large file), then closed
         uint64_t FileSize = 0;
         uint64_t FileSent = 0;
         bool Draining = false;  // the answer is out: reading what the client still sends
@@ -146,9 +146,9 @@ private:
     std::vector<std::unique_ptr<TPending>> answers_;  // served, for the reading thread to send
     int wake_ = -1;                   // eventfd: an answer is waiting
     int openTotal_ = 0;               // connections open, in every state
-    int openBound_ = MaxOpenConnections;          // both for the descriptors there are
+    int openBound_ = MaxOpenConnections;  // both for the descriptors there are
     int refusingBound_ = MaxOpenConnections + MaxRefusingConnections;
-    Clock::time_point acceptPausedUntil_{};       // out of descriptors: the reading thread's
+    Clock::time_point acceptPausedUntil_{};  // out of descriptors: the reading thread's
     int inHand_ = 0;                  // requests queued or being served
     bool closing_ = false;
     std::atomic<int64_t> lastBusy_;   // steady clock, nanoseconds

@@ -2,12 +2,12 @@
 #include "server/demo_service.h"
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <strings.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -357,7 +357,8 @@ int TDemoService::ServeGet() {
         else answer.FilePath.clear();
     }
     if (!answer.FilePath.empty()) {
-        const int file = ::open(answer.FilePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        const int file =
+            ::open(answer.FilePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         struct stat info {};
         if (file < 0 || ::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
             if (file >= 0) ::close(file);

@@ -151,6 +151,6 @@ private:
     size_t inputAt_ = 0;
     uint64_t bytesIn_ = 0;
     uint64_t bytesOut_ = 0;
-    int answerFile_ = -1;      // a large file's body, for TakeAnswerFile
+    int answerFile_ = -1;  // a large file's body, for TakeAnswerFile
     uint64_t answerFileSize_ = 0;
 };

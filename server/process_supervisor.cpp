@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -101,7 +101,8 @@ std::string ExecWithSockets(const std::string &program, const std::vector<std::s
     ::setenv("LISTEN_FDS", std::to_string(sockets.size()).c_str(), 1);
     ::unsetenv("LISTEN_FDNAMES");
     std::vector<char *> argv;
-    for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
     // Held back until the new program has its handlers (the mask survives exec): a signal
     // in between would otherwise end it.
@@ -144,7 +145,8 @@ int SuperviseProcesses(const std::string &program, const std::vector<std::string
                            Describe(status) + "): stopped");
                 return 1;
             }
-            const int wait = quickDeaths == 0 ? 0 : std::min(LongestBackOffSeconds, 1 << (quickDeaths - 1));
+            const int wait =
+                quickDeaths == 0 ? 0 : std::min(LongestBackOffSeconds, 1 << (quickDeaths - 1));
             LogMessage("serving process " + std::to_string(ended) + " ended (" + Describe(status) +
                        "): another starts" +
                        (wait > 0 ? " in " + std::to_string(wait) + " s" : std::string()));
@@ -180,8 +182,9 @@ int SuperviseProcesses(const std::string &program, const std::vector<std::string
         for (const Clock::time_point start : starts) next = std::min(next, start);
         const auto wait = std::max<Clock::duration>(Clock::duration::zero(), next - Clock::now());
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
-        timespec timeout{time_t(seconds.count()),
-                         long(std::chrono::duration_cast<std::chrono::nanoseconds>(wait - seconds).count())};
+        timespec timeout{
+            time_t(seconds.count()),
+            long(std::chrono::duration_cast<std::chrono::nanoseconds>(wait - seconds).count())};
         siginfo_t info{};
         const int signal = ::sigtimedwait(&watched, &info, &timeout);
         if (signal == SIGTERM || signal == SIGINT) {

@@ -42,7 +42,8 @@ bool ReadKeyFile(const std::string &path, std::string &bytes) {
         std::snprintf(mode, sizeof mode, "%04o", unsigned(info.st_mode & 07777));
         throw std::runtime_error("key file " + path + " has mode " + mode +
                                  ": other users may read or change it, so it is refused; "
-                                 "make it private with: chmod 600 " + path);
+                                 "make it private with: chmod 600 " +
+                                 path);
     }
     bytes.clear();
     char buffer[256];

@@ -14,8 +14,8 @@
 // this program answers that library's "open a device" itself, with none; espeak-ng then
 // synthesises as before and never plays. The definition in the program takes precedence over
 // the library's for espeak-ng's call.
-extern "C" __attribute__((visibility("default"))) struct audio_object *
-create_audio_device_object(const char *, const char *, const char *) {
+extern "C" __attribute__((visibility("default"))) struct audio_object *create_audio_device_object(
+    const char *, const char *, const char *) {
     return nullptr;
 }
 

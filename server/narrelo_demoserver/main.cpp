@@ -143,7 +143,8 @@ void Announce(const std::vector<std::pair<int, std::string>> &sockets) {
         const int port = bound.ss_family == AF_INET6
                              ? ntohs(reinterpret_cast<sockaddr_in6 *>(&bound)->sin6_port)
                              : ntohs(reinterpret_cast<sockaddr_in *>(&bound)->sin_port);
-        std::printf("narrelo-demoserver listening on http://%s\n", HostForUrl(address, port).c_str());
+        std::printf("narrelo-demoserver listening on http://%s\n",
+                    HostForUrl(address, port).c_str());
         if (ListensBeyondLoopback(address))
             std::fprintf(stderr,
                          "narrelo-demoserver: warning: listening on %s, beyond this machine's "
@@ -169,8 +170,14 @@ bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string
     std::vector<std::unique_ptr<TServiceShared>> shares;
     std::vector<std::unique_ptr<TDemoServer>> servers;
     for (const auto &[socket, address] : sockets) {
-        shares.push_back(std::make_unique<TServiceShared>(TServiceShared{
-            options, key, &synthesiser, &cache, TWebContent(options.WebRoot, options.Installer), "", {}}));
+        shares.push_back(std::make_unique<TServiceShared>(
+            TServiceShared{options,
+                           key,
+                           &synthesiser,
+                           &cache,
+                           TWebContent(options.WebRoot, options.Installer),
+                           "",
+                           {}}));
         shares.back()->Maker = &maker;
         servers.push_back(std::make_unique<TDemoServer>(*shares.back(), options.Workers));
         servers.back()->Adopt(socket, address);
@@ -188,7 +195,8 @@ bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string
                 for (const auto &server : servers) idle = std::min(idle, server->IdleSeconds());
                 bool stop = idle >= double(options.IdleExit);
                 if (!stop && idle > 0 && tick % 4 == 0 && program.Replaced()) {
-                    LogMessage("the program file " + program.Path() + " was removed or replaced: stopping");
+                    LogMessage("the program file " + program.Path() +
+                               " was removed or replaced: stopping");
                     stop = true;
                 }
                 if (stop) {
@@ -275,7 +283,8 @@ int main(int argc, char **argv) {
             if (!supervised) LogMessage("SIGHUP: restarting from " + program.Path());
             std::fflush(nullptr);
             const std::string why = ExecWithSockets(program.Path(), arguments, descriptors);
-            LogMessage("cannot restart from " + program.Path() + " (" + why + "): serving on as before");
+            LogMessage("cannot restart from " + program.Path() + " (" + why +
+                       "): serving on as before");
             StopRequested = false;
             RestartRequested = false;
         }

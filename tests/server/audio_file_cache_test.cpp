@@ -124,9 +124,9 @@ TEST(AudioFileCacheTest, ServesOnlyEntriesItWroteAndRemovesTheRest) {
     };
     std::string changed = good;
     changed.back() ^= 1;
-    put('b', good.substr(0, good.size() - 3));        // cut short
-    put('c', changed);                                  // a byte changed
-    put('d', good);                                     // another entry's, renamed
+    put('b', good.substr(0, good.size() - 3));  // cut short
+    put('c', changed);                          // a byte changed
+    put('d', good);                             // another entry's, renamed
     put('e', "OggS garbage, no check at all");
     put('f', "");
     std::filesystem::create_symlink(secret, path('1'));  // a link to a file elsewhere
@@ -159,7 +159,8 @@ TEST(AudioFileCacheTest, KeepsNoTextOnDiskAndDropsEntriesOfTheFormerFormat) {
     EXPECT_EQ(cache.Find(Digest('1')), "gizli metin") << "found in memory";
     for (const auto &entry : std::filesystem::directory_iterator(folder)) {
         std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string bytes{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
         EXPECT_EQ(bytes.find("gizli"), std::string::npos) << entry.path();
     }
 }
@@ -214,15 +215,18 @@ TEST(AudioFileCacheTest, AFullFolderIsSaidOnceAndTheMemoryCacheGoesOn) {
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
         for (const char c : std::string("abc")) cache.Store(Digest(c), std::string(1000, c));
         ::setrlimit(RLIMIT_FSIZE, &before);
-        for (const char c : std::string("abc")) EXPECT_EQ(cache.Find(Digest(c)), std::string(1000, c));
+        for (const char c : std::string("abc"))
+            EXPECT_EQ(cache.Find(Digest(c)), std::string(1000, c));
         EXPECT_EQ(cache.DiskBytes(), 0u);
     }
     std::signal(SIGXFSZ, previous);
     const std::string said = errors.Text();
-    const std::string line = "narrelo-demoserver: the cache folder " + folder + " cannot take an entry";
+    const std::string line =
+        "narrelo-demoserver: the cache folder " + folder + " cannot take an entry";
     const size_t first = said.find(line);
     EXPECT_NE(first, std::string::npos) << said;
-    EXPECT_EQ(said.find("cannot take an entry", first + line.size()), std::string::npos) << "said once: " << said;
+    EXPECT_EQ(said.find("cannot take an entry", first + line.size()), std::string::npos)
+        << "said once: " << said;
     for (const auto &entry : std::filesystem::directory_iterator(folder))
         EXPECT_EQ(entry.path().filename(), ".lock") << "no half entry left";
 }

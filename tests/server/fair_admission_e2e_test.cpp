@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <thread>
@@ -86,8 +86,10 @@ std::vector<std::string> Burst(int port, size_t count, const std::string &reques
             if (client.Sent < request.size()) {
                 const ssize_t put = ::send(client.Fd, request.data() + client.Sent,
                                            request.size() - client.Sent, MSG_NOSIGNAL);
-                if (put > 0) client.Sent += size_t(put);
-                else if (errno != EAGAIN && errno != EINTR) client.Done = true;
+                if (put > 0)
+                    client.Sent += size_t(put);
+                else if (errno != EAGAIN && errno != EINTR)
+                    client.Done = true;
                 // Not yet connected, or refused at once: what comes is read below.
                 if (client.Done) {
                     const ssize_t got = ::recv(client.Fd, buffer, sizeof buffer, 0);
@@ -96,8 +98,10 @@ std::vector<std::string> Burst(int port, size_t count, const std::string &reques
                 continue;
             }
             const ssize_t got = ::recv(client.Fd, buffer, sizeof buffer, 0);
-            if (got > 0) client.Answer.append(buffer, size_t(got));
-            else if (got == 0 || (errno != EAGAIN && errno != EINTR)) client.Done = true;
+            if (got > 0)
+                client.Answer.append(buffer, size_t(got));
+            else if (got == 0 || (errno != EAGAIN && errno != EINTR))
+                client.Done = true;
         }
     }
     std::vector<std::string> answers;
@@ -168,7 +172,8 @@ TEST(FairAdmissionE2ETest, IdleConnectionsThatReconnectAtOnceHoldNobodyUpNorFloo
     // Normal calls, one after another, while the idle ones time out and come back.
     const auto start = std::chrono::steady_clock::now();
     int calls = 0;
-    while (calls < 36 || (std::chrono::steady_clock::now() - start < std::chrono::seconds(4) && calls < 400)) {
+    while (calls < 36 ||
+           (std::chrono::steady_clock::now() - start < std::chrono::seconds(4) && calls < 400)) {
         const auto asked = std::chrono::steady_clock::now();
         TRawConnection normal(server.Port());
         ASSERT_TRUE(normal.Send(SoapPost(server.Port(), UpdateRequest)));

@@ -99,20 +99,25 @@ TEST_F(LimitsE2ETest, RequestsItCannotServeGetAnAnswerThatSaysWhy) {
         const char *Says;
     } cases[] = {
         {"body above 1 MiB", SoapPost(server_.Port(), big), 500, "larger than 1048576 bytes"},
-        {"not XML", SoapPost(server_.Port(), "<x"), 500, "not a well-formed SOAP envelope: XML error on line 1"},
-        {"cut-off envelope", SoapPost(server_.Port(), UpdateRequest.substr(0, UpdateRequest.size() - 20)), 500,
+        {"not XML", SoapPost(server_.Port(), "<x"), 500,
+         "not a well-formed SOAP envelope: XML error on line 1"},
+        {"cut-off envelope",
+         SoapPost(server_.Port(), UpdateRequest.substr(0, UpdateRequest.size() - 20)), 500,
          "not a well-formed SOAP envelope"},
         {"no body length", "POST /x HTTP/1.1\r\nHost: h\r\n\r\n", 411, "no Content-Length"},
         {"not HTTP", "HELLO\r\n\r\n", 400, "Not an HTTP request"},
         {"unknown operation",
-         SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+         SoapPost(server_.Port(),
+                  "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                   "<SOAP-ENV:Body><Yok/></SOAP-ENV:Body></SOAP-ENV:Envelope>"),
          500, "not implemented"},
         {"a self-closing envelope",
-         SoapPost(server_.Port(), "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"/>"),
+         SoapPost(
+             server_.Port(),
+             "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"/>"),
          500, "<faultstring>"},
-        {"an envelope with an empty body",
-         SoapPost(server_.Port(), Envelope("")), 500, "<faultstring>"},
+        {"an envelope with an empty body", SoapPost(server_.Port(), Envelope("")), 500,
+         "<faultstring>"},
         {"well-formed, but no envelope", SoapPost(server_.Port(), "<a><b/></a>"), 500,
          "not a SOAP envelope: its top element is a"},
         {"UTF-16", SoapPost(server_.Port(), Utf16(UpdateRequest)), 500, "must be UTF-8"},
@@ -122,7 +127,8 @@ TEST_F(LimitsE2ETest, RequestsItCannotServeGetAnAnswerThatSaysWhy) {
          "elements nested deeper than 32"},
         {"5,000 elements", SoapPost(server_.Port(), Envelope(Repeated("<e/>", 5000))), 500,
          "more than 4096 elements"},
-        {"a request that is served", SoapPost(server_.Port(), UpdateRequest), 200, "<return>true</return>"},
+        {"a request that is served", SoapPost(server_.Port(), UpdateRequest), 200,
+         "<return>true</return>"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Label);

@@ -11,10 +11,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <memory>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -77,7 +77,8 @@ std::set<pid_t> ChildrenOf(pid_t parent) {
 // Whether a fresh connection to `port` is answered 200.
 bool Answered(int port) {
     TRawConnection connection(port);
-    return connection.Send(SoapPost(port, UpdateRequest)) && StatusOf(connection.ReadAll(10)) == 200;
+    return connection.Send(SoapPost(port, UpdateRequest)) &&
+           StatusOf(connection.ReadAll(10)) == 200;
 }
 
 // Waits (bounded) until `ready` holds.
@@ -154,7 +155,8 @@ TEST(ProcessesE2ETest, AServingProcessThatDiesIsReapedAndReplaced) {
             const std::set<pid_t> now = ChildrenOf(server.Pid());
             return now.size() == 2 && now.count(victim) == 0 && StateOf(victim) == 0;
         })) << server.Log();
-        EXPECT_NE(server.Log().find("serving process " + std::to_string(victim) + " ended (killed by signal 9"),
+        EXPECT_NE(server.Log().find("serving process " + std::to_string(victim) +
+                                    " ended (killed by signal 9"),
                   std::string::npos)
             << server.Log();
         for (int i = 0; i < 8; ++i) EXPECT_TRUE(Answered(server.Port())) << i;

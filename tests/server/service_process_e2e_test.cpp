@@ -35,8 +35,10 @@ TEST(ServiceProcessE2ETest, NeverOpensASoundOutput) {
         // The speech engine is started with the service; a page answered says it is up.
         EXPECT_EQ(StatusOf(HttpGet(server.Port(), "/demoserver.txt")), 200);
     }
-    if (before) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    else ::unsetenv("XDG_RUNTIME_DIR");
+    if (before)
+        ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
     for (const auto &entry : std::filesystem::directory_iterator(runtime))
         ADD_FAILURE() << "left in the runtime folder: " << entry.path();
 }
@@ -65,8 +67,10 @@ TEST(ServiceProcessE2ETest, AnOnDemandServiceWhoseProgramFileGoesEndsWhenIdle) {
         }
         const TChildResult result = service.Wait(std::chrono::seconds(15));
         EXPECT_EQ(result.Status, 0) << result.Err;
-        EXPECT_NE(result.Err.find("was removed or replaced: stopping"), std::string::npos) << result.Err;
-        EXPECT_NE(result.Out.find("listening on http://127.0.0.1:"), std::string::npos) << result.Out;
+        EXPECT_NE(result.Err.find("was removed or replaced: stopping"), std::string::npos)
+            << result.Err;
+        EXPECT_NE(result.Out.find("listening on http://127.0.0.1:"), std::string::npos)
+            << result.Out;
     }
 }
 

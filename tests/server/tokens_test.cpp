@@ -129,10 +129,10 @@ TEST(FileIdTest, ShowsNothingOfItsTextWithoutTheKey) {
     ASSERT_TRUE(bytes.has_value()) << "one base64url text";
     uLongf size = compressBound(uLong(text.size()));
     std::string compressed(size, '\0');
-    ASSERT_EQ(compress2(reinterpret_cast<Bytef *>(compressed.data()), &size,
-                        reinterpret_cast<const Bytef *>(text.data()), uLong(text.size()),
-                        Z_BEST_SPEED),
-              Z_OK);
+    ASSERT_EQ(
+        compress2(reinterpret_cast<Bytef *>(compressed.data()), &size,
+                  reinterpret_cast<const Bytef *>(text.data()), uLong(text.size()), Z_BEST_SPEED),
+        Z_OK);
     compressed.resize(size);
     for (const std::string &telling :
          {std::string("gizli"), std::string("cumle"), compressed.substr(2, 16)}) {
@@ -205,7 +205,8 @@ TEST(ServerKeyTest, RefusesAKeyFileThatIsNotAPrivateRegularFileOfTheRightSizeAnd
         const char *Says;
     } cases[] = {
         {"wrong size", shortKey, "does not hold a key of 32 bytes"},
-        {"readable by the group", groupReadable, "has mode 0640: other users may read or change it"},
+        {"readable by the group", groupReadable,
+         "has mode 0640: other users may read or change it"},
         {"writable by others", othersWritable, "has mode 0602"},
         {"a FIFO (which would hang the start)", fifo, "not a regular file"},
         {"a folder", folder, "not a regular file"},
