@@ -89,20 +89,36 @@ constexpr int Block = 8;
 // Bounds are checked against the best so far every this many blocks.
 constexpr int BoundChunk = 32;
 
-// The lag search. The hint is scored in full first; then every lag whose bound can still
-// beat the best so far is scored, in groups of four, in ascending order. A lag
+// The lag search. The hint and its neighbours (hint - 1 .. hint + 2, which nearly always
+// pass their bounds anyway) are scored in full first, in one pass; then every other lag whose
+// bound can still beat the best so far is scored, in groups of four, in ascending order. A lag
 // below the best lag wins on an equal sum, a lag above it only on a smaller one, which gives
 // the smallest lag among the smallest sums whatever the order.
 template <class V>
 int SearchBestLag(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch) {
     const uint32_t *prefix = scratch.Prefix;
     if (hint < minLag || hint > maxLag) hint = minLag;
-    int lags[4] = {hint, hint, hint, hint};
-    int64_t limits[4] = {NoLimit, DeadLane, DeadLane, DeadLane};
+    int lags[4];
+    int64_t limits[4];
     int64_t d[4];
+    // The first group: lags [firstLow, firstHigh], all in range, scored without a limit.
+    const int firstLow = hint - 1 < minLag ? minLag : hint - 1;
+    const int firstHigh = firstLow + 3 > maxLag ? maxLag : firstLow + 3;
+    for (int i = 0; i < 4; ++i) {
+        const bool used = firstLow + i <= firstHigh;
+        lags[i] = used ? firstLow + i : firstLow;
+        limits[i] = used ? NoLimit : DeadLane;
+    }
     ScoreGroup<V>(base, n, prefix, lags, limits, d);
+    // Ascending lags: the first smallest sum wins.
     int64_t best = d[0];
-    int bestLag = hint;
+    int bestLag = firstLow;
+    for (int i = 1; i <= firstHigh - firstLow; ++i) {
+        if (d[i] < best) {
+            best = d[i];
+            bestLag = firstLow + i;
+        }
+    }
 
     const int blocks = n / Block;
     const int lagCount = maxLag - minLag + 1;
@@ -140,7 +156,7 @@ int SearchBestLag(const int16_t *base, int minLag, int maxLag, int n, int hint, 
             const int i = next++;
             const int lag = minLag + i;
             const int64_t limit = lag < bestLag ? best + 1 : best;
-            if (lag == bestLag || bound[i] >= limit) continue;
+            if ((lag >= firstLow && lag <= firstHigh) || bound[i] >= limit) continue;
             lags[lanes] = lag;
             limits[lanes] = limit;
             ++lanes;
