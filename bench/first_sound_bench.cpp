@@ -18,9 +18,15 @@
 //   joined against the unbroken speech (tests/support/seam_measure.h): the noise within
 //   10 ms of the cut against the encoder's own, the largest step there, the length.
 //
+//   cold start: per round, espeak-ng's first audio byte from its spawn, then a new service
+//   process spawned: the time to its "listening" line and to the first sample of a new
+//   sentence read at once; the ratio of spawn to first sample against espeak-ng, median
+//   over the rounds.
+//
 // The load average at the start and the end is printed: figures taken under load say so.
 //
 //   bench_first_sound [rounds] [seconds per throughput round]
+//   (NARRELO_BENCH_COLD_ONLY=1 in the environment stops after the cold start)
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -29,6 +35,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <cstdio>
@@ -237,6 +244,31 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+void ColdStart(int rounds, const std::string &utf8) {
+    std::vector<double> espeak, listening, first, ratio;
+    for (int r = 0; r < rounds; ++r) {
+        const double e = EspeakFirstAudio(utf8);
+        const TClock::time_point spawn = TClock::now();
+        TDemoServerProcess server({"--processes", "1", "--quiet"});
+        const double listen = Milliseconds(TClock::now() - spawn);
+        const std::string endpoint = server.Endpoint();
+        TDemoClient client;
+        client.soap_endpoint = endpoint.c_str();
+        client.ClientID = "bench";
+        double s = -1;
+        ReadNewSentence(client, &s);
+        espeak.push_back(e);
+        listening.push_back(listen);
+        if (s > 0) first.push_back(listen + s);
+        if (e > 0 && s > 0) ratio.push_back((listen + s) / e);
+    }
+    std::printf("cold start, median of %d interleaved rounds:\n", rounds);
+    std::printf("  espeak-ng spawn to first audio byte   %8.1f ms\n", Median(espeak));
+    std::printf("  service spawn to listening           %8.1f ms\n", Median(listening));
+    std::printf("  service spawn to first sample         %8.1f ms\n", Median(first));
+    std::printf("  ratio (per round)                     %8.2fx  (goal <= 2x)\n", Median(ratio));
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -266,6 +298,8 @@ int main(int argc, char **argv) {
     std::printf("  espeak-ng first audio byte   %8.1f ms\n", Median(espeak));
     std::printf("  service first sample        %8.1f ms\n", Median(service));
     std::printf("  ratio (per round)            %8.2fx  (goal <= 1.5x)\n", Median(ratio));
+    ColdStart(rounds, utf8);
+    if (std::getenv("NARRELO_BENCH_COLD_ONLY")) return 0;
 
     TThroughput t[2][2];  // [processes - 1][clients - 1]
     for (int r = 0; r < 3; ++r)

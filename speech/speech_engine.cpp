@@ -50,17 +50,16 @@ int CollectSamples(short *samples, int count, espeak_EVENT *events) {
 
 }  // namespace
 
-TSpeechEngine::TSpeechEngine() {
-    std::promise<void> started;
-    std::future<void> ready = started.get_future();
-    thread_ = std::thread([this, &started] { Run(started); });
-    try {
-        ready.get();
-    } catch (...) {
-        thread_.join();
-        throw;
-    }
+// A failed load throws out of the body of a delegating constructor, so the destructor runs
+// and joins the thread, which has ended itself.
+TSpeechEngine::TSpeechEngine() : TSpeechEngine(TLoadInBackground{}) { Ready(); }
+
+TSpeechEngine::TSpeechEngine(TLoadInBackground) {
+    loaded_ = loading_.get_future().share();
+    thread_ = std::thread([this] { Run(); });
 }
+
+void TSpeechEngine::Ready() { loaded_.get(); }
 
 TSpeechEngine::~TSpeechEngine() {
     {
@@ -74,10 +73,16 @@ TSpeechEngine::~TSpeechEngine() {
 std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceSettings &voice,
                                           size_t maxSamples, std::function<bool()> cancelled,
                                           std::vector<TWordStart> *words) {
+    // A failed load is told to every caller; a load still under way lets the text queue.
+    if (loaded_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loaded_.get();
     std::future<std::vector<int16_t>> result;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        if (stop_) throw std::runtime_error("the speech engine has stopped");
+        if (stop_) {
+            // Stopped by a failed load: say why.
+            if (loaded_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loaded_.get();
+            throw std::runtime_error("the speech engine has stopped");
+        }
         jobs_.push_back(TJob{utf8,
                              voice,
                              maxSamples,
@@ -118,25 +123,47 @@ void TSpeechEngine::Apply(const TVoiceSettings &voice) {
     haveVoice_ = true;
 }
 
-void TSpeechEngine::Run(std::promise<void> &started) {
+bool TSpeechEngine::Load() {
     // DONT_EXIT: a missing data folder is reported, never an exit of the whole server.
     const int rate =
         espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (rate != SampleRate) {
         if (rate > 0) espeak_Terminate();
-        started.set_exception(std::make_exception_ptr(std::runtime_error(
+        loading_.set_exception(std::make_exception_ptr(std::runtime_error(
             "espeak-ng could not be initialised (sample rate " + std::to_string(rate) + ")")));
-        return;
+        return false;
     }
     espeak_SetSynthCallback(CollectSamples);
     try {
         Apply(TVoiceSettings{});
     } catch (...) {
         espeak_Terminate();
-        started.set_exception(std::current_exception());
+        loading_.set_exception(std::current_exception());
+        return false;
+    }
+    loading_.set_value();
+    return true;
+}
+
+void TSpeechEngine::Run() {
+    if (!Load()) {
+        // Nothing will be spoken: the texts that queued meanwhile, and any later, get the
+        // loading's failure.
+        std::deque<TJob> waiting;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            stop_ = true;
+            waiting.swap(jobs_);
+        }
+        for (TJob &job : waiting) {
+            try {
+                loaded_.get();
+            } catch (...) {
+                job.Result.set_exception(std::current_exception());
+            }
+        }
         return;
     }
-    started.set_value();
 
     for (;;) {
         TJob job;

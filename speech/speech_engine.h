@@ -67,10 +67,20 @@ public:
     // Starts the engine thread and initialises espeak-ng there; throws std::runtime_error
     // when espeak-ng or its Turkish voice cannot be loaded.
     TSpeechEngine();
+    // Starts the engine thread and returns at once, while espeak-ng and the Turkish voice
+    // load on that thread: a service can accept connections meanwhile. Texts handed over
+    // before the engine is ready wait for it; when it cannot be loaded, Ready() and every
+    // Speak throw what the loading threw.
+    struct TLoadInBackground {};
+    explicit TSpeechEngine(TLoadInBackground);
     // Finishes the texts already handed over, then ends the thread.
     ~TSpeechEngine();
     TSpeechEngine(const TSpeechEngine &) = delete;
     TSpeechEngine &operator=(const TSpeechEngine &) = delete;
+
+    // Waits until espeak-ng and the voice are loaded; throws what the loading threw.
+    // Thread-safe.
+    void Ready();
 
     // The speech of `utf8` (plain text, not SSML). Thread-safe; blocks until done. Throws
     // std::runtime_error when espeak-ng refuses the text, TSpeechTooLong when the speech
@@ -96,14 +106,17 @@ private:
     // The next job to speak (jobs_ not empty; lock_ held).
     std::deque<TJob>::iterator NextJob();
 
-    void Run(std::promise<void> &started);
+    void Run();
+    bool Load();  // engine thread only: false, with loadError_ set, when loading fails
     void Apply(const TVoiceSettings &voice);  // engine thread only
 
     std::mutex lock_;  // guards jobs_ and stop_
     std::condition_variable wake_;
     std::deque<TJob> jobs_;
     bool stop_ = false;
+    std::shared_future<void> loaded_;  // ready once loading has ended, with its failure
     TVoiceSettings current_;  // engine thread only
     bool haveVoice_ = false;  // engine thread only
+    std::promise<void> loading_;  // engine thread only, until loaded_ is ready
     std::thread thread_;
 };

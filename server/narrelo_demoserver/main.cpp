@@ -169,7 +169,10 @@ int main(int argc, char **argv) {
             others.push_back(child);
         }
         const bool first = ::getpid() == parent;
-        TSpeechEngine engine;
+        // espeak-ng and its voice load on the engine's thread while the sockets already
+        // accept: a service started on demand answers its first request as soon as the
+        // voice is there, and a request that comes earlier waits for it in the queue.
+        TSpeechEngine engine{TSpeechEngine::TLoadInBackground{}};
         TSpeechSynthesiser synthesiser(engine);
         TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
                               uint64_t(options.DiskCacheBytes));
@@ -200,6 +203,17 @@ int main(int argc, char **argv) {
             }
             std::fflush(stdout);
         }
+        // A voice that cannot be loaded ends the service, as it did before it listened.
+        std::atomic<bool> loadFailed{false};
+        std::thread loadWatch([&] {
+            try {
+                engine.Ready();
+            } catch (const std::exception &e) {
+                std::fprintf(stderr, "narrelo-demoserver: %s\n", e.what());
+                loadFailed = true;
+                StopRequested = true;
+            }
+        });
         // --idle-exit: every server of this process without a connection or a request for
         // that long ends the process the way a stop signal does.
         std::thread idleWatch;
@@ -222,6 +236,7 @@ int main(int argc, char **argv) {
         servers[0]->Run(StopRequested);
         for (std::thread &t : more) t.join();
         if (idleWatch.joinable()) idleWatch.join();
+        loadWatch.join();
         // A stop signal ends every process; idleness only this one, and the first waits
         // for the others to find themselves idle too (they may still be serving).
         if (!StoppedWhenIdle)
@@ -229,6 +244,7 @@ int main(int argc, char **argv) {
         for (const pid_t other : others) ::waitpid(other, nullptr, 0);
         if (first && !ownSocket.empty()) RemoveUnixSocket(ownSocket);
         FlushLogRepeats();
+        if (loadFailed) return 1;
         if (first) std::fprintf(stderr, StoppedWhenIdle ? "narrelo-demoserver: idle, stopped\n"
                                                         : "narrelo-demoserver: stopped\n");
         return 0;
