@@ -37,10 +37,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -113,7 +113,8 @@ std::atomic<int32_t> NextSpeed{2000};
 // One new sentence read by `client` (the speed value makes it new to the service, which
 // records it but does not speak it); returns the seconds of audio, `firstSample` the
 // milliseconds to its first decoded sample.
-double ReadNewSentence(TDemoClient &client, double *firstSample = nullptr, const std::string &sentence = Sentence) {
+double ReadNewSentence(TDemoClient &client, double *firstSample = nullptr,
+                       const std::string &sentence = Sentence) {
     const TClock::time_point start = TClock::now();
     TDemoAudios audios;
     client.SynthesiseSentence(sentence.c_str(), 0, 1, 10, NextSpeed++, 1, audios);
@@ -270,7 +271,8 @@ void FirstSoundBySentence(int rounds, TDemoClient &client) {
          "yaşlı amcaların eski zamanlara dair anlattığı bütün hikayeleri büyük bir merakla "
          "dikkatle dinledik."_cp},
     };
-    std::printf("first sound by sentence, median of %d interleaved rounds (goal <= 1.2x each):\n", rounds);
+    std::printf("first sound by sentence, median of %d interleaved rounds (goal <= 1.2x each):\n",
+                rounds);
     for (const auto &row : rows) {
         const std::string utf8 = cp1254::ToUtf8(row.Sentence);
         std::vector<double> espeak, service, ratio;
@@ -282,8 +284,8 @@ void FirstSoundBySentence(int rounds, TDemoClient &client) {
             service.push_back(s);
             if (e > 0 && s > 0) ratio.push_back(s / e);
         }
-        std::printf("  %-17s espeak-ng %7.1f ms, service %7.1f ms, ratio %5.2fx\n", row.Label, Median(espeak),
-                    Median(service), Median(ratio));
+        std::printf("  %-17s espeak-ng %7.1f ms, service %7.1f ms, ratio %5.2fx\n", row.Label,
+                    Median(espeak), Median(service), Median(ratio));
     }
 }
 

@@ -6,9 +6,9 @@
 // the lag with the smallest D, the smaller lag winning ties. The work is
 // (maxLag - minLag + 1) * n absolute differences per call, which is where the speed change
 // spends nearly all its time. So the search runs on the widest integer vectors the
-// processor offers (AVX-512, else AVX2, else SSE2; see simd_level.h), skips every lag that a cheap lower
-// bound rules out, and gives up on a lag as soon as its partial sum can no longer win.
-// Every kernel returns exactly the lag the plain double loop returns.
+// processor offers (AVX-512, else AVX2, else SSE2; see simd_level.h), skips every lag that a cheap
+// lower bound rules out, and gives up on a lag as soon as its partial sum can no longer win. Every
+// kernel returns exactly the lag the plain double loop returns.
 
 #include <cstdint>
 
@@ -39,8 +39,8 @@ int BestPitchLag(int minLag, int maxLag, int n, const int16_t *base, const uint3
 // and base[from + t .. to + t); prefix as for BestPitchLag, read at [from, to] and
 // [from + t, to + t]. The caller keeps every sum within 32 bits (it does when they are whole
 // window sums as above).
-void AddLagSums(int minLag, int maxLag, int from, int to, const int16_t *base, const uint32_t *prefix, bool subtract,
-                int32_t *sums);
+void AddLagSums(int minLag, int maxLag, int from, int to, const int16_t *base,
+                const uint32_t *prefix, bool subtract, int32_t *sums);
 
 // The lag with the smallest of sums[0 .. maxLag - minLag] (sums[t - minLag] for lag t), the
 // smaller lag on ties.

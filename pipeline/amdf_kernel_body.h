@@ -138,7 +138,8 @@ int SearchBestLag(const int16_t *base, int minLag, int maxLag, int n, int hint, 
         }
         for (int m = 0; m < blocks; m += BoundChunk) {
             int32_t part[V::BoundLanes];
-            V::Bounds(blockSum + Block * m, minLag + first, blocks - m < BoundChunk ? blocks - m : BoundChunk, part);
+            V::Bounds(blockSum + Block * m, minLag + first,
+                      blocks - m < BoundChunk ? blocks - m : BoundChunk, part);
             bool open = false;
             for (int i = 0; i < V::BoundLanes; ++i) {
                 out[i] += part[i];
@@ -184,22 +185,26 @@ int SearchBestLag(const int16_t *base, int minLag, int maxLag, int n, int hint, 
 // with its lanes already counted masked off, so nothing outside [from, to) (and its lags)
 // is read.
 template <class V>
-void AddLagSums(const int16_t *base, int minLag, int maxLag, int from, int to, const uint32_t *prefix,
-                bool subtract, int32_t *sums) {
+void AddLagSums(const int16_t *base, int minLag, int maxLag, int from, int to,
+                const uint32_t *prefix, bool subtract, int32_t *sums) {
     const int length = to - from;
     if (length <= 0) return;
     const int64_t sumA = static_cast<int32_t>(prefix[to] - prefix[from]);
     const int whole = length / V::Width;
     const int rest = length % V::Width;
     // Lane i of the mask is set when i >= Width - rest: the lanes of [from + whole * Width, to).
-    alignas(64) static const int16_t MaskTable[128] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    // clang-format off
+    alignas(64) static const int16_t MaskTable[128] = {
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1
+    };
+    // clang-format on
     static_assert(V::Width <= 64, "mask table too short");
     const typename V::Reg mask = V::Load(MaskTable + 64 - V::Width + rest);
     const int16_t *a = base + from;
@@ -216,7 +221,8 @@ void AddLagSums(const int16_t *base, int minLag, int maxLag, int from, int to, c
                 }
         } else {
             typename V::Reg acc0 = V::Zero(), acc1 = V::Zero(), acc2 = V::Zero(), acc3 = V::Zero();
-            const int16_t *b0 = a + lags[0], *b1 = a + lags[1], *b2 = a + lags[2], *b3 = a + lags[3];
+            const int16_t *b0 = a + lags[0], *b1 = a + lags[1], *b2 = a + lags[2],
+                          *b3 = a + lags[3];
             const int end = whole * V::Width;
             for (int j = 0; j < end; j += V::Width) {
                 const typename V::Reg x = V::Load(a + j);
@@ -239,7 +245,8 @@ void AddLagSums(const int16_t *base, int minLag, int maxLag, int from, int to, c
             for (int i = 0; i < 4; ++i) maxSum[i] = s[i];
         }
         for (int i = 0; i < count; ++i) {
-            const int64_t sumB = static_cast<int32_t>(prefix[lags[i] + to] - prefix[lags[i] + from]);
+            const int64_t sumB =
+                static_cast<int32_t>(prefix[lags[i] + to] - prefix[lags[i] + from]);
             const int64_t d = 2 * maxSum[i] - sumA - sumB;
             int32_t &out = sums[lags[i] - minLag];
             out = static_cast<int32_t>(subtract ? out - d : out + d);

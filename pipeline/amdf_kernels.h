@@ -15,16 +15,17 @@ struct TAmdfScratch {
 
 int AmdfSearchPortable(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
 // AddLagSums of amdf.h.
-void AmdfLagSumsPortable(const int16_t *base, int minLag, int maxLag, int from, int to, const uint32_t *prefix,
-                         bool subtract, int32_t *sums);
+void AmdfLagSumsPortable(const int16_t *base, int minLag, int maxLag, int from, int to,
+                         const uint32_t *prefix, bool subtract, int32_t *sums);
 #if defined(__x86_64__) || defined(__i386__)
 int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
 int AmdfSearchAvx2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
-int AmdfSearchAvx512(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch);
-void AmdfLagSumsSse2(const int16_t *base, int minLag, int maxLag, int from, int to, const uint32_t *prefix,
-                     bool subtract, int32_t *sums);
-void AmdfLagSumsAvx2(const int16_t *base, int minLag, int maxLag, int from, int to, const uint32_t *prefix,
-                     bool subtract, int32_t *sums);
-void AmdfLagSumsAvx512(const int16_t *base, int minLag, int maxLag, int from, int to, const uint32_t *prefix,
-                       bool subtract, int32_t *sums);
+int AmdfSearchAvx512(const int16_t *base, int minLag, int maxLag, int n, int hint,
+                     const TAmdfScratch &scratch);
+void AmdfLagSumsSse2(const int16_t *base, int minLag, int maxLag, int from, int to,
+                     const uint32_t *prefix, bool subtract, int32_t *sums);
+void AmdfLagSumsAvx2(const int16_t *base, int minLag, int maxLag, int from, int to,
+                     const uint32_t *prefix, bool subtract, int32_t *sums);
+void AmdfLagSumsAvx512(const int16_t *base, int minLag, int maxLag, int from, int to,
+                       const uint32_t *prefix, bool subtract, int32_t *sums);
 #endif

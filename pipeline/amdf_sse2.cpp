@@ -19,7 +19,8 @@ struct TSse2 {
         return _mm_add_epi32(acc, _mm_madd_epi16(_mm_max_epi16(a, b), _mm_set1_epi16(1)));
     }
     static Reg MaxAddMasked(Reg acc, Reg a, Reg b, Reg mask) {
-        return _mm_add_epi32(acc, _mm_madd_epi16(_mm_and_si128(_mm_max_epi16(a, b), mask), _mm_set1_epi16(1)));
+        return _mm_add_epi32(
+            acc, _mm_madd_epi16(_mm_and_si128(_mm_max_epi16(a, b), mask), _mm_set1_epi16(1)));
     }
     static constexpr int BoundLanes = 4;
     static void Bounds(const int32_t *c, int first, int blocks, int32_t *out) {
@@ -48,8 +49,8 @@ int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint,
     return SearchBestLag<TSse2>(base, minLag, maxLag, n, hint, scratch);
 }
 
-void AmdfLagSumsSse2(const int16_t *base, int minLag, int maxLag, int from, int to, const uint32_t *prefix,
-                       bool subtract, int32_t *sums) {
+void AmdfLagSumsSse2(const int16_t *base, int minLag, int maxLag, int from, int to,
+                     const uint32_t *prefix, bool subtract, int32_t *sums) {
     AddLagSums<TSse2>(base, minLag, maxLag, from, to, prefix, subtract, sums);
 }
 

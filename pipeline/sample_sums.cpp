@@ -38,12 +38,14 @@ void TSampleSums::Fill(int64_t start) {
         }
     } else {
         for (size_t i = 0; i < length; ++i) {
-            sum += static_cast<uint32_t>(static_cast<int32_t>(Sample(start + static_cast<int64_t>(i))));
+            sum += static_cast<uint32_t>(
+                static_cast<int32_t>(Sample(start + static_cast<int64_t>(i))));
             prefix[i + 1] = sum;
         }
     }
     int32_t *blocks = blocks_.data();
-    for (size_t i = 0; i < blocks_.size(); ++i) blocks[i] = static_cast<int32_t>(prefix[i + Block] - prefix[i]);
+    for (size_t i = 0; i < blocks_.size(); ++i)
+        blocks[i] = static_cast<int32_t>(prefix[i + Block] - prefix[i]);
 }
 
 TSampleSums::TWindow TSampleSums::At(int64_t p) {

@@ -98,7 +98,8 @@ void TSpeedChanger::Run(const int16_t *samples, int32_t count, TStream &output) 
                 std::fill(lagSums.begin(), lagSums.end(), 0);
                 AddLagSums(MinLag, MaxLag, 0, window_, base, window.Prefix, false, lagSums.data());
             } else {
-                AddLagSums(MinLag, MaxLag, window_ - carried, window_, base, window.Prefix, false, lagSums.data());
+                AddLagSums(MinLag, MaxLag, window_ - carried, window_, base, window.Prefix, false,
+                           lagSums.data());
             }
             tau = SmallestLagSum(MinLag, MaxLag, lagSums.data());
         } else {
@@ -110,7 +111,8 @@ void TSpeedChanger::Run(const int16_t *samples, int32_t count, TStream &output) 
         if (carry) {
             // The samples the window leaves behind, while x still holds them.
             carried = consumed < window_ ? consumed : -1;
-            if (carried > 0) AddLagSums(MinLag, MaxLag, 0, consumed, base, window.Prefix, true, lagSums.data());
+            if (carried > 0)
+                AddLagSums(MinLag, MaxLag, 0, consumed, base, window.Prefix, true, lagSums.data());
         }
         remaining -= consumed;
         position += consumed;

@@ -42,7 +42,8 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
         std::lock_guard<std::mutex> hold(lock_);
         // Only an item a client asked for starts the next: what is made ahead stays one
         // item ahead of the reading.
-        if (const auto found = next_.find(digest); asked && found != next_.end()) next = found->second;
+        if (const auto found = next_.find(digest); asked && found != next_.end())
+            next = found->second;
         if (const auto found = inHand_.find(digest); found != inHand_.end()) {
             file = found->second;
         } else {

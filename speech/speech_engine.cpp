@@ -89,7 +89,8 @@ std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceS
         std::lock_guard<std::mutex> guard(lock_);
         if (stop_) {
             // Stopped by a failed load: say why.
-            if (loaded_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loaded_.get();
+            if (loaded_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                loaded_.get();
             throw std::runtime_error("the speech engine has stopped");
         }
         jobs_.push_back(TJob{utf8,

@@ -51,7 +51,8 @@ const struct {
 TEST(Amdf, WidestLevelIsActiveByDefault) {
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
         EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx512);
-    else if (__builtin_cpu_supports("avx2")) EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx2);
+    else if (__builtin_cpu_supports("avx2"))
+        EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx2);
     else EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Sse2);
 }
 
@@ -108,7 +109,8 @@ TEST(Amdf, LagSumsAreThePlainSumsOfTheirStretch) {
     std::mt19937 random(17);
     std::vector<int16_t> signal(131071, 32767);  // running sums wrap before the stretch
     const int at = static_cast<int>(signal.size());
-    for (int i = 0; i < 4000; ++i) signal.push_back(static_cast<int16_t>(i % 5 ? random() : (i % 2 ? 32767 : -32768)));
+    for (int i = 0; i < 4000; ++i)
+        signal.push_back(static_cast<int16_t>(i % 5 ? random() : (i % 2 ? 32767 : -32768)));
     const int minLag = 3, maxLag = 70;
     TSampleSums sums(0, signal.data(), static_cast<int32_t>(signal.size()), 3000, at);
     sums.At(0);
@@ -130,11 +132,13 @@ TEST(Amdf, LagSumsAreThePlainSumsOfTheirStretch) {
             SCOPED_TRACE(std::string(k.label) + " length " + std::to_string(length));
             std::fill(got.begin(), got.end(), 1000);
             AddLagSums(minLag, maxLag, from, to, guarded.data(), window.Prefix, false, got.data());
-            for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], expected[i] + 1000) << "lag " << i + minLag;
+            for (size_t i = 0; i < got.size(); ++i)
+                ASSERT_EQ(got[i], expected[i] + 1000) << "lag " << i + minLag;
             AddLagSums(minLag, maxLag, from, to, base, window.Prefix, true, got.data());
             for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], 1000) << "lag " << i + minLag;
             EXPECT_EQ(SmallestLagSum(minLag, maxLag, expected.data()),
-                      minLag + static_cast<int>(std::min_element(expected.begin(), expected.end()) - expected.begin()));
+                      minLag + static_cast<int>(std::min_element(expected.begin(), expected.end()) -
+                                                expected.begin()));
         }
     }
 }

@@ -73,7 +73,8 @@ std::string FetchedAudio(TDemoClient &client, const std::string &text, int32_t s
         TDemoAudio &audio = *audios.Get(i);
         if (audio.Data.DataSize() == 0) client.LoadSynthesisedFile(audio.Data, audio.FileId.Text());
         if (audio.Data.DataSize() == 0) return "";
-        bytes.append(reinterpret_cast<const char *>(audio.Data.Memory()), size_t(audio.Data.DataSize()));
+        bytes.append(reinterpret_cast<const char *>(audio.Data.Memory()),
+                     size_t(audio.Data.DataSize()));
     }
     return bytes;
 }
