@@ -18,9 +18,17 @@
 //   joined against the unbroken speech (tests/support/seam_measure.h): the noise within
 //   10 ms of the cut against the encoder's own, the largest step there, the length.
 //
+//   first sound by sentence: the same for new sentences of 5, 15 and 40 words, with a
+//   clause boundary and without.
+//   cold start: per round, espeak-ng's first audio byte from its spawn, then a new service
+//   process spawned: the time to its "listening" line and to the first sample of a new
+//   sentence read at once; the ratio of spawn to first sample against espeak-ng, median
+//   over the rounds.
+//
 // The load average at the start and the end is printed: figures taken under load say so.
 //
 //   bench_first_sound [rounds] [seconds per throughput round]
+//   (NARRELO_BENCH_COLD_ONLY=1 in the environment stops after the cold start)
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -29,9 +37,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -104,10 +113,11 @@ std::atomic<int32_t> NextSpeed{2000};
 // One new sentence read by `client` (the speed value makes it new to the service, which
 // records it but does not speak it); returns the seconds of audio, `firstSample` the
 // milliseconds to its first decoded sample.
-double ReadNewSentence(TDemoClient &client, double *firstSample = nullptr) {
+double ReadNewSentence(TDemoClient &client, double *firstSample = nullptr,
+                       const std::string &sentence = Sentence) {
     const TClock::time_point start = TClock::now();
     TDemoAudios audios;
-    client.SynthesiseSentence(Sentence.c_str(), 0, 1, 10, NextSpeed++, 1, audios);
+    client.SynthesiseSentence(sentence.c_str(), 0, 1, 10, NextSpeed++, 1, audios);
     double seconds = 0;
     for (int i = 0; i < audios.Count(); ++i) {
         TDemoAudio &audio = *audios.Get(i);
@@ -237,6 +247,73 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// The first sound of new sentences of 5, 15 and 40 words, with a clause boundary and without,
+// each against espeak-ng's first audio byte of the same sentence, interleaved round by round.
+void FirstSoundBySentence(int rounds, TDemoClient &client) {
+    const struct {
+        const char *Label;
+        std::string Sentence;
+    } rows[] = {
+        {"5 words, clause", "Sahilde yürüdük, martılar uçuyordu."_cp},
+        {"5 words, none", "Bugün hava çok güzel oldu."_cp},
+        {"15 words, clause",
+         "Bu sabah erkenden kalktım, bahçedeki çiçekleri suladım ve sıcak bir çay içerek gazete okudum."_cp},
+        {"15 words, none",
+         "Bu sabah erkenden kalkıp bahçedeki bütün çiçekleri tek tek suladıktan sonra gazete okudum."_cp},
+        {"40 words, clause",
+         "Geçen yaz ailemizle birlikte Karadeniz kıyısındaki küçük bir köye gittik, orada yeşil "
+         "yaylaların arasında uzun yürüyüşler yaptık ve akşamları köy kahvesinde oturup yaşlı "
+         "amcaların eski zamanlara dair anlattığı hikayeleri dinledik çünkü hepimiz o günleri "
+         "merak ediyorduk."_cp},
+        {"40 words, none",
+         "Geçen yaz ailemizle birlikte Karadeniz kıyısındaki küçük bir köye giderek orada yeşil "
+         "yaylaların arasında uzun yürüyüşler yaptıktan sonra akşamları köy kahvesinde oturup "
+         "yaşlı amcaların eski zamanlara dair anlattığı bütün hikayeleri büyük bir merakla "
+         "dikkatle dinledik."_cp},
+    };
+    std::printf("first sound by sentence, median of %d interleaved rounds (goal <= 1.2x each):\n",
+                rounds);
+    for (const auto &row : rows) {
+        const std::string utf8 = cp1254::ToUtf8(row.Sentence);
+        std::vector<double> espeak, service, ratio;
+        for (int r = 0; r < rounds; ++r) {
+            const double e = EspeakFirstAudio(utf8);
+            double s = -1;
+            ReadNewSentence(client, &s, row.Sentence);
+            espeak.push_back(e);
+            service.push_back(s);
+            if (e > 0 && s > 0) ratio.push_back(s / e);
+        }
+        std::printf("  %-17s espeak-ng %7.1f ms, service %7.1f ms, ratio %5.2fx\n", row.Label,
+                    Median(espeak), Median(service), Median(ratio));
+    }
+}
+
+void ColdStart(int rounds, const std::string &utf8) {
+    std::vector<double> espeak, listening, first, ratio;
+    for (int r = 0; r < rounds; ++r) {
+        const double e = EspeakFirstAudio(utf8);
+        const TClock::time_point spawn = TClock::now();
+        TDemoServerProcess server({"--processes", "1", "--quiet"});
+        const double listen = Milliseconds(TClock::now() - spawn);
+        const std::string endpoint = server.Endpoint();
+        TDemoClient client;
+        client.soap_endpoint = endpoint.c_str();
+        client.ClientID = "bench";
+        double s = -1;
+        ReadNewSentence(client, &s);
+        espeak.push_back(e);
+        listening.push_back(listen);
+        if (s > 0) first.push_back(listen + s);
+        if (e > 0 && s > 0) ratio.push_back((listen + s) / e);
+    }
+    std::printf("cold start, median of %d interleaved rounds:\n", rounds);
+    std::printf("  espeak-ng spawn to first audio byte   %8.1f ms\n", Median(espeak));
+    std::printf("  service spawn to listening           %8.1f ms\n", Median(listening));
+    std::printf("  service spawn to first sample         %8.1f ms\n", Median(first));
+    std::printf("  ratio (per round)                     %8.2fx  (goal <= 2x)\n", Median(ratio));
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -266,6 +343,9 @@ int main(int argc, char **argv) {
     std::printf("  espeak-ng first audio byte   %8.1f ms\n", Median(espeak));
     std::printf("  service first sample        %8.1f ms\n", Median(service));
     std::printf("  ratio (per round)            %8.2fx  (goal <= 1.5x)\n", Median(ratio));
+    FirstSoundBySentence(rounds, client);
+    ColdStart(rounds, utf8);
+    if (std::getenv("NARRELO_BENCH_COLD_ONLY")) return 0;
 
     TThroughput t[2][2];  // [processes - 1][clients - 1]
     for (int r = 0; r < 3; ++r)

@@ -156,9 +156,14 @@ void BM_VorbisFileOvRead(benchmark::State &state) {
 }
 
 BENCHMARK_CAPTURE(BM_ChangeSpeed, fastest, ActiveSimdLevel())->Arg(5)->Arg(15)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ChangeSpeed, avx2, TSimdLevel::Avx2)
+    ->Arg(5)
+    ->Arg(15)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ChangeSpeed, sse2, TSimdLevel::Sse2)->Arg(5)->Arg(15)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainChangeSpeed)->Arg(5)->Arg(15)->Arg(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SoundTouch)->Arg(200)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoundTouch)->Arg(200)->Arg(50)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sonic)->Arg(200)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeOggVorbis)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VorbisFileOvRead)->Unit(benchmark::kMillisecond);
@@ -201,8 +206,12 @@ int main(int argc, char **argv) {
     TSummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
-    Ratio(reporter, "setting 5 vs SoundTouch at tempo 2.0", "BM_ChangeSpeed/fastest/5", "BM_SoundTouch/200", 1.5);
-    Ratio(reporter, "setting 15 vs SoundTouch at tempo 0.5", "BM_ChangeSpeed/fastest/15", "BM_SoundTouch/50", 1.2);
+    Ratio(reporter, "setting 5 vs SoundTouch at tempo 2.0", "BM_ChangeSpeed/fastest/5",
+          "BM_SoundTouch/200", 3.0);
+    Ratio(reporter, "setting 15 vs SoundTouch at tempo 0.5", "BM_ChangeSpeed/fastest/15",
+          "BM_SoundTouch/50", 2.5);
+    Ratio(reporter, "setting 20 vs SoundTouch at tempo 0.1", "BM_ChangeSpeed/fastest/20",
+          "BM_SoundTouch/10", 2.0);
     Ratio(reporter, "setting 20 vs the plain scalar loop", "BM_ChangeSpeed/fastest/20", "BM_PlainChangeSpeed/20", 12);
     Ratio(reporter, "DecodeOggVorbis vs libvorbisfile ov_read", "BM_DecodeOggVorbis", "BM_VorbisFileOvRead", 1.0);
     benchmark::Shutdown();

@@ -18,6 +18,9 @@ struct TScalar {
     static Reg Zero() { return 0; }
     static Reg Load(const int16_t *p) { return *p; }
     static Reg MaxAdd(Reg acc, Reg a, Reg b) { return acc + (a > b ? a : b); }
+    static Reg MaxAddMasked(Reg acc, Reg a, Reg b, Reg mask) {
+        return acc + ((a > b ? a : b) & mask);
+    }
     static constexpr int BoundLanes = 1;
     static void Bounds(const int32_t *c, int first, int blocks, int32_t *out) {
         int32_t sum = 0;
@@ -43,6 +46,11 @@ int AmdfSearchPortable(const int16_t *base, int minLag, int maxLag, int n, int h
     return SearchBestLag<TScalar>(base, minLag, maxLag, n, hint, scratch);
 }
 
+void AmdfLagSumsPortable(const int16_t *base, int minLag, int maxLag, int from, int to,
+                         const uint32_t *prefix, bool subtract, int32_t *sums) {
+    AddLagSums<TScalar>(base, minLag, maxLag, from, to, prefix, subtract, sums);
+}
+
 namespace {
 
 constexpr int MaxWindow = 32768;
@@ -53,24 +61,52 @@ int BestPitchLag(int minLag, int maxLag, int n, const int16_t *base, const uint3
                  int hint) {
     // The bounds on the stack for the speech search (203 lags), on the heap beyond.
     constexpr int SmallLags = 512;
-    int32_t bounds[SmallLags + 8];
+    int32_t bounds[SmallLags + 16];
     std::vector<int32_t> largeBounds;
     TAmdfScratch scratch{prefix, blocks, bounds};
     const int lags = maxLag - minLag + 1;
     if (lags > SmallLags) {
-        largeBounds.resize(static_cast<size_t>(lags + 8));
+        largeBounds.resize(static_cast<size_t>(lags + 16));
         scratch.Bounds = largeBounds.data();
     }
     switch (ActiveSimdLevel()) {
 #if defined(__x86_64__) || defined(__i386__)
-    case TSimdLevel::Avx2:
-        return AmdfSearchAvx2(base, minLag, maxLag, n, hint, scratch);
-    case TSimdLevel::Sse2:
-        return AmdfSearchSse2(base, minLag, maxLag, n, hint, scratch);
+        case TSimdLevel::Avx512:
+            return AmdfSearchAvx512(base, minLag, maxLag, n, hint, scratch);
+        case TSimdLevel::Avx2:
+            return AmdfSearchAvx2(base, minLag, maxLag, n, hint, scratch);
+        case TSimdLevel::Sse2:
+            return AmdfSearchSse2(base, minLag, maxLag, n, hint, scratch);
 #endif
     default:
         return AmdfSearchPortable(base, minLag, maxLag, n, hint, scratch);
     }
+}
+
+void AddLagSums(int minLag, int maxLag, int from, int to, const int16_t *base,
+                const uint32_t *prefix, bool subtract, int32_t *sums) {
+    switch (ActiveSimdLevel()) {
+#if defined(__x86_64__) || defined(__i386__)
+        case TSimdLevel::Avx512:
+            return AmdfLagSumsAvx512(base, minLag, maxLag, from, to, prefix, subtract, sums);
+        case TSimdLevel::Avx2:
+            return AmdfLagSumsAvx2(base, minLag, maxLag, from, to, prefix, subtract, sums);
+        case TSimdLevel::Sse2:
+            return AmdfLagSumsSse2(base, minLag, maxLag, from, to, prefix, subtract, sums);
+#endif
+        default:
+            return AmdfLagSumsPortable(base, minLag, maxLag, from, to, prefix, subtract, sums);
+    }
+}
+
+int SmallestLagSum(int minLag, int maxLag, const int32_t *sums) {
+    // The smallest value first (a reduction the compiler vectorises), then its first place.
+    const int count = maxLag - minLag + 1;
+    int32_t smallest = sums[0];
+    for (int i = 1; i < count; ++i) smallest = sums[i] < smallest ? sums[i] : smallest;
+    int i = 0;
+    while (sums[i] != smallest) ++i;
+    return minLag + i;
 }
 
 int amdfp2(int minLag, int maxLag, int n, const int16_t *base, int count) {

@@ -20,6 +20,11 @@ struct TAvx2 {
     static Reg MaxAdd(Reg acc, Reg a, Reg b) {
         return _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_max_epi16(a, b), _mm256_set1_epi16(1)));
     }
+    static Reg MaxAddMasked(Reg acc, Reg a, Reg b, Reg mask) {
+        return _mm256_add_epi32(acc,
+                                _mm256_madd_epi16(_mm256_and_si256(_mm256_max_epi16(a, b), mask),
+                                                  _mm256_set1_epi16(1)));
+    }
     static constexpr int BoundLanes = 8;
     static void Bounds(const int32_t *c, int first, int blocks, int32_t *out) {
         __m256i acc = _mm256_setzero_si256();
@@ -45,6 +50,11 @@ struct TAvx2 {
 
 int AmdfSearchAvx2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch) {
     return SearchBestLag<TAvx2>(base, minLag, maxLag, n, hint, scratch);
+}
+
+void AmdfLagSumsAvx2(const int16_t *base, int minLag, int maxLag, int from, int to,
+                     const uint32_t *prefix, bool subtract, int32_t *sums) {
+    AddLagSums<TAvx2>(base, minLag, maxLag, from, to, prefix, subtract, sums);
 }
 
 #endif

@@ -18,6 +18,10 @@ struct TSse2 {
     static Reg MaxAdd(Reg acc, Reg a, Reg b) {
         return _mm_add_epi32(acc, _mm_madd_epi16(_mm_max_epi16(a, b), _mm_set1_epi16(1)));
     }
+    static Reg MaxAddMasked(Reg acc, Reg a, Reg b, Reg mask) {
+        return _mm_add_epi32(
+            acc, _mm_madd_epi16(_mm_and_si128(_mm_max_epi16(a, b), mask), _mm_set1_epi16(1)));
+    }
     static constexpr int BoundLanes = 4;
     static void Bounds(const int32_t *c, int first, int blocks, int32_t *out) {
         __m128i acc = _mm_setzero_si128();
@@ -43,6 +47,11 @@ struct TSse2 {
 
 int AmdfSearchSse2(const int16_t *base, int minLag, int maxLag, int n, int hint, const TAmdfScratch &scratch) {
     return SearchBestLag<TSse2>(base, minLag, maxLag, n, hint, scratch);
+}
+
+void AmdfLagSumsSse2(const int16_t *base, int minLag, int maxLag, int from, int to,
+                     const uint32_t *prefix, bool subtract, int32_t *sums) {
+    AddLagSums<TSse2>(base, minLag, maxLag, from, to, prefix, subtract, sums);
 }
 
 #endif

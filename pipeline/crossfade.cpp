@@ -80,12 +80,13 @@ void Crossfade(const int16_t *x, int i0, int d, int n, int16_t *y) {
     const int16_t *to = x + i0 + d;
     switch (ActiveSimdLevel()) {
 #if defined(__x86_64__) || defined(__i386__)
-    case TSimdLevel::Avx2:
-        CrossfadeAvx2(from, to, n, y);
-        return;
-    case TSimdLevel::Sse2:
-        CrossfadeSse2(from, to, n, y);
-        return;
+        case TSimdLevel::Avx512:
+        case TSimdLevel::Avx2:
+            CrossfadeAvx2(from, to, n, y);
+            return;
+        case TSimdLevel::Sse2:
+            CrossfadeSse2(from, to, n, y);
+            return;
 #endif
     default:
         CrossfadePortable(from, to, n, y);

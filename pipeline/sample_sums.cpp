@@ -23,17 +23,29 @@ int16_t TSampleSums::Sample(int64_t i) const {
 void TSampleSums::Fill(int64_t start) {
     start_ = start;
     const size_t length = prefix_.size() - 1;
-    prefix_[0] = 0;
+    uint32_t *prefix = prefix_.data();
+    prefix[0] = 0;
+    // The running sum is kept in a register: read back from the table, each sum would wait
+    // for the store of the one before it.
+    uint32_t sum = 0;
     // Straight from the samples where the chunk lies inside them, sample by sample elsewhere.
     const int64_t from = start - leading_;
     if (from >= 0 && from + static_cast<int64_t>(length) <= count_) {
         const int16_t *s = samples_ + from;
-        for (size_t i = 0; i < length; ++i) prefix_[i + 1] = prefix_[i] + static_cast<uint32_t>(static_cast<int32_t>(s[i]));
+        for (size_t i = 0; i < length; ++i) {
+            sum += static_cast<uint32_t>(static_cast<int32_t>(s[i]));
+            prefix[i + 1] = sum;
+        }
     } else {
-        for (size_t i = 0; i < length; ++i)
-            prefix_[i + 1] = prefix_[i] + static_cast<uint32_t>(static_cast<int32_t>(Sample(start + static_cast<int64_t>(i))));
+        for (size_t i = 0; i < length; ++i) {
+            sum += static_cast<uint32_t>(
+                static_cast<int32_t>(Sample(start + static_cast<int64_t>(i))));
+            prefix[i + 1] = sum;
+        }
     }
-    for (size_t i = 0; i < blocks_.size(); ++i) blocks_[i] = static_cast<int32_t>(prefix_[i + Block] - prefix_[i]);
+    int32_t *blocks = blocks_.data();
+    for (size_t i = 0; i < blocks_.size(); ++i)
+        blocks[i] = static_cast<int32_t>(prefix[i + Block] - prefix[i]);
 }
 
 TSampleSums::TWindow TSampleSums::At(int64_t p) {

@@ -14,6 +14,8 @@ bool Supported(TSimdLevel level) {
         return __builtin_cpu_supports("sse2");
     case TSimdLevel::Avx2:
         return __builtin_cpu_supports("avx2");
+    case TSimdLevel::Avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
 #endif
     default:
         return false;
@@ -21,6 +23,7 @@ bool Supported(TSimdLevel level) {
 }
 
 TSimdLevel Widest() {
+    if (Supported(TSimdLevel::Avx512)) return TSimdLevel::Avx512;
     if (Supported(TSimdLevel::Avx2)) return TSimdLevel::Avx2;
     if (Supported(TSimdLevel::Sse2)) return TSimdLevel::Sse2;
     return TSimdLevel::Portable;

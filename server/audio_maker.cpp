@@ -2,6 +2,7 @@
 #include "server/audio_maker.h"
 
 #include <exception>
+#include <optional>
 
 #include "server/file_id.h"
 #include "server/speech_file.h"
@@ -36,14 +37,13 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
     std::promise<std::string> promise;
     TFile file;
     bool mine = false;
+    std::optional<TSynthesisRequest> next;
     {
         std::lock_guard<std::mutex> hold(lock_);
         // Only an item a client asked for starts the next: what is made ahead stays one
         // item ahead of the reading.
-        if (const auto next = next_.find(digest); asked && next != next_.end()) {
-            if (waiting_.size() < MaxWaiting) waiting_.push_back(next->second);
-            wake_.notify_one();
-        }
+        if (const auto found = next_.find(digest); asked && found != next_.end())
+            next = found->second;
         if (const auto found = inHand_.find(digest); found != inHand_.end()) {
             file = found->second;
         } else {
@@ -52,7 +52,22 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
             mine = true;
         }
     }
-    if (!mine) return file.get();
+    // The next item is made once this one is ready to go out, not beside it: on a busy
+    // machine the two would share the cores and the first sound would come later.
+    const auto startNext = [&] {
+        if (!next) return;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (stopping_ || waiting_.size() >= MaxWaiting) return;
+            waiting_.push_back(*next);
+        }
+        wake_.notify_one();
+    };
+    if (!mine) {
+        file.wait();
+        startNext();
+        return file.get();
+    }
     try {
         std::optional<std::string> ogg = cache_.Find(digest);
         if (!ogg) {
@@ -70,6 +85,7 @@ std::string TAudioMaker::Make(const TSynthesisRequest &request,
         std::lock_guard<std::mutex> hold(lock_);
         inHand_.erase(digest);
     }
+    startNext();
     return file.get();
 }
 

@@ -552,8 +552,9 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
         // The answer names the files; each is made when it is fetched (its identifier holds
         // its whole request), so the answer comes at once. A sentence with more to say than
         // one item holds is answered as pieces, each its words as spoken. The first (or
-        // only) one is answered as two parts cut from its speech after its first clause, so
-        // the first sound comes from a few words; played in a row they are its speech.
+        // only) one is answered as two parts cut from its speech after its first clause, or
+        // after its first words when no clause ends soon (ShortFirstPartEnd), so the first
+        // sound comes from a second or two of speech; played in a row they are its speech.
         const std::vector<std::string> pieces = TSpeechSynthesiser::SpeechPieces(spoken);
         struct TItem {
             TSynthesisRequest Request;
@@ -568,7 +569,7 @@ int TDemoService::Synthesise(char *SessionID, char *AText, bool IsXML, int ASpea
                 item.IsXml = false;
                 item.IsSpoken = true;
             }
-            const int32_t cut = items.empty() ? TSpeechSynthesiser::FirstPartEnd(piece) : 0;
+            const int32_t cut = items.empty() ? TSpeechSynthesiser::ShortFirstPartEnd(piece) : 0;
             if (cut == 0) {
                 items.push_back(
                     {item, pieces.size() > 1 ? piece : request.Text, piece, item.IsXml});

@@ -71,19 +71,29 @@ int CollectSamples(short *samples, int count, espeak_EVENT *events) {
     return 0;  // go on
 }
 
+// espeak-ng finds a voice by its name only after reading every voice definition it has
+// (hundreds of files); named by its file, the voice's own definition is read alone, and it
+// sounds the same to the bit. The name stays the way in for any other voice and any other
+// layout of espeak-ng's data.
+bool SetVoiceByFile(const std::string &name) {
+    if (name != "tr") return false;
+    return espeak_SetVoiceByName("trk/tr") == EE_OK;
+}
+
 }  // namespace
 
-TSpeechEngine::TSpeechEngine() {
-    std::promise<void> started;
-    std::future<void> ready = started.get_future();
-    thread_ = std::thread([this, &started] { Run(started); });
-    try {
-        ready.get();
-    } catch (...) {
-        thread_.join();
-        throw;
-    }
+// A failed load throws out of the body of a delegating constructor, so the destructor runs
+// and joins the thread, which has ended itself.
+TSpeechEngine::TSpeechEngine() : TSpeechEngine(TLoadInBackground{}, true) { Ready(); }
+
+TSpeechEngine::TSpeechEngine(TLoadInBackground) : TSpeechEngine(TLoadInBackground{}, false) {}
+
+TSpeechEngine::TSpeechEngine(TLoadInBackground, bool listVoices) : listVoices_(listVoices) {
+    loaded_ = loading_.get_future().share();
+    thread_ = std::thread([this] { Run(); });
 }
+
+void TSpeechEngine::Ready() { loaded_.get(); }
 
 TSpeechEngine::~TSpeechEngine() {
     {
@@ -98,10 +108,17 @@ std::vector<int16_t> TSpeechEngine::Speak(const std::string &utf8, const TVoiceS
                                           size_t maxSamples, std::function<bool()> cancelled,
                                           std::vector<TWordStart> *words,
                                           std::function<bool(const int16_t *, size_t)> onSamples) {
+    // A failed load is told to every caller; a load still under way lets the text queue.
+    if (loaded_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loaded_.get();
     std::future<std::vector<int16_t>> result;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        if (stop_) throw std::runtime_error("the speech engine has stopped");
+        if (stop_) {
+            // Stopped by a failed load: say why.
+            if (loaded_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                loaded_.get();
+            throw std::runtime_error("the speech engine has stopped");
+        }
         jobs_.push_back(TJob{utf8,
                              voice,
                              maxSamples,
@@ -131,7 +148,7 @@ std::deque<TSpeechEngine::TJob>::iterator TSpeechEngine::NextJob() {
 void TSpeechEngine::Apply(const TVoiceSettings &voice) {
     if (haveVoice_ && voice == current_) return;
     if (!haveVoice_ || voice.Voice != current_.Voice) {
-        if (espeak_SetVoiceByName(voice.Voice.c_str()) != EE_OK)
+        if (!SetVoiceByFile(voice.Voice) && espeak_SetVoiceByName(voice.Voice.c_str()) != EE_OK)
             throw std::runtime_error("espeak-ng has no voice " + voice.Voice);
     }
     espeak_SetParameter(espeakRATE, voice.Rate, 0);
@@ -143,29 +160,53 @@ void TSpeechEngine::Apply(const TVoiceSettings &voice) {
     haveVoice_ = true;
 }
 
-void TSpeechEngine::Run(std::promise<void> &started) {
+bool TSpeechEngine::Load() {
     // DONT_EXIT: a missing data folder is reported, never an exit of the whole server.
     const int rate =
         espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (rate != SampleRate) {
         if (rate > 0) espeak_Terminate();
-        started.set_exception(std::make_exception_ptr(std::runtime_error(
+        loading_.set_exception(std::make_exception_ptr(std::runtime_error(
             "espeak-ng could not be initialised (sample rate " + std::to_string(rate) + ")")));
-        return;
+        return false;
     }
     espeak_SetSynthCallback(CollectSamples);
     try {
         Apply(TVoiceSettings{});
     } catch (...) {
         espeak_Terminate();
-        started.set_exception(std::current_exception());
+        loading_.set_exception(std::current_exception());
+        return false;
+    }
+    // Listing the voices reads every voice file espeak-ng has: only for a caller that asks
+    // for them (the blocking constructor), never on a service's cold start.
+    if (listVoices_)
+        for (const espeak_VOICE **voice = espeak_ListVoices(nullptr); voice && *voice; ++voice)
+            if ((*voice)->name && (*voice)->languages && (*voice)->languages[0] != '\0')
+                voices_.push_back({(*voice)->name, (*voice)->languages + 1});  // after the priority byte
+    loading_.set_value();
+    return true;
+}
+
+void TSpeechEngine::Run() {
+    if (!Load()) {
+        // Nothing will be spoken: the texts that queued meanwhile, and any later, get the
+        // loading's failure.
+        std::deque<TJob> waiting;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            stop_ = true;
+            waiting.swap(jobs_);
+        }
+        for (TJob &job : waiting) {
+            try {
+                loaded_.get();
+            } catch (...) {
+                job.Result.set_exception(std::current_exception());
+            }
+        }
         return;
     }
-    for (const espeak_VOICE **voice = espeak_ListVoices(nullptr); voice && *voice; ++voice)
-        if ((*voice)->name && (*voice)->languages && (*voice)->languages[0] != '\0')
-            voices_.push_back(
-                {(*voice)->name, (*voice)->languages + 1});  // after the priority byte
-    started.set_value();
 
     for (;;) {
         TJob job;

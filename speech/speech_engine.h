@@ -73,10 +73,21 @@ public:
     // Starts the engine thread and initialises espeak-ng there; throws std::runtime_error
     // when espeak-ng or its Turkish voice cannot be loaded.
     TSpeechEngine();
+    // Starts the engine thread and returns at once, while espeak-ng and the Turkish voice
+    // load on that thread: a service can accept connections meanwhile. Texts handed over
+    // before the engine is ready wait for it; when it cannot be loaded, Ready() and every
+    // Speak throw what the loading threw.
+    struct TLoadInBackground {};
+    explicit TSpeechEngine(TLoadInBackground);
+    TSpeechEngine(TLoadInBackground, bool listVoices);
     // Finishes the texts already handed over, then ends the thread.
     ~TSpeechEngine();
     TSpeechEngine(const TSpeechEngine &) = delete;
     TSpeechEngine &operator=(const TSpeechEngine &) = delete;
+
+    // Waits until espeak-ng and the voice are loaded; throws what the loading threw.
+    // Thread-safe.
+    void Ready();
 
     // The speech of `utf8` (plain text, not SSML). Thread-safe; blocks until done. Throws
     // std::runtime_error when espeak-ng refuses the text, TSpeechTooLong when the speech
@@ -92,7 +103,8 @@ public:
     // called on the engine's thread with each block, after `words` has received the word
     // starts that came with it; returning false stops the speech (TSpeechCancelled).
 
-    // espeak-ng's voices, as listed when the engine started.
+    // espeak-ng's voices, as listed when the engine started; only an engine made by the
+    // blocking constructor lists them (a service's cold start does not read them all).
     const std::vector<TEngineVoice> &Voices() const { return voices_; }
 
 private:
@@ -110,15 +122,19 @@ private:
     // The next job to speak (jobs_ not empty; lock_ held).
     std::deque<TJob>::iterator NextJob();
 
-    void Run(std::promise<void> &started);
+    void Run();
+    bool Load();  // engine thread only: false, with loadError_ set, when loading fails
     void Apply(const TVoiceSettings &voice);  // engine thread only
 
     std::mutex lock_;  // guards jobs_ and stop_
     std::condition_variable wake_;
     std::deque<TJob> jobs_;
     bool stop_ = false;
+    std::shared_future<void> loaded_;  // ready once loading has ended, with its failure
     TVoiceSettings current_;  // engine thread only
     bool haveVoice_ = false;  // engine thread only
-    std::vector<TEngineVoice> voices_;  // written before the constructor returns
+    bool listVoices_ = false;           // Voices() wanted: listed while loading
+    std::vector<TEngineVoice> voices_;  // written before the voice is ready
+    std::promise<void> loading_;  // engine thread only, until loaded_ is ready
     std::thread thread_;
 };

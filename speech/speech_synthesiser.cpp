@@ -226,6 +226,24 @@ int32_t TSpeechSynthesiser::FirstPartEnd(const std::string &spoken) {
     return 0;
 }
 
+int32_t TSpeechSynthesiser::ShortFirstPartEnd(const std::string &spoken) {
+    const int32_t clause = FirstPartEnd(spoken);
+    if (clause > 0 && size_t(clause) <= ShortFirstPartMaxBytes) return clause;
+    const size_t last = spoken.find_last_not_of(' ');
+    if (last == std::string::npos) return 0;
+    for (size_t at = ShortFirstPartBytes; at < spoken.size();) {
+        // The next word that starts at or after `at`: after a space, not inside a word.
+        const size_t space = spoken.find(' ', at - 1);
+        if (space == std::string::npos) break;
+        const size_t start = spoken.find_first_not_of(' ', space);
+        if (start == std::string::npos) break;
+        if (last + 1 - start < ShortFirstPartMinRestBytes) break;
+        if (spoken.find_first_not_of(' ') < start) return int32_t(start);
+        at = start + 1;
+    }
+    return clause;
+}
+
 std::string TSpeechSynthesiser::PartText(const std::string &spoken, int32_t from, int32_t to) {
     const size_t begin = std::min(spoken.size(), size_t(std::max(0, from)));
     const size_t end = std::clamp(size_t(std::max(0, to)), begin, spoken.size());

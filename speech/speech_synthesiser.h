@@ -61,6 +61,11 @@ public:
     // where the word after its first clause begins (after ",", ";", ":" or before a
     // conjunction); 0 when it has no clause boundary.
     static int32_t FirstPartEnd(const std::string &spoken);
+    // Where a sentence's first item ends so that it is short whatever the sentence
+    // (ShortFirstPartBytes in speech_limits.h): at the first clause boundary when it comes
+    // soon, else at a word boundary after about 1.5 s of speech; 0 when the sentence is too
+    // short to be worth cutting.
+    static int32_t ShortFirstPartEnd(const std::string &spoken);
     // The words of `spoken` from byte `from` to byte `to`, without the spaces around them.
     static std::string PartText(const std::string &spoken, int32_t from, int32_t to);
 

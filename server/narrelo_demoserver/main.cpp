@@ -160,7 +160,10 @@ void Announce(const std::vector<std::pair<int, std::string>> &sockets) {
 bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string>> &sockets,
            const TProgramFile &program, bool announce) {
     const TServerKey key = TServerKey::LoadOrCreate(options.KeyFile);
-    TSpeechEngine engine;
+    // espeak-ng and its voice load on the engine's thread while the sockets already accept:
+    // a service started on demand answers its first request as soon as the voice is there,
+    // and a request that comes earlier waits for it in the queue.
+    TSpeechEngine engine{TSpeechEngine::TLoadInBackground{}};
     TSpeechSynthesiser synthesiser(engine);
     TAudioFileCache cache(uint64_t(options.MemoryCacheBytes), options.CacheDir,
                           uint64_t(options.DiskCacheBytes));
@@ -182,7 +185,18 @@ bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string
         servers.push_back(std::make_unique<TDemoServer>(*shares.back(), options.Workers));
         servers.back()->Adopt(socket, address);
     }
-    if (announce) Announce(sockets);  // ready: the engine is up, the key read
+    if (announce) Announce(sockets);  // ready: the key read, the engine loading
+    // A voice that cannot be loaded ends the service, as it did before it listened.
+    std::string loadFailure;
+    std::thread loadWatch([&] {
+        try {
+            engine.Ready();
+        } catch (const std::exception &e) {
+            loadFailure = e.what();
+            RestartRequested = false;
+            StopRequested = true;
+        }
+    });
     // --idle-exit: every server of this process without a connection or a request for that
     // long ends the process the way a stop signal does; so does the program file removed or
     // replaced (the package was removed or upgraded), at the first check that finds it idle.
@@ -213,6 +227,8 @@ bool Serve(const TServerOptions &options, std::vector<std::pair<int, std::string
     servers[0]->Run(StopRequested, &RestartRequested);
     for (std::thread &t : more) t.join();
     if (idleWatch.joinable()) idleWatch.join();
+    loadWatch.join();
+    if (!loadFailure.empty()) throw std::runtime_error(loadFailure);
     if (!RestartRequested.load()) return false;
     for (size_t i = 0; i < servers.size(); ++i) {
         const int listener = servers[i]->TakeListener();

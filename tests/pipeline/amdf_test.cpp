@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,10 +45,14 @@ const struct {
     {"portable", TSimdLevel::Portable},
     {"SSE2", TSimdLevel::Sse2},
     {"AVX2", TSimdLevel::Avx2},
+    {"AVX-512", TSimdLevel::Avx512},
 };
 
 TEST(Amdf, WidestLevelIsActiveByDefault) {
-    if (__builtin_cpu_supports("avx2")) EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx2);
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx512);
+    else if (__builtin_cpu_supports("avx2"))
+        EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Avx2);
     else EXPECT_EQ(ActiveSimdLevel(), TSimdLevel::Sse2);
 }
 
@@ -92,6 +98,48 @@ TEST(Amdf, LongestWindowAtFullScale) {
     for (const auto &k : Kernels) {
         if (!SelectSimdLevel(k.kernel)) continue;
         EXPECT_EQ(amdfp2(500, 520, 32768, base.data(), 32768 + 520), expected) << k.label;
+    }
+}
+
+// The carried sums: stretches of every length around each register width, added and taken
+// away, give each lag's plain sum, and the stretch alone is read (a guard of extreme samples
+// around it would change the sums if any were).
+TEST(Amdf, LagSumsAreThePlainSumsOfTheirStretch) {
+    KernelGuard guard;
+    std::mt19937 random(17);
+    std::vector<int16_t> signal(131071, 32767);  // running sums wrap before the stretch
+    const int at = static_cast<int>(signal.size());
+    for (int i = 0; i < 4000; ++i)
+        signal.push_back(static_cast<int16_t>(i % 5 ? random() : (i % 2 ? 32767 : -32768)));
+    const int minLag = 3, maxLag = 70;
+    TSampleSums sums(0, signal.data(), static_cast<int32_t>(signal.size()), 3000, at);
+    sums.At(0);
+    const TSampleSums::TWindow window = sums.At(at);
+    const int16_t *base = signal.data() + at;
+    for (int length : {0, 1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 1000}) {
+        const int from = 500;
+        const int to = from + length;
+        std::vector<int32_t> expected(maxLag - minLag + 1), got(expected.size(), 1000);
+        for (int t = minLag; t <= maxLag; ++t)
+            for (int j = from; j < to; ++j) expected[t - minLag] += std::abs(base[t + j] - base[j]);
+        // The samples around the stretch and its lags are set to full scale where nothing may
+        // look at them.
+        std::vector<int16_t> guarded(signal.begin() + at, signal.begin() + at + 2000);
+        for (int j = 0; j < from; ++j) guarded[j] = -32768;
+        for (int j = to + maxLag; j < 2000; ++j) guarded[j] = 32767;
+        for (const auto &k : Kernels) {
+            if (!SelectSimdLevel(k.kernel)) continue;
+            SCOPED_TRACE(std::string(k.label) + " length " + std::to_string(length));
+            std::fill(got.begin(), got.end(), 1000);
+            AddLagSums(minLag, maxLag, from, to, guarded.data(), window.Prefix, false, got.data());
+            for (size_t i = 0; i < got.size(); ++i)
+                ASSERT_EQ(got[i], expected[i] + 1000) << "lag " << i + minLag;
+            AddLagSums(minLag, maxLag, from, to, base, window.Prefix, true, got.data());
+            for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], 1000) << "lag " << i + minLag;
+            EXPECT_EQ(SmallestLagSum(minLag, maxLag, expected.data()),
+                      minLag + static_cast<int>(std::min_element(expected.begin(), expected.end()) -
+                                                expected.begin()));
+        }
     }
 }
 

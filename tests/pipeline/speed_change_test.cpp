@@ -71,6 +71,7 @@ const struct {
     {"portable", TSimdLevel::Portable},
     {"SSE2", TSimdLevel::Sse2},
     {"AVX2", TSimdLevel::Avx2},
+    {"AVX-512", TSimdLevel::Avx512},
 };
 
 TEST(SpeedChanger, SettingsTable) {

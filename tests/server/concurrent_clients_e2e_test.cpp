@@ -74,7 +74,9 @@ TEST(ConcurrentClientsE2ETest, FourClientsAtOnceEachGetTheirOwnReading) {
         ASSERT_EQ(together[c].Failure, "");
         const TReading alone = Read(endpoint, texts[c], 1 + c % 2, 10 + c);
         EXPECT_EQ(together[c].Sentences, alone.Sentences);
-        ASSERT_EQ(together[c].Seconds.size(), together[c].Sentences.size());
+        // One item per sentence, two for a sentence long enough to start with a short one.
+        ASSERT_GE(together[c].Seconds.size(), together[c].Sentences.size());
+        ASSERT_EQ(together[c].Seconds.size(), alone.Seconds.size());
         for (size_t i = 0; i < alone.Seconds.size(); ++i) {
             EXPECT_GT(together[c].Seconds[i], 0.3);
             EXPECT_DOUBLE_EQ(together[c].Seconds[i], alone.Seconds[i]) << "the cached file";

@@ -184,6 +184,22 @@ TEST(DemoServerThreadsTest, AudioIsMadeWhenFetchedAndTheNextPieceAhead) {
         EXPECT_EQ(said, TSpeechSynthesiser::SpokenTextOf(whole));
         // Each piece made once, whether ahead or when fetched.
         EXPECT_EQ(maker.Made(), size_t(3 + pieces.Count()));
+
+        // A sentence without a clause boundary: a short first part of its first words, then
+        // the rest, both cut from one speech.
+        const size_t made = maker.Made(), spoken = maker.SpokenForParts();
+        TDemoAudios start;
+        client.SynthesiseSentence("Bu sabah erkenden kalkıp bahçedeki bütün çiçekleri suladım."_cp,
+                                  0, 1, 10, 10, 1, start);
+        ASSERT_EQ(start.Count(), 2);
+        EXPECT_EQ(std::string(start.Get(0)->SpokenText.View()), "bu sabah erkenden kalkıp"_cp);
+        EXPECT_EQ(std::string(start.Get(1)->SpokenText.View()),
+                  "bahçedeki bütün çiçekleri suladım."_cp);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_GT(client.LoadSynthesisedFile(start.Get(i)->Data, start.Get(i)->FileId.Text()),
+                      1000);
+        EXPECT_EQ(maker.Made(), made + 2);
+        EXPECT_EQ(maker.SpokenForParts(), spoken + 1);
     } catch (const TCustomException &e) {
         failure = e.Message();
     }

@@ -48,13 +48,18 @@ TEST(SpeechPartsTest, PartsPlayedInARowAreTheSentenceWithinTheSeamMeasure) {
         {"semicolon", "Kapı açıktı; içeri girdik ve oturduk."_cp, 1, "kapı açıktı;"_cp},
         {"conjunction", "Bu sabah erkenden kalkıp çiçekleri suladım ve ardından çay içtim."_cp, 1,
          "bu sabah erkenden kalkıp çiçekleri suladım"_cp},
+        // No clause boundary: cut after the first words, inside running speech.
+        {"no clause, fluent", "Bu sabah erkenden kalkıp bahçedeki bütün çiçekleri suladım."_cp, 1,
+         "bu sabah erkenden kalkıp"_cp},
+        {"no clause, clear", "Bu sabah erkenden kalkıp bahçedeki bütün çiçekleri suladım."_cp, 2,
+         "bu sabah erkenden kalkıp"_cp},
     };
     TSpeechSynthesiser synthesiser(Engine());
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Label);
         const TSynthesisRequest whole{c.Sentence, false, c.Speaker, 10, 10, 1};
         const TSpeech speech = synthesiser.Speak(whole);
-        const int32_t cut = TSpeechSynthesiser::FirstPartEnd(speech.SpokenText);
+        const int32_t cut = TSpeechSynthesiser::ShortFirstPartEnd(speech.SpokenText);
         ASSERT_GT(cut, 0);
         std::vector<std::vector<int16_t>> parts;
         std::vector<std::string> words;

@@ -22,9 +22,10 @@
 
 namespace {
 
-// One engine per process (espeak-ng is process-global).
+// One engine per process (espeak-ng is process-global). It loads in the background, as the
+// service's does: the first test to ask speaks while the voice may still be loading.
 TSpeechEngine &Engine() {
-    static TSpeechEngine engine;
+    static TSpeechEngine engine{TSpeechEngine::TLoadInBackground{}};
     return engine;
 }
 
@@ -35,6 +36,21 @@ double Seconds(const std::string &ogg) {
 }
 
 const std::string Sentence = "Bugün hava çok güzel, parka yürüyüşe gidelim mi?"_cp;
+
+// Runs first: the engine is made here and texts are handed over at once, from several
+// threads, before its voice has loaded. Each waits for the voice and gets its own speech.
+TEST(SpeechEngineTest, TextsHandedOverWhileTheVoiceLoadsAreSpoken) {
+    const TVoiceSettings voice;
+    const std::string texts[] = {cp1254::ToUtf8("Kısa."_cp), cp1254::ToUtf8(Sentence)};
+    size_t samples[2] = {0, 0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 2; ++i)
+        threads.emplace_back([&, i] { samples[i] = Engine().Speak(texts[i], voice).size(); });
+    for (std::thread &t : threads) t.join();
+    EXPECT_NO_THROW(Engine().Ready());
+    EXPECT_GT(samples[0], size_t(TSpeechEngine::SampleRate / 4));
+    EXPECT_GT(samples[1], samples[0] * 3) << "each text got its own speech";
+}
 
 TEST(SpeechSynthesiserTest, ClearReadingIsSlowerThanFluentReading) {
     TSpeechSynthesiser synthesiser(Engine());

@@ -79,6 +79,43 @@ TEST(SpeechPiecesTest, TheFirstPartEndsAfterTheFirstClause) {
     }
 }
 
+// Every sentence long enough gets a short first item: at its first clause boundary when that
+// comes soon, else at the first word some 24 bytes (about 1.5 s of speech) in, as long as a
+// real rest follows.
+TEST(SpeechPiecesTest, TheShortFirstPartEndsSoonWhateverTheSentence) {
+    const struct {
+        const char *Label;
+        std::string Spoken;
+        std::string First;  // empty: not cut
+    } cases[] = {
+        {"a clause that ends soon", "sahilde yürüdük, martılar uçuyordu.", "sahilde yürüdük,"},
+        {"no clause: after the first words",
+         "bu sabah erkenden kalkıp bahçedeki bütün çiçekleri suladım.", "bu sabah erkenden kalkıp"},
+        {"a clause that ends late: after the first words",
+         "bu sabah erkenden kalkıp bahçedeki bütün çiçekleri suladım, sonra uyudum.",
+         "bu sabah erkenden kalkıp"},
+        {"a word that starts right at 24 bytes", "aaaaaaaaaa bbbbbbbbbbbb cccc dddddddddddddddd",
+         "aaaaaaaaaa bbbbbbbbbbbb"},
+        {"a word across 24 bytes is not cut", "aaaaaaaaaa bbbbbbbbbbbbbbbbbb cc dddddddddddddddd",
+         "aaaaaaaaaa bbbbbbbbbbbbbbbbbb"},
+        {"too little would follow", "bu sabah erkenden kalkıp çay içtim.", ""},
+        {"a short sentence", "bugün hava çok güzel.", ""},
+        {"one long word", std::string(80, 'a'), ""},
+        {"spaces only", "    ", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Label);
+        const int32_t end = TSpeechSynthesiser::ShortFirstPartEnd(c.Spoken);
+        if (c.First.empty()) {
+            EXPECT_EQ(end, 0);
+            continue;
+        }
+        ASSERT_GT(end, 0);
+        EXPECT_EQ(TSpeechSynthesiser::PartText(c.Spoken, 0, end), c.First);
+        EXPECT_EQ(c.Spoken[size_t(end) - 1], ' ') << "a word's start";
+    }
+}
+
 TEST(SpeechPiecesTest, AListOfNumbersIsSaidWholeInBoundedPieces) {
     TSynthesisRequest request;
     for (int i = 0; i < 400; ++i) request.Text += std::to_string(1000 + i * 37) + ", ";
