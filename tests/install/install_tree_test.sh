@@ -20,6 +20,19 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$work/staged" >/dev/null
+# Every unit verifies clean where it was installed (it names the installed program, so before
+# the move), the system's as systemd reads them and the user's as a user manager does.
+if command -v systemd-analyze >/dev/null && [ -x "$work/staged/bin/narrelo-demoserver" ]; then
+  mkdir -p "$work/verify-runtime" && chmod 0700 "$work/verify-runtime"
+  for kind in system user; do
+    flag=""; [ "$kind" = user ] && flag=--user
+    verified=$(cd "$work/staged/lib/systemd/$kind" && MANPATH=$work/staged/share/man \
+      XDG_RUNTIME_DIR=$work/verify-runtime systemd-analyze verify $flag ./narrelo-demoserver.socket \
+      ./narrelo-demoserver.service 2>&1) ||
+      fail "systemd-analyze verify of the $kind units: $verified"
+    [ -z "$verified" ] || fail "systemd-analyze verify of the $kind units says: $verified"
+  done
+fi
 mv "$work/staged" "$work/tree"
 tree=$work/tree
 export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache TMPDIR=$work
