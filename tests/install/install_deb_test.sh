@@ -110,9 +110,15 @@ if grep -F -- "--user enable 'narrelo-demoserver.service'" "$work/postinst"; the
 fi
 grep -q -- "--user enable 'narrelo-demoserver.socket'" "$work/postinst" ||
   fail "postinst does not enable the user socket for every user"
-if grep -v -- --user "$work/postinst" | grep -q "deb-systemd-helper enable 'narrelo-demoserver.socket'"; then
-  fail "postinst enables the machine-wide socket"
-fi
+# debhelper's "don't enable" form enables the machine-wide socket again only inside its
+# `if deb-systemd-helper debian-installed` block (an upgrade where an administrator had
+# enabled it); an enable outside that block is the package enabling it itself.
+enabling=$(awk '
+  /^[[:space:]]*#/ { next }
+  /^[[:space:]]*if / { depth++; if ($0 ~ /deb-systemd-helper debian-installed .narrelo-demoserver\.socket./) guard = depth }
+  /deb-systemd-helper enable .narrelo-demoserver\.socket./ && !/--user/ && !guard { print }
+  /^[[:space:]]*fi([[:space:];]|$)/ { if (depth == guard) guard = 0; depth-- }' "$work/postinst")
+[ -z "$enabling" ] || fail "postinst enables the machine-wide socket: $enabling"
 for unit in socket service; do
   grep -q "stop 'narrelo-demoserver.$unit'" "$work/prerm" || fail "removal does not stop the $unit"
 done
