@@ -178,7 +178,7 @@ if grep -rlF "$out/.source" "$root" >&2; then fail "files name the build folder"
 # scan: its package must be named in the Depends of the program's package all the same.
 for p in narrelo narrelo-tools narrelo-demoserver narrelo-speechd; do
   depends=$(field "$p" Depends | names | sed 's/[ (].*//')
-  for exe in $(dpkg-deb -c "$(deb_of "$p")" | sed -n 's|.* \./\(usr/bin/.*\)$|\1|p; s|.* \./\(usr/lib/speech-dispatcher-modules/.*\)$|\1|p'); do
+  for exe in $(dpkg-deb -c "$(deb_of "$p")" | sed -n 's|.* \./\(usr/bin/[^/][^/]*\)$|\1|p; s|.* \./\(usr/lib/speech-dispatcher-modules/[^/][^/]*\)$|\1|p'); do
     for soname in $(strings "$root/$exe" | grep -E '^lib[A-Za-z0-9_.+-]*\.so\.[0-9]+$' | sort -u); do
       path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
       [ -n "$path" ] || fail "$exe loads $soname, which this machine does not have"
