@@ -287,7 +287,11 @@ int main(int argc, char **argv) {
             Announce(sockets);
             std::vector<int> descriptors;
             for (const auto &[socket, address] : sockets) descriptors.push_back(socket);
-            return SuperviseProcesses(program.Path(), arguments, descriptors, options.Processes);
+            const int status =
+                SuperviseProcesses(program.Path(), arguments, descriptors, options.Processes);
+            // The service ends with its supervisor: a socket of its own goes with it.
+            if (!ownSocket.empty()) RemoveUnixSocket(ownSocket);
+            return status;
         }
         for (;;) {
             if (!Serve(options, sockets, program, !supervised)) break;

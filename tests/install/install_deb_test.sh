@@ -14,6 +14,8 @@
 # - systemd rates the sandbox of the machine's service unit "OK" or better;
 # - the reading window, opened under Xvfb, reads when Ctrl+Enter is pressed, starting the
 #   installed service itself.
+# Installed for real (as root), debian/tests runs, the speech-dispatcher output module's test
+# among them, and purging leaves nothing behind.
 # The readings use the user's own service on a socket in a runtime folder of the test's, and
 # run in a network namespace of their own when the machine allows one (they need no network).
 # Usage: install_deb_test.sh SOURCE_DIR BUILD_DIR VERSION
@@ -26,10 +28,10 @@ tmp_parent=${TMPDIR:-/tmp}
 work=$(mktemp -d "$tmp_parent/narrelo-deb-XXXXXX")
 activated=""
 installed=""
-purge_packages() {  # those of the four that are installed (autopkgtest installs what its tests need)
+purge_packages() {  # those of the five that are installed (autopkgtest installs what its tests need)
   local present
   present=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' narrelo narrelo-tools narrelo-demoserver \
-    narrelo-data 2>/dev/null | awk '$2 ~ /^.[ic]/ { print $1 }')
+    narrelo-speechd narrelo-data 2>/dev/null | awk '$2 ~ /^.[ic]/ { print $1 }')
   [ -z "$present" ] && return 0
   # shellcheck disable=SC2086
   DEBIAN_FRONTEND=noninteractive apt-get purge -y -q $present >"$work/purge.log" 2>&1
@@ -59,7 +61,7 @@ for deb in "$work"/first/*.deb; do
     fail "$(basename "$deb") differs between two builds of the same tree (diffoscope shows how)"
 done
 
-packages=(narrelo narrelo-tools narrelo-demoserver narrelo-data)
+packages=(narrelo narrelo-tools narrelo-demoserver narrelo-speechd narrelo-data)
 deb_of() {
   local arch=amd64
   [ "$1" = narrelo-data ] && arch=all
@@ -84,6 +86,11 @@ for wanted in fonts-liberation2 "narrelo-data (= $full)" xdg-utils; do
 done
 grep -qxF narrelo-demoserver <<<"$(field narrelo Recommends | names)" || fail "narrelo does not recommend the service"
 grep -qxF "narrelo-data (= $full)" <<<"$(field narrelo-demoserver Depends | names)" || fail "narrelo-demoserver's Depends"
+# The output module is started by speech-dispatcher (0.11 or later: audio goes back to the
+# server), and needs neither the service nor the data package.
+speechd_depends=$(field narrelo-speechd Depends | names)
+grep -qxF "speech-dispatcher (>= 0.11)" <<<"$speechd_depends" || fail "narrelo-speechd does not depend on speech-dispatcher (>= 0.11)"
+if grep -E '^narrelo' <<<"$speechd_depends"; then fail "narrelo-speechd depends on the above"; fi
 [ "$(field narrelo-data Architecture)" = all ] || fail "narrelo-data is not architecture-independent"
 # The machine-wide socket is an administrator's choice: installed, never enabled by the
 # package (the "don't enable" form only keeps an administrator's choice across upgrades);
@@ -103,9 +110,15 @@ if grep -F -- "--user enable 'narrelo-demoserver.service'" "$work/postinst"; the
 fi
 grep -q -- "--user enable 'narrelo-demoserver.socket'" "$work/postinst" ||
   fail "postinst does not enable the user socket for every user"
-if grep -v -- --user "$work/postinst" | grep -q "deb-systemd-helper enable 'narrelo-demoserver.socket'"; then
-  fail "postinst enables the machine-wide socket"
-fi
+# debhelper's "don't enable" form enables the machine-wide socket again only inside its
+# `if deb-systemd-helper debian-installed` block (an upgrade where an administrator had
+# enabled it); an enable outside that block is the package enabling it itself.
+enabling=$(awk '
+  /^[[:space:]]*#/ { next }
+  /^[[:space:]]*if / { depth++; if ($0 ~ /deb-systemd-helper debian-installed .narrelo-demoserver\.socket./) guard = depth }
+  /deb-systemd-helper enable .narrelo-demoserver\.socket./ && !/--user/ && !guard { print }
+  /^[[:space:]]*fi([[:space:];]|$)/ { if (depth == guard) guard = 0; depth-- }' "$work/postinst")
+[ -z "$enabling" ] || fail "postinst enables the machine-wide socket: $enabling"
 for unit in socket service; do
   grep -q "stop 'narrelo-demoserver.$unit'" "$work/prerm" || fail "removal does not stop the $unit"
 done
@@ -124,9 +137,15 @@ user_units=$(pkg-config --variable=systemduserunitdir systemd)
 for d in usr/share/narrelo/warn.wav usr/share/narrelo/XML usr/share/narrelo/web/index.html \
          usr/share/doc/narrelo/copyright "${system_units#/}/narrelo-demoserver.socket" \
          "${system_units#/}/narrelo-demoserver.service" "${user_units#/}/narrelo-demoserver.service" \
-         "${user_units#/}/narrelo-demoserver.socket" usr/share/doc/narrelo-data/README.Debian.gz; do
+         "${user_units#/}/narrelo-demoserver.socket" usr/share/doc/narrelo-data/README.Debian.gz \
+         usr/lib/speech-dispatcher-modules/sd_narrelo etc/speech-dispatcher/modules/narrelo.conf \
+         usr/share/man/man1/sd_narrelo.1.gz; do
   [ -e "$root/$d" ] || fail "no /$d"
 done
+# The output module's configuration is the administrator's to change: a conffile, kept on
+# upgrades.
+dpkg-deb --ctrl-tarfile "$(deb_of narrelo-speechd)" | tar -xO ./conffiles | grep -qxF /etc/speech-dispatcher/modules/narrelo.conf ||
+  fail "/etc/speech-dispatcher/modules/narrelo.conf is not a conffile"
 # The developer's README once, in the shared data package, not in every package.
 readmes=$(find "$root/usr/share/doc" -name 'README.md*' | sed "s|^$root||")
 [ "$readmes" = /usr/share/doc/narrelo-data/README.md.gz ] || fail "README.md is shipped as: $readmes"
@@ -138,7 +157,7 @@ main_categories=$(sed -n 's/^Categories=//p' "$root/usr/share/applications/narre
 changelog_date=$(date -u -d "$(dpkg-parsechangelog -l "$src/debian/changelog" -S Date)" +%Y-%m-%d)
 grep -q "<release version=\"$version\" date=\"$changelog_date\"/>" \
   "$root/usr/share/metainfo/com.valtrosa.Narrelo.metainfo.xml" || fail "the metainfo's release is not dated $changelog_date"
-for exe in "$root"/usr/bin/*; do
+for exe in "$root"/usr/bin/* "$root"/usr/lib/speech-dispatcher-modules/sd_narrelo; do
   name=$(basename "$exe")
   # Hardened as dpkg-buildflags asks: position independent, bound at once, read-only
   # relocations, stack protector and fortified calls.
@@ -149,16 +168,18 @@ for exe in "$root"/usr/bin/*; do
   symbols=$(readelf --dyn-syms -W "$exe")
   grep -q __stack_chk_fail <<<"$symbols" || fail "$name has no stack protector"
   grep -q '__[a-z]*_chk@' <<<"$symbols" || fail "$name has no fortified calls"
-  [ "$("$exe" --version)" = "$name $version" ] || fail "$name --version"
+  case $exe in
+    "$root"/usr/bin/*) [ "$("$exe" --version)" = "$name $version" ] || fail "$name --version" ;;
+  esac
 done
 if grep -rlF "$out/.source" "$root" >&2; then fail "files name the build folder"; fi
 
 # A library a program loads at run time by name (dlopen) is invisible to the shared-library
 # scan: its package must be named in the Depends of the program's package all the same.
-for p in narrelo narrelo-tools narrelo-demoserver; do
+for p in narrelo narrelo-tools narrelo-demoserver narrelo-speechd; do
   depends=$(field "$p" Depends | names | sed 's/[ (].*//')
-  for exe in $(dpkg-deb -c "$(deb_of "$p")" | sed -n 's|.* \./usr/bin/\(.*\)$|\1|p'); do
-    for soname in $(strings "$root/usr/bin/$exe" | grep -E '^lib[A-Za-z0-9_.+-]*\.so\.[0-9]+$' | sort -u); do
+  for exe in $(dpkg-deb -c "$(deb_of "$p")" | sed -n 's|.* \./\(usr/bin/[^/][^/]*\)$|\1|p; s|.* \./\(usr/lib/speech-dispatcher-modules/[^/][^/]*\)$|\1|p'); do
+    for soname in $(strings "$root/$exe" | grep -E '^lib[A-Za-z0-9_.+-]*\.so\.[0-9]+$' | sort -u); do
       path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
       [ -n "$path" ] || fail "$exe loads $soname, which this machine does not have"
       owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null || dpkg -S "$path" 2>/dev/null) ||
@@ -367,7 +388,7 @@ else
     sed -n "/test $t: \[-/,/test $t: -*\]/p" "$work/autopkgtest.log" >&2
   done
   case $status in 0 | 2) ;; *) fail "autopkgtest (status $status): $(tail -n 20 "$work/autopkgtest.log")" ;; esac
-  for t in say-on-demand socket-activation text-commands; do
+  for t in say-on-demand socket-activation text-commands speechd-module; do
     grep -qE "^$t +PASS" "$work/autopkgtest.summary" || fail "autopkgtest: $t did not pass"
   done
 
@@ -395,12 +416,13 @@ else
   installed=""
   for p in /proc/[0-9]*; do
     exe=$(readlink "$p/exe" 2>/dev/null) || continue
-    case "$exe" in /usr/bin/narrelo*) fail "process ${p#/proc/} runs on from the removed $exe" ;; esac
+    case "$exe" in /usr/bin/narrelo* | /usr/lib/speech-dispatcher-modules/sd_narrelo) fail "process ${p#/proc/} runs on from the removed $exe" ;; esac
   done
   for left in /usr/bin/narrelo /usr/bin/narrelo-demoserver /usr/share/narrelo /usr/share/doc/narrelo-data \
               "$system_units/narrelo-demoserver.socket" "$user_units/narrelo-demoserver.service" \
               "/etc/systemd/system/$wants" "/etc/systemd/user/$wants" /var/lib/narrelo-demoserver \
-              /var/cache/narrelo-demoserver /var/lib/private/narrelo-demoserver /tmp/Narrelo_LastSetup.deb; do
+              /var/cache/narrelo-demoserver /var/lib/private/narrelo-demoserver /tmp/Narrelo_LastSetup.deb \
+              /usr/lib/speech-dispatcher-modules/sd_narrelo /etc/speech-dispatcher/modules/narrelo.conf; do
     if [ -e "$left" ] || [ -L "$left" ]; then fail "$left stays after purge"; fi
   done
   if ls /var/lib/systemd/deb-systemd-helper-enabled/ /var/lib/systemd/deb-systemd-user-helper-enabled/ 2>/dev/null |

@@ -110,6 +110,13 @@ TEST_F(UserSocketE2eTest, OneServicePerSocketAndNothingButItsOwnSocketRemoved) {
         EXPECT_FALSE(std::filesystem::exists(Socket())) << "removed when the service ended";
     }
     {
+        SCOPED_TRACE("a service of several processes removes its socket when its supervisor ends");
+        TDemoServerProcess server({"--socket", Socket(), "--processes", "2"});
+        EXPECT_EQ(StatusOf(GetOverSocket(Socket(), "localhost")), 200);
+        server.Stop();
+        EXPECT_FALSE(std::filesystem::exists(Socket())) << "removed when the service ended";
+    }
+    {
         SCOPED_TRACE("a socket left by a service that died is replaced");
         const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
