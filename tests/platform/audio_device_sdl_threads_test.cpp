@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -152,15 +153,24 @@ TEST_F(SdlAudioDevice, PauseWhileAnotherThreadOpens) {
 TEST_F(SdlAudioDevice, CallbackFailureIsToldByTheNextCall) {
     TSdlAudioDevice device;
     const std::thread::id owner = std::this_thread::get_id();
-    ASSERT_EQ(device.Open(TAudioFormat(), [owner] {
-                  if (std::this_thread::get_id() != owner) throw std::runtime_error("listener gone");
+    std::atomic<bool> thrown{false};
+    ASSERT_EQ(device.Open(TAudioFormat(), [owner, &thrown] {
+                  if (std::this_thread::get_id() != owner) {
+                      thrown = true;
+                      throw std::runtime_error("listener gone");
+                  }
               }, false), AudioOk);
     TBlock a(1, 300), b(1000, 300);
     device.Prepare(a.header);
     device.Prepare(b.header);
     ASSERT_EQ(device.Write(a.header), AudioOk);
-    for (int i = 0; i < 2000 && !(a.header.Flags.load() & AudioBufferDone); ++i)
+    // The block is marked done before its callback runs: wait for the callback itself, and
+    // give the device's thread a moment to catch what it threw (a loaded machine may hold it
+    // between the two).
+    for (int i = 0; i < 2000 && !thrown.load(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(thrown.load());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_TRUE(a.header.Flags.load() & AudioBufferDone);
     EXPECT_EQ(device.Write(b.header), AudioError);
     EXPECT_NE(device.ErrorText(AudioError).find("The completion callback failed: listener gone"),
