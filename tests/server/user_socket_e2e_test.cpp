@@ -87,6 +87,7 @@ TEST_F(UserSocketE2eTest, ServesTheClientAndPagesOnAPrivateSocketOnly) {
     client.soap_endpoint = endpoint.c_str();
     EXPECT_FALSE(client.CheckUpdateRequired());
     TNarreloCumles sentences;
+    sentences.OwnsItems = true;
     client.LoadSentences("Merhaba. Bugün hava güzel.", 0, sentences);
     EXPECT_EQ(sentences.Count(), 2);
     EXPECT_EQ(client.soap_endpoint, endpoint.c_str()) << "the owner's address is left as it was";
