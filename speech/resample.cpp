@@ -15,7 +15,11 @@ std::vector<int16_t> Resample(const std::vector<int16_t> &input, int inputRate, 
     if (input.size() > MaxResampleSamples)
         throw std::runtime_error("libsoxr: " + std::to_string(input.size()) +
                                  " samples are more than one call resamples");
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    // Without dither: libsoxr dithers 16-bit output by default from a seed of its own, so the
+    // same speech came out as other samples in every process (and a cache shared by several
+    // processes held other bytes for the same request).
+    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER;
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);  // no threads of its own
     soxr_error_t error = nullptr;
