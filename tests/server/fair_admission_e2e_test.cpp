@@ -26,13 +26,6 @@
 
 namespace {
 
-const std::string UpdateRequest =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
-    "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-    "xmlns:ns1=\"urn:DemoServerIntf-IDemoServer\"><SOAP-ENV:Body><ns1:UpdateRequired2>"
-    "<AAplicationID>-1</AAplicationID><AVersion>12</AVersion></ns1:UpdateRequired2>"
-    "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
-
 // A non-blocking loopback connection being made; -1 when no socket could be had.
 int StartConnecting(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

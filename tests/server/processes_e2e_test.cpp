@@ -38,13 +38,6 @@ std::set<pid_t> ServingProcesses(const std::string &log) {
     return out;
 }
 
-const std::string UpdateRequest =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
-    "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-    "xmlns:ns1=\"urn:DemoServerIntf-IDemoServer\"><SOAP-ENV:Body><ns1:UpdateRequired2>"
-    "<AAplicationID>-1</AAplicationID><AVersion>12</AVersion></ns1:UpdateRequired2>"
-    "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
-
 // The state letter of a process ('Z' a zombie), or 0 when there is no such process.
 char StateOf(pid_t process) {
     std::ifstream in("/proc/" + std::to_string(process) + "/stat");

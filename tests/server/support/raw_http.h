@@ -86,6 +86,14 @@ private:
     int fd_ = -1;
 };
 
+// The smallest SOAP call a client makes (the update check of version 12), as an envelope.
+inline const std::string UpdateRequest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
+    "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+    "xmlns:ns1=\"urn:DemoServerIntf-IDemoServer\"><SOAP-ENV:Body><ns1:UpdateRequired2>"
+    "<AAplicationID>-1</AAplicationID><AVersion>12</AVersion></ns1:UpdateRequired2>"
+    "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+
 // A POST of `body` to the SOAP path of the server on `port`, as a client would send it.
 inline std::string SoapPost(int port, const std::string &body, const std::string &action = "") {
     return "POST /Project2.DemoServer/soap/IDemoServer HTTP/1.1\r\nHost: 127.0.0.1:" +
