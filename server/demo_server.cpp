@@ -49,11 +49,13 @@ std::string PeerOf(int socket) {
     return AddressText(address);
 }
 
-// This end's address as a Host header names it ("127.0.0.1", "[::1]"); "" when unknown.
+// This end's address as a Host header names it ("127.0.0.1", "[::1]"); "" when unknown or
+// a Unix socket (whose clients name it "localhost", the server's own ListenHost).
 std::string LocalAddressOf(int socket) {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) != 0) return "";
+    if (address.ss_family == AF_UNIX) return "";
     const std::string text = AddressText(address);
     return text.find(':') != std::string::npos ? "[" + text + "]" : text;
 }

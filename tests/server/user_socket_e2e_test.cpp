@@ -92,7 +92,11 @@ TEST_F(UserSocketE2eTest, ServesTheClientAndPagesOnAPrivateSocketOnly) {
     EXPECT_EQ(sentences.Count(), 2);
     EXPECT_EQ(client.soap_endpoint, endpoint.c_str()) << "the owner's address is left as it was";
 
-    EXPECT_EQ(StatusOf(GetOverSocket(Socket(), "localhost")), 200);
+    const std::string list = GetOverSocket(Socket(), "localhost");
+    EXPECT_EQ(StatusOf(list), 200);
+    // The server list (and the installer's address) name the service as its socket's clients
+    // reach it: http://localhost/..., fetched over the same socket.
+    EXPECT_EQ(BodyOf(list).find("http://localhost/Project2.DemoServer/soap/IDemoServer"), 0u) << BodyOf(list);
     EXPECT_NE(StatusOf(GetOverSocket(Socket(), "attacker.example")), 200) << "a foreign Host is refused here too";
 }
 
